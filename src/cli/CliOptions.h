@@ -1,0 +1,26 @@
+#pragma once
+// The command line's flags, turned into the request and the run settings.
+#include "cli/CliView.h"
+#include "search/SearchOptions.h"
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qs {
+
+struct CliCommand {
+    enum class Action { Search, Help, Version } action = Action::Search;
+    SearchOptions options;
+    CliSettings settings;
+    std::chrono::seconds toolTimeout{60};
+};
+
+// Parses argv; a usage error is reported in `error` and the result is empty.
+std::optional<CliCommand> parseCommandLine(const std::vector<std::string>& args,
+                                           std::string& error);
+
+std::string usageText();
+
+} // namespace qs

@@ -1,0 +1,60 @@
+#pragma once
+// The command line's side of the main window: options from flags, results to
+// standard output, messages and status to standard error.
+#include "search/MainView.h"
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+namespace qs {
+
+class Session;
+
+struct CliSettings {
+    bool quiet = false;
+    bool overwrite = false; // answer OK to the overwrite question
+};
+
+class CliView final : public MainView {
+  public:
+    CliView(SearchOptions options, CliSettings settings, std::FILE* out, std::FILE* err);
+
+    void attach(Session* session) { session_ = session; }
+    // Called from the SIGINT handler: only records the request.
+    static void requestStop() { stopRequested_.store(true); }
+    // Prints the last status when standard error is not a terminal.
+    void finish();
+
+    SearchOptions& options() override { return options_; }
+    void setSaveFile(bool ticked) override { options_.saveFile = ticked; }
+    void info(const std::string& text) override;
+    void doEvents() override;
+    std::size_t resultsLength() const override { return 0; }
+    bool resultsLimited() const override { return false; }
+    std::string resultsText() const override { return {}; }
+    void clearResults() override {}
+    void appendResult(const std::string& text) override;
+    void setSearchRunning(bool) override {}
+    void setStartCaption(const std::string&) override {}
+    MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                         const std::string& text) override;
+
+  private:
+    void clearStatusLine();
+
+    SearchOptions options_;
+    CliSettings settings_;
+    std::FILE* out_;
+    std::FILE* err_;
+    bool terminal_;
+    bool statusShown_ = false;
+    std::string lastStatus_;
+    Session* session_ = nullptr;
+    static std::atomic<bool> stopRequested_;
+};
+
+// "\r\n" becomes "\n".
+std::string toLf(std::string text);
+
+} // namespace qs

@@ -1,0 +1,55 @@
+// quillsift-cli: the search engine from the command line.
+#include "cli/CliOptions.h"
+#include "cli/CliView.h"
+#include "common/modGeneral.h"
+#include "search/Output.h"
+#include "search/SearchDriver.h"
+#include "search/Session.h"
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+extern "C" void onInterrupt(int) { qs::CliView::requestStop(); }
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace qs;
+    std::string error;
+    const auto cmd = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!cmd) {
+        std::fprintf(stderr, "quillsift-cli: %s\nTry 'quillsift-cli --help'.\n", error.c_str());
+        return 2;
+    }
+    if (cmd->action == CliCommand::Action::Help) {
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    }
+    if (cmd->action == CliCommand::Action::Version) {
+        std::printf("%s\n%s\n", ProgramBanner().c_str(), CopyrightNotice().c_str());
+        return 0;
+    }
+
+    PrivateTempFolder temp;
+    const std::string appFolder = ApplicationFolder();
+    CliView view(cmd->options, cmd->settings, stdout, stderr);
+    Session session(view, ToolEnv{appFolder, temp.path(), cmd->toolTimeout},
+                    DataFolder(appFolder) + kErrorLogName);
+    view.attach(&session);
+
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+
+    StartButtonClick(session);
+    view.finish();
+    std::fflush(stdout);
+
+    const SearchOutcome& outcome = session.lastOutcome;
+    if (outcome.end != SearchEnd::Completed)
+        return 2;
+    return outcome.matches > 0 ? 0 : 1;
+}

@@ -1,0 +1,95 @@
+#include "common/ByteView.h"
+
+#include "common/VbError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace qs {
+
+namespace {
+
+std::string clip(std::string_view bytes, std::uint64_t offset, std::size_t length) {
+    if (offset >= bytes.size())
+        return {};
+    return std::string(bytes.substr(static_cast<std::size_t>(offset), length));
+}
+
+} // namespace
+
+FileByteSource::FileByteSource(std::string path) : path_(std::move(path)) {
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0)
+        raise(errorNumberFromErrno(errno), path_);
+    if (S_ISDIR(st.st_mode))
+        raise(err::PathFileAccess, path_ + " is a folder");
+    size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+std::string FileByteSource::read(std::uint64_t offset, std::size_t length) const {
+    if (offset >= size_ || length == 0)
+        return {};
+    const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset));
+    std::FILE* f = std::fopen(path_.c_str(), "rb");
+    if (!f)
+        raise(errorNumberFromErrno(errno), path_);
+    std::string out(wanted, '\0');
+    std::size_t got = 0;
+    if (::fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0)
+        got = std::fread(out.data(), 1, wanted, f);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed)
+        raise(err::PathFileAccess, path_);
+    out.resize(got); // the file may have shrunk since it was measured
+    return out;
+}
+
+std::string MemoryByteSource::read(std::uint64_t offset, std::size_t length) const {
+    return clip(bytes_, offset, length);
+}
+
+void ByteView::check(std::size_t offset, std::size_t width) const {
+    if (offset > bytes_.size() || bytes_.size() - offset < width)
+        raise(err::SubscriptOutOfRange, "no byte at offset " + std::to_string(base_ + offset));
+}
+
+std::uint8_t ByteView::u8(std::size_t offset) const {
+    check(offset, 1);
+    return static_cast<std::uint8_t>(bytes_[offset]);
+}
+
+std::uint16_t ByteView::u16le(std::size_t offset) const {
+    check(offset, 2);
+    return static_cast<std::uint16_t>(u8(offset) | (u8(offset + 1) << 8));
+}
+
+std::uint16_t ByteView::u16be(std::size_t offset) const {
+    check(offset, 2);
+    return static_cast<std::uint16_t>((u8(offset) << 8) | u8(offset + 1));
+}
+
+std::uint32_t ByteView::u32le(std::size_t offset) const {
+    check(offset, 4);
+    return static_cast<std::uint32_t>(u16le(offset)) |
+           (static_cast<std::uint32_t>(u16le(offset + 2)) << 16);
+}
+
+std::uint32_t ByteView::u32be(std::size_t offset) const {
+    check(offset, 4);
+    return (static_cast<std::uint32_t>(u16be(offset)) << 16) | u16be(offset + 2);
+}
+
+std::string ByteView::text(std::size_t offset, std::size_t length) const {
+    return clip(bytes_, offset, length);
+}
+
+ByteView ByteView::sub(std::size_t offset, std::size_t length) const {
+    if (offset >= bytes_.size())
+        return ByteView(std::string_view{}, base_ + offset);
+    return ByteView(bytes_.substr(offset, length), base_ + offset);
+}
+
+} // namespace qs

@@ -1,0 +1,76 @@
+#pragma once
+// How readers get at bytes. A ByteSource is the file (or an in-memory copy);
+// a ByteView is a window over bytes already read, with one bounds check per
+// read: text reads are clipped (a short file gives a shorter or empty text),
+// single-byte reads past the end raise error 9 naming the offset.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace qs {
+
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    virtual std::uint64_t size() const = 0;
+    // Up to `length` bytes from `offset`; shorter or empty past the end.
+    virtual std::string read(std::uint64_t offset, std::size_t length) const = 0;
+    // The whole content.
+    std::string readAll() const { return read(0, static_cast<std::size_t>(size())); }
+};
+
+// Bytes of a file on disk; each read opens and closes the file.
+// Construction raises "File not found" and friends for a missing or unreadable path.
+class FileByteSource final : public ByteSource {
+  public:
+    explicit FileByteSource(std::string path);
+    std::uint64_t size() const override { return size_; }
+    std::string read(std::uint64_t offset, std::size_t length) const override;
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+    std::uint64_t size_ = 0;
+};
+
+class MemoryByteSource final : public ByteSource {
+  public:
+    explicit MemoryByteSource(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::uint64_t size() const override { return bytes_.size(); }
+    std::string read(std::uint64_t offset, std::size_t length) const override;
+
+  private:
+    std::string bytes_;
+};
+
+class ByteView {
+  public:
+    ByteView() = default;
+    // `base` is the file offset of the first byte, used in error messages only.
+    explicit ByteView(std::string_view bytes, std::uint64_t base = 0) : bytes_(bytes), base_(base) {}
+
+    std::size_t size() const { return bytes_.size(); }
+    bool empty() const { return bytes_.empty(); }
+    std::string_view bytes() const { return bytes_; }
+    std::uint64_t base() const { return base_; }
+
+    // Checked single reads: past the end is error 9.
+    std::uint8_t u8(std::size_t offset) const;
+    std::uint16_t u16le(std::size_t offset) const;
+    std::uint16_t u16be(std::size_t offset) const;
+    std::uint32_t u32le(std::size_t offset) const;
+    std::uint32_t u32be(std::size_t offset) const;
+
+    // Clipped reads: what lies inside the view, possibly nothing.
+    std::string text(std::size_t offset, std::size_t length) const;
+    ByteView sub(std::size_t offset, std::size_t length) const;
+
+  private:
+    void check(std::size_t offset, std::size_t width) const;
+
+    std::string_view bytes_;
+    std::uint64_t base_ = 0;
+};
+
+} // namespace qs

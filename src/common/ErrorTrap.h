@@ -1,0 +1,62 @@
+#pragma once
+// The one error trap of the program. A procedure runs its body through
+// `trapErrors`; a run-time error is shown as "[Proc] - number - description"
+// (plus "File: path" for procedures that work on one file) in a critical box
+// titled "Error Detected", appended to the error log, and the procedure is left.
+#include "common/ErrorLog.h"
+#include "common/MessageBox.h"
+#include "common/VbError.h"
+
+#include <string>
+#include <utility>
+
+namespace qs {
+
+class ErrorTrap {
+  public:
+    ErrorTrap(MessageSink& sink, const ErrorLog& log) : sink_(sink), log_(log) {}
+
+    // Builds the message text of a trapped error.
+    static std::string messageText(const std::string& procedure, const TrappedError& error,
+                                   const std::string& filePath = {}, bool withFile = false);
+
+    // Shows the text as a critical "Error Detected" box and logs it when asked.
+    void report(const std::string& text, bool log = true) const;
+
+    // Runs `body`; answers true when it finished without error.
+    template <class Body> bool run(const std::string& procedure, Body&& body) const {
+        return runImpl(procedure, {}, false, true, std::forward<Body>(body));
+    }
+    // For procedures that work on one file: the message names the file.
+    template <class Body>
+    bool runOnFile(const std::string& procedure, const std::string& filePath, Body&& body) const {
+        return runImpl(procedure, filePath, true, true, std::forward<Body>(body));
+    }
+    // For handlers that show the message but do not log it.
+    template <class Body> bool runUnlogged(const std::string& procedure, Body&& body) const {
+        return runImpl(procedure, {}, false, false, std::forward<Body>(body));
+    }
+
+    MessageSink& sink() const { return sink_; }
+    const ErrorLog& log() const { return log_; }
+
+  private:
+    template <class Body>
+    bool runImpl(const std::string& procedure, const std::string& filePath, bool withFile,
+                 bool log, Body&& body) const {
+        try {
+            body();
+            return true;
+        } catch (...) {
+            report(messageText(procedure, describeCurrentException(std::current_exception()),
+                               filePath, withFile),
+                   log);
+            return false;
+        }
+    }
+
+    MessageSink& sink_;
+    const ErrorLog& log_;
+};
+
+} // namespace qs

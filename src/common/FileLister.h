@@ -1,0 +1,23 @@
+#pragma once
+// The one file lister: what a folder contributes to a search.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qs {
+
+// Ordinary, non-hidden files of `folder` whose names fit the ";"-separated
+// pattern list, in ascending order of name without regard to case.
+// Raises "Path not found" and friends when the folder cannot be read.
+std::vector<std::string> listFiles(const std::string& folder, const std::string& patternList);
+
+// Non-hidden subfolders of `folder` (links to folders included), sorted by name.
+std::vector<std::string> listSubfolders(const std::string& folder);
+
+// Device and inode of a folder, so that a walk can tell a folder it has seen.
+using FolderId = std::pair<std::uint64_t, std::uint64_t>;
+std::optional<FolderId> folderIdentity(const std::string& folder);
+
+} // namespace qs

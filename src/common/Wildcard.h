@@ -1,0 +1,24 @@
+#pragma once
+// The one wildcard matcher. Two syntaxes share it:
+//  - Like: "?" one character, "*" any run, "#" one digit, "[list]" / "[!list]"
+//    with ranges such as A-Z; the search string's comparison.
+//  - FileList: only "?" and "*"; file-name patterns of the file lister.
+// Characters compare by code; an unclosed "[" stands for itself.
+#include <string_view>
+
+namespace qs {
+
+enum class WildcardSyntax { Like, FileList };
+
+// Whole-text match, byte by byte, no case folding.
+bool wildcardMatch(std::string_view text, std::string_view pattern,
+                   WildcardSyntax syntax = WildcardSyntax::Like);
+
+// The search comparison: without matchCase both sides are upper-cased (a-z),
+// then leading and trailing blanks are removed from both before matching.
+bool likeCompare(std::string_view text, std::string_view pattern, bool matchCase);
+
+// A file name against a ";"-separated list of patterns, without regard to case.
+bool fitsFilePattern(std::string_view name, std::string_view patternList);
+
+} // namespace qs

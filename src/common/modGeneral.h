@@ -1,0 +1,66 @@
+#pragma once
+// File and folder services shared by every part of the program.
+// Paths are UTF-8 texts with "/" as the separator; contents are byte texts.
+#include "common/ErrorTrap.h"
+
+#include <string>
+
+namespace qs {
+
+// The whole content of a file; raises "File not found" and friends.
+std::string ReadWholeFile(const std::string& path);
+
+// Replaces the file with exactly `text`; answers false on any failure, silently.
+bool WriteWholeFile(const std::string& path, const std::string& text);
+
+// Appends `text` and CR LF. A failure is trapped under the name "WriteFile"
+// (message box, error log) and the text is lost.
+void WriteFile(const ErrorTrap& trap, const std::string& text, const std::string& path);
+
+// True for an existing ordinary file that is not hidden; false on any error.
+bool FileExists(const std::string& path);
+
+// Deletes the file when FileExists reports it; raises when the deletion fails.
+void KillFile(const std::string& path);
+
+// The path with exactly one trailing separator ("" gives "/").
+std::string TrailingSlash(const std::string& path);
+
+// Creates the folder and every missing folder above it; all errors ignored.
+void CreateFolderPath(const std::string& path);
+
+// The system's temporary folder with a trailing separator, or "" when none.
+std::string GetTempFolder();
+
+// The folder of the running executable, with a trailing separator.
+std::string ApplicationFolder();
+
+// Where the results file and the error log live: the application folder when
+// it is writable, else the per-user data folder (created when missing).
+std::string DataFolder(const std::string& applicationFolder);
+
+// The text after the last separator.
+std::string FileNameOf(const std::string& path);
+
+// Hidden entries are those whose name starts with a dot.
+bool IsHiddenName(const std::string& name);
+
+// A private folder (mode 0700) inside the system's temporary folder, removed
+// with everything in it when the object goes.
+class PrivateTempFolder {
+  public:
+    PrivateTempFolder();
+    ~PrivateTempFolder();
+    PrivateTempFolder(const PrivateTempFolder&) = delete;
+    PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
+    // With a trailing separator; empty when it could not be created.
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+// Removes a folder tree, never following links; errors are ignored.
+void RemoveFolderTree(const std::string& path);
+
+} // namespace qs

@@ -1,0 +1,42 @@
+#include "media/AnalysisRecords.h"
+
+#include "common/Text.h"
+#include "common/modGeneral.h"
+
+namespace qs {
+
+std::string TypeText(std::uint8_t typeByte) {
+    switch (typeByte) {
+    case 0:
+    case 64: return "scr";
+    case 128:
+    case 192: return "del";
+    case 129:
+    case 193: return "seq";
+    case 130:
+    case 194: return "prg";
+    case 131:
+    case 195: return "usr";
+    case 132:
+    case 196: return "rel";
+    case 133:
+    case 197: return "cbm";
+    default: return "ukw";
+    }
+}
+
+std::string FileNameField(const std::string& path) {
+    const std::string name = FileNameOf(path);
+    return upperAscii(name.size() > 4 ? name.substr(0, name.size() - 4) : std::string{});
+}
+
+std::string MediaTypeField(const std::string& path) {
+    return upperAscii(path.size() > 3 ? path.substr(path.size() - 3) : path);
+}
+
+void SetNameFields(MediaInfo& media, const std::string& path) {
+    media.FileName = FileNameField(path);
+    media.MediaType = MediaTypeField(path);
+}
+
+} // namespace qs

@@ -1,0 +1,86 @@
+#pragma once
+// What a reader learns about one file, read by the matcher right after.
+// One instance lives in the search session; the dispatcher resets it per file.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qs {
+
+struct MediaInfo {
+    std::string FileName;  // file name without folder and last four characters, upper case
+    std::string MediaName; // disk/tape/cartridge name, as stored (byte text)
+    std::string MediaType; // "D64", "PC64", "SID", ...
+    std::int32_t BlocksFree = 0;
+    std::string HeaderLine;
+    std::string Status; // "", "INVALID FILE", "FALSE EXTENSION", or a warning
+    bool Tracks40 = false;
+    bool ErrorInfo = false;
+};
+
+struct CbmEntry {
+    std::string Name; // byte text, up to 16 characters on CBM media
+    std::string FileType;
+    std::int32_t Blocks = 0;
+    std::int32_t EntryNo = 0;
+    std::int32_t Track = 0;
+    std::int32_t Sector = 0;
+    bool Locked = false;
+    std::int32_t LoadAddress = 0;
+    std::int32_t EndAddress = 0;
+    bool Valid = false;
+};
+
+struct SidInfo {
+    std::string FileName;
+    std::string Name;
+    std::string Author;
+    std::string Year;
+    std::string Copyright;
+    std::string Status; // "" or "NOT A VALID FILE"
+    std::string LoadAddress;
+    std::string EndAddress;
+    std::string InitAddress;
+    std::string PlayAddress;
+};
+
+// Status texts shared by several readers.
+namespace status {
+inline constexpr const char* InvalidFile = "INVALID FILE";
+inline constexpr const char* FalseExtension = "FALSE EXTENSION";
+inline constexpr const char* NonStandardSize = "NON-STANDARD FILE SIZE, MAY BE CORRUPTED";
+} // namespace status
+
+class AnalysisRecords {
+  public:
+    MediaInfo media;
+    SidInfo sid;
+
+    AnalysisRecords() { restartEntries(); }
+
+    void resetMedia() { media = MediaInfo{}; }
+    void resetSid() { sid = SidInfo{}; }
+
+    // Index 0 never holds an entry; the medium's entries stand at 1..n.
+    void restartEntries() { entries_.assign(1, CbmEntry{}); }
+    CbmEntry& appendEntry() { return entries_.emplace_back(); }
+    std::vector<CbmEntry>& entries() { return entries_; }
+    const std::vector<CbmEntry>& entries() const { return entries_; }
+    // The highest index: the number of entries.
+    std::size_t entryCount() const { return entries_.size() - 1; }
+
+  private:
+    std::vector<CbmEntry> entries_;
+};
+
+// "prg", "seq", ... for the type byte of a CBM directory entry.
+std::string TypeText(std::uint8_t typeByte);
+
+// File name without its last four characters, upper case (ASCII letters).
+std::string FileNameField(const std::string& path);
+// Last three characters of the path, upper case.
+std::string MediaTypeField(const std::string& path);
+// Sets FileName and MediaType from the path.
+void SetNameFields(MediaInfo& media, const std::string& path);
+
+} // namespace qs

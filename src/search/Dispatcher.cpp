@@ -1,0 +1,70 @@
+#include "search/Dispatcher.h"
+
+#include "common/Text.h"
+#include "common/modGeneral.h"
+#include "media/mod_D64.h"
+#include "search/Request.h"
+
+#include <array>
+#include <utility>
+
+namespace qs {
+
+namespace {
+
+struct Route {
+    const char* extension;
+    Reader reader;
+};
+
+// One line per reader, in the order the extensions are compared.
+const std::array kRoutes{
+    Route{"D64", analizzaD64},
+};
+
+bool isP00Family(const std::string& ext) {
+    if (ext.size() < 3)
+        return false;
+    const char first = ext[0];
+    const bool digits = ext[1] >= '0' && ext[1] <= '9' && ext[2] >= '0' && ext[2] <= '9';
+    return (first == 'P' || first == 'S' || first == 'U' || first == 'R') && digits;
+}
+
+} // namespace
+
+Reader ReaderForExtension(const std::string& extension) {
+    for (const Route& r : kRoutes)
+        if (extension == r.extension)
+            return r.reader;
+    return nullptr;
+}
+
+bool DispatchFile(ReaderContext& ctx, const std::vector<CheckBox>& fileTypes,
+                  const std::string& folder, const std::string& fileName) {
+    ctx.records.resetMedia();
+    ctx.records.resetSid();
+
+    const std::string path = folder.empty() ? fileName : TrailingSlash(folder) + fileName;
+    const auto dot = path.find_last_of('.');
+    const std::string ext = upperAscii(dot == std::string::npos ? path : path.substr(dot + 1));
+
+    if (isP00Family(ext) && GetControlValueByTag(fileTypes, kPc64Tag)) {
+        if (Reader pc64 = ReaderForExtension("PC64")) {
+            pc64(ctx, path);
+            return true;
+        }
+    }
+    const Reader reader = ReaderForExtension(ext);
+    if (!GetControlValueByTag(fileTypes, ext) || reader == nullptr) {
+        ctx.records.media.Status = status::FalseExtension;
+        return false;
+    }
+    reader(ctx, path);
+    if (ext == "SID") {
+        ctx.records.media.MediaType = "SID";
+        ctx.records.media.FileName = ctx.records.sid.FileName;
+    }
+    return true;
+}
+
+} // namespace qs

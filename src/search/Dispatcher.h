@@ -1,0 +1,21 @@
+#pragma once
+// Chooses the reader of a file by its extension and runs it.
+#include "media/Reader.h"
+#include "search/SearchOptions.h"
+
+#include <string>
+#include <vector>
+
+namespace qs {
+
+// Resets the records, runs the reader that the extension names when its PC
+// file type is ticked, and answers whether a reader ran. `folder` may be
+// empty, `fileName` is then the full path.
+bool DispatchFile(ReaderContext& ctx, const std::vector<CheckBox>& fileTypes,
+                  const std::string& folder, const std::string& fileName);
+
+// The reader for an extension (upper case), or null. P00-family files are
+// recognised separately by DispatchFile.
+Reader ReaderForExtension(const std::string& extension);
+
+} // namespace qs

@@ -1,0 +1,39 @@
+#pragma once
+// The search's view of the main window. The Qt window implements it with
+// widgets, the command line with flags and the terminal, tests with a fake.
+#include "common/MessageBox.h"
+#include "search/SearchOptions.h"
+
+#include <cstddef>
+#include <string>
+
+namespace qs {
+
+class MainView : public MessageSink {
+  public:
+    // The request, read live by each step of the search.
+    virtual SearchOptions& options() = 0;
+    // Ticks "Save Results on File" (the output step does this on request).
+    virtual void setSaveFile(bool ticked) = 0;
+
+    // Status label lbInfo.
+    virtual void info(const std::string& text) = 0;
+    // Lets pending window events run (a stop click arrives through here).
+    virtual void doEvents() = 0;
+
+    // Results text box txResults. Texts are UTF-8; the length counts characters.
+    virtual std::size_t resultsLength() const = 0;
+    // False for a front end whose results have no size limit (the terminal).
+    virtual bool resultsLimited() const { return true; }
+    virtual std::string resultsText() const = 0;
+    virtual void clearResults() = 0;
+    // Appends a line break and the text. May raise error 7 when the box is full.
+    virtual void appendResult(const std::string& text) = 0;
+
+    // Start button: the search is running (controls disabled, caption
+    // "&STOP SEARCH", busy pointer) or idle again.
+    virtual void setSearchRunning(bool running) = 0;
+    virtual void setStartCaption(const std::string& caption) = 0;
+};
+
+} // namespace qs

@@ -1,0 +1,146 @@
+#include "search/Matcher.h"
+
+#include "common/Text.h"
+#include "common/Wildcard.h"
+#include "search/Output.h"
+#include "search/Request.h"
+#include "search/modProjectFunctions.h"
+
+namespace qs {
+
+namespace {
+
+const std::string kCrLf = "\r\n";
+const std::string kRule = "-------------------------";
+
+// Names from CBM media are shown through the code page 437 glyphs.
+std::string shown(const std::string& cbmBytes) { return cp437ToUtf8(cbmBytes); }
+
+void writeBlock(Session& s, const std::string& heading, const std::string& lines) {
+    Result(s, heading);
+    Result(s, lines);
+    Result(s, kRule);
+}
+
+} // namespace
+
+std::string SearchPattern(const SearchOptions& o) {
+    return o.partial ? "*" + o.findStr + "*" : o.findStr;
+}
+
+std::string ListingLine(const CbmEntry& entry) {
+    std::string line = std::to_string(entry.Blocks);
+    if (line.size() < 5)
+        line.append(5 - line.size(), ' ');
+    line += "\"" + shown(PetsciiToDisplay(entry.Name)) + "\"";
+    if (entry.Name.size() < 16)
+        line.append(16 - entry.Name.size(), ' ');
+    line += " " + entry.FileType;
+    if (entry.Locked)
+        line += "<";
+    return line;
+}
+
+int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& archivePath) {
+    int matches = 0;
+    s.trap.run("AnalyzePrograms", [&] {
+        const SearchOptions& o = s.view.options();
+        MediaInfo& m = s.records.media;
+
+        if (m.Status == status::InvalidFile) {
+            s.view.info(filePath + " is an invalid file");
+            if (o.showMediaWarn) {
+                Result(s, filePath + " is an invalid file");
+                Result(s, kRule + kCrLf);
+            }
+            return;
+        }
+
+        std::string lines;
+        if (!trimBlanks(m.Status).empty() && o.showMediaWarn)
+            lines += m.Status + kCrLf + kCrLf;
+
+        const bool cartridge = m.MediaType == "CRT"; // cartridge names are compared as stored
+        // These kinds have no medium name of their own.
+        const bool hasMediaName =
+            m.MediaType != "PRG" && m.MediaType != "PC64" && m.MediaType != "TAP";
+        const std::string pattern = SearchPattern(o);
+
+        if (o.fileName && likeCompare(m.FileName, pattern, o.matchCase)) {
+            matches = 1;
+            lines += "[Filename match] " + m.FileName + kCrLf + kCrLf;
+        }
+        if (!cartridge)
+            m.MediaName = SwapPetsciiCase(m.MediaName);
+        if (o.header && hasMediaName && likeCompare(m.MediaName, pattern, o.matchCase)) {
+            ++matches;
+            lines += "[MediaName match] " + shown(m.MediaName) + kCrLf;
+        }
+
+        auto& entries = s.records.entries();
+        for (std::size_t i = 1; i < entries.size(); ++i) {
+            CbmEntry& e = entries[i];
+            if (!GetControlValueByTag(o.cbmTypes, e.FileType))
+                continue;
+            if (!cartridge)
+                e.Name = SwapPetsciiCase(e.Name);
+            if (!likeCompare(e.Name, pattern, o.matchCase))
+                continue;
+            ++matches;
+            std::string line = ListingLine(e);
+            if (e.FileType == "scr" && (e.Name.empty() || e.Name[0] == '\0')) {
+                line.clear();
+                --matches;
+            }
+            if (!line.empty())
+                lines += line + kCrLf;
+        }
+
+        if (trimBlanks(lines).empty())
+            return;
+        const std::string count = "[" + std::to_string(matches) + "] entries found:" + kCrLf;
+        const std::string heading =
+            archivePath.empty()
+                ? filePath + kCrLf + count
+                : m.FileName + "." + m.MediaType + " in " + archivePath + kCrLf + count;
+        writeBlock(s, heading, lines);
+    });
+    return matches;
+}
+
+int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archivePath) {
+    int matches = 0;
+    s.trap.run("AnalyzeSid", [&] {
+        const SearchOptions& o = s.view.options();
+        const SidInfo& sid = s.records.sid;
+        std::string lines;
+        if (!trimBlanks(sid.Status).empty() && o.showMediaWarn)
+            lines += sid.Status + kCrLf;
+
+        const std::string pattern = SearchPattern(o);
+        auto compare = [&](bool ticked, const std::string& value, const char* label) {
+            if (!ticked || !likeCompare(value, pattern, o.matchCase))
+                return false;
+            ++matches;
+            lines += std::string(label) + latin1ToUtf8(value) + kCrLf;
+            return true;
+        };
+        if (compare(o.fileName, sid.FileName, "[Filename match] "))
+            matches = 1;
+        compare(o.sidName, sid.Name, "[SID Name match] ");
+        compare(o.sidAuthor, sid.Author, "[SID Author match] ");
+        compare(o.sidCopyright, sid.Copyright, "[SID Copyright match] ");
+
+        if (trimBlanks(lines).empty())
+            return;
+        const std::string count = "[" + std::to_string(matches) + "] entries found:";
+        const std::string heading = archivePath.empty()
+                                        ? filePath + kCrLf + count
+                                        : s.records.media.FileName + " in " + archivePath + kCrLf +
+                                              count;
+        writeBlock(s, heading, lines);
+    });
+    return matches;
+}
+
+} // namespace qs

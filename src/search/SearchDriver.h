@@ -1,0 +1,24 @@
+#pragma once
+// The run of one search, from the start button to the summary line.
+#include "search/Session.h"
+
+#include <string>
+#include <vector>
+
+namespace qs {
+
+// The start button: starts a search when idle, asks the running one to stop otherwise.
+void StartButtonClick(Session& s);
+
+// The search run itself; its outcome is also kept in s.lastOutcome.
+SearchOutcome SearchC64File(Session& s);
+
+// Appends every subfolder below `folder` to `folders`: each folder's direct
+// subfolders together, then the subtree of each. A folder already listed
+// (reached again through a link) is not listed twice.
+void DirArray2(Session& s, const std::string& folder, std::vector<std::string>& folders);
+
+// True when the file is handled as an archive under the current options.
+bool IsArchiveName(const SearchOptions& o, const std::string& fileName);
+
+} // namespace qs

@@ -1,0 +1,56 @@
+#pragma once
+// One program run's search state: the window it reports to, where its files
+// live, the error log and trap, the analysis records, and the flags that the
+// start button, the output step and the driver share.
+#include "common/ErrorLog.h"
+#include "common/ErrorTrap.h"
+#include "media/AnalysisRecords.h"
+#include "media/Reader.h"
+#include "search/MainView.h"
+#include "tools/ToolEnv.h"
+
+#include <string>
+
+namespace qs {
+
+inline constexpr const char* kResultsFileName = "Quillsift Results.txt";
+inline constexpr const char* kErrorLogName = "ErrorLog.txt";
+
+enum class SearchEnd { NotRun, Completed, Stopped, Failed };
+
+struct SearchOutcome {
+    SearchEnd end = SearchEnd::NotRun;
+    int filesAnalysed = 0;
+    int matches = 0;
+};
+
+class Session {
+  public:
+    Session(MainView& mainView, ToolEnv toolEnv, std::string errorLogPath,
+            ErrorLog::Clock clock = nullptr)
+        : view(mainView), tools(std::move(toolEnv)),
+          log(std::move(errorLogPath), std::move(clock)), trap(mainView, log) {}
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    ReaderContext readerContext() { return ReaderContext{records, trap, defaultOpener(), &tools}; }
+
+    MainView& view;
+    ToolEnv tools;
+    ErrorLog log;
+    ErrorTrap trap;
+    AnalysisRecords records;
+
+    bool StopSearch = false;            // a stop of the running search was asked for
+    std::string startTag;               // cmdStart: "", "STARTED", "STOPPED"
+    std::string resultsTag = "TRUE";    // txResults: "TRUE" while it takes text
+    std::string filePattern = "*.xyz";  // FilePrg's pattern, until the first search
+    SearchOutcome lastOutcome;
+
+  private:
+    static ReaderContext::Opener defaultOpener() {
+        return [](const std::string& path) { return std::make_unique<FileByteSource>(path); };
+    }
+};
+
+} // namespace qs

@@ -1,0 +1,17 @@
+#pragma once
+// Where the outside programs are looked for and where their files go.
+#include <chrono>
+#include <string>
+
+namespace qs {
+
+struct ToolEnv {
+    std::string toolFolder; // the application folder, trailing separator
+    std::string tempFolder; // the program's private temporary folder, trailing separator
+    std::chrono::seconds timeout{60};
+
+    // The extraction folder for archive members.
+    std::string archiveWorkFolder() const { return tempFolder + "WKCBMZip"; }
+};
+
+} // namespace qs

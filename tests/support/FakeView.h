@@ -1,0 +1,58 @@
+#pragma once
+// A scripted main window for tests: options are set directly, message boxes
+// are recorded and answered from a queue, the results box is a string.
+#include "search/MainView.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qs::test {
+
+struct ShownMessage {
+    MsgIcon icon;
+    MsgButtons buttons;
+    std::string title;
+    std::string text;
+};
+
+class FakeView : public MainView {
+  public:
+    SearchOptions opts;
+    std::vector<ShownMessage> messages;
+    std::deque<MsgAnswer> answers; // next answers; when empty: Ok / Yes
+    std::vector<std::string> statuses;
+    std::string results;           // as the box holds it: CR LF before every text
+    bool limited = true;
+    std::size_t failAppendAbove = 0; // raise "Out of memory" past this length (0: never)
+    std::function<void()> onDoEvents;
+    int doEventsCalls = 0;
+    bool running = false;
+    std::string startCaption = "&START SEARCH";
+
+    SearchOptions& options() override { return opts; }
+    void setSaveFile(bool ticked) override { opts.saveFile = ticked; }
+    void info(const std::string& text) override { statuses.push_back(text); }
+    void doEvents() override {
+        ++doEventsCalls;
+        if (onDoEvents)
+            onDoEvents();
+    }
+    std::size_t resultsLength() const override;
+    bool resultsLimited() const override { return limited; }
+    std::string resultsText() const override { return results; }
+    void clearResults() override { results.clear(); }
+    void appendResult(const std::string& text) override;
+    void setSearchRunning(bool isRunning) override {
+        running = isRunning;
+        startCaption = isRunning ? "&STOP SEARCH" : "&START SEARCH";
+    }
+    void setStartCaption(const std::string& caption) override { startCaption = caption; }
+    MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                         const std::string& text) override;
+
+    std::string lastStatus() const { return statuses.empty() ? "" : statuses.back(); }
+};
+
+} // namespace qs::test
