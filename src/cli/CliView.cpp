@@ -11,7 +11,9 @@ namespace qs {
 
 std::atomic<bool> CliView::stopRequested_{false};
 
-std::string toLf(std::string text) { return replaceAll(std::move(text), "\r\n", "\n"); }
+std::string toLf(std::string text) {
+    return replaceAll(std::move(text), "\r\n", "\n");
+}
 
 CliView::CliView(SearchOptions options, CliSettings settings, std::FILE* out, std::FILE* err)
     : options_(std::move(options)), settings_(settings), out_(out), err_(err),
@@ -66,11 +68,13 @@ MsgAnswer CliView::messageBox(MsgIcon, MsgButtons buttons, const std::string& ti
     std::fprintf(err_, "%s: %s\n", title.c_str(), toLf(text).c_str());
     std::fflush(err_);
     switch (buttons) {
-    case MsgButtons::Ok: return MsgAnswer::Ok;
+    case MsgButtons::Ok:
+        return MsgAnswer::Ok;
     case MsgButtons::OkCancel:
         return settings_.overwrite && title == "File overwriting.." ? MsgAnswer::Ok
-                                                                   : MsgAnswer::Cancel;
-    case MsgButtons::YesNo: return MsgAnswer::No;
+                                                                    : MsgAnswer::Cancel;
+    case MsgButtons::YesNo:
+        return MsgAnswer::No;
     }
     return MsgAnswer::Cancel;
 }

@@ -11,7 +11,9 @@
 
 namespace {
 
-extern "C" void onInterrupt(int) { qs::CliView::requestStop(); }
+extern "C" void onInterrupt(int) {
+    qs::CliView::requestStop();
+}
 
 } // namespace
 

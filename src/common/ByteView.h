@@ -48,7 +48,8 @@ class ByteView {
   public:
     ByteView() = default;
     // `base` is the file offset of the first byte, used in error messages only.
-    explicit ByteView(std::string_view bytes, std::uint64_t base = 0) : bytes_(bytes), base_(base) {}
+    explicit ByteView(std::string_view bytes, std::uint64_t base = 0)
+        : bytes_(bytes), base_(base) {}
 
     std::size_t size() const { return bytes_.size(); }
     bool empty() const { return bytes_.empty(); }

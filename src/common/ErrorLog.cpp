@@ -6,7 +6,8 @@
 
 namespace qs {
 
-ErrorLog::ErrorLog(std::string path, Clock clock) : path_(std::move(path)), clock_(std::move(clock)) {
+ErrorLog::ErrorLog(std::string path, Clock clock)
+    : path_(std::move(path)), clock_(std::move(clock)) {
     if (!clock_)
         clock_ = [] { return std::chrono::system_clock::now(); };
 }

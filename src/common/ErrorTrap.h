@@ -42,8 +42,8 @@ class ErrorTrap {
 
   private:
     template <class Body>
-    bool runImpl(const std::string& procedure, const std::string& filePath, bool withFile,
-                 bool log, Body&& body) const {
+    bool runImpl(const std::string& procedure, const std::string& filePath, bool withFile, bool log,
+                 Body&& body) const {
         try {
             body();
             return true;

@@ -20,8 +20,9 @@ template <class Keep> std::vector<std::string> listEntries(const std::string& fo
     std::error_code ec;
     fs::directory_iterator it(fs::path(folder), ec);
     if (ec)
-        raise(errorNumberFromErrno(ec.value()) == err::FileNotFound ? err::PathNotFound
-                                                                    : errorNumberFromErrno(ec.value()),
+        raise(errorNumberFromErrno(ec.value()) == err::FileNotFound
+                  ? err::PathNotFound
+                  : errorNumberFromErrno(ec.value()),
               folder);
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec)

@@ -9,16 +9,26 @@ namespace qs {
 
 std::string describeError(int number) {
     switch (number) {
-    case err::InvalidCall: return "Invalid procedure call or argument";
-    case err::Overflow: return "Overflow";
-    case err::OutOfMemory: return "Out of memory";
-    case err::SubscriptOutOfRange: return "Subscript out of range";
-    case err::TypeMismatch: return "Type mismatch";
-    case err::FileNotFound: return "File not found";
-    case err::PermissionDenied: return "Permission denied";
-    case err::PathFileAccess: return "Path/File access error";
-    case err::PathNotFound: return "Path not found";
-    default: return "Application-defined or object-defined error";
+    case err::InvalidCall:
+        return "Invalid procedure call or argument";
+    case err::Overflow:
+        return "Overflow";
+    case err::OutOfMemory:
+        return "Out of memory";
+    case err::SubscriptOutOfRange:
+        return "Subscript out of range";
+    case err::TypeMismatch:
+        return "Type mismatch";
+    case err::FileNotFound:
+        return "File not found";
+    case err::PermissionDenied:
+        return "Permission denied";
+    case err::PathFileAccess:
+        return "Path/File access error";
+    case err::PathNotFound:
+        return "Path not found";
+    default:
+        return "Application-defined or object-defined error";
     }
 }
 
@@ -31,13 +41,18 @@ void raise(int number, const std::string& detail) {
 
 int errorNumberFromErrno(int e) {
     switch (e) {
-    case ENOENT: return err::FileNotFound;
-    case ENOTDIR: return err::PathNotFound;
+    case ENOENT:
+        return err::FileNotFound;
+    case ENOTDIR:
+        return err::PathNotFound;
     case EACCES:
     case EPERM:
-    case EROFS: return err::PermissionDenied;
-    case ENOMEM: return err::OutOfMemory;
-    default: return err::PathFileAccess;
+    case EROFS:
+        return err::PermissionDenied;
+    case ENOMEM:
+        return err::OutOfMemory;
+    default:
+        return err::PathFileAccess;
     }
 }
 

@@ -16,7 +16,9 @@ struct Token {
     std::bitset<256> set; // Literal uses it too: exactly one bit
 };
 
-std::uint8_t code(char c) { return static_cast<std::uint8_t>(c); }
+std::uint8_t code(char c) {
+    return static_cast<std::uint8_t>(c);
+}
 
 std::vector<Token> tokenize(std::string_view pattern, WildcardSyntax syntax) {
     std::vector<Token> tokens;
@@ -63,11 +65,15 @@ std::vector<Token> tokenize(std::string_view pattern, WildcardSyntax syntax) {
 
 bool accepts(const Token& t, char c) {
     switch (t.kind) {
-    case Token::AnyOne: return true;
-    case Token::Digit: return c >= '0' && c <= '9';
+    case Token::AnyOne:
+        return true;
+    case Token::Digit:
+        return c >= '0' && c <= '9';
     case Token::Literal:
-    case Token::Set: return t.set.test(code(c));
-    case Token::Star: return false;
+    case Token::Set:
+        return t.set.test(code(c));
+    case Token::Star:
+        return false;
     }
     return false;
 }
@@ -113,8 +119,7 @@ bool fitsFilePattern(std::string_view name, std::string_view patternList) {
         if (end == std::string_view::npos)
             end = patternList.size();
         const std::string_view piece = patternList.substr(start, end - start);
-        if (!piece.empty() &&
-            wildcardMatch(upperName, upperAscii(piece), WildcardSyntax::FileList))
+        if (!piece.empty() && wildcardMatch(upperName, upperAscii(piece), WildcardSyntax::FileList))
             return true;
         start = end + 1;
     }

@@ -107,7 +107,9 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool IsHiddenName(const std::string& name) { return !name.empty() && name.front() == '.'; }
+bool IsHiddenName(const std::string& name) {
+    return !name.empty() && name.front() == '.';
+}
 
 PrivateTempFolder::PrivateTempFolder() {
     std::string pattern = GetTempFolder();

@@ -8,20 +8,28 @@ namespace qs {
 std::string TypeText(std::uint8_t typeByte) {
     switch (typeByte) {
     case 0:
-    case 64: return "scr";
+    case 64:
+        return "scr";
     case 128:
-    case 192: return "del";
+    case 192:
+        return "del";
     case 129:
-    case 193: return "seq";
+    case 193:
+        return "seq";
     case 130:
-    case 194: return "prg";
+    case 194:
+        return "prg";
     case 131:
-    case 195: return "usr";
+    case 195:
+        return "usr";
     case 132:
-    case 196: return "rel";
+    case 196:
+        return "rel";
     case 133:
-    case 197: return "cbm";
-    default: return "ukw";
+    case 197:
+        return "cbm";
+    default:
+        return "ukw";
     }
 }
 

@@ -23,12 +23,10 @@ std::int32_t d64BlocksFree(const ByteView& header) {
     return sum;
 }
 
-const Track18Format kD64{"analizzaD64",
-                         {{174848, false, false},
-                          {175531, false, true},
-                          {196608, true, false},
-                          {197376, true, true}},
-                         d64BlocksFree};
+const Track18Format kD64{
+    "analizzaD64",
+    {{174848, false, false}, {175531, false, true}, {196608, true, false}, {197376, true, true}},
+    d64BlocksFree};
 
 void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
     e.Name = CutAtPadding(slot.text(5, 16));

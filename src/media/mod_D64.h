@@ -15,8 +15,8 @@ struct ImageSizeClass {
 };
 
 struct Track18Format {
-    const char* procedure;              // name in trapped messages
-    std::vector<ImageSizeClass> sizes;  // any other size is non-standard
+    const char* procedure;             // name in trapped messages
+    std::vector<ImageSizeClass> sizes; // any other size is non-standard
     // Free blocks from the header sector 18/0 (checked byte reads).
     std::int32_t (*blocksFree)(const ByteView& header);
 };

@@ -20,7 +20,10 @@ bool writeD64Samples(const fs::path& root) {
     fs::create_directories(tools);
 
     DiskBuilder blast;
-    blast.name(toPetscii("BLAST COLLECTION"), "BC\xA0" "2A").formatBam();
+    blast
+        .name(toPetscii("BLAST COLLECTION"), "BC\xA0"
+                                             "2A")
+        .formatBam();
     blast.add({toPetscii("BLASTER"), 0x82, 12, 17, 0})
         .add({toPetscii("BLAST OFF"), 0x82, 54, 19, 0})
         .add({toPetscii("Space Blaster"), 0xC2, 98, 20, 0})
@@ -28,21 +31,29 @@ bool writeD64Samples(const fs::path& root) {
         .add({toPetscii("OLD BLAST"), 0x00, 0, 0, 0});
 
     DiskBuilder arcade;
-    arcade.name(toPetscii("ARCADE CLASSICS"), "AC\xA0" "2A").formatBam();
-    for (const char* n : {"PAC RUNNER", "GALAXY RAID", "FROG CROSSING", "BRICK BREAKER",
-                          "ASTEROID BELT", "TANK DUEL", "MAZE HUNTER", "SKY PILOT", "DIVER",
-                          "CAVE ESCAPE"})
+    arcade
+        .name(toPetscii("ARCADE CLASSICS"), "AC\xA0"
+                                            "2A")
+        .formatBam();
+    for (const char* n :
+         {"PAC RUNNER", "GALAXY RAID", "FROG CROSSING", "BRICK BREAKER", "ASTEROID BELT",
+          "TANK DUEL", "MAZE HUNTER", "SKY PILOT", "DIVER", "CAVE ESCAPE"})
         arcade.add({toPetscii(n), 0x82, 40, 17, 0});
 
     DiskBuilder demo;
-    demo.name(toPetscii("MEGADEMO 1988"), "MD\xA0" "2A").formatBam();
+    demo.name(toPetscii("MEGADEMO 1988"), "MD\xA0"
+                                          "2A")
+        .formatBam();
     demo.add({toPetscii("MEGADEMO"), 0x82, 150, 17, 0})
         .add({toPetscii("NOTE"), 0x81, 3, 19, 0})
         .add({"\xC3\xC3\xC3\xC3\xC3\xC3\xC3\xC3", 0x82, 0, 18, 0}); // a line of graphics
 
     DiskBuilder util;
-    util.name(toPetscii("DISK TOOLS"), "DT\xA0" "2A").formatBam();
-    util.add({toPetscii("FAST COPY"), 0x82, 18, 17, 0}).add({toPetscii("DIR MASTER"), 0x82, 9, 17, 5});
+    util.name(toPetscii("DISK TOOLS"), "DT\xA0"
+                                       "2A")
+        .formatBam();
+    util.add({toPetscii("FAST COPY"), 0x82, 18, 17, 0})
+        .add({toPetscii("DIR MASTER"), 0x82, 9, 17, 5});
 
     return blast.save((games / "Blast Collection.d64").string()) &&
            arcade.save((games / "ARCADE.D64").string()) &&

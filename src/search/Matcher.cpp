@@ -14,7 +14,9 @@ const std::string kCrLf = "\r\n";
 const std::string kRule = "-------------------------";
 
 // Names from CBM media are shown through the code page 437 glyphs.
-std::string shown(const std::string& cbmBytes) { return cp437ToUtf8(cbmBytes); }
+std::string shown(const std::string& cbmBytes) {
+    return cp437ToUtf8(cbmBytes);
+}
 
 void writeBlock(Session& s, const std::string& heading, const std::string& lines) {
     Result(s, heading);
@@ -99,10 +101,9 @@ int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& 
         if (trimBlanks(lines).empty())
             return;
         const std::string count = "[" + std::to_string(matches) + "] entries found:" + kCrLf;
-        const std::string heading =
-            archivePath.empty()
-                ? filePath + kCrLf + count
-                : m.FileName + "." + m.MediaType + " in " + archivePath + kCrLf + count;
+        const std::string heading = archivePath.empty() ? filePath + kCrLf + count
+                                                        : m.FileName + "." + m.MediaType + " in " +
+                                                              archivePath + kCrLf + count;
         writeBlock(s, heading, lines);
     });
     return matches;
@@ -134,10 +135,9 @@ int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archi
         if (trimBlanks(lines).empty())
             return;
         const std::string count = "[" + std::to_string(matches) + "] entries found:";
-        const std::string heading = archivePath.empty()
-                                        ? filePath + kCrLf + count
-                                        : s.records.media.FileName + " in " + archivePath + kCrLf +
-                                              count;
+        const std::string heading =
+            archivePath.empty() ? filePath + kCrLf + count
+                                : s.records.media.FileName + " in " + archivePath + kCrLf + count;
         writeBlock(s, heading, lines);
     });
     return matches;

@@ -129,8 +129,10 @@ bool FileMaskAcceptsKey(char32_t key) {
     case U'"':
     case U'>':
     case U'<':
-    case U'|': return false;
-    default: return true;
+    case U'|':
+        return false;
+    default:
+        return true;
     }
 }
 

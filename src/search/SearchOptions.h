@@ -37,10 +37,10 @@ struct SearchOptions {
     CheckBox zip{"Include Archives", kArchivePatterns, 0, true,
                  "Include ZIP, RAR, ARJ archives. File mask affects the archived files, not the "
                  "file archive."};
-    bool recurse = false;      // chkRecurse
-    bool saveFile = true;      // chkSaveFile
-    std::string startFolder;   // DirPrg
-    std::string resultsFile;   // lbFileName
+    bool recurse = false;    // chkRecurse
+    bool saveFile = true;    // chkSaveFile
+    std::string startFolder; // DirPrg
+    std::string resultsFile; // lbFileName
 };
 
 } // namespace qs

@@ -28,8 +28,8 @@ class Session {
   public:
     Session(MainView& mainView, ToolEnv toolEnv, std::string errorLogPath,
             ErrorLog::Clock clock = nullptr)
-        : view(mainView), tools(std::move(toolEnv)),
-          log(std::move(errorLogPath), std::move(clock)), trap(mainView, log) {}
+        : view(mainView), tools(std::move(toolEnv)), log(std::move(errorLogPath), std::move(clock)),
+          trap(mainView, log) {}
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
@@ -41,10 +41,10 @@ class Session {
     ErrorTrap trap;
     AnalysisRecords records;
 
-    bool StopSearch = false;            // a stop of the running search was asked for
-    std::string startTag;               // cmdStart: "", "STARTED", "STOPPED"
-    std::string resultsTag = "TRUE";    // txResults: "TRUE" while it takes text
-    std::string filePattern = "*.xyz";  // FilePrg's pattern, until the first search
+    bool StopSearch = false;           // a stop of the running search was asked for
+    std::string startTag;              // cmdStart: "", "STARTED", "STOPPED"
+    std::string resultsTag = "TRUE";   // txResults: "TRUE" while it takes text
+    std::string filePattern = "*.xyz"; // FilePrg's pattern, until the first search
     SearchOutcome lastOutcome;
 
   private:

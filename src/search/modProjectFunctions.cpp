@@ -16,11 +16,16 @@ struct Signature {
 
 Signature signatureOf(HeaderKind kind) {
     switch (kind) {
-    case HeaderKind::G64: return {"G64 IMAGE", "GCR-1541"};
-    case HeaderKind::PC64: return {"PC64", "C64FILE"};
-    case HeaderKind::TapeRaw: return {"TAPE RAW IMAGE", "C64-TAPE-RAW"};
-    case HeaderKind::Cartridge: return {"CARTRIDGE", "C64 CARTRIDGE"};
-    case HeaderKind::T64: return {"T64", "C64"};
+    case HeaderKind::G64:
+        return {"G64 IMAGE", "GCR-1541"};
+    case HeaderKind::PC64:
+        return {"PC64", "C64FILE"};
+    case HeaderKind::TapeRaw:
+        return {"TAPE RAW IMAGE", "C64-TAPE-RAW"};
+    case HeaderKind::Cartridge:
+        return {"CARTRIDGE", "C64 CARTRIDGE"};
+    case HeaderKind::T64:
+        return {"T64", "C64"};
     }
     return {"", ""};
 }

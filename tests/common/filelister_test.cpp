@@ -11,8 +11,8 @@ using namespace qs::test;
 
 TEST(FileLister, ListsFittingFilesInCaseBlindOrderWithoutHiddenOnesOrFolders) {
     TempDir dir;
-    for (const char* n : {"b.d64", "A.D64", "c.T64", "game.prg", "GAME.P00", ".hidden.d64",
-                          "notes.txt"})
+    for (const char* n :
+         {"b.d64", "A.D64", "c.T64", "game.prg", "GAME.P00", ".hidden.d64", "notes.txt"})
         dir.write(n, "x");
     std::filesystem::create_directory(dir.path() / "folder.d64");
     EXPECT_EQ(listFiles(dir.str(), "*.D64;*.t64"),

@@ -26,8 +26,7 @@ inline void runReader(Reader reader, const std::string& path, const std::uint8_t
     const ErrorTrap trap(sink, log);
     AnalysisRecords records;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    ReaderContext ctx{records, trap,
-                      [&bytes](const std::string&) -> std::unique_ptr<ByteSource> {
+    ReaderContext ctx{records, trap, [&bytes](const std::string&) -> std::unique_ptr<ByteSource> {
                           return std::make_unique<MemoryByteSource>(bytes);
                       }};
     reader(ctx, path);

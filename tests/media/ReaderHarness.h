@@ -18,7 +18,8 @@ struct ReaderHarness {
 
     // The reader sees `path` holding `bytes`.
     void run(Reader reader, const std::string& path, const std::string& bytes) {
-        ReaderContext ctx{records, trap, [bytes](const std::string&) -> std::unique_ptr<ByteSource> {
+        ReaderContext ctx{records, trap,
+                          [bytes](const std::string&) -> std::unique_ptr<ByteSource> {
                               return std::make_unique<MemoryByteSource>(bytes);
                           }};
         reader(ctx, path);

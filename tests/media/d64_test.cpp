@@ -49,11 +49,11 @@ TEST(D64Reader, EmptyDirectoryGivesEightEmptyScratchedSlots) {
 
 TEST(D64Reader, EntryFields) {
     DiskBuilder d = emptyDisk();
-    d.add({"ABC", 0xC2, 12, 17, 3})                     // locked PRG
-        .add({"SIXTEEN CHARS!!!", 0x81, 2, 19, 0})      // no filler at all
-        .add({"HUGE", 0x82, 0x8001, 17, 1})             // count beyond a signed 16-bit value
-        .add({"OPEN", 0x42, 5, 17, 2})                  // unclosed, locked: unknown
-        .add({"DELETED", 0x00, 3, 17, 4});              // scratched, name kept
+    d.add({"ABC", 0xC2, 12, 17, 3})                // locked PRG
+        .add({"SIXTEEN CHARS!!!", 0x81, 2, 19, 0}) // no filler at all
+        .add({"HUGE", 0x82, 0x8001, 17, 1})        // count beyond a signed 16-bit value
+        .add({"OPEN", 0x42, 5, 17, 2})             // unclosed, locked: unknown
+        .add({"DELETED", 0x00, 3, 17, 4});         // scratched, name kept
     ReaderHarness h;
     h.run(analizzaD64, "/c/x.d64", d.bytes());
     ASSERT_EQ(h.count(), 8u);
@@ -169,10 +169,11 @@ TEST(D64Reader, ImagesMadeByCc1541) {
     if (std::system("command -v cc1541 >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "cc1541 not installed";
     TempDir dir;
-    dir.write("one.prg", std::string(254 * 3, 'a'));    // 3 blocks
+    dir.write("one.prg", std::string(254 * 3, 'a'));      // 3 blocks
     dir.write("two.prg", std::string(254 * 10 + 1, 'b')); // 11 blocks
     const std::string image = dir.str() + "/made.d64";
-    const std::string cmd = "cd '" + dir.str() + "' && cc1541 -q -n 'ORACLE DISK' -i 42 -f ONE "
+    const std::string cmd = "cd '" + dir.str() +
+                            "' && cc1541 -q -n 'ORACLE DISK' -i 42 -f ONE "
                             "-w one.prg -f two -w two.prg made.d64 >/dev/null 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     ReaderHarness h;

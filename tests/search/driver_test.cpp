@@ -75,9 +75,9 @@ TEST(SearchDriver, FolderOrderFileOrderHiddenEntriesAndLinks) {
     h.view.opts.recurse = true;
     StartButtonClick(h.session);
     const std::string r = h.root();
-    EXPECT_EQ(statusesStartingWith(h.view, "Checking folder "),
-              (std::vector<std::string>{r, r + "/A", r + "/B", r + "/A/A1", r + "/A/A2",
-                                        r + "/B/B1"}));
+    EXPECT_EQ(
+        statusesStartingWith(h.view, "Checking folder "),
+        (std::vector<std::string>{r, r + "/A", r + "/B", r + "/A/A1", r + "/A/A2", r + "/B/B1"}));
     EXPECT_NE(std::find(h.view.statuses.begin(), h.view.statuses.end(), "6 folders to check"),
               h.view.statuses.end());
     EXPECT_EQ(statusesStartingWith(h.view, "Analyzing file "),

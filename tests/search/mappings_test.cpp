@@ -10,7 +10,8 @@ TEST(CharacterMappings, CaseSwapShiftAndDisplay) {
     EXPECT_EQ(SwapPetsciiCase("abc"), "ABC");
     EXPECT_EQ(SwapPetsciiCase("\xE1"), "a"); // 225 -> 97
     EXPECT_EQ(SwapPetsciiCase("\xE2 1"), "\xE2 1");
-    EXPECT_EQ(ShiftListingLetters("AZaz1"), "\xC1\xDA" "az1");
+    EXPECT_EQ(ShiftListingLetters("AZaz1"), "\xC1\xDA"
+                                            "az1");
 
     EXPECT_EQ(PetsciiToDisplay("\xD3\xDA\xD8\xC1\xD1"), "\x03\x04\x05\x06\x07");
     EXPECT_EQ(PetsciiToDisplay("_\xCE\xCD"), "\x1B/\\");

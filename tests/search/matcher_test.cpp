@@ -66,7 +66,7 @@ TEST_F(MatcherTest, TypicalMatchWritesHeadingListingAndRule) {
 TEST_F(MatcherTest, PartialAndCaseOptions) {
     add("\xC2\xCC\xC1\xD3\xD4\xC5\xD2"); // BLASTER
     add("\xC2\xCC\xC1\xD3\xD4");         // BLAST
-    add("blast");                         // stored unshifted: shows as BLAST after the swap
+    add("blast");                        // stored unshifted: shows as BLAST after the swap
     h.view.opts.findStr = "BLAST";
     h.view.opts.partial = false;
     EXPECT_EQ(analyze(), 2);
@@ -176,7 +176,8 @@ TEST(SidMatcher, FieldsHeadingAndLatin1) {
     SidInfo& sid = h.session.records.sid;
     sid.FileName = "COMMANDO";
     sid.Name = "Commando";
-    sid.Author = "R\xF6" "b Hubbard";
+    sid.Author = "R\xF6"
+                 "b Hubbard";
     sid.Copyright = "1985 Elite";
     h.session.records.media.FileName = "COMMANDO";
     h.view.opts.findStr = "*";

@@ -8,7 +8,9 @@ using namespace qs::test;
 
 namespace {
 
-std::string header() { return ResultsHeaderLine() + "\r\n"; }
+std::string header() {
+    return ResultsHeaderLine() + "\r\n";
+}
 
 } // namespace
 
@@ -70,9 +72,10 @@ TEST(Output, LimitWithSavingOnInformsOnceAndTheFileKeepsEverything) {
     Result(h.session, "later");
     ASSERT_EQ(h.view.messages.size(), 1u);
     EXPECT_EQ(h.view.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_NE(h.view.messages[0].text.find("Complete results will be anyway available in the file " +
-                                           h.view.opts.resultsFile),
-              std::string::npos);
+    EXPECT_NE(
+        h.view.messages[0].text.find("Complete results will be anyway available in the file " +
+                                     h.view.opts.resultsFile),
+        std::string::npos);
     EXPECT_FALSE(h.session.StopSearch);
     EXPECT_EQ(h.view.results.size(), 65500u);
     EXPECT_EQ(h.dir.read("Quillsift Results.txt"), std::string(100, 'y') + "\r\nlater\r\n");

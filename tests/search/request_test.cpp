@@ -73,8 +73,7 @@ TEST(FilePattern, MaskJoinedWithEveryTickedExtension) {
     EXPECT_EQ(BuildFilePattern(o).substr(0, 15), "BLAST*.D64.D64;");
     // Start states: D64, T64, D81, PC64, D71, CRT.
     o.fileMask = "*";
-    EXPECT_EQ(BuildFilePattern(o),
-              "*.D64;*.T64;*.D81;*.P??;*.S??;*.U??;*.R??;*.D71;*.CRT");
+    EXPECT_EQ(BuildFilePattern(o), "*.D64;*.T64;*.D81;*.P??;*.S??;*.U??;*.R??;*.D71;*.CRT");
 }
 
 TEST(ControlArrays, LookupByTagAndStateChanges) {

@@ -5,7 +5,9 @@
 
 namespace qs::test {
 
-std::size_t FakeView::resultsLength() const { return utf8Length(results); }
+std::size_t FakeView::resultsLength() const {
+    return utf8Length(results);
+}
 
 void FakeView::appendResult(const std::string& text) {
     if (failAppendAbove != 0 && utf8Length(results) + utf8Length(text) > failAppendAbove)

@@ -23,7 +23,7 @@ class FakeView : public MainView {
     std::vector<ShownMessage> messages;
     std::deque<MsgAnswer> answers; // next answers; when empty: Ok / Yes
     std::vector<std::string> statuses;
-    std::string results;           // as the box holds it: CR LF before every text
+    std::string results; // as the box holds it: CR LF before every text
     bool limited = true;
     std::size_t failAppendAbove = 0; // raise "Out of memory" past this length (0: never)
     std::function<void()> onDoEvents;
