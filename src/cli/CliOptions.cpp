@@ -161,6 +161,13 @@ std::optional<CliCommand> parseCommandLine(const std::vector<std::string>& args,
                 return std::nullopt;
             o.saveFile = true;
             o.resultsFile = absoluteFolder(v);
+            // Caught here once rather than as one write error per report line.
+            std::error_code ec;
+            const auto parent = std::filesystem::path(o.resultsFile).parent_path();
+            if (!std::filesystem::is_directory(parent, ec)) {
+                error = v + ": the folder " + parent.string() + " does not exist";
+                return std::nullopt;
+            }
         } else if (arg == "--overwrite") {
             cmd.settings.overwrite = true;
         } else if (arg == "--tool-timeout") {

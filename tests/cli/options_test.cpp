@@ -65,6 +65,8 @@ TEST(CliOptions, UsageErrors) {
     EXPECT_FALSE(parse({"--bogus"}, &error));
     EXPECT_FALSE(parse({"-s"}, &error) && false);
     EXPECT_FALSE(parse({"--tool-timeout", "0"}, &error));
+    EXPECT_FALSE(parse({"-o", "/no/such/folder/results.txt"}, &error));
+    EXPECT_EQ(error, "/no/such/folder/results.txt: the folder /no/such/folder does not exist");
     std::string e;
     EXPECT_FALSE(parseCommandLine({"/no/such/folder"}, e));
     EXPECT_EQ(e, "/no/such/folder: no such folder");
