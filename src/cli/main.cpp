@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &sa, nullptr);
 
     StartButtonClick(session);
+    std::fflush(stdout); // the report before the closing status
     view.finish();
-    std::fflush(stdout);
 
     const SearchOutcome& outcome = session.lastOutcome;
     if (outcome.end != SearchEnd::Completed)
