@@ -64,7 +64,9 @@ void analizzaPC64(ReaderContext& ctx, const std::string& path) {
         m.Tracks40 = m.ErrorInfo = false;
 
         CbmEntry& e = rec.appendEntry();
-        std::string name = head.text(8, 16);
+        // Bytes 0 pad the name in the PC64 format, but common tools pad it with
+        // the shifted space of CBM directories: both are filler.
+        std::string name = CutAtPadding(head.text(8, 16));
         name.erase(std::remove(name.begin(), name.end(), '\0'), name.end());
         e.Name = trimBlanks(name);
         e.FileType = typeFromExtension(path);
