@@ -14,6 +14,8 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$QS_ROOT/build/bin/quillsi
     exec "$QS_ROOT/build/bin/quillsift" "$folder"
 fi
 status=0
-"$QS_ROOT/build/bin/quillsift-cli" -r "$folder" || status=$?
+# Every kind of file, every named entry type and every SID field.
+"$QS_ROOT/build/bin/quillsift-cli" -r -t D64,T64,D81,G64,PC64,D71,TAP,CRT,SID \
+    -c PRG,SEQ,USR,REL,CBM --sid name,author,copyright "$folder" || status=$?
 # 1 only says that nothing matched.
 [ "$status" -le 1 ] || exit "$status"

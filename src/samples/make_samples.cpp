@@ -1,9 +1,15 @@
 // quillsift-samples OUTDIR: writes the small sample collection that the run
 // command searches. Each kind of file has its own writer below.
+#include "samples/CrtBuilder.h"
+#include "samples/D81Builder.h"
 #include "samples/DiskBuilder.h"
+#include "samples/Pc64Builder.h"
+#include "samples/SidBuilder.h"
+#include "samples/T64Builder.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -61,6 +67,61 @@ bool writeD64Samples(const fs::path& root) {
            util.save((tools / "disktools.d64").string());
 }
 
+bool writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+// A 1571 disk, a 1581 disk with a partition, a tape archive and P00 files.
+bool writeNativeSamples(const fs::path& root) {
+    const fs::path games = root / "Games";
+    const fs::path tapes = root / "Tapes";
+    fs::create_directories(games);
+    fs::create_directories(tapes);
+
+    DiskBuilder d71(DiskBuilder::kD71Size);
+    d71.name(toPetscii("BLAST TWIN SIDES")).formatBam();
+    d71.add({toPetscii("BLAST ZONE"), 0x82, 220, 36, 0})
+        .add({toPetscii("ZONE MUSIC"), 0x82, 31, 40, 0});
+
+    D81Builder d81;
+    d81.name(toPetscii("TOOLBOX 1581")).formatBam();
+    d81.add({toPetscii("MENU"), 0x82, 5, 1, 0})
+        .partition(toPetscii("BLAST GAMES"), 60, 5)
+        .add({toPetscii("README"), 0x81, 2, 2, 0});
+    d81.add({toPetscii("BLASTOID"), 0x82, 80, 60, 10}, 60)
+        .add({toPetscii("BLAST HISCORE"), 0x81, 1, 61, 0}, 60);
+
+    T64Builder tape(toPetscii("BLAST TAPES"), 8);
+    tape.add({toPetscii("BLAST RUNNER"), std::string(6000, '\xEA'), 0x0801})
+        .add({toPetscii("LOADER"), std::string(200, '\xEA'), 0xC000})
+        .add({toPetscii("TAPE BLASTER"), std::string(12000, '\xEA'), 0x0801});
+
+    return d71.save((games / "Blast Twin.d71").string()) &&
+           d81.save((games / "toolbox.d81").string()) &&
+           writeBytes(tapes / "Blast Tapes.t64", tape.bytes()) &&
+           writeBytes(tapes / "BLASTER.P00",
+                      makePc64(toPetscii("BLASTER"), 0x0801, std::string(2048, '\xEA'))) &&
+           writeBytes(tapes / "NOTES.S00", makePc64(toPetscii("BLAST NOTES"), 0x2020, "READ ME"));
+}
+
+// Cartridges and SID tunes.
+bool writeCartridgeAndTuneSamples(const fs::path& root) {
+    const fs::path carts = root / "Cartridges";
+    const fs::path music = root / "Music";
+    fs::create_directories(carts);
+    fs::create_directories(music);
+    const std::string bank(8192, '\xFF');
+    return writeBytes(carts / "Blast Cart.crt", makeCrt("BLAST CARTRIDGE", 0)) &&
+           writeBytes(carts / "freezer.crt",
+                      makeCrt("Blast Freezer", 1, {{0, 0x8000, bank}, {1, 0x8000, bank}})) &&
+           writeBytes(music / "Blast Theme.sid",
+                      makeSid({"Blast Theme", "J\xF6rg M\xFCller", "1987 Blast Soft"})) &&
+           writeBytes(music / "Space Tune.sid", makeSid({"Space Tune", "Anna Blast", "198? Unknown",
+                                                         0x2000, 0x2000, 0x2006}));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -74,6 +135,8 @@ int main(int argc, char** argv) {
     fs::create_directories(root, ec);
     bool ok = !ec;
     ok = ok && writeD64Samples(root);
+    ok = ok && writeNativeSamples(root);
+    ok = ok && writeCartridgeAndTuneSamples(root);
     if (!ok) {
         std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n", argv[1]);
         return 1;

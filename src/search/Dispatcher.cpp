@@ -2,7 +2,13 @@
 
 #include "common/Text.h"
 #include "common/modGeneral.h"
+#include "media/mod_CRT.h"
 #include "media/mod_D64.h"
+#include "media/mod_D71.h"
+#include "media/mod_D81.h"
+#include "media/mod_PC64.h"
+#include "media/mod_SID.h"
+#include "media/mod_T64.h"
 #include "search/Request.h"
 
 #include <array>
@@ -18,9 +24,17 @@ struct Route {
 };
 
 // One line per reader, in the order the extensions are compared.
+// clang-format off
 const std::array kRoutes{
     Route{"D64", analizzaD64},
+    Route{"T64", analizzaT64},
+    Route{"D81", analizzaD81},
+    Route{"CRT", analizzaCRT},
+    Route{"D71", analizzaD71},
+    Route{"SID", analizzaSID},
+    Route{"PC64", analizzaPC64},
 };
+// clang-format on
 
 bool isP00Family(const std::string& ext) {
     if (ext.size() < 3)

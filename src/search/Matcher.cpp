@@ -119,18 +119,21 @@ int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archi
             lines += sid.Status + kCrLf;
 
         const std::string pattern = SearchPattern(o);
-        auto compare = [&](bool ticked, const std::string& value, const char* label) {
+        // The file name comes from the path and is already UTF-8; the header
+        // texts are Latin-1.
+        auto compare = [&](bool ticked, const std::string& value, const char* label,
+                           bool headerText) {
             if (!ticked || !likeCompare(value, pattern, o.matchCase))
                 return false;
             ++matches;
-            lines += std::string(label) + latin1ToUtf8(value) + kCrLf;
+            lines += std::string(label) + (headerText ? latin1ToUtf8(value) : value) + kCrLf;
             return true;
         };
-        if (compare(o.fileName, sid.FileName, "[Filename match] "))
+        if (compare(o.fileName, sid.FileName, "[Filename match] ", false))
             matches = 1;
-        compare(o.sidName, sid.Name, "[SID Name match] ");
-        compare(o.sidAuthor, sid.Author, "[SID Author match] ");
-        compare(o.sidCopyright, sid.Copyright, "[SID Copyright match] ");
+        compare(o.sidName, sid.Name, "[SID Name match] ", true);
+        compare(o.sidAuthor, sid.Author, "[SID Author match] ", true);
+        compare(o.sidCopyright, sid.Copyright, "[SID Copyright match] ", true);
 
         if (trimBlanks(lines).empty())
             return;

@@ -158,7 +158,7 @@ TEST(D64Reader, ShortImagesAreTrappedAndLeaveWhatWasRead) {
     EXPECT_EQ(cut.entry(1).Name, "KEPT");
 
     ReaderHarness missing;
-    missing.runFile(analizzaD64, "/no/such/file.d64");
+    missing.runOnDisk(analizzaD64, "/no/such/file.d64");
     ASSERT_EQ(missing.view.messages.size(), 1u);
     EXPECT_EQ(missing.view.messages[0].text.rfind("[analizzaD64] - 53 - File not found", 0), 0u);
 }
@@ -177,7 +177,7 @@ TEST(D64Reader, ImagesMadeByCc1541) {
                             "-w one.prg -f two -w two.prg made.d64 >/dev/null 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     ReaderHarness h;
-    h.runFile(analizzaD64, image);
+    h.runOnDisk(analizzaD64, image);
     EXPECT_TRUE(h.view.messages.empty());
     EXPECT_EQ(h.media().Status, "");
     EXPECT_EQ(h.media().MediaName.substr(0, 11), "\xCF\xD2\xC1\xC3\xCC\xC5 \xC4\xC9\xD3\xCB");

@@ -1,0 +1,15 @@
+// Fuzz target: the T64 reader on arbitrary bytes, once behind a valid
+// signature (so that the fuzzer starts past the header check) and once raw.
+#include "FuzzSupport.h"
+#include "media/mod_T64.h"
+
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string file = "C64";
+    file.append(reinterpret_cast<const char*>(data), size);
+    qs::fuzz::runReader(qs::analizzaT64, "fuzz.t64",
+                        reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
+    qs::fuzz::runReader(qs::analizzaT64, "raw.t64", data, size);
+    return 0;
+}
