@@ -52,7 +52,7 @@ bool writeD64Samples(const fs::path& root) {
         .formatBam();
     demo.add({toPetscii("MEGADEMO"), 0x82, 150, 17, 0})
         .add({toPetscii("NOTE"), 0x81, 3, 19, 0})
-        .add({"\xC3\xC3\xC3\xC3\xC3\xC3\xC3\xC3", 0x82, 0, 18, 0}); // a line of graphics
+        .add({"\xC0\xC0\xC0\xC0\xC0\xC0\xC0\xC0", 0x82, 0, 18, 0}); // a line of graphics
 
     DiskBuilder util;
     util.name(toPetscii("DISK TOOLS"), "DT\xA0"
