@@ -139,8 +139,10 @@ std::vector<std::int16_t> RenderTune(const MidiTune& tune, const SynthSettings& 
         const double stop = std::min(seg.stop, note.start + held + release);
         const double gain = settings.volume * note.velocity / 127.0;
         Oscillator osc(wave, frequency, settings.sampleRate);
-        const auto first = static_cast<std::size_t>(std::max(0.0, seg.start * rate));
-        const auto last = std::min(total, static_cast<std::size_t>(std::max(0.0, stop * rate)));
+        // Clamped as doubles: a note may end long after the cut.
+        const double end = std::clamp(stop * rate, 0.0, static_cast<double>(total));
+        const auto first = static_cast<std::size_t>(std::clamp(seg.start * rate, 0.0, end));
+        const auto last = static_cast<std::size_t>(end);
         for (std::size_t i = first; i < last; ++i) {
             const double t = static_cast<double>(i) / rate - note.start;
             mix[i] += gain * envelope(t, held, release) * osc.next();

@@ -5,6 +5,7 @@
 #include "intro/AboutTune.h"
 #include "search/Output.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTest>
 
@@ -256,6 +257,23 @@ class AboutWindowTest : public QObject {
         QVERIFY(mail.query(QUrl::FullyDecoded).contains("[C64] in the subject"));
         QCOMPARE(opened_->at(1), qs::frm_ABOUT::homePageLink());
         QCOMPARE(opened_->at(2), qs::frm_ABOUT::groupPageLink());
+    }
+
+    // Our own player on whatever sound output the machine has, or none.
+    void theDefaultMusicDeviceNeverStopsTheShow() {
+        qs::AboutWindowOptions o;
+        o.manualClock = true;
+        o.tempFolder = temp_->str();
+        qs::frm_ABOUT window(nullptr, std::move(o));
+        window.show();
+        for (int i = 0; i < 1800 && window.step() < 11; ++i)
+            window.clock().Advance(10);
+        QCOMPARE(window.step(), 11);
+        window.clock().Advance(3000);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY(w == &window || !w->isVisible());
+        QVERIFY(window.close());
+        QVERIFY(!qs::FileExists(musicFile()));
     }
 };
 
