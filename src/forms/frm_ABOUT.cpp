@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QUrlQuery>
 
+#include <algorithm>
+
 static void initAboutResources() {
     Q_INIT_RESOURCE(about);
 }
@@ -115,7 +117,9 @@ frm_ABOUT::frm_ABOUT(QWidget* parent, AboutWindowOptions options)
     pump_.setTimerType(Qt::PreciseTimer);
     connect(&pump_, &QTimer::timeout, this, [this] {
         const qint64 now = elapsed_.elapsed();
-        const qint64 passed = now - pumped_;
+        // A window that was held up catches up with at most one tick of each timer,
+        // as window timers do, rather than with a burst.
+        const qint64 passed = std::min<qint64>(now - pumped_, 30);
         pumped_ = now;
         clock_.Advance(passed);
     });
