@@ -4,6 +4,8 @@
 #include "common/modGeneral.h"
 #include "media/mod_D64.h"
 #include "search/Request.h"
+#include "tools/mod_G64.h"
+#include "tools/mod_TAP.h"
 
 #include <array>
 #include <utility>
@@ -20,6 +22,8 @@ struct Route {
 // One line per reader, in the order the extensions are compared.
 const std::array kRoutes{
     Route{"D64", analizzaD64},
+    Route{"G64", analizzaG64},
+    Route{"TAP", analizzaTAP},
 };
 
 bool isP00Family(const std::string& ext) {
