@@ -1,9 +1,13 @@
 // quillsift-samples OUTDIR: writes the small sample collection that the run
 // command searches. Each kind of file has its own writer below.
 #include "samples/DiskBuilder.h"
+#include "samples/G64Builder.h"
+#include "samples/TapBuilder.h"
+#include "samples/ZipWriter.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -20,7 +24,10 @@ bool writeD64Samples(const fs::path& root) {
     fs::create_directories(tools);
 
     DiskBuilder blast;
-    blast.name(toPetscii("BLAST COLLECTION"), "BC\xA0" "2A").formatBam();
+    blast
+        .name(toPetscii("BLAST COLLECTION"), "BC\xA0"
+                                             "2A")
+        .formatBam();
     blast.add({toPetscii("BLASTER"), 0x82, 12, 17, 0})
         .add({toPetscii("BLAST OFF"), 0x82, 54, 19, 0})
         .add({toPetscii("Space Blaster"), 0xC2, 98, 20, 0})
@@ -28,26 +35,81 @@ bool writeD64Samples(const fs::path& root) {
         .add({toPetscii("OLD BLAST"), 0x00, 0, 0, 0});
 
     DiskBuilder arcade;
-    arcade.name(toPetscii("ARCADE CLASSICS"), "AC\xA0" "2A").formatBam();
-    for (const char* n : {"PAC RUNNER", "GALAXY RAID", "FROG CROSSING", "BRICK BREAKER",
-                          "ASTEROID BELT", "TANK DUEL", "MAZE HUNTER", "SKY PILOT", "DIVER",
-                          "CAVE ESCAPE"})
+    arcade
+        .name(toPetscii("ARCADE CLASSICS"), "AC\xA0"
+                                            "2A")
+        .formatBam();
+    for (const char* n :
+         {"PAC RUNNER", "GALAXY RAID", "FROG CROSSING", "BRICK BREAKER", "ASTEROID BELT",
+          "TANK DUEL", "MAZE HUNTER", "SKY PILOT", "DIVER", "CAVE ESCAPE"})
         arcade.add({toPetscii(n), 0x82, 40, 17, 0});
 
     DiskBuilder demo;
-    demo.name(toPetscii("MEGADEMO 1988"), "MD\xA0" "2A").formatBam();
+    demo.name(toPetscii("MEGADEMO 1988"), "MD\xA0"
+                                          "2A")
+        .formatBam();
     demo.add({toPetscii("MEGADEMO"), 0x82, 150, 17, 0})
         .add({toPetscii("NOTE"), 0x81, 3, 19, 0})
         .add({"\xC3\xC3\xC3\xC3\xC3\xC3\xC3\xC3", 0x82, 0, 18, 0}); // a line of graphics
 
     DiskBuilder util;
-    util.name(toPetscii("DISK TOOLS"), "DT\xA0" "2A").formatBam();
-    util.add({toPetscii("FAST COPY"), 0x82, 18, 17, 0}).add({toPetscii("DIR MASTER"), 0x82, 9, 17, 5});
+    util.name(toPetscii("DISK TOOLS"), "DT\xA0"
+                                       "2A")
+        .formatBam();
+    util.add({toPetscii("FAST COPY"), 0x82, 18, 17, 0})
+        .add({toPetscii("DIR MASTER"), 0x82, 9, 17, 5});
 
     return blast.save((games / "Blast Collection.d64").string()) &&
            arcade.save((games / "ARCADE.D64").string()) &&
            demo.save((demos / "megademo.d64").string()) &&
            util.save((tools / "disktools.d64").string());
+}
+
+bool writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+// The kinds listed by outside programs: a G64, a TAP, and a ZIP holding
+// images in a subfolder.
+bool writeToolSamples(const fs::path& root) {
+    const fs::path tapes = root / "Tapes";
+    const fs::path archives = root / "Archives";
+    fs::create_directories(tapes);
+    fs::create_directories(archives);
+
+    DiskBuilder gcr;
+    gcr.name(toPetscii("BLAST GCR"), "GC\xA0"
+                                     "2A")
+        .formatBam();
+    gcr.add({toPetscii("BLAST ATTACK"), 0x82, 33, 17, 0})
+        .add({toPetscii("LOADER"), 0x82, 2, 19, 0});
+
+    TapBuilder tape;
+    tape.program(toPetscii("BLAST TAPE"), 0x0801, std::string(600, '\x2A'), 1)
+        .program(toPetscii("Turbo Blast"), 0xC000, std::string(300, '\xEA'))
+        .dataFile(toPetscii("HISCORES"), "ACE 100");
+
+    DiskBuilder zipped;
+    zipped
+        .name(toPetscii("ZIPPED DISK"), "ZD\xA0"
+                                        "2A")
+        .formatBam();
+    zipped.add({toPetscii("BLAST FROM ZIP"), 0x82, 21, 17, 0})
+        .add({toPetscii("README"), 0x81, 1, 19, 0});
+    DiskBuilder other;
+    other
+        .name(toPetscii("SECOND DISK"), "SD\xA0"
+                                        "2A")
+        .formatBam();
+    other.add({toPetscii("PUZZLE"), 0x82, 30, 17, 0});
+
+    return writeBytes(root / "Games" / "blast gcr.g64", D64ToG64(gcr.bytes())) &&
+           writeBytes(tapes / "Blast Tape.tap", tape.bytes()) &&
+           writeBytes(archives / "collection.zip",
+                      StoredZip({{"Disks/zipped.d64", zipped.bytes()},
+                                 {"Disks/More/second.d64", other.bytes()}}));
 }
 
 } // namespace
@@ -63,6 +125,7 @@ int main(int argc, char** argv) {
     fs::create_directories(root, ec);
     bool ok = !ec;
     ok = ok && writeD64Samples(root);
+    ok = ok && writeToolSamples(root);
     if (!ok) {
         std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n", argv[1]);
         return 1;
