@@ -97,13 +97,17 @@ void ParseG64Listing(AnalysisRecords& records, const std::string& listing,
     }
 }
 
+std::vector<std::string> G64ListArguments(const std::string& path) {
+    return {path, "-list"};
+}
+
 void analizzaG64(ReaderContext& ctx, const std::string& path) {
     ctx.trap.runOnFile("analizzaG64", path, [&] {
         if (!HeaderCheck(ctx, path, HeaderKind::G64))
             return;
         ctx.records.restartEntries();
         const std::string listing =
-            RunToolForText(ctx.tools, OutsideTool::C1541, {path, "-list"}, "tmpG64dir.txt");
+            RunToolForText(ctx.tools, OutsideTool::C1541, G64ListArguments(path), "tmpG64dir.txt");
         ParseG64Listing(ctx.records, listing, path);
     });
 }

@@ -3,10 +3,14 @@
 #include "media/Reader.h"
 
 #include <string>
+#include <vector>
 
 namespace qs {
 
 void analizzaG64(ReaderContext& ctx, const std::string& path);
+
+// c1541's argument words: the image path and "-list".
+std::vector<std::string> G64ListArguments(const std::string& path);
 
 // Fills the records from a c1541 directory listing of the image at `path`.
 // An entry line without a closing quote raises "Invalid procedure call".

@@ -100,13 +100,17 @@ void ParseTapListing(AnalysisRecords& records, const std::string& listing,
     }
 }
 
+std::vector<std::string> TapListArguments(const std::string& path) {
+    return {"-i:" + path};
+}
+
 void analizzaTAP(ReaderContext& ctx, const std::string& path) {
     ctx.trap.runOnFile("analizzaTAP", path, [&] {
         if (!HeaderCheck(ctx, path, HeaderKind::TapeRaw))
             return;
         ctx.records.restartEntries();
         const std::string listing =
-            RunToolForText(ctx.tools, OutsideTool::Tape64, {"-i:" + path}, "tmpTAPdir.txt");
+            RunToolForText(ctx.tools, OutsideTool::Tape64, TapListArguments(path), "tmpTAPdir.txt");
         ParseTapListing(ctx.records, listing, path);
     });
 }

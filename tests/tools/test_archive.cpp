@@ -6,6 +6,8 @@
 #include "search/SearchDriver.h"
 #include "tools/modShell.h"
 #include "tools/mod_7zip.h"
+#include "tools/mod_G64.h"
+#include "tools/mod_TAP.h"
 
 #include <algorithm>
 #include <fstream>
@@ -14,33 +16,6 @@
 namespace qs::test {
 
 namespace {
-
-// The words of an argument text as a command interpreter splits them: at
-// blanks outside double quotes, quotes removed, the output redirection dropped.
-std::vector<std::string> words(const std::string& text) {
-    std::vector<std::string> out;
-    std::string word;
-    bool inQuotes = false, have = false;
-    for (char c : text) {
-        if (c == '"') {
-            inQuotes = !inQuotes;
-            have = true;
-        } else if (c == ' ' && !inQuotes) {
-            if (have)
-                out.push_back(word);
-            word.clear();
-            have = false;
-        } else {
-            word += c;
-            have = true;
-        }
-    }
-    if (have)
-        out.push_back(word);
-    const auto redirect = std::find(out.begin(), out.end(), ">");
-    out.erase(redirect, out.end());
-    return out;
-}
 
 std::vector<std::string> withoutCaseSwitch(std::vector<std::string> args) {
     EXPECT_EQ(args.back(), "-ssc-");
@@ -93,11 +68,17 @@ TEST(ArchiveArguments, AreTheWordsOfTheListAndExtractCommands) {
                     "\"/t/resultsoutputzip.txt\""));
 }
 
+TEST(ToolArguments, AreTheWordsOfTheG64AndTapCommands) {
+    const std::string image = "/d/we ird &;$ x.g64";
+    EXPECT_EQ(G64ListArguments(image), words("\"" + image + "\" -list > \"/t/tmpG64dir.txt\""));
+    EXPECT_EQ(TapListArguments(image), words(" -i:\"" + image + "\" > \"/t/tmpTAPdir.txt\""));
+}
+
 TEST(ParseArchiveListing, TakesTheNamesBetweenTheSeparators) {
     std::vector<std::string> names{"old"};
     EXPECT_EQ(ParseArchiveListing("head\r\n" + kSep + "\r\n" + row("a.d64") + "\r\n" +
-                                      row("sub/b c.d64  ") + "\n" + "short\r\n" + kSep +
-                                      "\r\n" + row("after.d64") + "\r\n",
+                                      row("sub/b c.d64  ") + "\n" + "short\r\n" + kSep + "\r\n" +
+                                      row("after.d64") + "\r\n",
                                   names),
               3);
     EXPECT_EQ(names, (std::vector<std::string>{"a.d64", "sub/b c.d64", ""}));
