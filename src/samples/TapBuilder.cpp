@@ -19,7 +19,7 @@ void TapBuilder::byte(std::uint8_t b) {
     unsigned ones = 0;
     for (unsigned bit = 0; bit < 9; ++bit) {
         // The ninth bit is the parity: it makes the count of ones odd.
-        const unsigned v = bit < 8 ? (b >> bit) & 1U : (ones % 2 == 0 ? 1U : 0U);
+        const unsigned v = bit < 8 ? (unsigned{b} >> bit) & 1U : (ones % 2 == 0 ? 1U : 0U);
         ones += v;
         pulse(v != 0 ? kTapMedium : kTapShort);
         pulse(v != 0 ? kTapShort : kTapMedium);

@@ -26,6 +26,13 @@ inline std::string ListingText(const std::string& petscii) {
     return out;
 }
 
+// Writes the bytes of a line as they are (a name may hold a zero byte) and
+// the line end.
+inline void PrintLine(const std::string& line, const char* end = "\n") {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputs(end, stdout);
+}
+
 class StderrSink final : public MessageSink {
   public:
     MsgAnswer messageBox(MsgIcon, MsgButtons, const std::string& title,

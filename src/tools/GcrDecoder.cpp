@@ -35,7 +35,8 @@ class BitRing {
     std::size_t size() const { return bits_; }
     unsigned bit(std::size_t pos) const {
         pos %= bits_;
-        return (static_cast<std::uint8_t>(bytes_[pos / 8]) >> (7 - pos % 8)) & 1U;
+        const unsigned byte = static_cast<std::uint8_t>(bytes_[pos / 8]);
+        return byte >> (7 - pos % 8) & 1U;
     }
     unsigned bits(std::size_t pos, int count) const {
         unsigned v = 0;

@@ -38,13 +38,13 @@ void printListing(const AnalysisRecords& records) {
     for (std::size_t at : {std::size_t{0}, m.MediaName.size() + 1})
         if (at < header.size() && m.HeaderLine[at] == '"')
             header[at] = '"';
-    std::printf("0 %s\n", header.c_str());
+    standin::PrintLine("0 " + header);
     for (std::size_t i = 1; i < records.entries().size(); ++i) {
         const CbmEntry& e = records.entries()[i];
         // Unused directory slots are not shown, as on the drive.
         if (e.FileType == "scr" && (e.Name.empty() || e.Name[0] == '\0'))
             continue;
-        std::printf("%s\n", entryLine(e).c_str());
+        standin::PrintLine(entryLine(e));
     }
     std::printf("%d BLOCKS FREE.\n", m.BlocksFree);
 }

@@ -61,10 +61,10 @@ int main(int argc, char** argv) {
                              h.type == static_cast<std::uint8_t>(TapHeaderType::RelocatableProgram);
         if (program) {
             ++programs;
-            std::printf("%s\r\n",
-                        TapListingLine(h.type, name, h.start, h.end, kindOf(h.type)).c_str());
+            standin::PrintLine(TapListingLine(h.type, name, h.start, h.end, kindOf(h.type)),
+                               "\r\n");
         } else {
-            std::printf("%s: %s\r\n", kindOf(h.type), name.c_str());
+            standin::PrintLine(std::string(kindOf(h.type)) + ": " + name, "\r\n");
         }
     }
     std::printf("%d programs found\r\n", programs);
