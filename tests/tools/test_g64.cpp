@@ -28,6 +28,7 @@ DiskBuilder sampleDisk() {
                static_cast<std::uint8_t>(i == 3 ? 0xC1 : 0x82), static_cast<std::uint16_t>(10 + i),
                17, 0});
     d.add({toPetscii("Mixed Case"), 0x82, 1, 17, 0});
+    d.add({std::string("ZERO\0BYTE", 9), 0x82, 2, 17, 0}); // printed byte for byte
     return d;
 }
 
