@@ -12,9 +12,7 @@
 
 namespace {
 
-extern "C" void onInterrupt(int) {
-    qs::CliView::requestStop();
-}
+extern "C" void onInterrupt(int) { qs::CliView::requestStop(); }
 
 } // namespace
 

@@ -76,8 +76,7 @@ DiskBuilder& DiskBuilder::add(const DirEntrySpec& entry) {
     const int slot = entries_ % 8;
     if (slot == 0) {
         // The order in which the 1541 DOS takes directory sectors.
-        static constexpr int kOrder[18] = {1,  4,  7,  10, 13, 16, 2,  5,  8,
-                                           11, 14, 17, 3,  6,  9,  12, 15, 18};
+        static constexpr int kOrder[18] = {1, 4, 7, 10, 13, 16, 2, 5, 8, 11, 14, 17, 3, 6, 9, 12, 15, 18};
         if (chain_.size() >= 18)
             return *this;
         const int sector = kOrder[chain_.size()];

@@ -9,10 +9,10 @@
 namespace qs::samples {
 
 struct DirEntrySpec {
-    std::string name;         // stored as given, padded with 160
-    std::uint8_t type = 0x82; // closed PRG
+    std::string name;           // stored as given, padded with 160
+    std::uint8_t type = 0x82;   // closed PRG
     std::uint16_t blocks = 1;
-    std::uint8_t track = 17; // first data block
+    std::uint8_t track = 17;    // first data block
     std::uint8_t sector = 0;
 };
 
@@ -33,7 +33,7 @@ class DiskBuilder {
 
     // Disk name (16 bytes, padded with 160) and the 5-byte ID field "AB 2A".
     DiskBuilder& name(const std::string& bytes, const std::string& idField = "01\xA0"
-                                                                             "2A");
+                                                                            "2A");
     // Free-sector count of one track in the header sector.
     DiskBuilder& freeSectors(int track, std::uint8_t count);
     // Fills the BAM counts as a freshly formatted disk would.

@@ -6,8 +6,8 @@
 #include "samples/ZipWriter.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
+#include <filesystem>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -24,10 +24,7 @@ bool writeD64Samples(const fs::path& root) {
     fs::create_directories(tools);
 
     DiskBuilder blast;
-    blast
-        .name(toPetscii("BLAST COLLECTION"), "BC\xA0"
-                                             "2A")
-        .formatBam();
+    blast.name(toPetscii("BLAST COLLECTION"), "BC\xA0" "2A").formatBam();
     blast.add({toPetscii("BLASTER"), 0x82, 12, 17, 0})
         .add({toPetscii("BLAST OFF"), 0x82, 54, 19, 0})
         .add({toPetscii("Space Blaster"), 0xC2, 98, 20, 0})
@@ -35,29 +32,21 @@ bool writeD64Samples(const fs::path& root) {
         .add({toPetscii("OLD BLAST"), 0x00, 0, 0, 0});
 
     DiskBuilder arcade;
-    arcade
-        .name(toPetscii("ARCADE CLASSICS"), "AC\xA0"
-                                            "2A")
-        .formatBam();
-    for (const char* n :
-         {"PAC RUNNER", "GALAXY RAID", "FROG CROSSING", "BRICK BREAKER", "ASTEROID BELT",
-          "TANK DUEL", "MAZE HUNTER", "SKY PILOT", "DIVER", "CAVE ESCAPE"})
+    arcade.name(toPetscii("ARCADE CLASSICS"), "AC\xA0" "2A").formatBam();
+    for (const char* n : {"PAC RUNNER", "GALAXY RAID", "FROG CROSSING", "BRICK BREAKER",
+                          "ASTEROID BELT", "TANK DUEL", "MAZE HUNTER", "SKY PILOT", "DIVER",
+                          "CAVE ESCAPE"})
         arcade.add({toPetscii(n), 0x82, 40, 17, 0});
 
     DiskBuilder demo;
-    demo.name(toPetscii("MEGADEMO 1988"), "MD\xA0"
-                                          "2A")
-        .formatBam();
+    demo.name(toPetscii("MEGADEMO 1988"), "MD\xA0" "2A").formatBam();
     demo.add({toPetscii("MEGADEMO"), 0x82, 150, 17, 0})
         .add({toPetscii("NOTE"), 0x81, 3, 19, 0})
         .add({"\xC3\xC3\xC3\xC3\xC3\xC3\xC3\xC3", 0x82, 0, 18, 0}); // a line of graphics
 
     DiskBuilder util;
-    util.name(toPetscii("DISK TOOLS"), "DT\xA0"
-                                       "2A")
-        .formatBam();
-    util.add({toPetscii("FAST COPY"), 0x82, 18, 17, 0})
-        .add({toPetscii("DIR MASTER"), 0x82, 9, 17, 5});
+    util.name(toPetscii("DISK TOOLS"), "DT\xA0" "2A").formatBam();
+    util.add({toPetscii("FAST COPY"), 0x82, 18, 17, 0}).add({toPetscii("DIR MASTER"), 0x82, 9, 17, 5});
 
     return blast.save((games / "Blast Collection.d64").string()) &&
            arcade.save((games / "ARCADE.D64").string()) &&
@@ -74,15 +63,15 @@ bool writeBytes(const fs::path& path, const std::string& bytes) {
 // The kinds listed by outside programs: a G64, a TAP, and a ZIP holding
 // images in a subfolder.
 bool writeToolSamples(const fs::path& root) {
+    // Disk ID, a shifted space and DOS type 2A.
+    auto idField = [](const char* id) { return std::string(id) + '\xA0' + "2A"; };
     const fs::path tapes = root / "Tapes";
     const fs::path archives = root / "Archives";
     fs::create_directories(tapes);
     fs::create_directories(archives);
 
     DiskBuilder gcr;
-    gcr.name(toPetscii("BLAST GCR"), "GC\xA0"
-                                     "2A")
-        .formatBam();
+    gcr.name(toPetscii("BLAST GCR"), idField("GC")).formatBam();
     gcr.add({toPetscii("BLAST ATTACK"), 0x82, 33, 17, 0})
         .add({toPetscii("LOADER"), 0x82, 2, 19, 0});
 
@@ -92,17 +81,11 @@ bool writeToolSamples(const fs::path& root) {
         .dataFile(toPetscii("HISCORES"), "ACE 100");
 
     DiskBuilder zipped;
-    zipped
-        .name(toPetscii("ZIPPED DISK"), "ZD\xA0"
-                                        "2A")
-        .formatBam();
+    zipped.name(toPetscii("ZIPPED DISK"), idField("ZD")).formatBam();
     zipped.add({toPetscii("BLAST FROM ZIP"), 0x82, 21, 17, 0})
         .add({toPetscii("README"), 0x81, 1, 19, 0});
     DiskBuilder other;
-    other
-        .name(toPetscii("SECOND DISK"), "SD\xA0"
-                                        "2A")
-        .formatBam();
+    other.name(toPetscii("SECOND DISK"), idField("SD")).formatBam();
     other.add({toPetscii("PUZZLE"), 0x82, 30, 17, 0});
 
     return writeBytes(root / "Games" / "blast gcr.g64", D64ToG64(gcr.bytes())) &&

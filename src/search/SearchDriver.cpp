@@ -99,7 +99,8 @@ void dirArray2(Session& s, const std::string& folder, std::vector<std::string>& 
                std::set<FolderId>& seen) {
     std::vector<std::string> noted;
     s.trap.run("DirArray2", [&] {
-        s.view.info("Folder Array creation (" + std::to_string(folders.size() - 1) + " folders)");
+        s.view.info("Folder Array creation (" + std::to_string(folders.size() - 1) +
+                    " folders)");
         if (s.StopSearch)
             return;
         s.view.doEvents();
@@ -123,8 +124,7 @@ bool IsArchiveName(const SearchOptions& o, const std::string& fileName) {
     if (!o.zip.ticked())
         return false;
     const auto dot = fileName.find_last_of('.');
-    const std::string ext =
-        upperAscii(dot == std::string::npos ? fileName : fileName.substr(dot + 1));
+    const std::string ext = upperAscii(dot == std::string::npos ? fileName : fileName.substr(dot + 1));
     return upperAscii(o.zip.tag).find(ext) != std::string::npos;
 }
 
