@@ -5,6 +5,7 @@
 #include "search/Output.h"
 #include "search/SearchDriver.h"
 #include "search/Session.h"
+#include "tools/modShell.h"
 
 #include <csignal>
 #include <cstdio>
@@ -40,6 +41,9 @@ int main(int argc, char** argv) {
     Session session(view, ToolEnv{appFolder, temp.path(), cmd->toolTimeout},
                     DataFolder(appFolder) + kErrorLogName);
     view.attach(&session);
+    // Only the outside programs that this request needs are looked for; a
+    // missing one is reported and its type or option is left out.
+    CheckOutsideTools(appFolder, view, view.options(), true);
 
     struct sigaction sa {};
     sa.sa_handler = onInterrupt;

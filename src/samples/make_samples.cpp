@@ -6,8 +6,12 @@
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
+#include "samples/G64Builder.h"
+#include "samples/TapBuilder.h"
+#include "samples/ZipWriter.h"
 
 #include <cstdio>
+#include <fstream>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -122,6 +126,41 @@ bool writeCartridgeAndTuneSamples(const fs::path& root) {
                                                          0x2000, 0x2000, 0x2006}));
 }
 
+// The kinds listed by outside programs: a G64, a TAP, and a ZIP holding
+// images in a subfolder.
+bool writeToolSamples(const fs::path& root) {
+    // Disk ID, a shifted space and DOS type 2A.
+    auto idField = [](const char* id) { return std::string(id) + '\xA0' + "2A"; };
+    const fs::path tapes = root / "Tapes";
+    const fs::path archives = root / "Archives";
+    fs::create_directories(tapes);
+    fs::create_directories(archives);
+
+    DiskBuilder gcr;
+    gcr.name(toPetscii("BLAST GCR"), idField("GC")).formatBam();
+    gcr.add({toPetscii("BLAST ATTACK"), 0x82, 33, 17, 0})
+        .add({toPetscii("LOADER"), 0x82, 2, 19, 0});
+
+    TapBuilder tape;
+    tape.program(toPetscii("BLAST TAPE"), 0x0801, std::string(600, '\x2A'), 1)
+        .program(toPetscii("Turbo Blast"), 0xC000, std::string(300, '\xEA'))
+        .dataFile(toPetscii("HISCORES"), "ACE 100");
+
+    DiskBuilder zipped;
+    zipped.name(toPetscii("ZIPPED DISK"), idField("ZD")).formatBam();
+    zipped.add({toPetscii("BLAST FROM ZIP"), 0x82, 21, 17, 0})
+        .add({toPetscii("README"), 0x81, 1, 19, 0});
+    DiskBuilder other;
+    other.name(toPetscii("SECOND DISK"), idField("SD")).formatBam();
+    other.add({toPetscii("PUZZLE"), 0x82, 30, 17, 0});
+
+    return writeBytes(root / "Games" / "blast gcr.g64", D64ToG64(gcr.bytes())) &&
+           writeBytes(tapes / "Blast Tape.tap", tape.bytes()) &&
+           writeBytes(archives / "collection.zip",
+                      StoredZip({{"Disks/zipped.d64", zipped.bytes()},
+                                 {"Disks/More/second.d64", other.bytes()}}));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -137,6 +176,7 @@ int main(int argc, char** argv) {
     ok = ok && writeD64Samples(root);
     ok = ok && writeNativeSamples(root);
     ok = ok && writeCartridgeAndTuneSamples(root);
+    ok = ok && writeToolSamples(root);
     if (!ok) {
         std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n", argv[1]);
         return 1;

@@ -10,6 +10,8 @@
 #include "media/mod_SID.h"
 #include "media/mod_T64.h"
 #include "search/Request.h"
+#include "tools/mod_G64.h"
+#include "tools/mod_TAP.h"
 
 #include <array>
 #include <utility>
@@ -30,6 +32,8 @@ const std::array kRoutes{
     Route{"T64", analizzaT64},
     Route{"D81", analizzaD81},
     Route{"CRT", analizzaCRT},
+    Route{"G64", analizzaG64},
+    Route{"TAP", analizzaTAP},
     Route{"D71", analizzaD71},
     Route{"SID", analizzaSID},
     Route{"PC64", analizzaPC64},

@@ -9,8 +9,11 @@
 #include "search/Request.h"
 #include "tools/mod_7zip.h"
 
+#include <filesystem>
 #include <set>
 #include <sys/stat.h>
+
+namespace fs = std::filesystem;
 
 namespace qs {
 
@@ -30,20 +33,22 @@ void analyseDispatched(Session& s, Counters& c, const std::string& path,
                                                     : AnalyzePrograms(s, path, archivePath);
 }
 
-// Only names that stay inside the extraction folder are ever touched there.
-bool isSafeMemberName(const std::string& name) {
-    if (name.empty() || name.front() == '/')
-        return false;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = name.find('/', start);
-        if (end == std::string::npos)
-            end = name.size();
-        if (name.compare(start, end - start, "..") == 0)
-            return false;
-        start = end + 1;
-    }
-    return true;
+// An extracted member is analysed and deleted only when it is an ordinary file
+// that lies inside the extraction folder (no link, nothing reached through
+// one). A member the archiver did not unpack is left to the reader, which
+// reports the missing file.
+enum class MemberState { Inside, Missing, Outside };
+
+MemberState memberState(const std::string& workFolder, const std::string& memberPath) {
+    struct stat st {};
+    if (::lstat(memberPath.c_str(), &st) != 0)
+        return MemberState::Missing;
+    if (!S_ISREG(st.st_mode))
+        return MemberState::Outside;
+    std::error_code ec;
+    const std::string folder = TrailingSlash(fs::canonical(workFolder, ec).string());
+    const std::string file = fs::canonical(memberPath, ec).string();
+    return !ec && file.rfind(folder, 0) == 0 ? MemberState::Inside : MemberState::Outside;
 }
 
 void searchArchive(Session& s, Counters& c, const std::string& path) {
@@ -70,16 +75,21 @@ void searchArchive(Session& s, Counters& c, const std::string& path) {
 
     ExtractArchiveFiles(s.tools, path, members);
     for (const std::string& member : members) {
-        if (!isSafeMemberName(member))
+        if (!IsSafeMemberName(member))
             continue;
         view.info("Analyzing file " + member + " from archive " + path);
         view.doEvents();
         const std::string memberPath = TrailingSlash(workFolder) + member;
-        ReaderContext ctx = s.readerContext();
-        if (DispatchFile(ctx, o.fileTypes, "", memberPath))
-            analyseDispatched(s, c, memberPath, path);
-        ::chmod(memberPath.c_str(), 0600);
-        KillFile(memberPath);
+        const MemberState state = memberState(workFolder, memberPath);
+        if (state != MemberState::Outside) {
+            ReaderContext ctx = s.readerContext();
+            if (DispatchFile(ctx, o.fileTypes, "", memberPath))
+                analyseDispatched(s, c, memberPath, path);
+        }
+        if (state == MemberState::Inside) {
+            ::chmod(memberPath.c_str(), 0600);
+            KillFile(memberPath);
+        }
         if (s.StopSearch)
             break;
     }

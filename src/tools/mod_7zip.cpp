@@ -1,15 +1,122 @@
 #include "tools/mod_7zip.h"
 
+#include "common/Text.h"
+#include "common/modGeneral.h"
+#include "tools/modShell.h"
+
 namespace qs {
 
-// Archive listing is not wired to an archiver yet: every archive lists no
-// member, so the search skips it silently.
-int ListArchiveFiles(const ToolEnv&, const std::string&, std::vector<std::string>& memberNames,
-                     const std::string&) {
-    memberNames.clear();
-    return 0;
+namespace {
+
+const std::string kSeparator = " ------------";
+// Member names start at this 1-based column of a listing line.
+constexpr std::size_t kNameColumn = 54;
+
+bool containsAfterFirst(const std::string& line, const std::string& part) {
+    const auto at = line.find(part);
+    return at != std::string::npos && at > 0;
 }
 
-void ExtractArchiveFiles(const ToolEnv&, const std::string&, const std::vector<std::string>&) {}
+} // namespace
+
+std::vector<std::string> ArchiveListArguments(const std::string& archivePath,
+                                              const std::string& patterns) {
+    std::vector<std::string> args{"l", archivePath, "-y"};
+    if (!patterns.empty()) {
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t end = patterns.find(';', start);
+            args.push_back("-ir!" + patterns.substr(start, end == std::string::npos
+                                                               ? std::string::npos
+                                                               : end - start));
+            if (end == std::string::npos)
+                break;
+            start = end + 1;
+        }
+    }
+    args.push_back("-ssc-");
+    return args;
+}
+
+std::vector<std::string> ArchiveExtractArguments(const std::string& archivePath,
+                                                 const std::string& workFolder,
+                                                 const std::string& listFilePath) {
+    return {"x", archivePath, "-y", "-o" + workFolder, "@" + listFilePath, "-ssc-"};
+}
+
+int ParseArchiveListing(const std::string& listing, std::vector<std::string>& memberNames) {
+    if (containsAfterFirst(listing, "is not supported archive"))
+        return -1;
+    memberNames.clear();
+    bool inTable = false;
+    for (const std::string& line : SplitListingLines(listing)) {
+        const bool separator = containsAfterFirst(line, kSeparator);
+        if (!inTable) {
+            inTable = separator;
+            continue;
+        }
+        if (separator)
+            break;
+        memberNames.push_back(
+            trimBlanks(line.size() >= kNameColumn ? line.substr(kNameColumn - 1) : ""));
+    }
+    return static_cast<int>(memberNames.size());
+}
+
+bool IsSafeMemberName(const std::string& name) {
+    if (name.empty() || name.front() == '/')
+        return false;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find('/', start);
+        if (end == std::string::npos)
+            end = name.size();
+        if (name.compare(start, end - start, "..") == 0)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+int ListArchiveFiles(const ToolEnv& env, const std::string& archivePath,
+                     std::vector<std::string>& memberNames, const std::string& patterns) {
+    const std::string listing = RunToolForText(
+        &env, OutsideTool::Archiver, ArchiveListArguments(archivePath, patterns), "tmpZiplist.txt");
+    return ParseArchiveListing(listing, memberNames);
+}
+
+void WriteListFile(const std::string& listFilePath, const std::vector<std::string>& memberNames) {
+    std::string text;
+    for (const std::string& name : memberNames)
+        text += name + "\r\n";
+    WriteWholeFile(listFilePath, text);
+}
+
+void ExtractArchiveFiles(const ToolEnv& env, const std::string& archivePath,
+                         const std::vector<std::string>& memberNames) {
+    if (env.tempFolder.empty())
+        return;
+    const std::string workFolder = env.archiveWorkFolder();
+    CreateFolderPath(workFolder);
+    std::vector<std::string> safe;
+    for (const std::string& name : memberNames)
+        if (IsSafeMemberName(name))
+            safe.push_back(name);
+    const std::string listFile = env.tempFolder + "tmpListFile.txt";
+    WriteListFile(listFile, safe);
+    struct Remove {
+        const std::string& path;
+        ~Remove() {
+            try {
+                KillFile(path);
+            } catch (...) {
+            }
+        }
+    } remove{listFile};
+    // The archiver's own report is not read.
+    RunToolForText(&env, OutsideTool::Archiver,
+                   ArchiveExtractArguments(archivePath, workFolder, listFile),
+                   "resultsoutputzip.txt");
+}
 
 } // namespace qs

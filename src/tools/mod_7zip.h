@@ -1,7 +1,6 @@
 #pragma once
 // Archives: listing the members that fit the search's patterns, and
-// extracting them into the extraction folder.
-#include "common/ErrorTrap.h"
+// extracting them into the extraction folder, through the outside archiver.
 #include "tools/ToolEnv.h"
 
 #include <string>
@@ -9,12 +8,34 @@
 
 namespace qs {
 
-// Stores the fitting member names; answers their count (not above 0: nothing to do).
+// Stores the fitting member names as the archiver lists them; answers their
+// count, or -1 when the archiver reports a file it does not support.
 int ListArchiveFiles(const ToolEnv& env, const std::string& archivePath,
                      std::vector<std::string>& memberNames, const std::string& patterns);
 
-// Unpacks the listed members under env.archiveWorkFolder() with their inner paths.
+// Unpacks the listed members under env.archiveWorkFolder() with their inner
+// paths. Names that would leave that folder are never handed to the archiver.
 void ExtractArchiveFiles(const ToolEnv& env, const std::string& archivePath,
                          const std::vector<std::string>& memberNames);
+
+// Writes every name followed by CR LF, replacing the file.
+void WriteListFile(const std::string& listFilePath, const std::vector<std::string>& memberNames);
+
+// The archiver's argument words. The archiver compares names case-sensitively
+// unless told otherwise; members must fit the patterns as files do, without
+// regard to case, hence the closing "-ssc-".
+std::vector<std::string> ArchiveListArguments(const std::string& archivePath,
+                                              const std::string& patterns);
+std::vector<std::string> ArchiveExtractArguments(const std::string& archivePath,
+                                                 const std::string& workFolder,
+                                                 const std::string& listFilePath);
+
+// The member names of a listing (names from column 54 between the two
+// " ------------" separator lines); -1 for "is not supported archive".
+int ParseArchiveListing(const std::string& listing, std::vector<std::string>& memberNames);
+
+// False for a name that would leave the extraction folder: empty, absolute,
+// or holding a ".." step.
+bool IsSafeMemberName(const std::string& name);
 
 } // namespace qs

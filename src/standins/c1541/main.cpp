@@ -1,0 +1,100 @@
+// c1541 IMAGE -list: prints the directory of a G64, D64, D71 or D81 image in
+// the shape of the 1541 DOS listing:
+//   0 "DISK NAME       " ID 2A
+//   12   "PROGRAM"          prg
+//   664 BLOCKS FREE.
+// A G64 is read from its GCR track data; the other kinds through the disk
+// readers of the core. Exit status 0 listed, 1 unreadable, 2 usage.
+#include "StandinSupport.h"
+#include "common/Text.h"
+#include "common/modGeneral.h"
+#include "search/Dispatcher.h"
+#include "tools/GcrDecoder.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace qs;
+
+std::string entryLine(const CbmEntry& e) {
+    std::string line = std::to_string(e.Blocks);
+    line.resize(std::max<std::size_t>(line.size() + 1, 6), ' ');
+    line += "\"" + standin::ListingText(e.Name.substr(0, 16)) + "\"";
+    // Type in columns 27-29, the lock mark in column 30.
+    line.resize(std::max<std::size_t>(line.size(), 26), ' ');
+    std::string type = e.FileType;
+    type.resize(3, ' ');
+    return line + type + (e.Locked ? "<" : " ");
+}
+
+void printListing(const AnalysisRecords& records) {
+    const MediaInfo& m = records.media;
+    // The quotes around the disk name frame it; everything else is shown as
+    // the drive shows names.
+    std::string header = standin::ListingText(m.HeaderLine);
+    for (std::size_t at : {std::size_t{0}, m.MediaName.size() + 1})
+        if (at < header.size() && m.HeaderLine[at] == '"')
+            header[at] = '"';
+    standin::PrintLine("0 " + header);
+    for (std::size_t i = 1; i < records.entries().size(); ++i) {
+        const CbmEntry& e = records.entries()[i];
+        // Unused directory slots are not shown, as on the drive.
+        if (e.FileType == "scr" && (e.Name.empty() || e.Name[0] == '\0'))
+            continue;
+        standin::PrintLine(entryLine(e));
+    }
+    std::printf("%d BLOCKS FREE.\n", m.BlocksFree);
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: c1541 IMAGE -list\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() != 2 || (args[0] != "-list" && args[1] != "-list"))
+        return usage();
+    const std::string path = args[0] == "-list" ? args[1] : args[0];
+
+    standin::StderrTrap t;
+    AnalysisRecords records;
+    bool listed = false;
+    t.trap.runOnFile("c1541", path, [&] {
+        const std::string head = FileByteSource(path).read(0, 8);
+        ReaderContext ctx{records, t.trap};
+        if (upperAscii(head) == "GCR-1541") {
+            const std::string d64 = G64DirectoryAsD64(ReadWholeFile(path));
+            if (d64.empty()) {
+                std::fprintf(stderr, "c1541: %s: the directory track cannot be read\n",
+                             path.c_str());
+                return;
+            }
+            ctx.open = [&d64](const std::string&) {
+                return std::make_unique<MemoryByteSource>(d64);
+            };
+            ReaderForExtension("D64")(ctx, path);
+        } else {
+            const auto dot = path.find_last_of('.');
+            const std::string ext =
+                upperAscii(dot == std::string::npos ? "" : path.substr(dot + 1));
+            const Reader reader =
+                ext == "D64" || ext == "D71" || ext == "D81" ? ReaderForExtension(ext) : nullptr;
+            if (reader == nullptr) {
+                std::fprintf(stderr, "c1541: %s: not a disk image\n", path.c_str());
+                return;
+            }
+            reader(ctx, path);
+        }
+        listed = true;
+    });
+    if (!listed)
+        return 1;
+    printListing(records);
+    return 0;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Running the outside programs. A tool is started directly from an argument
+// vector (no shell, so no file name can smuggle in a command), inside the
+// program's private temporary folder, with its standard output going to a
+// file there; it is waited for with a time limit, and a tool still running
+// then is killed together with its children.
+#include "common/MessageBox.h"
+#include "search/SearchOptions.h"
+#include "tools/ToolEnv.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace qs {
+
+// The program (a full path) and its arguments, one word each.
+struct ToolCommand {
+    std::string program;
+    std::vector<std::string> args;
+};
+
+enum class RunEnd { Exited, TimedOut, NotStarted };
+
+// Runs the command with standard output redirected to `outputPath` (replaced),
+// standard input and standard error on /dev/null, in `workFolder`; returns
+// when it has ended or been killed at the time limit.
+RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
+                      const std::string& workFolder, std::chrono::milliseconds timeout);
+
+enum class OutsideTool { C1541, Tape64, Archiver };
+
+// Full path of the tool, or "" when it is missing. c1541 and tape64 are looked
+// for in the tool folder, then on PATH; the archiver is 7za in the tool folder,
+// then 7z, 7zz, 7za on PATH (Debian's 7za reads only ZIP and 7z).
+std::string FindTool(const std::string& toolFolder, OutsideTool tool);
+
+// Runs a tool found by FindTool with its output going to `outputName` in the
+// temporary folder, reads the output back and deletes the file. A missing
+// tool, no tool environment, a failed start or a run stopped at the time limit
+// give an empty text.
+std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
+                           const std::vector<std::string>& args, const std::string& outputName);
+
+// The lines of a tool's listing: split at every line feed, a carriage return
+// before it dropped.
+std::vector<std::string> SplitListingLines(const std::string& text);
+
+inline constexpr const char* kToolMissingTitle = "External file missing";
+
+// The start-up check, in the order c1541, tape64, archiver: each missing tool
+// is announced in an information box titled "External file missing" and its
+// option (the G64 or TAP file type, the archive option) is cleared and
+// disabled. With `onlyWhenRequested` a tool whose option is not ticked is
+// passed over silently. Answers the tools found missing and announced.
+std::vector<OutsideTool> CheckOutsideTools(const std::string& toolFolder, MessageSink& sink,
+                                           SearchOptions& options, bool onlyWhenRequested);
+
+} // namespace qs

@@ -1,0 +1,95 @@
+#include "ToolTestSupport.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+namespace qs::test {
+
+std::string BinFolder() {
+    // ctest says where; run by hand, the tests sit in build/tests next to build/bin.
+    const char* dir = std::getenv("QS_BIN_DIR");
+    return dir != nullptr ? TrailingSlash(dir) : ApplicationFolder() + "../bin/";
+}
+
+ToolSession::ToolSession(std::string toolFolder, int timeoutSeconds)
+    : session(view,
+              ToolEnv{std::move(toolFolder), temp.path(), std::chrono::seconds(timeoutSeconds)},
+              "") {}
+
+std::vector<std::string> ToolSession::entryKeys(bool validOnly) const {
+    std::vector<std::string> keys;
+    const auto& entries = session.records.entries();
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        const CbmEntry& e = entries[i];
+        if (validOnly && (!e.Valid || e.Name.empty() || e.Name[0] == '\0'))
+            continue;
+        keys.push_back(e.Name + "|" + e.FileType + "|" + std::to_string(e.Blocks) +
+                       (e.Locked ? "<" : ""));
+    }
+    return keys;
+}
+
+std::vector<std::string> ToolSession::leftovers() const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(temp.path(), ec))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+void tickTypes(SearchOptions& o, const std::vector<std::string>& tags) {
+    for (CheckBox& box : o.fileTypes) {
+        box.value = 0;
+        for (const std::string& t : tags)
+            if (box.tag == t)
+                box.value = 1;
+    }
+}
+
+int shell(const std::string& commandLine) {
+    const int status = std::system(commandLine.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string quoted(const std::string& word) {
+    std::string out = "'";
+    for (char c : word)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+std::vector<std::string> words(const std::string& text) {
+    std::vector<std::string> out;
+    std::string word;
+    bool inQuotes = false, have = false;
+    for (char c : text) {
+        if (c == '"') {
+            inQuotes = !inQuotes;
+            have = true;
+        } else if (c == ' ' && !inQuotes) {
+            if (have)
+                out.push_back(word);
+            word.clear();
+            have = false;
+        } else {
+            word += c;
+            have = true;
+        }
+    }
+    if (have)
+        out.push_back(word);
+    const auto redirect = std::find(out.begin(), out.end(), ">");
+    out.erase(redirect, out.end());
+    return out;
+}
+
+std::string writeScript(const TempDir& dir, const std::string& name, const std::string& body) {
+    const std::string path = dir.write(name, "#!/bin/sh\n" + body + "\n");
+    ::chmod(path.c_str(), 0755);
+    return path;
+}
+
+} // namespace qs::test

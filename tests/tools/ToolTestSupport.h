@@ -1,0 +1,46 @@
+#pragma once
+// Shared by the tool tests: a session over a fake window with its own private
+// temporary folder, the application folder of the build, and small helpers.
+#include "FakeView.h"
+#include "TempDir.h"
+#include "common/modGeneral.h"
+#include "search/Session.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qs::test {
+
+// The build's application folder (c1541, tape64), from QS_BIN_DIR.
+std::string BinFolder();
+
+struct ToolSession {
+    explicit ToolSession(std::string toolFolder = BinFolder(), int timeoutSeconds = 60);
+    FakeView view;
+    PrivateTempFolder temp;
+    Session session;
+
+    ReaderContext context() { return session.readerContext(); }
+    // Entries of the records as "NAME|type|blocks" for comparisons.
+    std::vector<std::string> entryKeys(bool validOnly = true) const;
+    // Names left in the temporary folder.
+    std::vector<std::string> leftovers() const;
+};
+
+// Ticks exactly the named PC file types.
+void tickTypes(SearchOptions& o, const std::vector<std::string>& tags);
+
+// Runs a shell command line (tests only); answers its exit status.
+int shell(const std::string& commandLine);
+// Quotes a word for the shell.
+std::string quoted(const std::string& word);
+
+// The words of a tool's argument text as a command interpreter splits them:
+// at blanks outside double quotes, quotes removed, the output redirection dropped.
+std::vector<std::string> words(const std::string& text);
+
+// Writes an executable shell script.
+std::string writeScript(const TempDir& dir, const std::string& name, const std::string& body);
+
+} // namespace qs::test

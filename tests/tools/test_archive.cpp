@@ -1,0 +1,198 @@
+// Archives: the archiver's argument words, the listing parser, and searches
+// through archives made by 7za, arj and lha, end to end.
+#include "ToolTestSupport.h"
+#include "samples/DiskBuilder.h"
+#include "samples/ZipWriter.h"
+#include "search/SearchDriver.h"
+#include "tools/modShell.h"
+#include "tools/mod_7zip.h"
+#include "tools/mod_G64.h"
+#include "tools/mod_TAP.h"
+
+#include <algorithm>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace qs::test {
+
+namespace {
+
+std::vector<std::string> withoutCaseSwitch(std::vector<std::string> args) {
+    EXPECT_EQ(args.back(), "-ssc-");
+    args.pop_back();
+    return args;
+}
+
+std::string row(const std::string& name) {
+    return "2026-12-06 14:38:27 .....         1234          567  " + name;
+}
+
+const std::string kSep = "------------------- ----- ------------ ------------  ------------";
+
+std::string disk(const std::string& entry) {
+    samples::DiskBuilder d;
+    d.name(samples::toPetscii("ARCHIVED")).formatBam();
+    d.add({samples::toPetscii(entry), 0x82, 7, 17, 0});
+    return d.bytes();
+}
+
+bool haveArchiver() {
+    return !FindTool("", OutsideTool::Archiver).empty();
+}
+
+// A search through `folder` for `find` in D64 images, archives included.
+void searchArchives(ToolSession& t, const std::string& folder, const std::string& find = "*") {
+    SearchOptions& o = t.view.opts;
+    o.startFolder = folder;
+    o.findStr = find;
+    o.saveFile = false;
+    o.recurse = true;
+    o.zip.value = 1;
+    tickTypes(o, {"D64"});
+    StartButtonClick(t.session);
+}
+
+} // namespace
+
+TEST(ArchiveArguments, AreTheWordsOfTheListAndExtractCommands) {
+    const std::string arc = "/d/my odd & $x;.zip";
+    EXPECT_EQ(withoutCaseSwitch(ArchiveListArguments(arc, "*.D64;GAME*.T64")),
+              words(" l \"" + arc + "\" -y -ir!*.D64 -ir!GAME*.T64 > \"/t/tmpZiplist.txt\""));
+    EXPECT_EQ(withoutCaseSwitch(ArchiveListArguments(arc, "")),
+              words(" l \"" + arc + "\" -y > \"/t/tmpZiplist.txt\""));
+    // An empty piece still gives its include switch.
+    EXPECT_EQ(withoutCaseSwitch(ArchiveListArguments("/a.zip", "*.D64;")),
+              (std::vector<std::string>{"l", "/a.zip", "-y", "-ir!*.D64", "-ir!"}));
+    EXPECT_EQ(withoutCaseSwitch(ArchiveExtractArguments(arc, "/t/WKCBMZip", "/t/tmpListFile.txt")),
+              words(" x \"" + arc + "\" -y  -o\"/t/WKCBMZip\" @\"/t/tmpListFile.txt\"  > " +
+                    "\"/t/resultsoutputzip.txt\""));
+}
+
+TEST(ToolArguments, AreTheWordsOfTheG64AndTapCommands) {
+    const std::string image = "/d/we ird &;$ x.g64";
+    EXPECT_EQ(G64ListArguments(image), words("\"" + image + "\" -list > \"/t/tmpG64dir.txt\""));
+    EXPECT_EQ(TapListArguments(image), words(" -i:\"" + image + "\" > \"/t/tmpTAPdir.txt\""));
+}
+
+TEST(ParseArchiveListing, TakesTheNamesBetweenTheSeparators) {
+    std::vector<std::string> names{"old"};
+    EXPECT_EQ(ParseArchiveListing("head\r\n" + kSep + "\r\n" + row("a.d64") + "\r\n" +
+                                      row("sub/b c.d64  ") + "\n" + "short\r\n" + kSep + "\r\n" +
+                                      row("after.d64") + "\r\n",
+                                  names),
+              3);
+    EXPECT_EQ(names, (std::vector<std::string>{"a.d64", "sub/b c.d64", ""}));
+
+    // No second separator: every line to the end is a member, the empty last one too.
+    EXPECT_EQ(ParseArchiveListing(kSep + "\r\n" + row("x.d64") + "\r\n", names), 2);
+    EXPECT_EQ(names, (std::vector<std::string>{"x.d64", ""}));
+
+    // "is not supported archive" counts only after the first character.
+    names = {"kept"};
+    EXPECT_EQ(ParseArchiveListing("x.zip is not supported archive\r\n", names), -1);
+    EXPECT_EQ(names, std::vector<std::string>{"kept"});
+    EXPECT_EQ(ParseArchiveListing("is not supported archive", names), 0);
+    EXPECT_EQ(ParseArchiveListing("", names), 0);
+}
+
+TEST(ArchiveMembers, NamesThatLeaveTheExtractionFolderAreUnsafe) {
+    for (const char* bad : {"", "/etc/passwd", "../x.d64", "a/../../x.d64", "a/.."})
+        EXPECT_FALSE(IsSafeMemberName(bad)) << bad;
+    for (const char* good : {"x.d64", "a/b/x.d64", "..x.d64", "a/...d64"})
+        EXPECT_TRUE(IsSafeMemberName(good)) << good;
+}
+
+TEST(ArchiveSearch, FindsMembersOfZip7zArjAndLzhArchivesAndCleansUp) {
+    if (!haveArchiver())
+        GTEST_SKIP() << "no 7z archiver installed";
+    TempDir dir;
+    const std::string src = dir.str() + "/src";
+    dir.write("src/game.d64", disk("ZIPPED GAME"));
+    dir.write("src/Disks/More/deep.d64", disk("DEEP GAME"));
+    dir.write("src/notes.txt", "not an image");
+    const std::string folder = dir.str() + "/we ird \"&;$ folder";
+    std::filesystem::create_directories(folder);
+    const std::string in = "cd " + quoted(src) + " && ";
+    const std::string files = " game.d64 Disks notes.txt >/dev/null 2>&1";
+    ASSERT_EQ(shell(in + "7za a -tzip " + quoted(folder + "/a \"z\"&;$.zip") + files), 0);
+    ASSERT_EQ(shell(in + "7za a -t7z " + quoted(folder + "/b.7z") + files), 0);
+    const bool arj = shell("command -v arj >/dev/null") == 0;
+    const bool lha = shell("command -v lha >/dev/null") == 0;
+    if (arj) {
+        ASSERT_EQ(shell(in + "arj a -r " + quoted(folder + "/c.arj") + " '*' >/dev/null 2>&1"), 0);
+    }
+    if (lha) {
+        ASSERT_EQ(shell(in + "lha a " + quoted(folder + "/d.lzh") +
+                        " game.d64 Disks/More/deep.d64 >/dev/null 2>&1"),
+                  0);
+    }
+    dir.write("we ird \"&;$ folder/fake.zip", "just text\n");
+
+    ToolSession t;
+    searchArchives(t, folder, "GAME");
+    std::vector<std::string> archives{"a \"z\"&;$.zip", "b.7z"};
+    if (arj)
+        archives.push_back("c.arj");
+    if (lha)
+        archives.push_back("d.lzh");
+    for (const std::string& a : archives) {
+        const std::string path = folder + "/" + a;
+        EXPECT_NE(t.view.results.find("GAME.D64 in " + path + "\r\n"), std::string::npos) << a;
+        EXPECT_NE(t.view.results.find("DEEP.D64 in " + path + "\r\n"), std::string::npos) << a;
+    }
+    EXPECT_EQ(t.session.lastOutcome.filesAnalysed, static_cast<int>(2 * archives.size()));
+    EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Completed);
+    EXPECT_TRUE(t.view.messages.empty()) << t.view.messages.front().text; // fake.zip: silent
+    EXPECT_TRUE(t.leftovers().empty());
+}
+
+TEST(ArchiveSearch, AMemberThatWouldLeaveTheFolderIsNeverExtractedOrDeleted) {
+    if (!haveArchiver())
+        GTEST_SKIP() << "no 7z archiver installed";
+    TempDir dir;
+    ToolSession t;
+    // What "../victim.d64" would reach from the extraction folder.
+    const std::string victim = t.temp.path() + "victim.d64";
+    { std::ofstream(victim) << "keep me"; }
+    dir.write("evil.zip", samples::StoredZip({{"../victim.d64", disk("EVIL")},
+                                              {"/abs.d64", disk("EVIL")},
+                                              {"ok/fine.d64", disk("FINE")}}));
+    searchArchives(t, dir.str());
+    EXPECT_EQ(readFile(victim), "keep me");
+    EXPECT_NE(t.view.results.find("FINE.D64 in "), std::string::npos);
+    EXPECT_EQ(t.view.results.find("EVIL"), std::string::npos);
+    EXPECT_EQ(t.session.lastOutcome.filesAnalysed, 1);
+    EXPECT_EQ(t.leftovers(), std::vector<std::string>{"victim.d64"});
+}
+
+TEST(ArchiveSearch, AnArchiverThatNeverEndsIsStoppedAndTheSearchGoesOn) {
+    TempDir tools, dir;
+    writeScript(tools, "7za", "while :; do sleep 1; done");
+    dir.write("a.zip", "whatever");
+    dir.write("b.d64", disk("AFTER"));
+    ToolSession t(tools.str(), 1);
+    const auto started = std::chrono::steady_clock::now();
+    searchArchives(t, dir.str());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Completed);
+    EXPECT_NE(t.view.results.find("AFTER"), std::string::npos);
+    EXPECT_TRUE(t.leftovers().empty());
+}
+
+TEST(ArchiveSearch, TheExtractionFolderGoesAlsoAfterAStop) {
+    if (!haveArchiver())
+        GTEST_SKIP() << "no 7z archiver installed";
+    TempDir dir;
+    dir.write("a.zip", samples::StoredZip({{"one.d64", disk("ONE")}, {"two.d64", disk("TWO")}}));
+    ToolSession t;
+    t.view.onDoEvents = [&] {
+        if (t.view.lastStatus().rfind("Analyzing file one.d64", 0) == 0)
+            StartButtonClick(t.session); // the stop click
+    };
+    searchArchives(t, dir.str());
+    EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Stopped);
+    EXPECT_EQ(t.session.lastOutcome.filesAnalysed, 1);
+    EXPECT_TRUE(t.leftovers().empty());
+}
+
+} // namespace qs::test

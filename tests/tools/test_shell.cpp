@@ -1,0 +1,168 @@
+// The tool runner: no shell between us and the tool, output redirected,
+// the time limit, the tool lookup and the start-up check.
+#include "ToolTestSupport.h"
+#include "search/Request.h"
+#include "tools/modShell.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <thread>
+
+namespace qs::test {
+
+namespace {
+
+// Sets PATH for one test and puts the old value back.
+class PathOverride {
+  public:
+    explicit PathOverride(const std::string& value) {
+        if (const char* old = std::getenv("PATH"))
+            old_ = old;
+        ::setenv("PATH", value.c_str(), 1);
+    }
+    ~PathOverride() { ::setenv("PATH", old_.c_str(), 1); }
+
+  private:
+    std::string old_;
+};
+
+} // namespace
+
+TEST(ExecuteAndWait, PassesEveryArgumentAsOneWordWithoutAShell) {
+    TempDir dir;
+    const std::string out = dir.str() + "/out.txt";
+    const std::vector<std::string> args{"a b", "\"q\"", "x&y;z", "$HOME", "`id`", "*"};
+    std::vector<std::string> printf{"%s|"};
+    printf.insert(printf.end(), args.begin(), args.end());
+    ASSERT_EQ(ExecuteAndWait({"/usr/bin/printf", printf}, out, dir.str(), std::chrono::seconds(10)),
+              RunEnd::Exited);
+    EXPECT_EQ(dir.read("out.txt"), "a b|\"q\"|x&y;z|$HOME|`id`|*|");
+
+    // The tool runs inside the work folder, and a second run replaces the output.
+    ASSERT_EQ(ExecuteAndWait({"/bin/pwd", {}}, out, dir.str(), std::chrono::seconds(10)),
+              RunEnd::Exited);
+    EXPECT_EQ(dir.read("out.txt"), std::filesystem::canonical(dir.path()).string() + "\n");
+
+    EXPECT_EQ(
+        ExecuteAndWait({dir.str() + "/missing", {}}, out, dir.str(), std::chrono::seconds(10)),
+        RunEnd::NotStarted);
+}
+
+TEST(ExecuteAndWait, KillsAToolAndItsChildrenAtTheTimeLimit) {
+    TempDir dir;
+    const std::string tool =
+        writeScript(dir, "hang", "sleep 300 &\necho $! > \"$1\"\nwhile :; do sleep 1; done");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(ExecuteAndWait({tool, {dir.str() + "/child.pid"}}, dir.str() + "/out.txt", dir.str(),
+                             std::chrono::milliseconds(700)),
+              RunEnd::TimedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    const pid_t child = std::stoi(dir.read("child.pid"));
+    // The background child was killed with the tool; give the system a moment to reap it.
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        gone = ::kill(child, 0) != 0 ||
+               shell("ps -o stat= -p " + std::to_string(child) + " | grep -q Z") == 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(gone);
+}
+
+TEST(RunToolForText, ATimedOutToolGivesAnEmptyTextAndLeavesNoFile) {
+    TempDir tools;
+    writeScript(tools, "c1541", "echo '0 \"PARTIAL\"'\nwhile :; do sleep 1; done");
+    ToolSession t(tools.str(), 1);
+    EXPECT_EQ(RunToolForText(&t.session.tools, OutsideTool::C1541, {"x", "-list"}, "out.txt"), "");
+    EXPECT_TRUE(t.leftovers().empty());
+    // No environment: nothing may run.
+    EXPECT_EQ(RunToolForText(nullptr, OutsideTool::C1541, {}, "out.txt"), "");
+}
+
+TEST(FindTool, LooksInTheToolFolderFirstThenOnPath) {
+    TempDir tools, onPath;
+    writeScript(tools, "tape64", "true");
+    writeScript(onPath, "c1541", "true");
+    writeScript(onPath, "7zz", "true");
+    tools.write("c1541", "not executable");
+    PathOverride path(onPath.str());
+    EXPECT_EQ(FindTool(tools.str(), OutsideTool::Tape64), tools.str() + "/tape64");
+    EXPECT_EQ(FindTool(tools.str(), OutsideTool::C1541), onPath.str() + "/c1541");
+    EXPECT_EQ(FindTool(tools.str(), OutsideTool::Archiver), onPath.str() + "/7zz");
+    writeScript(tools, "7za", "true");
+    EXPECT_EQ(FindTool(tools.str(), OutsideTool::Archiver), tools.str() + "/7za");
+    writeScript(onPath, "7z", "true");
+    EXPECT_EQ(FindTool("", OutsideTool::Archiver), onPath.str() + "/7z");
+}
+
+TEST(CheckOutsideTools, AnnouncesMissingToolsInOrderAndSwitchesTheirOptionsOff) {
+    TempDir empty;
+    PathOverride path(empty.str());
+    FakeView view;
+    SearchOptions o;
+    tickTypes(o, {"D64", "G64", "TAP"});
+    o.zip.value = 1;
+    const auto missing = CheckOutsideTools(empty.str(), view, o, false);
+    ASSERT_EQ(missing.size(), 3U);
+    ASSERT_EQ(view.messages.size(), 3U);
+    for (const ShownMessage& m : view.messages) {
+        EXPECT_EQ(m.icon, MsgIcon::Information);
+        EXPECT_EQ(m.title, "External file missing");
+    }
+    EXPECT_EQ(view.messages[0].text,
+              "C1541.exe is missing in the application folder: G64 files analyzing is disabled");
+    EXPECT_EQ(view.messages[1].text,
+              "Tape64.exe is missing in the application folder: TAP files analyzing is disabled");
+    EXPECT_EQ(view.messages[2].text, "7za.exe (7-zip) is missing in the application folder: "
+                                     "compressed file option is disabled");
+    for (const CheckBox& box : o.fileTypes) {
+        const bool off = box.tag == "G64" || box.tag == "TAP";
+        EXPECT_EQ(box.enabled, !off) << box.tag;
+        EXPECT_EQ(box.ticked(), box.tag == "D64") << box.tag;
+    }
+    EXPECT_FALSE(o.zip.enabled);
+    EXPECT_FALSE(o.zip.ticked());
+}
+
+TEST(CheckOutsideTools, OnRequestOnlyTheToolsTheSearchNeedsAreChecked) {
+    TempDir empty;
+    PathOverride path(empty.str());
+    FakeView view;
+    SearchOptions o;
+    tickTypes(o, {"D64", "TAP"});
+    const auto missing = CheckOutsideTools(empty.str(), view, o, true);
+    ASSERT_EQ(missing, std::vector<OutsideTool>{OutsideTool::Tape64});
+    EXPECT_EQ(view.messages.size(), 1U);
+    // The tools of the build are found in its application folder.
+    FakeView quiet;
+    SearchOptions all;
+    tickTypes(all, {"G64", "TAP"});
+    EXPECT_EQ(CheckOutsideTools(BinFolder(), quiet, all, false),
+              std::vector<OutsideTool>{OutsideTool::Archiver});
+    EXPECT_TRUE(GetControlValueByTag(all.fileTypes, "G64"));
+    EXPECT_TRUE(GetControlValueByTag(all.fileTypes, "TAP"));
+}
+
+TEST(CommandLine, ReportsAMissingToolOnlyWhenTheRequestNeedsIt) {
+    TempDir dir;
+    dir.write("x.d64", std::string(174848, '\0'));
+    const std::string cli = quoted(BinFolder() + "quillsift-cli");
+    const std::string err = dir.str() + "/err.txt";
+    // No archiver anywhere: asking for archives says so and searches the rest.
+    shell("PATH=" + quoted(dir.str()) + " " + cli + " -q -z " + quoted(dir.str()) +
+          " >/dev/null 2>" + quoted(err));
+    EXPECT_NE(dir.read("err.txt").find("External file missing: 7za.exe (7-zip) is missing in the "
+                                       "application folder: compressed file option is disabled"),
+              std::string::npos);
+    shell("PATH=" + quoted(dir.str()) + " " + cli + " -q " + quoted(dir.str()) + " >/dev/null 2>" +
+          quoted(err));
+    EXPECT_EQ(dir.read("err.txt").find("External file missing"), std::string::npos);
+}
+
+TEST(SplitListingLines, EndsLinesAtLineFeedsWithOrWithoutCarriageReturn) {
+    EXPECT_TRUE(SplitListingLines("").empty());
+    EXPECT_EQ(SplitListingLines("a\r\nb\nc\r"), (std::vector<std::string>{"a", "b", "c\r"}));
+    EXPECT_EQ(SplitListingLines("a\n"), (std::vector<std::string>{"a", ""}));
+}
+
+} // namespace qs::test
