@@ -89,8 +89,7 @@ void dirArray2(Session& s, const std::string& folder, std::vector<std::string>& 
                std::set<FolderId>& seen) {
     std::vector<std::string> noted;
     s.trap.run("DirArray2", [&] {
-        s.view.info("Folder Array creation (" + std::to_string(folders.size() - 1) +
-                    " folders)");
+        s.view.info("Folder Array creation (" + std::to_string(folders.size() - 1) + " folders)");
         if (s.StopSearch)
             return;
         s.view.doEvents();
@@ -114,7 +113,8 @@ bool IsArchiveName(const SearchOptions& o, const std::string& fileName) {
     if (!o.zip.ticked())
         return false;
     const auto dot = fileName.find_last_of('.');
-    const std::string ext = upperAscii(dot == std::string::npos ? fileName : fileName.substr(dot + 1));
+    const std::string ext =
+        upperAscii(dot == std::string::npos ? fileName : fileName.substr(dot + 1));
     return upperAscii(o.zip.tag).find(ext) != std::string::npos;
 }
 
@@ -175,7 +175,9 @@ SearchOutcome SearchC64File(Session& s) {
         Result(s, "Starting Folder: " + folders.front());
         Result(s, "------");
 
-        for (const std::string& folder : folders) {
+        for (std::size_t done = 0; done < folders.size(); ++done) {
+            const std::string& folder = folders[done];
+            view.folderProgress(done, folders.size());
             view.info("Checking folder " + folder);
             view.doEvents();
             std::vector<std::string> files;
@@ -199,6 +201,7 @@ SearchOutcome SearchC64File(Session& s) {
             }
         }
 
+        view.folderProgress(folders.size(), folders.size());
         Result(s, "------");
         Result(s, "Scan: " + std::to_string(c.files) + " files analyzed");
         Result(s, "Total: " + std::to_string(c.matches) + " matching expressions");
