@@ -85,7 +85,7 @@ FolderPicker::FolderPicker(const ErrorTrap& trap, const QString& treeName, bool 
 void FolderPicker::fillDrives() {
     std::vector<std::string> roots;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
-        if (volume.isValid() && volume.isReady())
+        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir())
             roots.push_back(volume.rootPath().toStdString());
     std::sort(roots.begin(), roots.end());
     roots.erase(std::unique(roots.begin(), roots.end()), roots.end());
