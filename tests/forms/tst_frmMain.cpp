@@ -10,8 +10,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 using namespace qs;
@@ -41,6 +43,7 @@ class TestFrmMain : public QObject {
     void openResultsFile();
     void aboutHook();
     void unreadableDrive();
+    void realMessageBoxAnswers();
 };
 
 void TestFrmMain::startStates() {
@@ -352,6 +355,38 @@ void TestFrmMain::unreadableDrive() {
     w.folderPicker()->chooseDrive("/");
     QCOMPARE(w.options().startFolder, std::string("/"));
     QCOMPARE(w.folderPicker()->driveList()->currentText(), QStringLiteral("/"));
+}
+
+// The program's own answerer, on the box it shows: a button clicked, or Escape.
+void TestFrmMain::realMessageBoxAnswers() {
+    struct Case {
+        MsgButtons buttons;
+        QMessageBox::StandardButton click; // NoButton: press Escape
+        MsgAnswer expected;
+    };
+    QtMessageBoxPresenter presenter;
+    for (const Case& c : {Case{MsgButtons::Ok, QMessageBox::NoButton, MsgAnswer::Ok},
+                          Case{MsgButtons::OkCancel, QMessageBox::Ok, MsgAnswer::Ok},
+                          Case{MsgButtons::OkCancel, QMessageBox::NoButton, MsgAnswer::Cancel},
+                          Case{MsgButtons::YesNo, QMessageBox::Yes, MsgAnswer::Yes},
+                          Case{MsgButtons::YesNo, QMessageBox::NoButton, MsgAnswer::No}}) {
+        QString shownText;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shownText = box->text();
+            if (c.click == QMessageBox::NoButton)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (QAbstractButton* button = box->button(c.click))
+                button->click();
+            if (box->isVisible()) {
+                box->close(); // never leave the test waiting on the box
+                QFAIL("the box is still open");
+            }
+        });
+        QCOMPARE(presenter.present(MsgIcon::Question, c.buttons, "T", "one\r\ntwo"), c.expected);
+        QCOMPARE(shownText, QStringLiteral("one\ntwo"));
+    }
 }
 
 QTEST_MAIN(TestFrmMain)
