@@ -34,6 +34,9 @@ class MainView : public MessageSink {
     // "&STOP SEARCH", busy pointer) or idle again.
     virtual void setSearchRunning(bool running) = 0;
     virtual void setStartCaption(const std::string& caption) = 0;
+
+    // Folders done of the folders to check; a front end may show a progress bar.
+    virtual void folderProgress(std::size_t /*done*/, std::size_t /*total*/) {}
 };
 
 } // namespace qs

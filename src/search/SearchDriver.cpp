@@ -185,7 +185,9 @@ SearchOutcome SearchC64File(Session& s) {
         Result(s, "Starting Folder: " + folders.front());
         Result(s, "------");
 
-        for (const std::string& folder : folders) {
+        for (std::size_t done = 0; done < folders.size(); ++done) {
+            const std::string& folder = folders[done];
+            view.folderProgress(done, folders.size());
             view.info("Checking folder " + folder);
             view.doEvents();
             std::vector<std::string> files;
@@ -209,6 +211,7 @@ SearchOutcome SearchC64File(Session& s) {
             }
         }
 
+        view.folderProgress(folders.size(), folders.size());
         Result(s, "------");
         Result(s, "Scan: " + std::to_string(c.files) + " files analyzed");
         Result(s, "Total: " + std::to_string(c.matches) + " matching expressions");

@@ -1,0 +1,178 @@
+#include "forms/FolderPicker.h"
+
+#include "common/FileLister.h"
+#include "search/Request.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStorageInfo>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace qs::forms {
+
+namespace {
+
+std::string withoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+// The nearest folder at or above `path` that exists; "/" at worst.
+std::string existingFolder(std::string path) {
+    std::error_code ec;
+    path = withoutTrailingSlash(path.empty() ? "/" : path);
+    while (!std::filesystem::is_directory(path, ec)) {
+        const auto slash = path.find_last_of('/');
+        if (slash == std::string::npos || slash == 0)
+            return "/";
+        path.resize(slash);
+    }
+    return path;
+}
+
+} // namespace
+
+FolderPicker::FolderPicker(const ErrorTrap& trap, const QString& treeName, bool checkFolders,
+                           QWidget* parent)
+    : QWidget(parent), trap_(trap), treeName_(treeName), checkFolders_(checkFolders),
+      drives_(new QComboBox(this)), tree_(new QTreeView(this)), model_(new QFileSystemModel(this)) {
+    drives_->setObjectName(QStringLiteral("Drive1"));
+    tree_->setObjectName(treeName);
+
+    model_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
+    model_->setRootPath(QStringLiteral("/"));
+    tree_->setModel(model_);
+    tree_->setHeaderHidden(true);
+    for (int column = 1; column < model_->columnCount(); ++column)
+        tree_->hideColumn(column);
+    tree_->setSortingEnabled(true);
+    tree_->sortByColumn(0, Qt::AscendingOrder);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(drives_);
+    layout->addWidget(tree_, 1);
+
+    fillDrives();
+    connect(drives_, &QComboBox::activated, this,
+            [this](int index) { chooseDrive(drives_->itemData(index).toString().toStdString()); });
+    // Folders are read and sorted in the background: keep the shown folder in
+    // view as the tree fills up, until the user takes the tree over.
+    const auto follow = [this] {
+        if (followFolder_)
+            QTimer::singleShot(0, this, [this] { scrollToFolder(); });
+    };
+    connect(model_, &QFileSystemModel::directoryLoaded, this, follow);
+    connect(model_, &QFileSystemModel::layoutChanged, this, follow);
+    connect(model_, &QFileSystemModel::rowsInserted, this, follow);
+    tree_->viewport()->installEventFilter(this);
+    tree_->installEventFilter(this);
+    tree_->verticalScrollBar()->installEventFilter(this);
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { onTreeCurrentChanged(current); });
+}
+
+void FolderPicker::fillDrives() {
+    std::vector<std::string> roots;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir())
+            roots.push_back(volume.rootPath().toStdString());
+    std::sort(roots.begin(), roots.end());
+    roots.erase(std::unique(roots.begin(), roots.end()), roots.end());
+    if (roots.empty() || roots.front() != "/")
+        roots.insert(roots.begin(), "/");
+    for (const std::string& root : roots)
+        drives_->addItem(QString::fromStdString(root), QString::fromStdString(root));
+}
+
+void FolderPicker::selectDriveOf(const std::string& path) {
+    // The volume whose root is the longest prefix of the path.
+    int best = -1;
+    qsizetype bestLength = -1;
+    const QString p = QString::fromStdString(withoutTrailingSlash(path)) + QLatin1Char('/');
+    for (int i = 0; i < drives_->count(); ++i) {
+        QString root = drives_->itemData(i).toString();
+        if (!root.endsWith(QLatin1Char('/')))
+            root += QLatin1Char('/');
+        if (p.startsWith(root) && root.size() > bestLength) {
+            best = i;
+            bestLength = root.size();
+        }
+    }
+    const QSignalBlocker block(drives_);
+    drives_->setCurrentIndex(best);
+}
+
+void FolderPicker::showFolder(const std::string& path) {
+    folder_ = path;
+    followFolder_ = true;
+    selectDriveOf(path);
+    const QModelIndex index = model_->index(QString::fromStdString(path));
+    updating_ = true;
+    tree_->setCurrentIndex(index);
+    tree_->expand(index);
+    scrollToFolder();
+    updating_ = false;
+    emit folderChanged(QString::fromStdString(folder_));
+}
+
+void FolderPicker::scrollToFolder() {
+    tree_->scrollTo(model_->index(QString::fromStdString(folder_)),
+                    QAbstractItemView::PositionAtCenter);
+}
+
+void FolderPicker::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    QTimer::singleShot(0, this, [this] { scrollToFolder(); });
+}
+
+bool FolderPicker::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+        followFolder_ = false;
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FolderPicker::setFolder(const std::string& path) {
+    showFolder(existingFolder(path));
+}
+
+void FolderPicker::chooseDrive(const std::string& root) {
+    const std::string remembered = folder_;
+    const bool ok = trap_.runUnlogged("Drive1_Change", [&] {
+        // Reading the root tells a volume that is gone or locked.
+        listFiles(root, kNoFilePattern);
+        showFolder(withoutTrailingSlash(root));
+    });
+    if (!ok)
+        showFolder(remembered);
+}
+
+void FolderPicker::onTreeCurrentChanged(const QModelIndex& current) {
+    if (updating_ || !current.isValid())
+        return;
+    folder_ = withoutTrailingSlash(model_->filePath(current).toStdString());
+    selectDriveOf(folder_);
+    if (checkFolders_)
+        trap_.runUnlogged(treeName_.toStdString() + "_Change",
+                          [&] { listFiles(folder_, kNoFilePattern); });
+    emit folderChanged(QString::fromStdString(folder_));
+}
+
+} // namespace qs::forms

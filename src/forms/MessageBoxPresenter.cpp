@@ -1,0 +1,62 @@
+#include "forms/MessageBoxPresenter.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace qs::forms {
+
+namespace {
+
+QMessageBox::Icon qtIcon(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+MsgAnswer QtMessageBoxPresenter::present(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                                         const std::string& text) {
+    QString body = QString::fromStdString(text);
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(qtIcon(icon), QString::fromStdString(title), body, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    switch (buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        break;
+    }
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok:
+        return MsgAnswer::Ok;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    default:
+        // Closed without a button: the box's escape answer.
+        if (buttons == MsgButtons::Ok)
+            return MsgAnswer::Ok;
+        return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
+    }
+}
+
+} // namespace qs::forms

@@ -1,0 +1,490 @@
+#include "forms/frmMain.h"
+
+#include "common/Text.h"
+#include "common/modGeneral.h"
+#include "forms/FolderPicker.h"
+#include "forms/KeyFilter.h"
+#include "forms/frmPath.h"
+#include "search/Request.h"
+#include "search/SearchDriver.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace qs::forms {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+int qtState(int value) {
+    // 1 ticked, 2 greyed, as the check-box values of the request.
+    return value == 0 ? Qt::Unchecked : value == 2 ? Qt::PartiallyChecked : Qt::Checked;
+}
+
+int requestValue(int state) {
+    return state == Qt::Unchecked ? 0 : state == Qt::PartiallyChecked ? 2 : 1;
+}
+
+bool isExecutableFile(const std::string& path) {
+    const QFileInfo info(qs(path));
+    return info.isFile() && info.isExecutable();
+}
+
+// The results box draws the box-drawing glyphs of the CBM listings.
+QFont resultsFont() {
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setStyleHint(QFont::Monospace);
+    if (!QFontInfo(font).fixedPitch())
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    return font;
+}
+
+} // namespace
+
+bool defaultToolPresent(const std::string& applicationFolder, const std::string& tool) {
+    if (isExecutableFile(TrailingSlash(applicationFolder) + tool))
+        return true;
+    if (tool != "7za")
+        return false;
+    for (const char* archiver : {"7z", "7zz", "7za"})
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(archiver)).isEmpty())
+            return true;
+    return false;
+}
+
+frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
+    : QWidget(parent), setup_(std::move(setup)),
+      presenter_(setup_.presenter ? setup_.presenter : std::make_shared<QtMessageBoxPresenter>()),
+      session_(*this, setup_.tools, setup_.errorLogPath) {
+    if (setup_.startFolder.empty())
+        setup_.startFolder = setup_.applicationFolder;
+    if (setup_.resultsFolder.empty())
+        setup_.resultsFolder = setup_.applicationFolder;
+    if (!setup_.toolPresent)
+        setup_.toolPresent = [folder = setup_.applicationFolder](const std::string& tool) {
+            return defaultToolPresent(folder, tool);
+        };
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Quillsift [Orvel Soft]"));
+    buildControls();
+    Initialize();
+}
+
+frmMain::~frmMain() = default;
+
+QCheckBox* frmMain::addOption(QWidget* parent, const QString& name, const QString& caption,
+                              const QString& toolTip, bool& option) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    box->setToolTip(toolTip);
+    box->setChecked(option);
+    connect(box, &QCheckBox::toggled, this, [&option](bool ticked) { option = ticked; });
+    return box;
+}
+
+QGroupBox* frmMain::buildArray(const QString& title, const QString& name,
+                               std::vector<CheckBox>& boxes, std::vector<QCheckBox*>& widgets,
+                               int columns) {
+    auto* frame = new QGroupBox(title, this);
+    auto* grid = new QGridLayout(frame);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        auto* box = new QCheckBox(qs(boxes[i].caption), frame);
+        box->setObjectName(name + QStringLiteral("(%1)").arg(i));
+        box->setToolTip(qs(boxes[i].toolTip));
+        box->setProperty("tag", qs(boxes[i].tag));
+        connect(box, &QCheckBox::stateChanged, this, [this, &boxes, i](int state) {
+            boxes[i].value = requestValue(state);
+            // frameSID is shown exactly while the SID type is ticked.
+            if (&boxes == &options_.fileTypes && boxes[i].tag == "SID")
+                frameSID_->setVisible(boxes[i].ticked());
+        });
+        const int index = static_cast<int>(i);
+        grid->addWidget(box, index / columns, index % columns);
+        widgets.push_back(box);
+    }
+    return frame;
+}
+
+QGroupBox* frmMain::buildSearchFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("Search Options"), this);
+    frame->setObjectName(QStringLiteral("frameSearch"));
+    auto* grid = new QGridLayout(frame);
+
+    auto* label = new QLabel(QStringLiteral("Search for:"), frame);
+    label->setObjectName(QStringLiteral("Label1"));
+    txFindSTR_ = new QLineEdit(qs(options_.findStr), frame);
+    txFindSTR_->setObjectName(QStringLiteral("txFindSTR"));
+    txFindSTR_->setToolTip(
+        QStringLiteral("You can use wildcards character (* ?)  like the real C64"));
+    connect(txFindSTR_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { options_.findStr = text.toStdString(); });
+    grid->addWidget(label, 0, 0);
+    grid->addWidget(txFindSTR_, 0, 1);
+
+    grid->addWidget(addOption(frame, QStringLiteral("chkPartial"),
+                              QStringLiteral("Partial Matches"),
+                              QStringLiteral("Enabling this option, the result includes also "
+                                             "substring (same that search *texttofind*)"),
+                              options_.partial),
+                    1, 0);
+    grid->addWidget(addOption(frame, QStringLiteral("chkMatchCase"), QStringLiteral("Match Case"),
+                              QStringLiteral("Matches UpperCase/LowCase. Remember that the search "
+                                             "is in lower/upper mode, not in upper/graphic"),
+                              options_.matchCase),
+                    1, 1);
+    grid->addWidget(addOption(frame, QStringLiteral("chkFileName"),
+                              QStringLiteral("Include file name"),
+                              QStringLiteral("Include the PC file name (except extension) while "
+                                             "searching"),
+                              options_.fileName),
+                    2, 0);
+    grid->addWidget(addOption(frame, QStringLiteral("chkHeader"),
+                              QStringLiteral("Include container name"),
+                              QStringLiteral("Include the name of  Disk or T64 file while "
+                                             "searching"),
+                              options_.header),
+                    2, 1);
+    grid->addWidget(addOption(frame, QStringLiteral("chkShowMediaWarn"),
+                              QStringLiteral("Show Warnings"),
+                              QStringLiteral("Log also wranings (i.e. invalid files, directory "
+                                             "track crossover, etc..)"),
+                              options_.showMediaWarn),
+                    3, 0);
+
+    frameSID_ = new QGroupBox(QStringLiteral("SID search options"), frame);
+    frameSID_->setObjectName(QStringLiteral("frameSID"));
+    auto* sid = new QHBoxLayout(frameSID_);
+    sid->addWidget(addOption(frameSID_, QStringLiteral("chkSIDName"), QStringLiteral("(SID) Name "),
+                             QStringLiteral("Search in the Sid's name"), options_.sidName));
+    sid->addWidget(
+        addOption(frameSID_, QStringLiteral("chkSIDAuthor"), QStringLiteral("(SID) Author"),
+                  QStringLiteral("Search in the Sid's Author Name"), options_.sidAuthor));
+    sid->addWidget(addOption(frameSID_, QStringLiteral("chkSIDCopyright"),
+                             QStringLiteral("(SID) Copyright"),
+                             QStringLiteral("Search in the SID Copyright info. Usually the year of "
+                                            "production and the company name"),
+                             options_.sidCopyright));
+    frameSID_->setVisible(false);
+    grid->addWidget(frameSID_, 4, 0, 1, 2);
+    return frame;
+}
+
+QGroupBox* frmMain::buildFileFrame() {
+    auto* frame = new QGroupBox(QStringLiteral("Starting Search Folder"), this);
+    frame->setObjectName(QStringLiteral("frameFile"));
+    auto* layout = new QVBoxLayout(frame);
+
+    picker_ = new FolderPicker(session_.trap, QStringLiteral("DirPrg"), true, frame);
+    connect(picker_, &FolderPicker::folderChanged, this,
+            [this](const QString& path) { options_.startFolder = path.toStdString(); });
+    layout->addWidget(picker_, 1);
+
+    auto* maskRow = new QHBoxLayout;
+    auto* label = new QLabel(QStringLiteral("File mask:"), frame);
+    label->setObjectName(QStringLiteral("Label2"));
+    txFileMask_ = new QLineEdit(qs(options_.fileMask), frame);
+    txFileMask_->setObjectName(QStringLiteral("txFileMask"));
+    txFileMask_->setToolTip(QStringLiteral("Insert the mask WITHOUT the extension."));
+    txFileMask_->installEventFilter(new KeyFilter(FileMaskAcceptsKey, txFileMask_));
+    txFileMask_->installEventFilter(this);
+    connect(txFileMask_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { options_.fileMask = text.toStdString(); });
+    maskRow->addWidget(label);
+    maskRow->addWidget(txFileMask_, 1);
+    layout->addLayout(maskRow);
+
+    layout->addWidget(addOption(frame, QStringLiteral("chkRecurse"),
+                                QStringLiteral("&Recurse folders"),
+                                QStringLiteral("Search also in subdirectories"), options_.recurse));
+
+    chkZIP_ = new QCheckBox(qs(options_.zip.caption), frame);
+    chkZIP_->setObjectName(QStringLiteral("chkZIP"));
+    chkZIP_->setToolTip(qs(options_.zip.toolTip));
+    chkZIP_->setProperty("tag", qs(options_.zip.tag));
+    connect(chkZIP_, &QCheckBox::stateChanged, this,
+            [this](int state) { options_.zip.value = requestValue(state); });
+    layout->addWidget(chkZIP_);
+    return frame;
+}
+
+void frmMain::buildControls() {
+    frameSearch_ = buildSearchFrame();
+    frameFile_ = buildFileFrame();
+    framePCFile_ = buildArray(QStringLiteral("PC File Type"), QStringLiteral("chkFileType"),
+                              options_.fileTypes, chkFileType_, 3);
+    framePCFile_->setObjectName(QStringLiteral("FramePCFile"));
+    frameCBMFile_ = buildArray(QStringLiteral("CBM File Type"), QStringLiteral("chkCBMType"),
+                               options_.cbmTypes, chkCBMType_, 4);
+    frameCBMFile_->setObjectName(QStringLiteral("FrameCBMFile"));
+    pushCheckBoxes();
+
+    cmdStart_ = new QPushButton(QStringLiteral("&START SEARCH"), this);
+    cmdStart_->setObjectName(QStringLiteral("cmdStart"));
+    cmdStart_->setMinimumHeight(36);
+    connect(cmdStart_, &QPushButton::clicked, this, [this] { StartButtonClick(session_); });
+
+    txResults_ = new QPlainTextEdit(this);
+    txResults_->setObjectName(QStringLiteral("txResults"));
+    txResults_->setReadOnly(true);
+    txResults_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txResults_->setFont(resultsFont());
+    txResults_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    cmdOpenFile_ = new QPushButton(QStringLiteral("&Open file"), this);
+    cmdOpenFile_->setObjectName(QStringLiteral("cmdOpenFile"));
+    connect(cmdOpenFile_, &QPushButton::clicked, this, [this] { openResultsFile(); });
+    cmdAbout_ = new QPushButton(QStringLiteral("&About/Info"), this);
+    cmdAbout_->setObjectName(QStringLiteral("cmdAbout"));
+    cmdAbout_->setToolTip(
+        QStringLiteral("..hey! hit me! I'm not the usual \"ABOUT..\" window ;-)"));
+    connect(cmdAbout_, &QPushButton::clicked, this, [this] {
+        if (setup_.showAbout)
+            setup_.showAbout(this);
+    });
+    command1_ = new QPushButton(QStringLiteral("&File.."), this);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    connect(command1_, &QPushButton::clicked, this, [this] { chooseResultsFile(); });
+    chkSaveFile_ = addOption(this, QStringLiteral("chkSaveFile"),
+                             QStringLiteral("Sa&ve Results on File"), QString(), options_.saveFile);
+
+    lbFileName_ = new QLabel(this);
+    lbFileName_->setObjectName(QStringLiteral("lbFileName"));
+    lbFileName_->setTextFormat(Qt::PlainText);
+    lbFileName_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lbInfo_ = new QLabel(this);
+    lbInfo_->setObjectName(QStringLiteral("lbInfo"));
+    lbInfo_->setTextFormat(Qt::PlainText);
+    lbInfo_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("prgFolders"));
+    progress_->setFormat(QStringLiteral("%v / %m folders"));
+    progress_->setMaximumWidth(220);
+    progress_->setVisible(false);
+
+    auto* options = new QVBoxLayout;
+    options->addWidget(frameSearch_);
+    options->addWidget(framePCFile_);
+    options->addWidget(frameCBMFile_);
+    options->addStretch(1);
+    options->addWidget(cmdStart_);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(frameFile_, 2);
+    top->addLayout(options, 0);
+    top->addWidget(txResults_, 5);
+
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(new QLabel(QStringLiteral("Results file:"), this));
+    fileRow->addWidget(lbFileName_, 1);
+    fileRow->addWidget(command1_);
+    fileRow->addWidget(chkSaveFile_);
+    fileRow->addWidget(cmdOpenFile_);
+    fileRow->addWidget(cmdAbout_);
+
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(lbInfo_, 1);
+    statusRow->addWidget(progress_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addLayout(fileRow);
+    layout->addLayout(statusRow);
+    resize(1180, 640);
+}
+
+// Shows the check-box arrays and the archive option as the request holds them.
+void frmMain::pushCheckBoxes() {
+    auto push = [](QCheckBox* widget, const CheckBox& box) {
+        widget->setCheckState(static_cast<Qt::CheckState>(qtState(box.value)));
+        widget->setEnabled(box.enabled);
+    };
+    for (std::size_t i = 0; i < chkFileType_.size(); ++i)
+        push(chkFileType_[i], options_.fileTypes[i]);
+    for (std::size_t i = 0; i < chkCBMType_.size(); ++i)
+        push(chkCBMType_[i], options_.cbmTypes[i]);
+    push(chkZIP_, options_.zip);
+}
+
+void frmMain::Initialize() {
+    session_.trap.run("Initialize", [&] {
+        picker_->setFolder(setup_.startFolder);
+        setResultsFile(TrailingSlash(setup_.resultsFolder) + kResultsFileName);
+        info("");
+        clearResults();
+
+        const std::string title = "External file missing";
+        if (!setup_.toolPresent("c1541")) {
+            messageBox(MsgIcon::Information, MsgButtons::Ok, title,
+                       "C1541.exe is missing in the application folder: G64 files analyzing is "
+                       "disabled");
+            SetControlStateByTag(options_.fileTypes, "G64", "false", "false");
+        }
+        if (!setup_.toolPresent("tape64")) {
+            messageBox(MsgIcon::Information, MsgButtons::Ok, title,
+                       "Tape64.exe is missing in the application folder: TAP files analyzing is "
+                       "disabled");
+            SetControlStateByTag(options_.fileTypes, "TAP", "false", "false");
+        }
+        if (!setup_.toolPresent("7za")) {
+            messageBox(MsgIcon::Information, MsgButtons::Ok, title,
+                       "7za.exe (7-zip) is missing in the application folder: compressed file "
+                       "option is disabled");
+            options_.zip.value = 0;
+            options_.zip.enabled = false;
+        }
+        pushCheckBoxes();
+    });
+}
+
+void frmMain::setResultsFile(const std::string& path) {
+    options_.resultsFile = path;
+    lbFileName_->setText(qs(path));
+    lbFileName_->setToolTip(qs(path));
+}
+
+void frmMain::setSaveFile(bool ticked) {
+    chkSaveFile_->setChecked(ticked);
+}
+
+void frmMain::info(const std::string& text) {
+    lbInfo_->setText(qs(text));
+}
+
+void frmMain::doEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void frmMain::clearResults() {
+    txResults_->clear();
+    results_.clear();
+    resultsLength_ = 0;
+}
+
+void frmMain::appendResult(const std::string& text) {
+    results_ += "\r\n";
+    results_ += text;
+    resultsLength_ += 2 + utf8Length(text);
+
+    QScrollBar* bar = txResults_->verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
+    QString shown = qs(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QTextCursor cursor(txResults_->document());
+    cursor.movePosition(QTextCursor::End);
+    // Every text starts on a new line, so the first line stays empty.
+    cursor.insertText(QLatin1Char('\n') + shown);
+    if (atEnd)
+        bar->setValue(bar->maximum());
+}
+
+void frmMain::setSearchRunning(bool running) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{frameFile_, frameSearch_, framePCFile_, frameCBMFile_,
+                                         cmdAbout_, command1_, cmdOpenFile_, chkSaveFile_})
+        control->setEnabled(!running);
+    setStartCaption(running ? "&STOP SEARCH" : "&START SEARCH");
+    if (running) {
+        // Hourglass over the window, arrow and hourglass over the button.
+        setCursor(Qt::WaitCursor);
+        cmdStart_->setCursor(Qt::BusyCursor);
+        progress_->setRange(0, 0);
+        progress_->setVisible(true);
+    } else {
+        unsetCursor();
+        cmdStart_->unsetCursor();
+        progress_->setVisible(false);
+    }
+}
+
+void frmMain::setStartCaption(const std::string& caption) {
+    cmdStart_->setText(qs(caption));
+}
+
+void frmMain::folderProgress(std::size_t done, std::size_t total) {
+    const auto clamp = [](std::size_t n) {
+        return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
+    };
+    progress_->setRange(0, clamp(total));
+    progress_->setValue(clamp(done));
+}
+
+MsgAnswer frmMain::messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                              const std::string& text) {
+    return presenter_->present(icon, buttons, title, text);
+}
+
+void frmMain::openResultsFile() {
+    const std::string path = options_.resultsFile;
+    if (!FileExists(path)) {
+        messageBox(MsgIcon::Exclamation, MsgButtons::Ok, "No file!",
+                   "The file " + path + " is not present.");
+        return;
+    }
+    const QUrl url = QUrl::fromLocalFile(qs(path));
+    if (setup_.openUrl)
+        setup_.openUrl(url);
+    else
+        QDesktopServices::openUrl(url);
+}
+
+void frmMain::chooseResultsFile() {
+    frmPath dialog(this, *this, session_.trap, options_.resultsFile);
+    const int result = setup_.runDialog ? setup_.runDialog(dialog) : dialog.exec();
+    if (result == QDialog::Accepted)
+        setResultsFile(dialog.chosenPath());
+}
+
+void frmMain::fileMaskLostFocus() {
+    if (askingMask_)
+        return;
+    askingMask_ = true;
+    const bool keep = ConfirmFileMask(*this, options_.fileMask);
+    askingMask_ = false;
+    // The focus goes back once the current focus change has finished.
+    if (!keep)
+        QTimer::singleShot(0, txFileMask_, [mask = txFileMask_] { mask->setFocus(); });
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txFileMask_ && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        // Leaving the box within the window, not switching windows or menus,
+        // nor losing it because a search disabled its frame.
+        if (txFileMask_->isEnabled() && reason != Qt::ActiveWindowFocusReason &&
+            reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
+            fileMaskLostFocus();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // A search still running would go on with no window to show it.
+    if (session_.startTag == "STARTED")
+        session_.StopSearch = true;
+    event->accept();
+}
+
+} // namespace qs::forms

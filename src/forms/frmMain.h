@@ -1,0 +1,129 @@
+#pragma once
+// The main window: every search option as a control, the folder choice, the
+// start button, the results box and the results file. The search itself runs
+// in the core (StartButtonClick) on this window's thread; the window is its
+// view and lets events run when the search asks for it.
+#include "forms/MessageBoxPresenter.h"
+#include "search/MainView.h"
+#include "search/Session.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QUrl;
+
+namespace qs::forms {
+
+class FolderPicker;
+
+struct MainWindowSetup {
+    std::string applicationFolder; // with a trailing separator
+    std::string startFolder;       // the folder tree's first folder; empty: the application folder
+    std::string
+        resultsFolder; // where "Quillsift Results.txt" defaults; empty: the application folder
+    ToolEnv tools;
+    std::string errorLogPath;
+    // Answers message boxes; null: real modal boxes.
+    std::shared_ptr<MessageBoxPresenter> presenter;
+    // Whether an outside program ("c1541", "tape64", "7za") is there; null: defaultToolPresent.
+    std::function<bool(const std::string& tool)> toolPresent;
+    // Shows the about window; null: nothing happens.
+    std::function<void(QWidget* owner)> showAbout;
+    // Runs a modal dialog and answers its result; null: QDialog::exec.
+    std::function<int(QDialog& dialog)> runDialog;
+    // Hands a file to the desktop's opener; null: QDesktopServices::openUrl.
+    std::function<void(const QUrl& url)> openUrl;
+};
+
+// c1541 and tape64 in the application folder; the archiver there as 7za, else
+// 7z, 7zz or 7za on the PATH.
+bool defaultToolPresent(const std::string& applicationFolder, const std::string& tool);
+
+class frmMain final : public QWidget, public MainView {
+    Q_OBJECT
+  public:
+    // Builds the window and runs Initialize.
+    explicit frmMain(MainWindowSetup setup, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    Session& session() { return session_; }
+    std::string resultsFile() const { return options_.resultsFile; }
+    void setResultsFile(const std::string& path);
+    FolderPicker* folderPicker() const { return picker_; }
+
+    // MainView
+    SearchOptions& options() override { return options_; }
+    void setSaveFile(bool ticked) override;
+    void info(const std::string& text) override;
+    void doEvents() override;
+    std::size_t resultsLength() const override { return resultsLength_; }
+    std::string resultsText() const override { return results_; }
+    void clearResults() override;
+    void appendResult(const std::string& text) override;
+    void setSearchRunning(bool running) override;
+    void setStartCaption(const std::string& caption) override;
+    void folderProgress(std::size_t done, std::size_t total) override;
+    MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                         const std::string& text) override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildControls();
+    QGroupBox* buildSearchFrame();
+    QGroupBox* buildFileFrame();
+    QGroupBox* buildArray(const QString& title, const QString& name, std::vector<CheckBox>& boxes,
+                          std::vector<QCheckBox*>& widgets, int columns);
+    QCheckBox* addOption(QWidget* parent, const QString& name, const QString& caption,
+                         const QString& toolTip, bool& option);
+    void pushCheckBoxes();
+    void Initialize();
+    void openResultsFile();
+    void chooseResultsFile();
+    void fileMaskLostFocus();
+
+    MainWindowSetup setup_;
+    std::shared_ptr<MessageBoxPresenter> presenter_;
+    SearchOptions options_;
+    Session session_;
+    std::string results_;
+    std::size_t resultsLength_ = 0;
+
+    QPushButton* cmdStart_ = nullptr;
+    QPushButton* cmdOpenFile_ = nullptr;
+    QPushButton* cmdAbout_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    QCheckBox* chkSaveFile_ = nullptr;
+    QCheckBox* chkZIP_ = nullptr;
+    QGroupBox* frameSearch_ = nullptr;
+    QGroupBox* frameSID_ = nullptr;
+    QGroupBox* frameFile_ = nullptr;
+    QGroupBox* framePCFile_ = nullptr;
+    QGroupBox* frameCBMFile_ = nullptr;
+    std::vector<QCheckBox*> chkFileType_;
+    std::vector<QCheckBox*> chkCBMType_;
+    QLineEdit* txFindSTR_ = nullptr;
+    QLineEdit* txFileMask_ = nullptr;
+    QPlainTextEdit* txResults_ = nullptr;
+    QLabel* lbFileName_ = nullptr;
+    QLabel* lbInfo_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    FolderPicker* picker_ = nullptr;
+    bool askingMask_ = false;
+};
+
+} // namespace qs::forms
