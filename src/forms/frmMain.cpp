@@ -1,5 +1,7 @@
 #include "forms/frmMain.h"
 
+#include "tools/modShell.h"
+
 #include "common/Text.h"
 #include "common/modGeneral.h"
 #include "forms/FolderPicker.h"
@@ -12,7 +14,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -24,7 +25,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -48,11 +48,6 @@ int requestValue(int state) {
     return state == Qt::Unchecked ? 0 : state == Qt::PartiallyChecked ? 2 : 1;
 }
 
-bool isExecutableFile(const std::string& path) {
-    const QFileInfo info(qs(path));
-    return info.isFile() && info.isExecutable();
-}
-
 // The results box draws the box-drawing glyphs of the CBM listings.
 QFont resultsFont() {
     QFont font(QStringLiteral("DejaVu Sans Mono"));
@@ -64,17 +59,6 @@ QFont resultsFont() {
 
 } // namespace
 
-bool defaultToolPresent(const std::string& applicationFolder, const std::string& tool) {
-    if (isExecutableFile(TrailingSlash(applicationFolder) + tool))
-        return true;
-    if (tool != "7za")
-        return false;
-    for (const char* archiver : {"7z", "7zz", "7za"})
-        if (!QStandardPaths::findExecutable(QString::fromLatin1(archiver)).isEmpty())
-            return true;
-    return false;
-}
-
 frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     : QWidget(parent), setup_(std::move(setup)),
       presenter_(setup_.presenter ? setup_.presenter : std::make_shared<QtMessageBoxPresenter>()),
@@ -83,10 +67,6 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
         setup_.startFolder = setup_.applicationFolder;
     if (setup_.resultsFolder.empty())
         setup_.resultsFolder = setup_.applicationFolder;
-    if (!setup_.toolPresent)
-        setup_.toolPresent = [folder = setup_.applicationFolder](const std::string& tool) {
-            return defaultToolPresent(folder, tool);
-        };
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillsift [Orvel Soft]"));
     buildControls();
@@ -335,26 +315,15 @@ void frmMain::Initialize() {
         info("");
         clearResults();
 
-        const std::string title = "External file missing";
-        if (!setup_.toolPresent("c1541")) {
-            messageBox(MsgIcon::Information, MsgButtons::Ok, title,
-                       "C1541.exe is missing in the application folder: G64 files analyzing is "
-                       "disabled");
-            SetControlStateByTag(options_.fileTypes, "G64", "false", "false");
-        }
-        if (!setup_.toolPresent("tape64")) {
-            messageBox(MsgIcon::Information, MsgButtons::Ok, title,
-                       "Tape64.exe is missing in the application folder: TAP files analyzing is "
-                       "disabled");
-            SetControlStateByTag(options_.fileTypes, "TAP", "false", "false");
-        }
-        if (!setup_.toolPresent("7za")) {
-            messageBox(MsgIcon::Information, MsgButtons::Ok, title,
-                       "7za.exe (7-zip) is missing in the application folder: compressed file "
-                       "option is disabled");
-            options_.zip.value = 0;
-            options_.zip.enabled = false;
-        }
+        // Tests say which tools are there; the program looks for them.
+        const ToolPresence present = [&](OutsideTool tool) {
+            if (!setup_.toolPresent)
+                return !FindTool(setup_.applicationFolder, tool).empty();
+            return setup_.toolPresent(tool == OutsideTool::C1541    ? "c1541"
+                                      : tool == OutsideTool::Tape64 ? "tape64"
+                                                                    : "7za");
+        };
+        CheckOutsideTools(present, *this, options_, false);
         pushCheckBoxes();
     });
 }

@@ -37,7 +37,8 @@ struct MainWindowSetup {
     std::string errorLogPath;
     // Answers message boxes; null: real modal boxes.
     std::shared_ptr<MessageBoxPresenter> presenter;
-    // Whether an outside program ("c1541", "tape64", "7za") is there; null: defaultToolPresent.
+    // Whether an outside program ("c1541", "tape64", "7za") is there; null: looked for
+    // as the search looks for it.
     std::function<bool(const std::string& tool)> toolPresent;
     // Shows the about window; null: nothing happens.
     std::function<void(QWidget* owner)> showAbout;
@@ -46,10 +47,6 @@ struct MainWindowSetup {
     // Hands a file to the desktop's opener; null: QDesktopServices::openUrl.
     std::function<void(const QUrl& url)> openUrl;
 };
-
-// c1541 and tape64 in the application folder; the archiver there as 7za, else
-// 7z, 7zz or 7za on the PATH.
-bool defaultToolPresent(const std::string& applicationFolder, const std::string& tool);
 
 class frmMain final : public QWidget, public MainView {
     Q_OBJECT

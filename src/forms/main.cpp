@@ -2,6 +2,7 @@
 // application folder).
 #include "common/modGeneral.h"
 #include "forms/frmMain.h"
+#include "forms/frm_ABOUT.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
     setup.tools.toolFolder = appFolder;
     setup.tools.tempFolder = temp.path();
     setup.errorLogPath = dataFolder + qs::kErrorLogName;
+    setup.showAbout = [tempFolder = temp.path()](QWidget* owner) {
+        qs::showAboutWindow(owner, tempFolder);
+    };
 
     qs::forms::frmMain window(std::move(setup));
     window.show();

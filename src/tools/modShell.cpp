@@ -185,6 +185,12 @@ std::vector<std::string> SplitListingLines(const std::string& text) {
 
 std::vector<OutsideTool> CheckOutsideTools(const std::string& toolFolder, MessageSink& sink,
                                            SearchOptions& options, bool onlyWhenRequested) {
+    return CheckOutsideTools([&](OutsideTool tool) { return !FindTool(toolFolder, tool).empty(); },
+                             sink, options, onlyWhenRequested);
+}
+
+std::vector<OutsideTool> CheckOutsideTools(const ToolPresence& present, MessageSink& sink,
+                                           SearchOptions& options, bool onlyWhenRequested) {
     struct Check {
         OutsideTool tool;
         const char* tag; // file type tag; null for the archive option
@@ -203,7 +209,7 @@ std::vector<OutsideTool> CheckOutsideTools(const std::string& toolFolder, Messag
     for (const Check& c : kChecks) {
         const bool requested = c.tag != nullptr ? GetControlValueByTag(options.fileTypes, c.tag)
                                                 : options.zip.ticked();
-        if ((onlyWhenRequested && !requested) || !FindTool(toolFolder, c.tool).empty())
+        if ((onlyWhenRequested && !requested) || present(c.tool))
             continue;
         missing.push_back(c.tool);
         sink.messageBox(MsgIcon::Information, MsgButtons::Ok, kToolMissingTitle, c.text);

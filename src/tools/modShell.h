@@ -9,6 +9,7 @@
 #include "tools/ToolEnv.h"
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ inline constexpr const char* kToolMissingTitle = "External file missing";
 // disabled. With `onlyWhenRequested` a tool whose option is not ticked is
 // passed over silently. Answers the tools found missing and announced.
 std::vector<OutsideTool> CheckOutsideTools(const std::string& toolFolder, MessageSink& sink,
+                                           SearchOptions& options, bool onlyWhenRequested);
+// The same with the presence of each tool told by the caller.
+using ToolPresence = std::function<bool(OutsideTool)>;
+std::vector<OutsideTool> CheckOutsideTools(const ToolPresence& present, MessageSink& sink,
                                            SearchOptions& options, bool onlyWhenRequested);
 
 } // namespace qs

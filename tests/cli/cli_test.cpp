@@ -1,5 +1,6 @@
 // The command line against expected output files, in a fixed order.
 #include "CliRunner.h"
+#include "ExpectedOutput.h"
 #include "TempDir.h"
 #include "common/Text.h"
 #include "samples/DiskBuilder.h"

@@ -17,6 +17,15 @@ bool writeSampleCollection(const QString& folder) {
            writer.exitCode() == 0;
 }
 
+QString cliReport(const QStringList& args) {
+    const QString bin =
+        QProcessEnvironment::systemEnvironment().value(QStringLiteral("QS_BIN_DIR"));
+    QProcess cli;
+    cli.start(bin + QStringLiteral("/quillsift-cli"), QStringList{QStringLiteral("-q")} + args);
+    cli.waitForFinished(60000);
+    return QString::fromUtf8(cli.readAllStandardOutput());
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

@@ -81,6 +81,8 @@ struct WindowFixture {
 };
 
 // Writes the program's sample collection into `folder`.
+// The report of the command line with the same request (stdout, LF line ends).
+QString cliReport(const QStringList& args);
 bool writeSampleCollection(const QString& folder);
 
 std::string readFile(const std::string& path);

@@ -14,7 +14,4 @@ struct CliRun {
 // Arguments are passed without a shell; QS_BIN_DIR names the application folder.
 CliRun runCli(const std::vector<std::string>& args);
 
-// The expected output file tests/cli/expected/NAME with @ROOT@ replaced.
-std::string expected(const std::string& name, const std::string& root);
-
 } // namespace qs::test

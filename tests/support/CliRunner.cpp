@@ -1,7 +1,6 @@
 #include "CliRunner.h"
 
 #include "TempDir.h"
-#include "common/Text.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -37,10 +36,6 @@ CliRun runCli(const std::vector<std::string>& args) {
     run.err = readFile(errPath);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
-}
-
-std::string expected(const std::string& name, const std::string& root) {
-    return replaceAll(readFile(std::string(QS_CLI_EXPECTED_DIR) + "/" + name), "@ROOT@", root);
 }
 
 } // namespace qs::test
