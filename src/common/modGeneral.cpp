@@ -131,4 +131,15 @@ void RemoveFolderTree(const std::string& path) {
     fs::remove_all(fs::path(path), ec);
 }
 
+RemoveOnExit::~RemoveOnExit() {
+    try {
+        if (kind_ == Kind::File)
+            KillFile(path_);
+        else
+            RemoveFolderTree(path_);
+    } catch (...) {
+        // Clean-up only; a file that cannot go is left behind.
+    }
+}
+
 } // namespace qs

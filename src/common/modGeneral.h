@@ -63,4 +63,19 @@ class PrivateTempFolder {
 // Removes a folder tree, never following links; errors are ignored.
 void RemoveFolderTree(const std::string& path);
 
+// Deletes a temporary file (KillFile) or folder tree when it goes out of
+// scope, whatever happened meanwhile; errors are ignored.
+class RemoveOnExit {
+  public:
+    enum class Kind { File, FolderTree };
+    RemoveOnExit(std::string path, Kind kind) : path_(std::move(path)), kind_(kind) {}
+    ~RemoveOnExit();
+    RemoveOnExit(const RemoveOnExit&) = delete;
+    RemoveOnExit& operator=(const RemoveOnExit&) = delete;
+
+  private:
+    std::string path_;
+    Kind kind_;
+};
+
 } // namespace qs

@@ -68,10 +68,7 @@ void searchArchive(Session& s, Counters& c, const std::string& path) {
     view.doEvents();
     const std::string workFolder = s.tools.archiveWorkFolder();
     // The extraction folder goes whatever happens below.
-    struct Cleanup {
-        std::string folder;
-        ~Cleanup() { RemoveFolderTree(folder); }
-    } cleanup{workFolder};
+    const RemoveOnExit cleanup(workFolder, RemoveOnExit::Kind::FolderTree);
 
     ExtractArchiveFiles(s.tools, path, members);
     for (const std::string& member : members) {

@@ -148,15 +148,7 @@ std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
     if (program.empty())
         return {};
     const std::string output = env->tempFolder + outputName;
-    struct Remove {
-        const std::string& path;
-        ~Remove() {
-            try {
-                KillFile(path);
-            } catch (...) {
-            }
-        }
-    } remove{output};
+    const RemoveOnExit remove(output, RemoveOnExit::Kind::File);
     KillFile(output);
     const RunEnd end = ExecuteAndWait({program, args}, output, env->tempFolder,
                                       std::chrono::milliseconds(env->timeout));

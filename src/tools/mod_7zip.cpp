@@ -104,15 +104,7 @@ void ExtractArchiveFiles(const ToolEnv& env, const std::string& archivePath,
             safe.push_back(name);
     const std::string listFile = env.tempFolder + "tmpListFile.txt";
     WriteListFile(listFile, safe);
-    struct Remove {
-        const std::string& path;
-        ~Remove() {
-            try {
-                KillFile(path);
-            } catch (...) {
-            }
-        }
-    } remove{listFile};
+    const RemoveOnExit remove(listFile, RemoveOnExit::Kind::File);
     // The archiver's own report is not read.
     RunToolForText(&env, OutsideTool::Archiver,
                    ArchiveExtractArguments(archivePath, workFolder, listFile),
