@@ -2,7 +2,6 @@
 
 #include "common/Text.h"
 
-#include <bitset>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,10 +10,7 @@ namespace qs {
 
 namespace {
 
-struct Token {
-    enum Kind { Literal, AnyOne, Digit, Set, Star } kind;
-    std::bitset<256> set; // Literal uses it too: exactly one bit
-};
+using Token = LikePattern::Token;
 
 std::uint8_t code(char c) {
     return static_cast<std::uint8_t>(c);
@@ -78,10 +74,7 @@ bool accepts(const Token& t, char c) {
     return false;
 }
 
-} // namespace
-
-bool wildcardMatch(std::string_view text, std::string_view pattern, WildcardSyntax syntax) {
-    const std::vector<Token> tokens = tokenize(pattern, syntax);
+bool matchTokens(std::string_view text, const std::vector<Token>& tokens) {
     // Every non-star token takes exactly one character, so the classic
     // two-cursor scan with one remembered star is exact and linear in practice.
     std::size_t t = 0, p = 0;
@@ -105,10 +98,23 @@ bool wildcardMatch(std::string_view text, std::string_view pattern, WildcardSynt
     return p == tokens.size();
 }
 
+} // namespace
+
+bool wildcardMatch(std::string_view text, std::string_view pattern, WildcardSyntax syntax) {
+    return matchTokens(text, tokenize(pattern, syntax));
+}
+
+LikePattern::LikePattern(std::string_view pattern, bool matchCase)
+    : tokens_(tokenize(matchCase ? trimBlanks(pattern) : trimBlanks(upperAscii(pattern)),
+                       WildcardSyntax::Like)),
+      matchCase_(matchCase) {}
+
+bool LikePattern::matches(std::string_view text) const {
+    return matchTokens(matchCase_ ? trimBlanks(text) : trimBlanks(upperAscii(text)), tokens_);
+}
+
 bool likeCompare(std::string_view text, std::string_view pattern, bool matchCase) {
-    if (matchCase)
-        return wildcardMatch(trimBlanks(text), trimBlanks(pattern));
-    return wildcardMatch(trimBlanks(upperAscii(text)), trimBlanks(upperAscii(pattern)));
+    return LikePattern(pattern, matchCase).matches(text);
 }
 
 bool fitsFilePattern(std::string_view name, std::string_view patternList) {

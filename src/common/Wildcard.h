@@ -4,7 +4,10 @@
 //    with ranges such as A-Z; the search string's comparison.
 //  - FileList: only "?" and "*"; file-name patterns of the file lister.
 // Characters compare by code; an unclosed "[" stands for itself.
+#include <bitset>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace qs {
 
@@ -17,6 +20,22 @@ bool wildcardMatch(std::string_view text, std::string_view pattern,
 // The search comparison: without matchCase both sides are upper-cased (a-z),
 // then leading and trailing blanks are removed from both before matching.
 bool likeCompare(std::string_view text, std::string_view pattern, bool matchCase);
+
+// The search comparison prepared once for many texts (the entries of a file).
+class LikePattern {
+  public:
+    LikePattern(std::string_view pattern, bool matchCase);
+    bool matches(std::string_view text) const;
+
+    struct Token {
+        enum Kind { Literal, AnyOne, Digit, Set, Star } kind;
+        std::bitset<256> set; // the accepted bytes of Literal and Set
+    };
+
+  private:
+    std::vector<Token> tokens_;
+    bool matchCase_;
+};
 
 // A file name against a ";"-separated list of patterns, without regard to case.
 bool fitsFilePattern(std::string_view name, std::string_view patternList);

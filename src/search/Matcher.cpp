@@ -66,15 +66,15 @@ int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& 
         // These kinds have no medium name of their own.
         const bool hasMediaName =
             m.MediaType != "PRG" && m.MediaType != "PC64" && m.MediaType != "TAP";
-        const std::string pattern = SearchPattern(o);
+        const LikePattern pattern(SearchPattern(o), o.matchCase);
 
-        if (o.fileName && likeCompare(m.FileName, pattern, o.matchCase)) {
+        if (o.fileName && pattern.matches(m.FileName)) {
             matches = 1;
             lines += "[Filename match] " + m.FileName + kCrLf + kCrLf;
         }
         if (!cartridge)
             m.MediaName = SwapPetsciiCase(m.MediaName);
-        if (o.header && hasMediaName && likeCompare(m.MediaName, pattern, o.matchCase)) {
+        if (o.header && hasMediaName && pattern.matches(m.MediaName)) {
             ++matches;
             lines += "[MediaName match] " + shown(m.MediaName) + kCrLf;
         }
@@ -86,7 +86,7 @@ int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& 
                 continue;
             if (!cartridge)
                 e.Name = SwapPetsciiCase(e.Name);
-            if (!likeCompare(e.Name, pattern, o.matchCase))
+            if (!pattern.matches(e.Name))
                 continue;
             ++matches;
             std::string line = ListingLine(e);
@@ -118,12 +118,12 @@ int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archi
         if (!trimBlanks(sid.Status).empty() && o.showMediaWarn)
             lines += sid.Status + kCrLf;
 
-        const std::string pattern = SearchPattern(o);
+        const LikePattern pattern(SearchPattern(o), o.matchCase);
         // The file name comes from the path and is already UTF-8; the header
         // texts are Latin-1.
         auto compare = [&](bool ticked, const std::string& value, const char* label,
                            bool headerText) {
-            if (!ticked || !likeCompare(value, pattern, o.matchCase))
+            if (!ticked || !pattern.matches(value))
                 return false;
             ++matches;
             lines += std::string(label) + (headerText ? latin1ToUtf8(value) : value) + kCrLf;
