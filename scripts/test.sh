@@ -22,4 +22,4 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== Fuzz targets (short bounded runs) =="
 qs_build "$QS_ROOT/build-fuzz" -DCMAKE_CXX_COMPILER=clang++ -DQUILLSIFT_FUZZ=ON \
     -DQUILLSIFT_GUI=OFF -DQUILLSIFT_TESTS=ON
-ctest --test-dir "$QS_ROOT/build-fuzz" --output-on-failure -L fuzz
+ctest --test-dir "$QS_ROOT/build-fuzz" --output-on-failure -j "$jobs" -L fuzz
