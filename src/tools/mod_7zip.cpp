@@ -105,10 +105,9 @@ void ExtractArchiveFiles(const ToolEnv& env, const std::string& archivePath,
     const std::string listFile = env.tempFolder + "tmpListFile.txt";
     WriteListFile(listFile, safe);
     const RemoveOnExit remove(listFile, RemoveOnExit::Kind::File);
-    // The archiver's own report is not read.
-    RunToolForText(&env, OutsideTool::Archiver,
-                   ArchiveExtractArguments(archivePath, workFolder, listFile),
-                   "resultsoutputzip.txt");
+    RunToolUnread(&env, OutsideTool::Archiver,
+                  ArchiveExtractArguments(archivePath, workFolder, listFile),
+                  "resultsoutputzip.txt");
 }
 
 } // namespace qs
