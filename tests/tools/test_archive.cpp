@@ -165,6 +165,27 @@ TEST(ArchiveSearch, AMemberThatWouldLeaveTheFolderIsNeverExtractedOrDeleted) {
     EXPECT_EQ(t.leftovers(), std::vector<std::string>{"victim.d64"});
 }
 
+TEST(ArchiveSearch, WildcardsInAnArchiveNameReachNoOtherArchive) {
+    if (!haveArchiver())
+        GTEST_SKIP() << "no 7z archiver installed";
+    TempDir dir;
+    dir.write("x?.zip", samples::StoredZip({{"one.d64", disk("FIRST")}}));
+    dir.write("xy.zip",
+              samples::StoredZip({{"one.d64", disk("SECOND")}, {"two.d64", disk("THIRD")}}));
+    ToolSession t;
+    searchArchives(t, dir.str());
+    const std::string& r = t.view.results;
+    const auto first = r.find("ONE.D64 in " + dir.str() + "/x?.zip\r\n");
+    const auto second = r.find("ONE.D64 in " + dir.str() + "/xy.zip\r\n");
+    ASSERT_NE(first, std::string::npos) << r;
+    ASSERT_NE(second, std::string::npos) << r;
+    const std::string ofFirst = r.substr(first, second - first);
+    EXPECT_NE(ofFirst.find("FIRST"), std::string::npos) << r;
+    EXPECT_EQ(ofFirst.find("SECOND"), std::string::npos) << r;
+    EXPECT_EQ(t.session.lastOutcome.filesAnalysed, 3);
+    EXPECT_TRUE(t.leftovers().empty());
+}
+
 TEST(ArchiveSearch, AnArchiverThatNeverEndsIsStoppedAndTheSearchGoesOn) {
     TempDir tools, dir;
     writeScript(tools, "7za", "while :; do sleep 1; done");
