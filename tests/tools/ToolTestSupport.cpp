@@ -1,6 +1,5 @@
 #include "ToolTestSupport.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -59,31 +58,6 @@ std::string quoted(const std::string& word) {
     for (char c : word)
         out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
-}
-
-std::vector<std::string> words(const std::string& text) {
-    std::vector<std::string> out;
-    std::string word;
-    bool inQuotes = false, have = false;
-    for (char c : text) {
-        if (c == '"') {
-            inQuotes = !inQuotes;
-            have = true;
-        } else if (c == ' ' && !inQuotes) {
-            if (have)
-                out.push_back(word);
-            word.clear();
-            have = false;
-        } else {
-            word += c;
-            have = true;
-        }
-    }
-    if (have)
-        out.push_back(word);
-    const auto redirect = std::find(out.begin(), out.end(), ">");
-    out.erase(redirect, out.end());
-    return out;
 }
 
 std::string writeScript(const TempDir& dir, const std::string& name, const std::string& body) {

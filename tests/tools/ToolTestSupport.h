@@ -36,10 +36,6 @@ int shell(const std::string& commandLine);
 // Quotes a word for the shell.
 std::string quoted(const std::string& word);
 
-// The words of a tool's argument text as a command interpreter splits them:
-// at blanks outside double quotes, quotes removed, the output redirection dropped.
-std::vector<std::string> words(const std::string& text);
-
 // Writes an executable shell script.
 std::string writeScript(const TempDir& dir, const std::string& name, const std::string& body);
 
