@@ -89,12 +89,6 @@ TEST(ParseTapListing, ReadsNamesAddressesAndBlocksFromTheColumns) {
     AnalysisRecords bad;
     EXPECT_THROW(ParseTapListing(bad, line("x", "  20x9", "1"), "x.tap"), VbError);
     EXPECT_EQ(bad.entryCount(), 1U);
-    // A listing without programs leaves no entry.
-    AnalysisRecords none;
-    none.appendEntry();
-    none.restartEntries();
-    ParseTapListing(none, "", "x.tap");
-    EXPECT_EQ(none.entryCount(), 0U);
 }
 
 TEST(TapDecoder, FindsTheHeadersOfTheRomLoaderInVersion0And1) {
@@ -150,6 +144,13 @@ TEST(TapReader, ListsTheProgramsOfATapeThroughTape64) {
     EXPECT_EQ(t.session.records.entries()[2].LoadAddress, 49152);
     EXPECT_EQ(t.session.records.entries()[2].EndAddress, 49533);
     EXPECT_EQ(t.session.records.media.MediaName, "WE IRD \"&;$ TAPE");
+
+    // A tape without programs leaves no entry of the tape before.
+    TapBuilder data;
+    data.dataFile("DATA", "some data");
+    readTap(t, dir.write("data.tap", data.bytes(1)));
+    EXPECT_EQ(t.session.records.entryCount(), 0U);
+    EXPECT_EQ(t.session.records.media.MediaName, "DATA");
 
     readTap(t, dir.str() + "/not.tap");
     EXPECT_EQ(t.session.records.media.MediaName, "NOT A TAPE RAW IMAGE FILE");
