@@ -18,12 +18,18 @@ ToolSession::ToolSession(std::string toolFolder, int timeoutSeconds)
               ToolEnv{std::move(toolFolder), temp.path(), std::chrono::seconds(timeoutSeconds)},
               "") {}
 
-std::vector<std::string> ToolSession::entryKeys(bool validOnly) const {
+void ToolSession::read(Reader reader, const std::string& path) {
+    ReaderContext ctx = session.readerContext();
+    session.records.resetMedia();
+    reader(ctx, path);
+}
+
+std::vector<std::string> ToolSession::entryKeys() const {
     std::vector<std::string> keys;
     const auto& entries = session.records.entries();
     for (std::size_t i = 1; i < entries.size(); ++i) {
         const CbmEntry& e = entries[i];
-        if (validOnly && (!e.Valid || e.Name.empty() || e.Name[0] == '\0'))
+        if (!e.Valid || e.Name.empty() || e.Name[0] == '\0')
             continue;
         keys.push_back(e.Name + "|" + e.FileType + "|" + std::to_string(e.Blocks) +
                        (e.Locked ? "<" : ""));

@@ -21,9 +21,10 @@ struct ToolSession {
     PrivateTempFolder temp;
     Session session;
 
-    ReaderContext context() { return session.readerContext(); }
-    // Entries of the records as "NAME|type|blocks" for comparisons.
-    std::vector<std::string> entryKeys(bool validOnly = true) const;
+    // Runs one reader on a file as the dispatcher would, after clearing the medium.
+    void read(Reader reader, const std::string& path);
+    // The valid named entries as "NAME|type|blocks", "<" added when locked.
+    std::vector<std::string> entryKeys() const;
     // Names left in the temporary folder.
     std::vector<std::string> leftovers() const;
 };

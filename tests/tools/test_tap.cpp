@@ -41,12 +41,6 @@ TapBuilder twoPrograms() {
     return b;
 }
 
-void readTap(ToolSession& t, const std::string& path) {
-    ReaderContext ctx = t.context();
-    t.session.records.resetMedia();
-    analizzaTAP(ctx, path);
-}
-
 } // namespace
 
 TEST(ParseTapListing, ReadsNamesAddressesAndBlocksFromTheColumns) {
@@ -138,7 +132,7 @@ TEST(TapReader, ListsTheProgramsOfATapeThroughTape64) {
     const std::string path = dir.write("we ird \"&;$ tape.tap", twoPrograms().bytes(1));
     dir.write("not.tap", "C64-TAPE-RAX and so on");
     ToolSession t;
-    readTap(t, path);
+    t.read(analizzaTAP, path);
     ASSERT_EQ(t.entryKeys(), (std::vector<std::string>{"FIRST|prg|8", "\xD3"
                                                                       "ECOND ONE|prg|2"}));
     EXPECT_EQ(t.session.records.entries()[2].LoadAddress, 49152);
@@ -148,11 +142,11 @@ TEST(TapReader, ListsTheProgramsOfATapeThroughTape64) {
     // A tape without programs leaves no entry of the tape before.
     TapBuilder data;
     data.dataFile("DATA", "some data");
-    readTap(t, dir.write("data.tap", data.bytes(1)));
+    t.read(analizzaTAP, dir.write("data.tap", data.bytes(1)));
     EXPECT_EQ(t.session.records.entryCount(), 0U);
     EXPECT_EQ(t.session.records.media.MediaName, "DATA");
 
-    readTap(t, dir.str() + "/not.tap");
+    t.read(analizzaTAP, dir.str() + "/not.tap");
     EXPECT_EQ(t.session.records.media.MediaName, "NOT A TAPE RAW IMAGE FILE");
     EXPECT_EQ(t.session.records.media.Status, "INVALID FILE");
     EXPECT_EQ(t.session.records.entryCount(), 0U);
