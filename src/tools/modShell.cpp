@@ -140,8 +140,10 @@ std::string FindTool(const std::string& toolFolder, OutsideTool tool) {
     return {};
 }
 
-std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
-                           const std::vector<std::string>& args, const std::string& outputName) {
+namespace {
+
+std::string runTool(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
+                    const std::string& outputName, bool readOutput) {
     if (env == nullptr || env->tempFolder.empty())
         return {};
     const std::string program = FindTool(env->toolFolder, tool);
@@ -152,9 +154,21 @@ std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
     KillFile(output);
     const RunEnd end = ExecuteAndWait({program, args}, output, env->tempFolder,
                                       std::chrono::milliseconds(env->timeout));
-    if (end != RunEnd::Exited || !FileExists(output))
+    if (!readOutput || end != RunEnd::Exited || !FileExists(output))
         return {};
     return ReadWholeFile(output);
+}
+
+} // namespace
+
+std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
+                           const std::vector<std::string>& args, const std::string& outputName) {
+    return runTool(env, tool, args, outputName, true);
+}
+
+void RunToolUnread(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
+                   const std::string& outputName) {
+    runTool(env, tool, args, outputName, false);
 }
 
 std::vector<std::string> SplitListingLines(const std::string& text) {

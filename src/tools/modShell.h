@@ -42,6 +42,9 @@ std::string FindTool(const std::string& toolFolder, OutsideTool tool);
 // give an empty text.
 std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
                            const std::vector<std::string>& args, const std::string& outputName);
+// The same for a tool whose report is not wanted: its output file is deleted unread.
+void RunToolUnread(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
+                   const std::string& outputName);
 
 // The lines of a tool's listing: split at every line feed, a carriage return
 // before it dropped.

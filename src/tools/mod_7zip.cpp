@@ -4,7 +4,12 @@
 #include "common/modGeneral.h"
 #include "tools/modShell.h"
 
+#include <filesystem>
+#include <optional>
+
 namespace qs {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -16,6 +21,32 @@ bool containsAfterFirst(const std::string& line, const std::string& part) {
     const auto at = line.find(part);
     return at != std::string::npos && at > 0;
 }
+
+// The archiver reads "*" and "?" in an archive's name as wildcards and would
+// open every archive they fit; such an archive is handed over through a link
+// with a plain name in the temporary folder.
+struct ArchiveArgument {
+    ArchiveArgument(const ToolEnv& env, const std::string& archivePath) : path(archivePath) {
+        if (archivePath.find_first_of("*?") == std::string::npos || env.tempFolder.empty())
+            return;
+        const std::string name = FileNameOf(archivePath);
+        const auto dot = name.find_last_of('.');
+        const std::string linkPath =
+            env.tempFolder + "tmpArchive" + (dot == std::string::npos ? "" : name.substr(dot));
+        std::error_code ec;
+        const fs::path target = fs::absolute(archivePath, ec);
+        if (ec)
+            return;
+        fs::remove(linkPath, ec);
+        fs::create_symlink(target, linkPath, ec);
+        if (ec)
+            return;
+        path = linkPath;
+        link.emplace(linkPath, RemoveOnExit::Kind::File);
+    }
+    std::string path;
+    std::optional<RemoveOnExit> link;
+};
 
 } // namespace
 
@@ -80,8 +111,10 @@ bool IsSafeMemberName(const std::string& name) {
 
 int ListArchiveFiles(const ToolEnv& env, const std::string& archivePath,
                      std::vector<std::string>& memberNames, const std::string& patterns) {
-    const std::string listing = RunToolForText(
-        &env, OutsideTool::Archiver, ArchiveListArguments(archivePath, patterns), "tmpZiplist.txt");
+    const ArchiveArgument archive(env, archivePath);
+    const std::string listing =
+        RunToolForText(&env, OutsideTool::Archiver, ArchiveListArguments(archive.path, patterns),
+                       "tmpZiplist.txt");
     return ParseArchiveListing(listing, memberNames);
 }
 
@@ -105,10 +138,10 @@ void ExtractArchiveFiles(const ToolEnv& env, const std::string& archivePath,
     const std::string listFile = env.tempFolder + "tmpListFile.txt";
     WriteListFile(listFile, safe);
     const RemoveOnExit remove(listFile, RemoveOnExit::Kind::File);
-    // The archiver's own report is not read.
-    RunToolForText(&env, OutsideTool::Archiver,
-                   ArchiveExtractArguments(archivePath, workFolder, listFile),
-                   "resultsoutputzip.txt");
+    const ArchiveArgument archive(env, archivePath);
+    RunToolUnread(&env, OutsideTool::Archiver,
+                  ArchiveExtractArguments(archive.path, workFolder, listFile),
+                  "resultsoutputzip.txt");
 }
 
 } // namespace qs

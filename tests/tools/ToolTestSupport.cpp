@@ -1,6 +1,5 @@
 #include "ToolTestSupport.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -19,12 +18,18 @@ ToolSession::ToolSession(std::string toolFolder, int timeoutSeconds)
               ToolEnv{std::move(toolFolder), temp.path(), std::chrono::seconds(timeoutSeconds)},
               "") {}
 
-std::vector<std::string> ToolSession::entryKeys(bool validOnly) const {
+void ToolSession::read(Reader reader, const std::string& path) {
+    ReaderContext ctx = session.readerContext();
+    session.records.resetMedia();
+    reader(ctx, path);
+}
+
+std::vector<std::string> ToolSession::entryKeys() const {
     std::vector<std::string> keys;
     const auto& entries = session.records.entries();
     for (std::size_t i = 1; i < entries.size(); ++i) {
         const CbmEntry& e = entries[i];
-        if (validOnly && (!e.Valid || e.Name.empty() || e.Name[0] == '\0'))
+        if (!e.Valid || e.Name.empty() || e.Name[0] == '\0')
             continue;
         keys.push_back(e.Name + "|" + e.FileType + "|" + std::to_string(e.Blocks) +
                        (e.Locked ? "<" : ""));
@@ -59,31 +64,6 @@ std::string quoted(const std::string& word) {
     for (char c : word)
         out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
-}
-
-std::vector<std::string> words(const std::string& text) {
-    std::vector<std::string> out;
-    std::string word;
-    bool inQuotes = false, have = false;
-    for (char c : text) {
-        if (c == '"') {
-            inQuotes = !inQuotes;
-            have = true;
-        } else if (c == ' ' && !inQuotes) {
-            if (have)
-                out.push_back(word);
-            word.clear();
-            have = false;
-        } else {
-            word += c;
-            have = true;
-        }
-    }
-    if (have)
-        out.push_back(word);
-    const auto redirect = std::find(out.begin(), out.end(), ">");
-    out.erase(redirect, out.end());
-    return out;
 }
 
 std::string writeScript(const TempDir& dir, const std::string& name, const std::string& body) {

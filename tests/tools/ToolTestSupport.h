@@ -21,9 +21,10 @@ struct ToolSession {
     PrivateTempFolder temp;
     Session session;
 
-    ReaderContext context() { return session.readerContext(); }
-    // Entries of the records as "NAME|type|blocks" for comparisons.
-    std::vector<std::string> entryKeys(bool validOnly = true) const;
+    // Runs one reader on a file as the dispatcher would, after clearing the medium.
+    void read(Reader reader, const std::string& path);
+    // The valid named entries as "NAME|type|blocks", "<" added when locked.
+    std::vector<std::string> entryKeys() const;
     // Names left in the temporary folder.
     std::vector<std::string> leftovers() const;
 };
@@ -35,10 +36,6 @@ void tickTypes(SearchOptions& o, const std::vector<std::string>& tags);
 int shell(const std::string& commandLine);
 // Quotes a word for the shell.
 std::string quoted(const std::string& word);
-
-// The words of a tool's argument text as a command interpreter splits them:
-// at blanks outside double quotes, quotes removed, the output redirection dropped.
-std::vector<std::string> words(const std::string& text);
 
 // Writes an executable shell script.
 std::string writeScript(const TempDir& dir, const std::string& name, const std::string& body);

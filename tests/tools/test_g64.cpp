@@ -36,18 +36,6 @@ std::string track18(const std::string& d64) {
     return d64.substr(kTrack18Offset, kTrack18Length);
 }
 
-void readG64(ToolSession& t, const std::string& path) {
-    ReaderContext ctx = t.context();
-    t.session.records.resetMedia();
-    analizzaG64(ctx, path);
-}
-
-void readD64(ToolSession& t, const std::string& path) {
-    ReaderContext ctx = t.context();
-    t.session.records.resetMedia();
-    analizzaD64(ctx, path);
-}
-
 } // namespace
 
 TEST(GcrDecoder, ReadsBackTheDirectoryTrackOfAnEncodedImage) {
@@ -135,10 +123,10 @@ TEST(G64Reader, ListsTheSameEntriesAsTheD64ReaderOnImagesMadeByCc1541) {
                     quoted("we ird \"&;$ disk.g64") + " oracle.d64 >/dev/null"),
               0);
     ToolSession t;
-    readD64(t, dir.str() + "/oracle.d64");
+    t.read(analizzaD64, dir.str() + "/oracle.d64");
     const auto expected = t.entryKeys();
     const MediaInfo d64 = t.session.records.media;
-    readG64(t, dir.str() + "/we ird \"&;$ disk.g64");
+    t.read(analizzaG64, dir.str() + "/we ird \"&;$ disk.g64");
     EXPECT_EQ(t.entryKeys(), expected);
     EXPECT_EQ(expected.size(), 4U);
     EXPECT_EQ(t.session.records.media.MediaName, upperAscii(d64.MediaName));
@@ -154,15 +142,15 @@ TEST(G64Reader, ReadsOurEncodedImagesAndSurvivesDamage) {
     std::string g64 = samples::D64ToG64(d.bytes());
     dir.write("x.g64", g64);
     ToolSession t;
-    readD64(t, dir.str() + "/x.d64");
+    t.read(analizzaD64, dir.str() + "/x.d64");
     const auto expected = t.entryKeys();
-    readG64(t, dir.str() + "/x.g64");
+    t.read(analizzaG64, dir.str() + "/x.g64");
     EXPECT_EQ(t.entryKeys(), expected);
 
     // The second directory sector lost: the first eight entries remain.
     g64[samples::G64TrackOffset(g64, 18) + 4 * 362 + 40 + 100] ^= 0x5A;
     dir.write("x.g64", g64);
-    readG64(t, dir.str() + "/x.g64");
+    t.read(analizzaG64, dir.str() + "/x.g64");
     EXPECT_EQ(t.entryKeys(), std::vector<std::string>(expected.begin(), expected.begin() + 8));
 
     // c1541 lists a D64 through the D64 reader, the same entries again.
@@ -179,10 +167,10 @@ TEST(G64Reader, ReadsOurEncodedImagesAndSurvivesDamage) {
 
     // Not a G64: the header check marks it invalid; an unreadable one lists nothing.
     dir.write("bad.g64", "GCR-1540 and more");
-    readG64(t, dir.str() + "/bad.g64");
+    t.read(analizzaG64, dir.str() + "/bad.g64");
     EXPECT_EQ(t.session.records.media.MediaName, "NOT A G64 IMAGE FILE");
     EXPECT_EQ(t.session.records.media.Status, "INVALID FILE");
-    readG64(t, dir.str() + "/d.g64");
+    t.read(analizzaG64, dir.str() + "/d.g64");
     EXPECT_EQ(t.session.records.entryCount(), 0U);
     EXPECT_EQ(t.session.records.media.MediaName, "");
     EXPECT_TRUE(t.view.messages.empty());

@@ -1,7 +1,7 @@
 // The tool runner: no shell between us and the tool, output redirected,
-// the time limit, the tool lookup and the start-up check.
+// the time limit, the tool lookup and the start-up check of the command line
+// (the window's is tested with the window).
 #include "ToolTestSupport.h"
-#include "search/Request.h"
 #include "tools/modShell.h"
 
 #include <cstdlib>
@@ -69,16 +69,6 @@ TEST(ExecuteAndWait, KillsAToolAndItsChildrenAtTheTimeLimit) {
     EXPECT_TRUE(gone);
 }
 
-TEST(RunToolForText, ATimedOutToolGivesAnEmptyTextAndLeavesNoFile) {
-    TempDir tools;
-    writeScript(tools, "c1541", "echo '0 \"PARTIAL\"'\nwhile :; do sleep 1; done");
-    ToolSession t(tools.str(), 1);
-    EXPECT_EQ(RunToolForText(&t.session.tools, OutsideTool::C1541, {"x", "-list"}, "out.txt"), "");
-    EXPECT_TRUE(t.leftovers().empty());
-    // No environment: nothing may run.
-    EXPECT_EQ(RunToolForText(nullptr, OutsideTool::C1541, {}, "out.txt"), "");
-}
-
 TEST(FindTool, LooksInTheToolFolderFirstThenOnPath) {
     TempDir tools, onPath;
     writeScript(tools, "tape64", "true");
@@ -95,54 +85,6 @@ TEST(FindTool, LooksInTheToolFolderFirstThenOnPath) {
     EXPECT_EQ(FindTool("", OutsideTool::Archiver), onPath.str() + "/7z");
 }
 
-TEST(CheckOutsideTools, AnnouncesMissingToolsInOrderAndSwitchesTheirOptionsOff) {
-    TempDir empty;
-    PathOverride path(empty.str());
-    FakeView view;
-    SearchOptions o;
-    tickTypes(o, {"D64", "G64", "TAP"});
-    o.zip.value = 1;
-    const auto missing = CheckOutsideTools(empty.str(), view, o, false);
-    ASSERT_EQ(missing.size(), 3U);
-    ASSERT_EQ(view.messages.size(), 3U);
-    for (const ShownMessage& m : view.messages) {
-        EXPECT_EQ(m.icon, MsgIcon::Information);
-        EXPECT_EQ(m.title, "External file missing");
-    }
-    EXPECT_EQ(view.messages[0].text,
-              "C1541.exe is missing in the application folder: G64 files analyzing is disabled");
-    EXPECT_EQ(view.messages[1].text,
-              "Tape64.exe is missing in the application folder: TAP files analyzing is disabled");
-    EXPECT_EQ(view.messages[2].text, "7za.exe (7-zip) is missing in the application folder: "
-                                     "compressed file option is disabled");
-    for (const CheckBox& box : o.fileTypes) {
-        const bool off = box.tag == "G64" || box.tag == "TAP";
-        EXPECT_EQ(box.enabled, !off) << box.tag;
-        EXPECT_EQ(box.ticked(), box.tag == "D64") << box.tag;
-    }
-    EXPECT_FALSE(o.zip.enabled);
-    EXPECT_FALSE(o.zip.ticked());
-}
-
-TEST(CheckOutsideTools, OnRequestOnlyTheToolsTheSearchNeedsAreChecked) {
-    TempDir empty;
-    PathOverride path(empty.str());
-    FakeView view;
-    SearchOptions o;
-    tickTypes(o, {"D64", "TAP"});
-    const auto missing = CheckOutsideTools(empty.str(), view, o, true);
-    ASSERT_EQ(missing, std::vector<OutsideTool>{OutsideTool::Tape64});
-    EXPECT_EQ(view.messages.size(), 1U);
-    // The tools of the build are found in its application folder.
-    FakeView quiet;
-    SearchOptions all;
-    tickTypes(all, {"G64", "TAP"});
-    EXPECT_EQ(CheckOutsideTools(BinFolder(), quiet, all, false),
-              std::vector<OutsideTool>{OutsideTool::Archiver});
-    EXPECT_TRUE(GetControlValueByTag(all.fileTypes, "G64"));
-    EXPECT_TRUE(GetControlValueByTag(all.fileTypes, "TAP"));
-}
-
 TEST(CommandLine, ReportsAMissingToolOnlyWhenTheRequestNeedsIt) {
     TempDir dir;
     dir.write("x.d64", std::string(174848, '\0'));
@@ -157,12 +99,6 @@ TEST(CommandLine, ReportsAMissingToolOnlyWhenTheRequestNeedsIt) {
     shell("PATH=" + quoted(dir.str()) + " " + cli + " -q " + quoted(dir.str()) + " >/dev/null 2>" +
           quoted(err));
     EXPECT_EQ(dir.read("err.txt").find("External file missing"), std::string::npos);
-}
-
-TEST(SplitListingLines, EndsLinesAtLineFeedsWithOrWithoutCarriageReturn) {
-    EXPECT_TRUE(SplitListingLines("").empty());
-    EXPECT_EQ(SplitListingLines("a\r\nb\nc\r"), (std::vector<std::string>{"a", "b", "c\r"}));
-    EXPECT_EQ(SplitListingLines("a\n"), (std::vector<std::string>{"a", ""}));
 }
 
 } // namespace qs::test

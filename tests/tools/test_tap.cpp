@@ -41,12 +41,6 @@ TapBuilder twoPrograms() {
     return b;
 }
 
-void readTap(ToolSession& t, const std::string& path) {
-    ReaderContext ctx = t.context();
-    t.session.records.resetMedia();
-    analizzaTAP(ctx, path);
-}
-
 } // namespace
 
 TEST(ParseTapListing, ReadsNamesAddressesAndBlocksFromTheColumns) {
@@ -89,12 +83,6 @@ TEST(ParseTapListing, ReadsNamesAddressesAndBlocksFromTheColumns) {
     AnalysisRecords bad;
     EXPECT_THROW(ParseTapListing(bad, line("x", "  20x9", "1"), "x.tap"), VbError);
     EXPECT_EQ(bad.entryCount(), 1U);
-    // A listing without programs leaves no entry.
-    AnalysisRecords none;
-    none.appendEntry();
-    none.restartEntries();
-    ParseTapListing(none, "", "x.tap");
-    EXPECT_EQ(none.entryCount(), 0U);
 }
 
 TEST(TapDecoder, FindsTheHeadersOfTheRomLoaderInVersion0And1) {
@@ -144,14 +132,21 @@ TEST(TapReader, ListsTheProgramsOfATapeThroughTape64) {
     const std::string path = dir.write("we ird \"&;$ tape.tap", twoPrograms().bytes(1));
     dir.write("not.tap", "C64-TAPE-RAX and so on");
     ToolSession t;
-    readTap(t, path);
+    t.read(analizzaTAP, path);
     ASSERT_EQ(t.entryKeys(), (std::vector<std::string>{"FIRST|prg|8", "\xD3"
                                                                       "ECOND ONE|prg|2"}));
     EXPECT_EQ(t.session.records.entries()[2].LoadAddress, 49152);
     EXPECT_EQ(t.session.records.entries()[2].EndAddress, 49533);
     EXPECT_EQ(t.session.records.media.MediaName, "WE IRD \"&;$ TAPE");
 
-    readTap(t, dir.str() + "/not.tap");
+    // A tape without programs leaves no entry of the tape before.
+    TapBuilder data;
+    data.dataFile("DATA", "some data");
+    t.read(analizzaTAP, dir.write("data.tap", data.bytes(1)));
+    EXPECT_EQ(t.session.records.entryCount(), 0U);
+    EXPECT_EQ(t.session.records.media.MediaName, "DATA");
+
+    t.read(analizzaTAP, dir.str() + "/not.tap");
     EXPECT_EQ(t.session.records.media.MediaName, "NOT A TAPE RAW IMAGE FILE");
     EXPECT_EQ(t.session.records.media.Status, "INVALID FILE");
     EXPECT_EQ(t.session.records.entryCount(), 0U);
