@@ -6,6 +6,8 @@
 #include "search/Request.h"
 #include "search/modProjectFunctions.h"
 
+#include <string_view>
+
 namespace qs {
 
 namespace {
@@ -62,10 +64,14 @@ int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& 
         if (!trimBlanks(m.Status).empty() && o.showMediaWarn)
             lines += m.Status + kCrLf + kCrLf;
 
-        const bool cartridge = m.MediaType == "CRT"; // cartridge names are compared as stored
+        // Looked up as parts of these lists, so that a file whose reader failed
+        // before naming its kind (empty type) offers no medium name to match.
+        auto listed = [&](std::string_view list) {
+            return list.find(m.MediaType) != std::string_view::npos;
+        };
+        const bool cartridge = listed("#CRT#"); // cartridge names are compared as stored
         // These kinds have no medium name of their own.
-        const bool hasMediaName =
-            m.MediaType != "PRG" && m.MediaType != "PC64" && m.MediaType != "TAP";
+        const bool hasMediaName = !listed("#PRG#PC64#TAP#");
         const std::string pattern = SearchPattern(o);
 
         if (o.fileName && likeCompare(m.FileName, pattern, o.matchCase)) {
