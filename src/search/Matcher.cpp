@@ -47,7 +47,8 @@ std::string ListingLine(const CbmEntry& entry) {
 
 int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& archivePath) {
     int matches = 0;
-    s.trap.run("AnalyzePrograms", [&] {
+    // A trapped error counts no match, whatever was counted before it.
+    const bool finished = s.trap.run("AnalyzePrograms", [&] {
         const SearchOptions& o = s.view.options();
         MediaInfo& m = s.records.media;
 
@@ -112,12 +113,12 @@ int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& 
                                                               archivePath + kCrLf + count;
         writeBlock(s, heading, lines);
     });
-    return matches;
+    return finished ? matches : 0;
 }
 
 int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archivePath) {
     int matches = 0;
-    s.trap.run("AnalyzeSid", [&] {
+    const bool finished = s.trap.run("AnalyzeSid", [&] {
         const SearchOptions& o = s.view.options();
         const SidInfo& sid = s.records.sid;
         std::string lines;
@@ -149,7 +150,7 @@ int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archi
                                 : s.records.media.FileName + " in " + archivePath + kCrLf + count;
         writeBlock(s, heading, lines);
     });
-    return matches;
+    return finished ? matches : 0;
 }
 
 } // namespace qs
