@@ -39,46 +39,57 @@ std::string crossoverWarning(std::int32_t track) {
            " entries are analyzed";
 }
 
+void walkDirectory(ReaderContext& ctx, const ByteSource& image, std::int32_t track,
+                   std::int32_t sector) {
+    AnalysisRecords& rec = ctx.records;
+    const std::string trackBytes = readTrack(image, track);
+    const ByteView dirTrack(trackBytes, static_cast<std::uint64_t>(track - 1) * kD81TrackBytes);
+
+    std::int32_t curTrack = track, curSector = sector;
+    for (;;) {
+        const bool tooMany = rec.entryCount() > kD81MaxEntries;
+        if (curTrack != track || curSector > 39 || curSector == 0 || tooMany) {
+            if (curTrack != track && curTrack != 0)
+                rec.media.Status = crossoverWarning(track);
+            else if (tooMany)
+                rec.media.Status = "[WARNING] - More than 296 entries. Only first 296 are "
+                                   "analyzed (probably recursive directory)";
+            return;
+        }
+        const ByteView dir =
+            dirTrack.sub(kSectorBytes * static_cast<std::size_t>(curSector), kSectorBytes);
+        for (std::size_t slot = 0; slot < 8; ++slot) {
+            const auto index = static_cast<std::int32_t>(rec.entryCount() + 1);
+            CbmEntry& e = rec.appendEntry();
+            readSlot(e, dir.sub(32 * slot, 32), index);
+            if (upperAscii(e.FileType) != "CBM")
+                continue;
+            // Copied: the nested walk grows the list under `e`.
+            const std::string partition = e.Name;
+            AnalizzaTracciaDirD81(ctx, image, e.Track, 3);
+            CbmEntry& marker = rec.appendEntry();
+            marker.Name = "END OF " + partition;
+            marker.FileType = "inf";
+            marker.Valid = true;
+        }
+        curTrack = dir.u8(0);
+        curSector = dir.u8(1);
+    }
+}
+
 } // namespace
 
 void AnalizzaTracciaDirD81(ReaderContext& ctx, const ByteSource& image, std::int32_t track,
                            std::int32_t sector) {
-    ctx.trap.run("AnalizzaTracciaDirD81", [&] {
-        AnalysisRecords& rec = ctx.records;
-        const std::string trackBytes = readTrack(image, track);
-        const ByteView dirTrack(trackBytes, static_cast<std::uint64_t>(track - 1) * kD81TrackBytes);
-
-        std::int32_t curTrack = track, curSector = sector;
-        for (;;) {
-            const bool tooMany = rec.entryCount() > kD81MaxEntries;
-            if (curTrack != track || curSector > 39 || curSector == 0 || tooMany) {
-                if (curTrack != track && curTrack != 0)
-                    rec.media.Status = crossoverWarning(track);
-                else if (tooMany)
-                    rec.media.Status = "[WARNING] - More than 296 entries. Only first 296 are "
-                                       "analyzed (probably recursive directory)";
-                return;
-            }
-            const ByteView dir =
-                dirTrack.sub(kSectorBytes * static_cast<std::size_t>(curSector), kSectorBytes);
-            for (std::size_t slot = 0; slot < 8; ++slot) {
-                const auto index = static_cast<std::int32_t>(rec.entryCount() + 1);
-                CbmEntry& e = rec.appendEntry();
-                readSlot(e, dir.sub(32 * slot, 32), index);
-                if (upperAscii(e.FileType) != "CBM")
-                    continue;
-                // Copied: the nested walk grows the list under `e`.
-                const std::string partition = e.Name;
-                AnalizzaTracciaDirD81(ctx, image, e.Track, 3);
-                CbmEntry& marker = rec.appendEntry();
-                marker.Name = "END OF " + partition;
-                marker.FileType = "inf";
-                marker.Valid = true;
-            }
-            curTrack = dir.u8(0);
-            curSector = dir.u8(1);
-        }
-    });
+    try {
+        walkDirectory(ctx, image, track, sector);
+    } catch (...) {
+        // The walker names no file, yet its message keeps the line break
+        // that precedes "File: " in the image reader's own.
+        ctx.trap.report(ErrorTrap::messageText("AnalizzaTracciaDirD81",
+                                               describeCurrentException(std::current_exception())) +
+                        "\r\n");
+    }
 }
 
 void analizzaD81(ReaderContext& ctx, const std::string& path) {

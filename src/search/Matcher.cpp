@@ -6,6 +6,8 @@
 #include "search/Request.h"
 #include "search/modProjectFunctions.h"
 
+#include <string_view>
+
 namespace qs {
 
 namespace {
@@ -45,7 +47,8 @@ std::string ListingLine(const CbmEntry& entry) {
 
 int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& archivePath) {
     int matches = 0;
-    s.trap.run("AnalyzePrograms", [&] {
+    // A trapped error counts no match, whatever was counted before it.
+    const bool finished = s.trap.run("AnalyzePrograms", [&] {
         const SearchOptions& o = s.view.options();
         MediaInfo& m = s.records.media;
 
@@ -62,10 +65,14 @@ int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& 
         if (!trimBlanks(m.Status).empty() && o.showMediaWarn)
             lines += m.Status + kCrLf + kCrLf;
 
-        const bool cartridge = m.MediaType == "CRT"; // cartridge names are compared as stored
+        // Looked up as parts of these lists, so that a file whose reader failed
+        // before naming its kind (empty type) offers no medium name to match.
+        auto listed = [&](std::string_view list) {
+            return list.find(m.MediaType) != std::string_view::npos;
+        };
+        const bool cartridge = listed("#CRT#"); // cartridge names are compared as stored
         // These kinds have no medium name of their own.
-        const bool hasMediaName =
-            m.MediaType != "PRG" && m.MediaType != "PC64" && m.MediaType != "TAP";
+        const bool hasMediaName = !listed("#PRG#PC64#TAP#");
         const LikePattern pattern(SearchPattern(o), o.matchCase);
 
         if (o.fileName && pattern.matches(m.FileName)) {
@@ -106,12 +113,12 @@ int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& 
                                                               archivePath + kCrLf + count;
         writeBlock(s, heading, lines);
     });
-    return matches;
+    return finished ? matches : 0;
 }
 
 int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archivePath) {
     int matches = 0;
-    s.trap.run("AnalyzeSid", [&] {
+    const bool finished = s.trap.run("AnalyzeSid", [&] {
         const SearchOptions& o = s.view.options();
         const SidInfo& sid = s.records.sid;
         std::string lines;
@@ -143,7 +150,7 @@ int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archi
                                 : s.records.media.FileName + " in " + archivePath + kCrLf + count;
         writeBlock(s, heading, lines);
     });
-    return matches;
+    return finished ? matches : 0;
 }
 
 } // namespace qs

@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 using namespace qs;
 using namespace qs::test;
 using qs::samples::DiskBuilder;
@@ -156,26 +153,19 @@ TEST(D64Reader, ShortImagesAreTrappedAndLeaveWhatWasRead) {
     EXPECT_EQ(cut.media().BlocksFree, 664);
     ASSERT_GE(cut.count(), 1u);
     EXPECT_EQ(cut.entry(1).Name, "KEPT");
-
-    ReaderHarness missing;
-    missing.runOnDisk(analizzaD64, "/no/such/file.d64");
-    ASSERT_EQ(missing.view.messages.size(), 1u);
-    EXPECT_EQ(missing.view.messages[0].text.rfind("[analizzaD64] - 53 - File not found", 0), 0u);
 }
 
 // Images made by Debian's cc1541 list exactly the names and block counts
 // of the files written into them.
 TEST(D64Reader, ImagesMadeByCc1541) {
-    if (std::system("command -v cc1541 >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "cc1541 not installed";
     TempDir dir;
     dir.write("one.prg", std::string(254 * 3, 'a'));      // 3 blocks
     dir.write("two.prg", std::string(254 * 10 + 1, 'b')); // 11 blocks
     const std::string image = dir.str() + "/made.d64";
-    const std::string cmd = "cd '" + dir.str() +
-                            "' && cc1541 -q -n 'ORACLE DISK' -i 42 -f ONE "
-                            "-w one.prg -f two -w two.prg made.d64 >/dev/null 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ASSERT_EQ(runQuietly("cd '" + dir.str() +
+                         "' && cc1541 -q -n 'ORACLE DISK' -i 42 -f ONE -w one.prg -f two "
+                         "-w two.prg made.d64"),
+              0);
     ReaderHarness h;
     h.runOnDisk(analizzaD64, image);
     EXPECT_TRUE(h.view.messages.empty());

@@ -18,9 +18,6 @@ TEST(D71Reader, FreeBlocksSumBothSidesWithoutTracks18And53) {
     h.run(analizzaD71, "/x/twin.d71", disk.bytes());
     EXPECT_EQ(h.records.media.BlocksFree, 1328);
     EXPECT_EQ(h.records.media.MediaType, "D71");
-    EXPECT_EQ(h.records.media.Status, "");
-    EXPECT_FALSE(h.records.media.ErrorInfo);
-    EXPECT_FALSE(h.records.media.Tracks40);
 
     // The directory tracks of both sides hold no free space, whatever they say.
     disk.freeSectors(18, 19).freeSectors(53, 19);
@@ -72,10 +69,8 @@ TEST(D71Reader, TooShortImageIsTrappedUnderItsOwnName) {
     ReaderHarness h;
     h.run(analizzaD71, "/x/short.d71", std::string(1000, '\0'));
     ASSERT_EQ(h.view.messages.size(), 1u);
-    EXPECT_EQ(h.view.messages[0].title, "Error Detected");
     EXPECT_EQ(h.lastMessage().rfind("[analizzaD71] - 9 - ", 0), 0u) << h.lastMessage();
     EXPECT_NE(h.lastMessage().find("\r\nFile: /x/short.d71"), std::string::npos);
-    EXPECT_EQ(h.count(), 0u);
 }
 
 // cc1541 writes the image: names, sizes and the BAM are its own, not our builder's.

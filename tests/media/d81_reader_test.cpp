@@ -153,6 +153,7 @@ TEST(D81Reader, FailuresAreTrappedWhereTheyHappen) {
     ASSERT_EQ(h.view.messages.size(), 1u);
     EXPECT_EQ(h.lastMessage().rfind("[AnalizzaTracciaDirD81] - 9 - ", 0), 0u) << h.lastMessage();
     EXPECT_EQ(h.lastMessage().find("File:"), std::string::npos);
+    EXPECT_EQ(h.lastMessage().substr(h.lastMessage().size() - 2), "\r\n"); // the line break stays
     EXPECT_EQ(h.records.media.Status, "NON-STANDARD FILE SIZE, MAY BE CORRUPTED");
     ASSERT_GE(h.count(), 4u);
     EXPECT_EQ(h.entry(1).Name, toPetscii("GONE"));

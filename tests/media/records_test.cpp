@@ -13,20 +13,11 @@ TEST(AnalysisRecords, TypeTextTable) {
         EXPECT_EQ(TypeText(static_cast<std::uint8_t>(byte)), text) << byte;
 }
 
-TEST(AnalysisRecords, NameFieldsAndEntryRestart) {
+TEST(AnalysisRecords, NameFields) {
     MediaInfo m;
     SetNameFields(m, "/games/Blast Off.d64");
     EXPECT_EQ(m.FileName, "BLAST OFF");
     EXPECT_EQ(m.MediaType, "D64");
     EXPECT_EQ(FileNameField("/games/.d64"), "");
     EXPECT_EQ(FileNameField("/games/ARCHIVE.OLD.T64"), "ARCHIVE.OLD");
-
-    AnalysisRecords r;
-    EXPECT_EQ(r.entryCount(), 0u);
-    r.appendEntry().Name = "A";
-    r.appendEntry();
-    EXPECT_EQ(r.entryCount(), 2u);
-    EXPECT_TRUE(r.entries()[0].Name.empty());
-    r.restartEntries();
-    EXPECT_EQ(r.entryCount(), 0u);
 }

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 using namespace qs;
 using namespace qs::test;
 using qs::samples::T64Builder;
@@ -56,8 +54,6 @@ TEST(T64Reader, EveryRecordUpToMaxEntriesBecomesAnEntry) {
 }
 
 TEST(T64Reader, BlocksRoundHalfToEvenAndMayBeNegative) {
-    EXPECT_EQ(T64Blocks(0x0801, 0x097E), 2);
-    EXPECT_EQ(T64Blocks(0x0801, 0x0880), 0);
     EXPECT_EQ(T64Blocks(0x0801, 0x0801 + 3 * 127), 2);
     EXPECT_EQ(T64Blocks(0x0801, 0x0801 + 5 * 127), 2);
     EXPECT_EQ(T64Blocks(0x0801, 0x0801 + 7 * 127), 4);

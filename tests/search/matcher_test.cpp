@@ -138,6 +138,9 @@ TEST_F(MatcherTest, FileNameMediaNameAndCounts) {
     SetUp();
     media.MediaType = "PC64"; // no medium name of its own
     EXPECT_EQ(analyze(), 1);
+    SetUp();
+    media.MediaType = ""; // the reader failed before it named the kind
+    EXPECT_EQ(analyze(), 1);
 }
 
 TEST_F(MatcherTest, WarningsAndInvalidFiles) {
