@@ -1,6 +1,8 @@
 // The main window's controls, start-up, request checks and key handling.
 #include "FormsTestSupport.h"
+#include "common/modGeneral.h"
 #include "forms/FolderPicker.h"
+#include "forms/frm_ABOUT.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,7 +43,7 @@ class TestFrmMain : public QObject {
     void fileMaskKeyFilter();
     void fileMaskLostFocus();
     void openResultsFile();
-    void aboutHook();
+    void aboutOpensTheAboutWindow();
     void unreadableDrive();
     void realMessageBoxAnswers();
 };
@@ -328,14 +330,47 @@ void TestFrmMain::openResultsFile() {
     QCOMPARE(opened[0], QUrl::fromLocalFile(QString::fromStdString(w.resultsFile())));
 }
 
-void TestFrmMain::aboutHook() {
+// The program's own hook: the real about window on its real clock and music device.
+void TestFrmMain::aboutOpensTheAboutWindow() {
     WindowFixture f;
-    QWidget* owner = nullptr;
     MainWindowSetup setup;
-    setup.showAbout = [&](QWidget* w) { owner = w; };
+    const std::string temp = f.path("tmp/");
+    setup.showAbout = [temp](QWidget* owner) { showAboutWindow(owner, temp); };
     frmMain& w = f.open(std::move(setup));
-    QTest::mouseClick(f.child<QPushButton>("cmdAbout"), Qt::LeftButton);
-    QCOMPARE(owner, static_cast<QWidget*>(&w));
+    w.show();
+    // Never leave the test waiting on a window nobody closes.
+    QTimer::singleShot(10000, &w, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+
+    for (int opening = 0; opening < 2; ++opening) {
+        frm_ABOUT* about = nullptr;
+        bool deferred = false;
+        bool musicWritten = false;
+        QTimer::singleShot(200, &w, [&] {
+            about = qobject_cast<frm_ABOUT*>(QApplication::activeModalWidget());
+            if (about == nullptr)
+                return;
+            musicWritten = FileExists(about->temporaryMusicFile());
+            // A close while the show is being prepared waits for the preparation.
+            about->reject();
+            deferred = about->isVisible() && about->unloadRequested();
+        });
+        QTest::mouseClick(f.child<QPushButton>("cmdAbout"), Qt::LeftButton);
+        QVERIFY(about != nullptr);
+        QCOMPARE(about->windowTitle(), QStringLiteral("About.."));
+        QCOMPARE(about->parentWidget(), static_cast<QWidget*>(&w));
+        QVERIFY(musicWritten);
+        QVERIFY(deferred);
+        QVERIFY(!about->isVisible());
+        QVERIFY(about->clock().Now() >= 1000);
+        QCOMPARE(about->step(), 0);
+        QVERIFY(!FileExists(about->temporaryMusicFile()));
+    }
+    // Made on first use and kept.
+    QCOMPARE(w.findChildren<frm_ABOUT*>().size(), 1);
+    QVERIFY(f.boxes->shown.empty());
 }
 
 void TestFrmMain::unreadableDrive() {
