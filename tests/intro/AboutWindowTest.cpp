@@ -259,18 +259,6 @@ class AboutWindowTest : public QObject {
         QCOMPARE(opened_->at(2), qs::frm_ABOUT::groupPageLink());
     }
 
-    // Without the fake clock the window's own pump drives the show in real time.
-    void theRealClockRunsThePreparation() {
-        qs::AboutWindowOptions o = optionsFor(log_, opened_, temp_->str());
-        o.manualClock = false;
-        qs::frm_ABOUT window(nullptr, std::move(o));
-        window.show();
-        QVERIFY(!window.setupDone());
-        QTRY_VERIFY_WITH_TIMEOUT(window.setupDone(), 5000);
-        QVERIFY(window.clock().Now() >= 1000);
-        QVERIFY(window.close());
-    }
-
     // Our own player on whatever sound output the machine has, or none.
     void theDefaultMusicDeviceNeverStopsTheShow() {
         qs::AboutWindowOptions o;
