@@ -244,7 +244,8 @@ void TestSearch::textLimit() {
     f.boxes->shown.clear();
     f.boxes->answers = {MsgAnswer::Yes};
     QTest::mouseClick(start, Qt::LeftButton);
-    QCOMPARE(f.boxes->titles(), std::vector<std::string>{"Text Limit."});
+    QCOMPARE(f.boxes->shown.size(), std::size_t{1});
+    QCOMPARE(f.boxes->shown[0].title, std::string("Text Limit."));
     QVERIFY(save->isChecked());
     QVERIFY(f.child<QLabel>("lbInfo")->text().startsWith("Scan Completed (20 files analyzed"));
     const std::string shown = w.resultsText();
