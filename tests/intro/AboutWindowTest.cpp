@@ -224,7 +224,8 @@ class AboutWindowTest : public QObject {
         QVERIFY(!child(window_.get(), "raster", 0)->isVisibleTo(window_.get()));
         QCOMPARE(child(window_.get(), "raster", 0)->y(), px(2150));
         QCOMPARE(child(window_.get(), "raster", 3)->y(), px(270));
-        for (const char* name : {"lbInfoCentrale", "piclogo", "lbMail", "lbLink1", "lbLink2"})
+        for (const char* name :
+             {"lbInfoCentrale", "piclogo", "lbCredits", "lbMail", "lbLink1", "lbLink2"})
             QVERIFY2(!child(window_.get(), name)->isVisibleTo(window_.get()), name);
         for (const char* timer : {"tmrSTART", "tmrShowBars", "tmrFlash", "tmrRaster", "tmrLOgo",
                                   "tmrscroll", "tmrCheckSound"})
