@@ -446,6 +446,9 @@ void frm_ABOUT::unload() {
     lbScorr_->UnloadAbove0();
     imgStart_->SetVisible(true);
     frame1_->SetVisible(false);
+    // The cover frames go back to where they start and the credits line is
+    // hidden too: a second showing slides the covers apart again and brings
+    // the credits at their own step, not with the first colour cycle.
     for (std::size_t k = 0; k < frmHide_.size(); ++k) {
         frmHide_[k]->SetVisible(false);
         frmHide_[k]->SetTop(kHideTop[k]);

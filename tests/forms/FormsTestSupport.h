@@ -37,12 +37,6 @@ class ScriptedPresenter final : public MessageBoxPresenter {
         }
         return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
     }
-    std::vector<std::string> titles() const {
-        std::vector<std::string> t;
-        for (const ShownBox& box : shown)
-            t.push_back(box.title);
-        return t;
-    }
 };
 
 // A window whose files (results, error log, temporary folder) live in one
@@ -81,9 +75,9 @@ struct WindowFixture {
 };
 
 // Writes the program's sample collection into `folder`.
+bool writeSampleCollection(const QString& folder);
 // The report of the command line with the same request (stdout, LF line ends).
 QString cliReport(const QStringList& args);
-bool writeSampleCollection(const QString& folder);
 
 std::string readFile(const std::string& path);
 

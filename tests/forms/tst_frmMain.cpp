@@ -1,6 +1,8 @@
 // The main window's controls, start-up, request checks and key handling.
 #include "FormsTestSupport.h"
+#include "common/modGeneral.h"
 #include "forms/FolderPicker.h"
+#include "forms/frm_ABOUT.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -34,14 +36,13 @@ class TestFrmMain : public QObject {
   private slots:
     void startStates();
     void tickingBoxesFollowsTheRequest();
-    void requestChecks_data();
     void requestChecks();
     void missingTools_data();
     void missingTools();
     void fileMaskKeyFilter();
     void fileMaskLostFocus();
     void openResultsFile();
-    void aboutHook();
+    void aboutOpensTheAboutWindow();
     void unreadableDrive();
     void realMessageBoxAnswers();
 };
@@ -52,26 +53,22 @@ void TestFrmMain::startStates() {
     QCOMPARE(w.windowTitle(), QStringLiteral("Quillsift [Orvel Soft]"));
     QVERIFY(f.boxes->shown.empty());
 
-    const QStringList pcCaptions{"D64", "T64", "D81", "G64", "PC64", "D71", "TAP", "CRT", "SID"};
-    const QStringList pcTags{"D64", "T64", "D81", "G64", "P?\?\\S?\?\\U?\?\\R??",
-                             "D71", "TAP", "CRT", "SID"};
-    const QList<bool> pcTicked{true, true, true, false, true, true, false, true, false};
-    for (int i = 0; i < pcCaptions.size(); ++i) {
-        auto* box = w.findChild<QCheckBox*>(QStringLiteral("chkFileType(%1)").arg(i));
-        QVERIFY(box);
-        QCOMPARE(box->text(), pcCaptions[i]);
-        QCOMPARE(box->property("tag").toString(), pcTags[i]);
-        QCOMPARE(box->isChecked(), pcTicked[i]);
-    }
-    const QStringList cbmCaptions{"PRG", "DEL", "SEQ", "USR", "REL", "CBM", "SCR", "Others"};
-    const QStringList cbmTags{"prg", "del", "seq", "usr", "rel", "cbm", "scr", "ukw"};
-    for (int i = 0; i < cbmCaptions.size(); ++i) {
-        auto* box = w.findChild<QCheckBox*>(QStringLiteral("chkCBMType(%1)").arg(i));
-        QVERIFY(box);
-        QCOMPARE(box->text(), cbmCaptions[i]);
-        QCOMPARE(box->property("tag").toString(), cbmTags[i]);
-        QCOMPARE(box->isChecked(), i == 0);
-    }
+    // Each box of an array as caption=tag, then + ticked or - clear.
+    const auto array = [&](const QString& name, int count) {
+        QStringList boxes;
+        for (int i = 0; i < count; ++i) {
+            auto* box = f.child<QCheckBox>(qPrintable(name + QStringLiteral("(%1)").arg(i)));
+            boxes << box->text() + "=" + box->property("tag").toString() +
+                         (box->isChecked() ? "+" : "-");
+        }
+        return boxes.join(' ');
+    };
+    QCOMPARE(array("chkFileType", 9),
+             QStringLiteral("D64=D64+ T64=T64+ D81=D81+ G64=G64- PC64=P?\?\\S?\?\\U?\?\\R?\?+ "
+                            "D71=D71+ TAP=TAP- CRT=CRT+ SID=SID-"));
+    QCOMPARE(array("chkCBMType", 8),
+             QStringLiteral("PRG=prg+ DEL=del- SEQ=seq- USR=usr- REL=rel- CBM=cbm- SCR=scr- "
+                            "Others=ukw-"));
     QCOMPARE(f.child<QCheckBox>("chkFileType(6)")->toolTip(),
              QStringLiteral("TAP search uses an external program and can slower the process a "
                             "lot. Don't select it if you think it's not necessary"));
@@ -142,52 +139,21 @@ void TestFrmMain::tickingBoxesFollowsTheRequest() {
     QVERIFY(w.options().matchCase && w.options().recurse && w.options().header);
     QVERIFY(w.options().zip.ticked());
     QVERIFY(!w.options().saveFile);
-    w.setSaveFile(true);
-    QVERIFY(f.child<QCheckBox>("chkSaveFile")->isChecked() && w.options().saveFile);
 
     auto* find = f.child<QLineEdit>("txFindSTR");
     find->clear();
     QTest::keyClicks(find, "BLAST");
     QCOMPARE(w.options().findStr, std::string("BLAST"));
-
-    QDir(f.dir.path()).mkpath(QStringLiteral("Games"));
-    w.folderPicker()->setFolder(f.path("Games"));
-    QCOMPARE(w.options().startFolder, f.path("Games"));
 }
 
-void TestFrmMain::requestChecks_data() {
-    QTest::addColumn<QString>("mask");
-    QTest::addColumn<QString>("search");
-    QTest::addColumn<bool>("clearTypes");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("empty mask and search")
-        << ""
-        << "" << false
-        << "The file mask cannot be empty. If you want to match ALL files, just insert an "
-           "asterisk (*).\r\nDon't type the extension! Extension is added on the basis of PC "
-           "File Type checks.";
-    QTest::newRow("empty search")
-        << "*"
-        << "" << false
-        << "The search string cannot be empty. If you want to match ALL files, just insert an "
-           "asterisk (*)";
-    QTest::newRow("no type") << " "
-                             << "x" << true << "At least one PC File Type must be selected";
-}
-
+// The messages and their order are the core's; here the click runs the check
+// on what the boxes show.
 void TestFrmMain::requestChecks() {
-    QFETCH(QString, mask);
-    QFETCH(QString, search);
-    QFETCH(bool, clearTypes);
-    QFETCH(QString, message);
     WindowFixture f;
     frmMain& w = f.open();
-    f.child<QLineEdit>("txFileMask")->setText(mask);
-    f.child<QLineEdit>("txFindSTR")->setText(search);
-    if (clearTypes)
-        for (int i = 0; i < 9; ++i)
-            f.child<QCheckBox>(qPrintable(QStringLiteral("chkFileType(%1)").arg(i)))
-                ->setChecked(false);
+    f.child<QLineEdit>("txFileMask")->setText(QStringLiteral(" "));
+    for (int i = 0; i < 9; ++i)
+        f.child<QCheckBox>(qPrintable(QStringLiteral("chkFileType(%1)").arg(i)))->setChecked(false);
     w.appendResult("left from before");
 
     QTest::mouseClick(f.child<QPushButton>("cmdStart"), Qt::LeftButton);
@@ -195,7 +161,7 @@ void TestFrmMain::requestChecks() {
     const ShownBox& box = f.boxes->shown.front();
     QCOMPARE(box.icon, MsgIcon::Information);
     QCOMPARE(box.title, std::string("Quillsift"));
-    QCOMPARE(QString::fromStdString(box.text), message);
+    QCOMPARE(box.text, std::string("At least one PC File Type must be selected"));
     QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
     QVERIFY(f.child<QPlainTextEdit>("txResults")->toPlainText().isEmpty());
     QVERIFY(!QFile::exists(QString::fromStdString(w.resultsFile())));
@@ -328,14 +294,47 @@ void TestFrmMain::openResultsFile() {
     QCOMPARE(opened[0], QUrl::fromLocalFile(QString::fromStdString(w.resultsFile())));
 }
 
-void TestFrmMain::aboutHook() {
+// The program's own hook: the real about window on its real clock and music device.
+void TestFrmMain::aboutOpensTheAboutWindow() {
     WindowFixture f;
-    QWidget* owner = nullptr;
     MainWindowSetup setup;
-    setup.showAbout = [&](QWidget* w) { owner = w; };
+    const std::string temp = f.path("tmp/");
+    setup.showAbout = [temp](QWidget* owner) { showAboutWindow(owner, temp); };
     frmMain& w = f.open(std::move(setup));
-    QTest::mouseClick(f.child<QPushButton>("cmdAbout"), Qt::LeftButton);
-    QCOMPARE(owner, static_cast<QWidget*>(&w));
+    w.show();
+    // Never leave the test waiting on a window nobody closes.
+    QTimer::singleShot(10000, &w, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+
+    for (int opening = 0; opening < 2; ++opening) {
+        frm_ABOUT* about = nullptr;
+        bool deferred = false;
+        bool musicWritten = false;
+        QTimer::singleShot(200, &w, [&] {
+            about = qobject_cast<frm_ABOUT*>(QApplication::activeModalWidget());
+            if (about == nullptr)
+                return;
+            musicWritten = FileExists(about->temporaryMusicFile());
+            // A close while the show is being prepared waits for the preparation.
+            about->reject();
+            deferred = about->isVisible() && about->unloadRequested();
+        });
+        QTest::mouseClick(f.child<QPushButton>("cmdAbout"), Qt::LeftButton);
+        QVERIFY(about != nullptr);
+        QCOMPARE(about->windowTitle(), QStringLiteral("About.."));
+        QCOMPARE(about->parentWidget(), static_cast<QWidget*>(&w));
+        QVERIFY(musicWritten);
+        QVERIFY(deferred);
+        QVERIFY(!about->isVisible());
+        QVERIFY(about->clock().Now() >= 1000);
+        QCOMPARE(about->step(), 0);
+        QVERIFY(!FileExists(about->temporaryMusicFile()));
+    }
+    // Made on first use and kept.
+    QCOMPARE(w.findChildren<frm_ABOUT*>().size(), 1);
+    QVERIFY(f.boxes->shown.empty());
 }
 
 void TestFrmMain::unreadableDrive() {

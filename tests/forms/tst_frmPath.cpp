@@ -14,12 +14,9 @@ using namespace qs::forms::test;
 class TestFrmPath : public QObject {
     Q_OBJECT
   private slots:
-    void loadsFromTheResultsFile();
-    void nameKeyFilter();
-    void missingName();
-    void overwriteQuestion();
+    void loadsAndFiltersTheName();
+    void confirmRules();
     void openedFromTheMainWindow();
-    void cancelKeepsTheLabel();
 };
 
 namespace {
@@ -33,7 +30,7 @@ void clickOk(frmPath& d) {
 
 } // namespace
 
-void TestFrmPath::loadsFromTheResultsFile() {
+void TestFrmPath::loadsAndFiltersTheName() {
     WindowFixture f;
     frmMain& w = f.open();
     QDir(f.dir.path()).mkpath(QStringLiteral("out/deeper"));
@@ -45,21 +42,24 @@ void TestFrmPath::loadsFromTheResultsFile() {
     // An empty caption leaves the controls as they are.
     frmPath empty(&w, w, w.session().trap, "");
     QVERIFY(nameBox(empty)->text().isEmpty());
-}
 
-void TestFrmPath::nameKeyFilter() {
-    WindowFixture f;
-    frmMain& w = f.open();
-    frmPath d(&w, w, w.session().trap, f.path("r.txt"));
+    // Typed characters that cannot stand in a file name are dropped.
     nameBox(d)->clear();
     QTest::keyClicks(nameBox(d), "a\\b/c?d:e*f\"g>h<i|j.k l");
     QCOMPARE(nameBox(d)->text(), QStringLiteral("abcdefghij.k l"));
 }
 
-void TestFrmPath::missingName() {
+void TestFrmPath::confirmRules() {
     WindowFixture f;
     frmMain& w = f.open();
-    frmPath d(&w, w, w.session().trap, f.path("r.txt"));
+    QFile existing(f.dir.path() + "/old.txt");
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.write("keep");
+    existing.close();
+    frmPath d(&w, w, w.session().trap, f.path("old.txt"));
+
+    // No name: refused, the dialog stays.
+    const QString name = nameBox(d)->text();
     nameBox(d)->clear();
     clickOk(d);
     QCOMPARE(f.boxes->shown.size(), std::size_t{1});
@@ -68,17 +68,10 @@ void TestFrmPath::missingName() {
     QCOMPARE(f.boxes->shown[0].text, std::string("Insert Filename or cancel operation"));
     QCOMPARE(d.result(), int(QDialog::Rejected));
     QVERIFY(d.chosenPath().empty());
-}
 
-void TestFrmPath::overwriteQuestion() {
-    WindowFixture f;
-    frmMain& w = f.open();
-    QFile existing(f.dir.path() + "/old.txt");
-    QVERIFY(existing.open(QIODevice::WriteOnly));
-    existing.write("keep");
-    existing.close();
-
-    frmPath d(&w, w, w.session().trap, f.path("old.txt"));
+    // A name that exists: asked first; Cancel keeps the dialog open.
+    nameBox(d)->setText(name);
+    f.boxes->shown.clear();
     f.boxes->answers = {MsgAnswer::Cancel};
     clickOk(d);
     QCOMPARE(f.boxes->shown.size(), std::size_t{1});
@@ -95,31 +88,16 @@ void TestFrmPath::overwriteQuestion() {
     QCOMPARE(readFile(f.path("old.txt")), std::string("keep"));
 }
 
+// Through the main window's "&File.." button: Cancel, then OK at the root.
 void TestFrmPath::openedFromTheMainWindow() {
     WindowFixture f;
+    const char* button = "Command1"; // the dialog's Cancel
     MainWindowSetup setup;
-    setup.runDialog = [](QDialog& dialog) {
+    setup.runDialog = [&button](QDialog& dialog) {
         auto& d = static_cast<frmPath&>(dialog);
         d.folderPicker()->setFolder("/");
         nameBox(d)->setText(QStringLiteral("at-root.txt"));
-        clickOk(d);
-        return d.result();
-    };
-    frmMain& w = f.open(std::move(setup));
-    QTest::mouseClick(f.child<QPushButton>("Command1"), Qt::LeftButton);
-    // One separator between the root and the name.
-    QCOMPARE(w.resultsFile(), std::string("/at-root.txt"));
-    QCOMPARE(f.child<QLabel>("lbFileName")->text(), QStringLiteral("/at-root.txt"));
-}
-
-void TestFrmPath::cancelKeepsTheLabel() {
-    WindowFixture f;
-    MainWindowSetup setup;
-    setup.runDialog = [](QDialog& dialog) {
-        auto& d = static_cast<frmPath&>(dialog);
-        d.folderPicker()->setFolder("/");
-        nameBox(d)->setText(QStringLiteral("changed.txt"));
-        QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QTest::mouseClick(d.findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
         return d.result();
     };
     frmMain& w = f.open(std::move(setup));
@@ -127,6 +105,12 @@ void TestFrmPath::cancelKeepsTheLabel() {
     QTest::mouseClick(f.child<QPushButton>("Command1"), Qt::LeftButton);
     QCOMPARE(w.resultsFile(), before);
     QCOMPARE(f.child<QLabel>("lbFileName")->text(), QString::fromStdString(before));
+
+    button = "cmdOK";
+    QTest::mouseClick(f.child<QPushButton>("Command1"), Qt::LeftButton);
+    // One separator between the root and the name.
+    QCOMPARE(w.resultsFile(), std::string("/at-root.txt"));
+    QCOMPARE(f.child<QLabel>("lbFileName")->text(), QStringLiteral("/at-root.txt"));
 }
 
 QTEST_MAIN(TestFrmPath)

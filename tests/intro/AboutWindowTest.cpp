@@ -224,7 +224,8 @@ class AboutWindowTest : public QObject {
         QVERIFY(!child(window_.get(), "raster", 0)->isVisibleTo(window_.get()));
         QCOMPARE(child(window_.get(), "raster", 0)->y(), px(2150));
         QCOMPARE(child(window_.get(), "raster", 3)->y(), px(270));
-        for (const char* name : {"lbInfoCentrale", "piclogo", "lbMail", "lbLink1", "lbLink2"})
+        for (const char* name :
+             {"lbInfoCentrale", "piclogo", "lbCredits", "lbMail", "lbLink1", "lbLink2"})
             QVERIFY2(!child(window_.get(), name)->isVisibleTo(window_.get()), name);
         for (const char* timer : {"tmrSTART", "tmrShowBars", "tmrFlash", "tmrRaster", "tmrLOgo",
                                   "tmrscroll", "tmrCheckSound"})
@@ -257,18 +258,6 @@ class AboutWindowTest : public QObject {
         QVERIFY(mail.query(QUrl::FullyDecoded).contains("[C64] in the subject"));
         QCOMPARE(opened_->at(1), qs::frm_ABOUT::homePageLink());
         QCOMPARE(opened_->at(2), qs::frm_ABOUT::groupPageLink());
-    }
-
-    // Without the fake clock the window's own pump drives the show in real time.
-    void theRealClockRunsThePreparation() {
-        qs::AboutWindowOptions o = optionsFor(log_, opened_, temp_->str());
-        o.manualClock = false;
-        qs::frm_ABOUT window(nullptr, std::move(o));
-        window.show();
-        QVERIFY(!window.setupDone());
-        QTRY_VERIFY_WITH_TIMEOUT(window.setupDone(), 5000);
-        QVERIFY(window.clock().Now() >= 1000);
-        QVERIFY(window.close());
     }
 
     // Our own player on whatever sound output the machine has, or none.
