@@ -125,7 +125,10 @@ frm_ABOUT::frm_ABOUT(QWidget* parent, AboutWindowOptions options)
     });
 }
 
-frm_ABOUT::~frm_ABOUT() {
+frm_ABOUT::~frm_ABOUT() { stopShow(); }
+
+// Timers, music and its temporary file; every failure is ignored.
+void frm_ABOUT::stopShow() {
     clock_.DisableAll();
     clock_.CancelPending();
     music("close mid1");
@@ -435,13 +438,7 @@ void frm_ABOUT::reject() {
 
 // Every failure here is ignored: the window must close.
 void frm_ABOUT::unload() {
-    clock_.DisableAll();
-    clock_.CancelPending();
-    music("close mid1");
-    try {
-        KillFile(temporaryMusicFile());
-    } catch (...) {
-    }
+    stopShow();
     lbGreeting_->UnloadAbove0();
     lbScorr_->UnloadAbove0();
     imgStart_->SetVisible(true);

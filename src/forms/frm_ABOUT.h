@@ -70,6 +70,7 @@ class frm_ABOUT : public QDialog {
     void prepareMusic();
     void finishPreparation();
     void unload();
+    void stopShow();
     void onStartTick();
     void onShowBarsTick();
     void onFlashTick();
