@@ -12,7 +12,7 @@ QS_PACKAGES=(
     libgtest-dev libgmock-dev
     qt6-base-dev qt6-multimedia-dev
     cc1541 cbmconvert p7zip-full arj jlha-utils libsidplayfp-dev
-    xvfb xauth fonts-dejavu-core
+    xvfb xauth xfonts-base fonts-dejavu-core
 )
 
 qs_install_packages() {
