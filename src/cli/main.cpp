@@ -45,10 +45,14 @@ int main(int argc, char** argv) {
     // missing one is reported and its type or option is left out.
     CheckOutsideTools(appFolder, view, view.options(), true);
 
+    // The first Ctrl-C (or termination request) stops the search cleanly, as
+    // the stop button does; a second one ends the program at once.
     struct sigaction sa {};
     sa.sa_handler = onInterrupt;
+    sa.sa_flags = static_cast<int>(SA_RESETHAND);
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
 
     StartButtonClick(session);
     std::fflush(stdout); // the report before the closing status
