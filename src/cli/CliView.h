@@ -23,6 +23,8 @@ class CliView final : public MainView {
     void attach(Session* session) { session_ = session; }
     // Called from the SIGINT handler: only records the request.
     static void requestStop() { stopRequested_.store(true); }
+    // Set from a stop request until the search takes it; outside programs watch it.
+    static const std::atomic<bool>& stopRequested() { return stopRequested_; }
     // Prints the last status when standard error is not a terminal.
     void finish();
 

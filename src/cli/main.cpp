@@ -38,8 +38,9 @@ int main(int argc, char** argv) {
     PrivateTempFolder temp;
     const std::string appFolder = ApplicationFolder();
     CliView view(cmd->options, cmd->settings, stdout, stderr);
-    Session session(view, ToolEnv{appFolder, temp.path(), cmd->toolTimeout},
-                    DataFolder(appFolder) + kErrorLogName);
+    ToolEnv tools{appFolder, temp.path(), cmd->toolTimeout};
+    tools.cancel = &CliView::stopRequested(); // Ctrl-C also ends a running outside program
+    Session session(view, tools, DataFolder(appFolder) + kErrorLogName);
     view.attach(&session);
     // Only the outside programs that this request needs are looked for; a
     // missing one is reported and its type or option is left out.

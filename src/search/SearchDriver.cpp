@@ -87,7 +87,7 @@ void searchArchive(Session& s, Counters& c, const std::string& path) {
             ::chmod(memberPath.c_str(), 0600);
             KillFile(memberPath);
         }
-        if (s.StopSearch)
+        if (s.stopAsked())
             break;
     }
 }
@@ -97,7 +97,7 @@ void dirArray2(Session& s, const std::string& folder, std::vector<std::string>& 
     std::vector<std::string> noted;
     s.trap.run("DirArray2", [&] {
         s.view.info("Folder Array creation (" + std::to_string(folders.size() - 1) + " folders)");
-        if (s.StopSearch)
+        if (s.stopAsked())
             return;
         s.view.doEvents();
         const std::string base = TrailingSlash(folder);
@@ -175,7 +175,7 @@ SearchOutcome SearchC64File(Session& s) {
         if (o.recurse)
             DirArray2(s, o.startFolder, folders);
         view.info(std::to_string(folders.size()) + " folders to check");
-        if (s.StopSearch)
+        if (s.stopAsked())
             return stop();
 
         Result(s, "Searching for: " + o.findStr);
@@ -203,7 +203,7 @@ SearchOutcome SearchC64File(Session& s) {
                     if (DispatchFile(ctx, o.fileTypes, folder, name))
                         analyseDispatched(s, c, path, "");
                 }
-                if (s.StopSearch)
+                if (s.stopAsked())
                     return stop();
             }
         }

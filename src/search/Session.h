@@ -33,6 +33,14 @@ class Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
+    // StopSearch, also set when the user's cancel request (Ctrl-C) arrived
+    // while no window events could run, e.g. during an outside program.
+    bool stopAsked() {
+        if (tools.cancel != nullptr && *tools.cancel)
+            StopSearch = true;
+        return StopSearch;
+    }
+
     ReaderContext readerContext() { return ReaderContext{records, trap, defaultOpener(), &tools}; }
 
     MainView& view;

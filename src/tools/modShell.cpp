@@ -66,7 +66,8 @@ std::string onPath(const std::string& name) {
 } // namespace
 
 RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
-                      const std::string& workFolder, std::chrono::milliseconds timeout) {
+                      const std::string& workFolder, std::chrono::milliseconds timeout,
+                      const std::atomic<bool>* cancel) {
     SpawnSetup setup;
     posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&setup.actions, 1, outputPath.c_str(),
@@ -106,7 +107,7 @@ RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
         const pid_t r = ::waitpid(pid, &status, WNOHANG);
         if (r == pid || (r < 0 && errno != EINTR))
             break;
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (std::chrono::steady_clock::now() >= deadline || (cancel != nullptr && *cancel)) {
             ::kill(-pid, SIGKILL);
             waitBlocking(pid);
             return RunEnd::TimedOut;
@@ -153,7 +154,7 @@ std::string runTool(const ToolEnv* env, OutsideTool tool, const std::vector<std:
     const RemoveOnExit remove(output, RemoveOnExit::Kind::File);
     KillFile(output);
     const RunEnd end = ExecuteAndWait({program, args}, output, env->tempFolder,
-                                      std::chrono::milliseconds(env->timeout));
+                                      std::chrono::milliseconds(env->timeout), env->cancel);
     if (!readOutput || end != RunEnd::Exited || !FileExists(output))
         return {};
     return ReadWholeFile(output);

@@ -8,6 +8,7 @@
 #include "search/SearchOptions.h"
 #include "tools/ToolEnv.h"
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -27,7 +28,8 @@ enum class RunEnd { Exited, TimedOut, NotStarted };
 // standard input and standard error on /dev/null, in `workFolder`; returns
 // when it has ended or been killed at the time limit.
 RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
-                      const std::string& workFolder, std::chrono::milliseconds timeout);
+                      const std::string& workFolder, std::chrono::milliseconds timeout,
+                      const std::atomic<bool>* cancel = nullptr);
 
 enum class OutsideTool { C1541, Tape64, Archiver };
 

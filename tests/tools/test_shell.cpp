@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+
+#include <atomic>
 #include <signal.h>
 #include <thread>
 
@@ -47,6 +49,22 @@ TEST(ExecuteAndWait, PassesEveryArgumentAsOneWordWithoutAShell) {
     EXPECT_EQ(
         ExecuteAndWait({dir.str() + "/missing", {}}, out, dir.str(), std::chrono::seconds(10)),
         RunEnd::NotStarted);
+}
+
+TEST(ExecuteAndWait, AStopRequestEndsTheToolBeforeItsTimeLimit) {
+    TempDir dir;
+    const std::string tool = writeScript(dir, "hang", "while :; do sleep 1; done");
+    std::atomic<bool> cancel{false};
+    std::thread asker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        cancel = true;
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(ExecuteAndWait({tool, {}}, dir.str() + "/out.txt", dir.str(),
+                             std::chrono::seconds(60), &cancel),
+              RunEnd::TimedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    asker.join();
 }
 
 TEST(ExecuteAndWait, KillsAToolAndItsChildrenAtTheTimeLimit) {
