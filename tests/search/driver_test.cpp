@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <unistd.h>
 
@@ -204,4 +205,19 @@ TEST(SearchDriver, FolderVanishingDuringTheRunIsReportedAndSkipped) {
     EXPECT_NE(h.errorLog().find("[SearchC64File] - 76 - "), std::string::npos);
     EXPECT_NE(h.view.results.find("\"TWO\""), std::string::npos);
     EXPECT_EQ(h.view.lastStatus(), "Scan Completed (1 files analyzed, 1 matching expressions )");
+}
+
+TEST(SearchDriver, CancelRequestSeenWithoutWindowEventsStopsAfterTheFile) {
+    SearchHarness h;
+    for (const char* f : {"a.d64", "b.d64"})
+        h.write(f, disk({{"GAME", 1}}));
+    std::atomic<bool> cancel{false};
+    h.session.tools.cancel = &cancel;
+    h.view.onDoEvents = [&] {
+        if (h.view.lastStatus().rfind("Analyzing file ", 0) == 0)
+            cancel = true; // as a Ctrl-C during the reader
+    };
+    StartButtonClick(h.session);
+    EXPECT_EQ(h.view.lastStatus(), "Process Stopped");
+    EXPECT_EQ(h.session.lastOutcome.filesAnalysed, 1);
 }
