@@ -6,8 +6,25 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+// Signals reach the window through a pipe, read on the window's thread.
+int signalPipe[2] = {-1, -1};
+
+extern "C" void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv); // takes the toolkit's own options out of argv
@@ -42,6 +59,25 @@ int main(int argc, char** argv) {
     };
 
     qs::forms::frmMain window(std::move(setup));
+
+    // Ctrl-C or a termination request closes the windows as the user would:
+    // a running search stops and the private temporary folder is removed.
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        signalNotifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, [] {
+            char byte = 0;
+            while (::read(signalPipe[0], &byte, 1) > 0) {
+            }
+            QApplication::closeAllWindows();
+        });
+        struct sigaction sa {};
+        sa.sa_handler = onSignal;
+        sigemptyset(&sa.sa_mask);
+        for (int sig : {SIGINT, SIGTERM, SIGHUP})
+            sigaction(sig, &sa, nullptr);
+    }
+
     window.show();
     return QApplication::exec();
 }
