@@ -5,7 +5,7 @@
 #include "search/Output.h"
 #include "search/SearchDriver.h"
 #include "search/Session.h"
-#include "tools/modShell.h"
+#include "search/ToolPolicy.h"
 
 #include <csignal>
 #include <cstdio>

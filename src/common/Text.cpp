@@ -1,7 +1,10 @@
 #include "common/Text.h"
 
+#include "common/VbError.h"
+
 #include <array>
 #include <cstdint>
+#include <limits>
 
 namespace qs {
 
@@ -80,6 +83,60 @@ std::string replaceAll(std::string text, std::string_view from, std::string_view
     for (std::size_t pos = 0; (pos = text.find(from, pos)) != std::string::npos; pos += to.size())
         text.replace(pos, from.size(), to);
     return text;
+}
+
+std::string Mid(std::string_view text, std::size_t position, std::size_t length) {
+    if (position == 0 || position > text.size())
+        return {};
+    return std::string(text.substr(position - 1, length));
+}
+
+std::vector<std::string> SplitLines(std::string_view text, CrRule cr) {
+    std::vector<std::string> lines;
+    if (text.empty())
+        return lines;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find('\n', start);
+        std::string_view line = text.substr(start, end == text.npos ? end : end - start);
+        if (cr == CrRule::Drop && end != text.npos && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        if (end == text.npos)
+            return lines;
+        start = end + 1;
+    }
+}
+
+std::int32_t ParseInteger(std::string_view text, NumberSyntax syntax) {
+    std::size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < text.size() && text[i] == ' ')
+            ++i;
+    };
+    skipBlanks();
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    std::int64_t value = 0;
+    bool digits = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ' && syntax == NumberSyntax::Leading)
+            continue;
+        if (c < '0' || c > '9')
+            break;
+        digits = true;
+        value = value * 10 + (c - '0');
+        if (value > std::numeric_limits<std::int32_t>::max())
+            raise(err::Overflow);
+    }
+    if (syntax == NumberSyntax::Whole) {
+        skipBlanks();
+        if (!digits || i != text.size())
+            raise(err::TypeMismatch, "\"" + std::string(text) + "\" is not a number");
+    }
+    return static_cast<std::int32_t>(negative ? -value : value);
 }
 
 std::string cp437ToUtf8(std::string_view bytes) {

@@ -2,8 +2,10 @@
 // Texts of one character per byte, and their conversion to what people read.
 // Nothing here depends on the locale: upper-casing means ASCII a-z only.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qs {
 
@@ -11,6 +13,25 @@ std::string upperAscii(std::string_view text);
 // Removes leading and trailing blanks (only the blank, not other white space).
 std::string trimBlanks(std::string_view text);
 std::string replaceAll(std::string text, std::string_view from, std::string_view to);
+
+// `length` characters from the 1-based `position`, clipped to the text.
+std::string Mid(std::string_view text, std::size_t position,
+                std::size_t length = std::string_view::npos);
+
+// What a carriage return before a line feed is: part of the line, or part of
+// the line end.
+enum class CrRule { Keep, Drop };
+// The lines of a text split at every line feed; an empty text has none, and a
+// text that ends in a line feed has an empty last line.
+std::vector<std::string> SplitLines(std::string_view text, CrRule cr);
+
+// Leading: the decimal integer at the start of the text; blanks are skipped
+// wherever they occur, a sign may lead, and reading stops at the first
+// character that cannot continue the number (no digits: 0).
+// Whole: the text, blanks around it aside, must be such a number, else
+// "Type mismatch". Either way a value beyond 32 bits raises "Overflow".
+enum class NumberSyntax { Leading, Whole };
+std::int32_t ParseInteger(std::string_view text, NumberSyntax syntax);
 
 // Display conversions into UTF-8: code page 437 glyphs (CBM media bytes after
 // PetsciiToDisplay; control codes show as their glyphs, so a name can never

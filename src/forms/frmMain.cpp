@@ -1,6 +1,6 @@
 #include "forms/frmMain.h"
 
-#include "tools/modShell.h"
+#include "search/ToolPolicy.h"
 
 #include "common/Text.h"
 #include "common/modGeneral.h"
@@ -451,7 +451,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void frmMain::closeEvent(QCloseEvent* event) {
     // A search still running would go on with no window to show it.
-    if (session_.startTag == "STARTED")
+    if (session_.startState == StartState::Started)
         session_.StopSearch = true;
     event->accept();
 }

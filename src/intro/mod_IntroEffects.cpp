@@ -1,7 +1,8 @@
 #include "intro/mod_IntroEffects.h"
 
+#include "common/Text.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace qs::intro {
@@ -36,22 +37,15 @@ bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
+int tagNumber(const std::string& value) {
+    return qs::ParseInteger(value, qs::NumberSyntax::Leading);
+}
+
 int clampComponent(double value) {
     return static_cast<int>(std::clamp(value, 0.0, 255.0));
 }
 
 } // namespace
-
-int LeadingNumber(const std::string& text) {
-    std::size_t begin = 0;
-    while (begin < text.size() && text[begin] == ' ')
-        ++begin;
-    if (begin < text.size() && text[begin] == '+')
-        ++begin;
-    int value = 0;
-    const auto result = std::from_chars(text.data() + begin, text.data() + text.size(), value);
-    return result.ec == std::errc() ? value : 0;
-}
 
 std::string GetTagValue(const IntroControl& control, const std::string& key) {
     const std::string prefix = lowerAscii(key) + "=";
@@ -156,8 +150,8 @@ void CycleForeColor(IntroControl& label, const ColorRamp& ramp) {
         SetTagValue(label, "COLDIR", "1");
     const int last = static_cast<int>(ramp.size()) - 1;
     // A tag written by someone else must not send us outside the ramp.
-    const int index = std::clamp(LeadingNumber(GetTagValue(label, "COLINDEX")), 0, last);
-    int step = LeadingNumber(GetTagValue(label, "COLDIR"));
+    const int index = std::clamp(tagNumber(GetTagValue(label, "COLINDEX")), 0, last);
+    int step = tagNumber(GetTagValue(label, "COLDIR"));
 
     const Color wanted = ramp[static_cast<std::size_t>(index)];
     if (label.ForeColor() != wanted)
@@ -174,9 +168,9 @@ void CycleForeColor(IntroControl& label, const ColorRamp& ramp) {
 }
 
 void NextAltCaption(IntroControl& label, const std::vector<std::string>& texts) {
-    if (texts.empty() || LeadingNumber(GetTagValue(label, "COLINDEX")) != 0)
+    if (texts.empty() || tagNumber(GetTagValue(label, "COLINDEX")) != 0)
         return;
-    int next = LeadingNumber(GetTagValue(label, "ALTIDX"));
+    int next = tagNumber(GetTagValue(label, "ALTIDX"));
     if (next < 0 || static_cast<std::size_t>(next) >= texts.size())
         next = 0;
     label.SetCaption(texts[static_cast<std::size_t>(next)]);

@@ -84,7 +84,4 @@ void ScrollPanelLeft(IntroControl& panel, int step);
 // Every element above 0 takes the text colour of element 0.
 void CopyForeColor(IntroControlArray& labels);
 
-// Whole number at the start of a text ("" and non-numbers give 0).
-int LeadingNumber(const std::string& text);
-
 } // namespace qs::intro

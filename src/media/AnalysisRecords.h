@@ -1,6 +1,6 @@
 #pragma once
 // What a reader learns about one file, read by the matcher right after.
-// One instance lives in the search session; the dispatcher resets it per file.
+// The dispatcher hands every reader freshly reset records.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -58,11 +58,14 @@ class AnalysisRecords {
 
     AnalysisRecords() { restartEntries(); }
 
-    void resetMedia() { media = MediaInfo{}; }
-    void resetSid() { sid = SidInfo{}; }
+    // Back to the state before any reader ran.
+    void reset() {
+        media = MediaInfo{};
+        sid = SidInfo{};
+        restartEntries();
+    }
 
     // Index 0 never holds an entry; the medium's entries stand at 1..n.
-    void restartEntries() { entries_.assign(1, CbmEntry{}); }
     CbmEntry& appendEntry() { return entries_.emplace_back(); }
     std::vector<CbmEntry>& entries() { return entries_; }
     const std::vector<CbmEntry>& entries() const { return entries_; }
@@ -70,6 +73,8 @@ class AnalysisRecords {
     std::size_t entryCount() const { return entries_.size() - 1; }
 
   private:
+    void restartEntries() { entries_.assign(1, CbmEntry{}); }
+
     std::vector<CbmEntry> entries_;
 };
 

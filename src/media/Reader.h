@@ -4,7 +4,7 @@
 #include "common/ByteView.h"
 #include "common/ErrorTrap.h"
 #include "media/AnalysisRecords.h"
-#include "tools/ToolEnv.h"
+#include "media/ListingRunner.h"
 
 #include <functional>
 #include <memory>
@@ -19,8 +19,8 @@ struct ReaderContext {
     const ErrorTrap& trap;
     // Files on disk unless a caller (a fuzzer, a test) serves bytes from memory.
     Opener open = [](const std::string& path) { return std::make_unique<FileByteSource>(path); };
-    // Outside programs, for the readers that list through one; null when none may run.
-    const ToolEnv* tools = nullptr;
+    // Lists G64 and TAP images; null when no outside program may run.
+    const ListingRunner* listings = nullptr;
 };
 
 using Reader = void (*)(ReaderContext& ctx, const std::string& path);

@@ -1,7 +1,7 @@
 #include "media/mod_CRT.h"
 
 #include "common/Text.h"
-#include "search/modProjectFunctions.h"
+#include "media/Signature.h"
 
 #include <algorithm>
 #include <array>
@@ -53,12 +53,10 @@ std::string CrtHardwareName(std::int32_t hardwareType) {
 
 void analizzaCRT(ReaderContext& ctx, const std::string& path) {
     AnalysisRecords& rec = ctx.records;
-    // First, so that a file that cannot even be opened leaves no stale entries.
-    rec.restartEntries();
     ctx.trap.runOnFile("analizzaCRT", path, [&] {
-        if (!HeaderCheck(ctx, path, HeaderKind::Cartridge))
-            return;
         const auto source = ctx.open(path);
+        if (!HasSignature(*source, HeaderKind::Cartridge))
+            return MarkInvalidFile(rec, path, HeaderKind::Cartridge);
         const std::string headBytes = source->read(0, kHeaderBytes);
         const ByteView head(headBytes);
 

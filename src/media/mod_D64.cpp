@@ -46,7 +46,6 @@ void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
 
 void analyzeTrack18Image(ReaderContext& ctx, const std::string& path, const Track18Format& format) {
     AnalysisRecords& rec = ctx.records;
-    rec.restartEntries();
     ctx.trap.runOnFile(format.procedure, path, [&] {
         const auto source = ctx.open(path);
         const std::string track = source->read(kTrack18Offset, kTrack18Length);

@@ -94,7 +94,6 @@ void AnalizzaTracciaDirD81(ReaderContext& ctx, const ByteSource& image, std::int
 
 void analizzaD81(ReaderContext& ctx, const std::string& path) {
     AnalysisRecords& rec = ctx.records;
-    rec.restartEntries();
     ctx.trap.runOnFile("analizzaD81", path, [&] {
         const auto image = ctx.open(path);
         const std::uint64_t dirOffset = (kD81DirTrack - 1) * kD81TrackBytes;

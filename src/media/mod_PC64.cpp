@@ -1,7 +1,7 @@
 #include "media/mod_PC64.h"
 
 #include "common/Text.h"
-#include "search/modProjectFunctions.h"
+#include "media/Signature.h"
 
 #include <algorithm>
 
@@ -37,20 +37,11 @@ std::int32_t blocksOf(std::int64_t bytes) {
 
 void analizzaPC64(ReaderContext& ctx, const std::string& path) {
     AnalysisRecords& rec = ctx.records;
-    rec.restartEntries();
     ctx.trap.runOnFile("analizzaPC64", path, [&] {
         const auto source = ctx.open(path);
-        if (source->size() >= kPc64SizeLimit) {
-            // Too big to be a single C64 file: judged by the text below in its
-            // place, which fails the check and marks the file invalid by name.
-            ReaderContext stand{rec, ctx.trap, [](const std::string&) {
-                                    return std::make_unique<MemoryByteSource>("NOT A VALID FILE");
-                                }};
-            HeaderCheck(stand, path, HeaderKind::PC64);
-            return;
-        }
-        if (!HeaderCheck(ctx, path, HeaderKind::PC64))
-            return;
+        // Too big to be a single C64 file: invalid without looking.
+        if (source->size() >= kPc64SizeLimit || !HasSignature(*source, HeaderKind::PC64))
+            return MarkInvalidFile(rec, path, HeaderKind::PC64);
         const std::string headBytes = source->read(0, kHeaderBytes + 2);
         const ByteView head(headBytes);
         const auto length = static_cast<std::int64_t>(source->size());

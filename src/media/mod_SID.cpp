@@ -106,7 +106,6 @@ std::string TrimSidField(std::string& text) {
 void analizzaSID(ReaderContext& ctx, const std::string& path) {
     AnalysisRecords& rec = ctx.records;
     SidInfo& sid = rec.sid;
-    rec.resetSid();
     ctx.trap.runOnFile("analizzaSID", path, [&] {
         const auto source = ctx.open(path);
         // Named before the size test, so that a rejected tune's report line

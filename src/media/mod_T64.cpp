@@ -1,7 +1,7 @@
 #include "media/mod_T64.h"
 
 #include "common/Text.h"
-#include "search/modProjectFunctions.h"
+#include "media/Signature.h"
 
 namespace qs {
 
@@ -26,12 +26,10 @@ std::int32_t T64Blocks(std::int32_t loadAddress, std::int32_t endAddress) {
 
 void analizzaT64(ReaderContext& ctx, const std::string& path) {
     AnalysisRecords& rec = ctx.records;
-    // First, so that a file that cannot even be opened leaves no stale entries.
-    rec.restartEntries();
     ctx.trap.runOnFile("analizzaT64", path, [&] {
-        if (!HeaderCheck(ctx, path, HeaderKind::T64))
-            return;
         const auto source = ctx.open(path);
+        if (!HasSignature(*source, HeaderKind::T64))
+            return MarkInvalidFile(rec, path, HeaderKind::T64);
         const std::string headBytes = source->read(0, kHeaderBytes);
         const ByteView head(headBytes);
         const std::uint16_t maxEntries = head.u16le(34);

@@ -1,7 +1,7 @@
 #include "samples/G64Builder.h"
 
 #include "samples/DiskBuilder.h"
-#include "tools/GcrDecoder.h"
+#include "standins/codec/GcrDecoder.h"
 
 #include <cstdint>
 #include <vector>

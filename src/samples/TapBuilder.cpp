@@ -1,6 +1,6 @@
 #include "samples/TapBuilder.h"
 
-#include "tools/TapDecoder.h"
+#include "standins/codec/TapDecoder.h"
 
 namespace qs::samples {
 

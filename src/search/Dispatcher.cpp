@@ -6,12 +6,12 @@
 #include "media/mod_D64.h"
 #include "media/mod_D71.h"
 #include "media/mod_D81.h"
+#include "media/mod_G64.h"
 #include "media/mod_PC64.h"
 #include "media/mod_SID.h"
 #include "media/mod_T64.h"
+#include "media/mod_TAP.h"
 #include "search/Request.h"
-#include "tools/mod_G64.h"
-#include "tools/mod_TAP.h"
 
 #include <array>
 #include <utility>
@@ -59,8 +59,9 @@ Reader ReaderForExtension(const std::string& extension) {
 
 bool DispatchFile(ReaderContext& ctx, const std::vector<CheckBox>& fileTypes,
                   const std::string& folder, const std::string& fileName) {
-    ctx.records.resetMedia();
-    ctx.records.resetSid();
+    // Every reader starts from empty records, so that a file that fails
+    // early can never show the previous file's findings.
+    ctx.records.reset();
 
     const std::string path = folder.empty() ? fileName : TrailingSlash(folder) + fileName;
     const auto dot = path.find_last_of('.');

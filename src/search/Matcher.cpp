@@ -1,10 +1,10 @@
 #include "search/Matcher.h"
 
+#include "common/Petscii.h"
 #include "common/Text.h"
 #include "common/Wildcard.h"
 #include "search/Output.h"
 #include "search/Request.h"
-#include "search/modProjectFunctions.h"
 
 #include <string_view>
 

@@ -76,14 +76,14 @@ void Result(Session& s, const std::string& text) {
     step([&] {
         const std::size_t content = view.resultsLength();
         if (view.resultsLimited() && utf8Length(text) + content > kTextBoxLimit &&
-            content < kTextBoxLimit && s.resultsTag == "TRUE") {
+            content < kTextBoxLimit && s.resultsBoxOpen) {
             TextBoxSizeProblem(s, "(" + std::to_string(kTextBoxLimit) + " chars)");
-            s.resultsTag = "FALSE";
+            s.resultsBoxOpen = false;
         }
     });
     if (s.StopSearch)
         return;
-    if (s.resultsTag == "TRUE") {
+    if (s.resultsBoxOpen) {
         bool full = false;
         s.trap.run("Result", [&] {
             try {
@@ -96,7 +96,7 @@ void Result(Session& s, const std::string& text) {
         });
         if (full) {
             TextBoxSizeProblem(s, "(32K)");
-            s.resultsTag = "FALSE";
+            s.resultsBoxOpen = false;
             if (s.StopSearch)
                 return;
         }

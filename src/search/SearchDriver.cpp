@@ -148,7 +148,7 @@ SearchOutcome SearchC64File(Session& s) {
     s.trap.run("SearchC64File", [&] {
         view.info("");
         view.clearResults();
-        s.resultsTag = "TRUE";
+        s.resultsBoxOpen = true;
 
         if (!CheckRequest(view))
             return stop();
@@ -223,15 +223,15 @@ SearchOutcome SearchC64File(Session& s) {
 }
 
 void StartButtonClick(Session& s) {
-    if (s.startTag == "STARTED") {
+    if (s.startState == StartState::Started) {
         s.view.setStartCaption("&START SEARCH");
         s.StopSearch = true;
         return;
     }
-    s.startTag = "STARTED";
+    s.startState = StartState::Started;
     s.view.setSearchRunning(true);
     SearchC64File(s);
-    s.startTag = "STOPPED";
+    s.startState = StartState::Stopped;
     s.view.setSearchRunning(false);
 }
 

@@ -8,6 +8,7 @@
 #include "media/Reader.h"
 #include "search/MainView.h"
 #include "tools/ToolEnv.h"
+#include "tools/modShell.h"
 
 #include <string>
 
@@ -17,6 +18,9 @@ inline constexpr const char* kResultsFileName = "Quillsift Results.txt";
 inline constexpr const char* kErrorLogName = "ErrorLog.txt";
 
 enum class SearchEnd { NotRun, Completed, Stopped, Failed };
+
+// The start button's state: never pressed, a search running, a search ended.
+enum class StartState { Idle, Started, Stopped };
 
 struct SearchOutcome {
     SearchEnd end = SearchEnd::NotRun;
@@ -41,18 +45,21 @@ class Session {
         return StopSearch;
     }
 
-    ReaderContext readerContext() { return ReaderContext{records, trap, defaultOpener(), &tools}; }
+    ReaderContext readerContext() {
+        return ReaderContext{records, trap, defaultOpener(), &listings};
+    }
 
     MainView& view;
     ToolEnv tools;
+    ToolListingRunner listings{tools};
     ErrorLog log;
     ErrorTrap trap;
     AnalysisRecords records;
 
-    bool StopSearch = false;           // a stop of the running search was asked for
-    std::string startTag;              // cmdStart: "", "STARTED", "STOPPED"
-    std::string resultsTag = "TRUE";   // txResults: "TRUE" while it takes text
-    std::string filePattern = "*.xyz"; // FilePrg's pattern, until the first search
+    bool StopSearch = false;                  // a stop of the running search was asked for
+    StartState startState = StartState::Idle; // cmdStart
+    bool resultsBoxOpen = true;               // txResults still takes text
+    std::string filePattern = "*.xyz";        // FilePrg's pattern, until the first search
     SearchOutcome lastOutcome;
 
   private:

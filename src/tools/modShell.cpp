@@ -1,7 +1,6 @@
 #include "tools/modShell.h"
 
 #include "common/modGeneral.h"
-#include "search/Request.h"
 
 #include <cerrno>
 #include <csignal>
@@ -172,62 +171,10 @@ void RunToolUnread(const ToolEnv* env, OutsideTool tool, const std::vector<std::
     runTool(env, tool, args, outputName, false);
 }
 
-std::vector<std::string> SplitListingLines(const std::string& text) {
-    std::vector<std::string> lines;
-    if (text.empty())
-        return lines;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? end : end - start);
-        if (end != std::string::npos && !line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return lines;
-}
-
-std::vector<OutsideTool> CheckOutsideTools(const std::string& toolFolder, MessageSink& sink,
-                                           SearchOptions& options, bool onlyWhenRequested) {
-    return CheckOutsideTools([&](OutsideTool tool) { return !FindTool(toolFolder, tool).empty(); },
-                             sink, options, onlyWhenRequested);
-}
-
-std::vector<OutsideTool> CheckOutsideTools(const ToolPresence& present, MessageSink& sink,
-                                           SearchOptions& options, bool onlyWhenRequested) {
-    struct Check {
-        OutsideTool tool;
-        const char* tag; // file type tag; null for the archive option
-        const char* text;
-    };
-    static constexpr Check kChecks[] = {
-        {OutsideTool::C1541, "G64",
-         "C1541.exe is missing in the application folder: G64 files analyzing is disabled"},
-        {OutsideTool::Tape64, "TAP",
-         "Tape64.exe is missing in the application folder: TAP files analyzing is disabled"},
-        {OutsideTool::Archiver, nullptr,
-         "7za.exe (7-zip) is missing in the application folder: compressed file option is "
-         "disabled"},
-    };
-    std::vector<OutsideTool> missing;
-    for (const Check& c : kChecks) {
-        const bool requested = c.tag != nullptr ? GetControlValueByTag(options.fileTypes, c.tag)
-                                                : options.zip.ticked();
-        if ((onlyWhenRequested && !requested) || present(c.tool))
-            continue;
-        missing.push_back(c.tool);
-        sink.messageBox(MsgIcon::Information, MsgButtons::Ok, kToolMissingTitle, c.text);
-        if (c.tag != nullptr) {
-            SetControlStateByTag(options.fileTypes, c.tag, "false", "false");
-        } else {
-            options.zip.value = 0;
-            options.zip.enabled = false;
-        }
-    }
-    return missing;
+std::string ToolListingRunner::listing(ListingProgram program, const std::string& path) const {
+    if (program == ListingProgram::C1541)
+        return RunToolForText(&env_, OutsideTool::C1541, {path, "-list"}, "tmpG64dir.txt");
+    return RunToolForText(&env_, OutsideTool::Tape64, {"-i:" + path}, "tmpTAPdir.txt");
 }
 
 } // namespace qs

@@ -4,13 +4,11 @@
 // program's private temporary folder, with its standard output going to a
 // file there; it is waited for with a time limit, and a tool still running
 // then is killed together with its children.
-#include "common/MessageBox.h"
-#include "search/SearchOptions.h"
+#include "media/ListingRunner.h"
 #include "tools/ToolEnv.h"
 
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,22 +46,14 @@ std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
 void RunToolUnread(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
                    const std::string& outputName);
 
-// The lines of a tool's listing: split at every line feed, a carriage return
-// before it dropped.
-std::vector<std::string> SplitListingLines(const std::string& text);
+// Lists G64 and TAP images for the readers through c1541 and tape64.
+class ToolListingRunner final : public ListingRunner {
+  public:
+    explicit ToolListingRunner(const ToolEnv& env) : env_(env) {}
+    std::string listing(ListingProgram program, const std::string& path) const override;
 
-inline constexpr const char* kToolMissingTitle = "External file missing";
-
-// The start-up check, in the order c1541, tape64, archiver: each missing tool
-// is announced in an information box titled "External file missing" and its
-// option (the G64 or TAP file type, the archive option) is cleared and
-// disabled. With `onlyWhenRequested` a tool whose option is not ticked is
-// passed over silently. Answers the tools found missing and announced.
-std::vector<OutsideTool> CheckOutsideTools(const std::string& toolFolder, MessageSink& sink,
-                                           SearchOptions& options, bool onlyWhenRequested);
-// The same with the presence of each tool told by the caller.
-using ToolPresence = std::function<bool(OutsideTool)>;
-std::vector<OutsideTool> CheckOutsideTools(const ToolPresence& present, MessageSink& sink,
-                                           SearchOptions& options, bool onlyWhenRequested);
+  private:
+    const ToolEnv& env_;
+};
 
 } // namespace qs

@@ -80,7 +80,7 @@ int ParseArchiveListing(const std::string& listing, std::vector<std::string>& me
         return -1;
     memberNames.clear();
     bool inTable = false;
-    for (const std::string& line : SplitListingLines(listing)) {
+    for (const std::string& line : SplitLines(listing, CrRule::Drop)) {
         const bool separator = containsAfterFirst(line, kSeparator);
         if (!inTable) {
             inTable = separator;

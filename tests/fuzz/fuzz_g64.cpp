@@ -3,8 +3,8 @@
 // valid track table, so that the fuzzer reaches the bit-level decoding.
 #include "FuzzSupport.h"
 #include "common/VbError.h"
-#include "tools/GcrDecoder.h"
-#include "tools/mod_G64.h"
+#include "media/mod_G64.h"
+#include "standins/codec/GcrDecoder.h"
 
 #include <string>
 

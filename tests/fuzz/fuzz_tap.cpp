@@ -3,8 +3,8 @@
 // reaches the pulse decoding in both versions.
 #include "FuzzSupport.h"
 #include "common/VbError.h"
-#include "tools/TapDecoder.h"
-#include "tools/mod_TAP.h"
+#include "media/mod_TAP.h"
+#include "standins/codec/TapDecoder.h"
 
 #include <string>
 

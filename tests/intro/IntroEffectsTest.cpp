@@ -1,4 +1,5 @@
 #include "PlainControls.h"
+#include "common/Text.h"
 #include "intro/mod_IntroEffects.h"
 
 #include <gtest/gtest.h>
@@ -107,7 +108,8 @@ TEST(IntroColors, CycleRunsForthAndBackAndCaptionsChangeAtTheRestart) {
     std::vector<int> visited;
     std::vector<std::string> captions;
     for (int i = 0; i < 50; ++i) {
-        visited.push_back(LeadingNumber(GetTagValue(label, "COLINDEX")));
+        visited.push_back(
+            qs::ParseInteger(GetTagValue(label, "COLINDEX"), qs::NumberSyntax::Leading));
         CycleForeColor(label, ramp);
         EXPECT_EQ(label.color, ramp[static_cast<std::size_t>(visited.back())]);
         NextAltCaption(label, texts);

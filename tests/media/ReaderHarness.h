@@ -17,8 +17,10 @@ struct ReaderHarness {
     ErrorTrap trap{view, log};
     AnalysisRecords records;
 
-    // The reader sees `path` holding exactly `bytes`.
+    // The reader sees `path` holding exactly `bytes`; the records are reset
+    // first, as the dispatcher does.
     void run(Reader reader, const std::string& path, const std::string& bytes) {
+        records.reset();
         ReaderContext ctx{records, trap,
                           [bytes](const std::string&) -> std::unique_ptr<ByteSource> {
                               return std::make_unique<MemoryByteSource>(bytes);
@@ -27,6 +29,7 @@ struct ReaderHarness {
     }
     // The reader reads the file on disk.
     void runOnDisk(Reader reader, const std::string& path) {
+        records.reset();
         ReaderContext ctx{records, trap};
         reader(ctx, path);
     }

@@ -1,7 +1,7 @@
 #include "SearchHarness.h"
+#include "media/Signature.h"
 #include "samples/DiskBuilder.h"
 #include "search/Dispatcher.h"
-#include "search/modProjectFunctions.h"
 
 #include <gtest/gtest.h>
 
@@ -49,22 +49,18 @@ TEST(Dispatcher, UntickedOrUnknownTypesEndAsFalseExtension) {
     EXPECT_FALSE(dispatch(h, h.root(), "GAME.P00"));
 }
 
-TEST(HeaderCheck, SignatureInAnyCaseOrTheInvalidFileRecords) {
+TEST(Signature, InAnyCaseOrTheInvalidFileRecords) {
     SearchHarness h;
-    ReaderContext ctx = h.session.readerContext();
-    const std::string good = h.write("a.t64", "c64 tape image file");
-    const std::string two = h.write("b.t64", "C6");
-    const std::string tap = h.write("X.TAP", "C64-TAPE-RAX....");
-    EXPECT_TRUE(HeaderCheck(ctx, good, HeaderKind::T64));
-    EXPECT_FALSE(HeaderCheck(ctx, two, HeaderKind::T64));
+    EXPECT_TRUE(HasSignature(MemoryByteSource("c64 tape image file"), HeaderKind::T64));
+    EXPECT_FALSE(HasSignature(MemoryByteSource("C6"), HeaderKind::T64));
+    EXPECT_FALSE(HasSignature(MemoryByteSource("C64-TAPE-RAX...."), HeaderKind::TapeRaw));
+    EXPECT_TRUE(HasSignature(MemoryByteSource(std::string("C64File\0GAME", 12)), HeaderKind::PC64));
     h.session.records.appendEntry();
-    EXPECT_FALSE(HeaderCheck(ctx, tap, HeaderKind::TapeRaw));
+    MarkInvalidFile(h.session.records, "/x/X.TAP", HeaderKind::TapeRaw);
     const MediaInfo& m = h.session.records.media;
     EXPECT_EQ(m.MediaName, "NOT A TAPE RAW IMAGE FILE");
     EXPECT_EQ(m.Status, "INVALID FILE");
     EXPECT_EQ(m.FileName, "X");
     EXPECT_EQ(m.MediaType, "");
     EXPECT_EQ(h.session.records.entryCount(), 0u);
-    const std::string pc64 = h.write("g.p00", "C64File\0GAME");
-    EXPECT_TRUE(HeaderCheck(ctx, pc64, HeaderKind::PC64));
 }

@@ -49,7 +49,7 @@ TEST(SearchDriver, TypicalRequestGivesTheWholeReport) {
                                   "\r\nScan: 1 files analyzed\r\nTotal: 1 matching expressions");
     EXPECT_EQ(h.view.lastStatus(), "Scan Completed (1 files analyzed, 1 matching expressions )");
     EXPECT_EQ(h.session.lastOutcome.end, SearchEnd::Completed);
-    EXPECT_EQ(h.session.startTag, "STOPPED");
+    EXPECT_EQ(h.session.startState, StartState::Stopped);
     EXPECT_FALSE(h.view.running);
 }
 
@@ -161,7 +161,7 @@ TEST(SearchDriver, StopClickedBetweenFilesEndsWithoutSummary) {
     EXPECT_EQ(h.view.results.find("Scan:"), std::string::npos);
     EXPECT_EQ(h.session.lastOutcome.filesAnalysed, 2);
     EXPECT_EQ(h.session.lastOutcome.end, SearchEnd::Stopped);
-    EXPECT_EQ(h.session.startTag, "STOPPED");
+    EXPECT_EQ(h.session.startState, StartState::Stopped);
 }
 
 TEST(SearchDriver, StopDuringFolderScanEndsBeforeTheReportHead) {

@@ -1,4 +1,4 @@
-#include "search/modProjectFunctions.h"
+#include "common/Petscii.h"
 
 #include <gtest/gtest.h>
 

@@ -13,10 +13,10 @@ struct MatcherTest : ::testing::Test {
     MediaInfo& media = h.session.records.media;
 
     void SetUp() override {
+        h.session.records.reset();
         media.FileName = "GAMES";
         media.MediaType = "D64";
         media.MediaName = "\xC7\xC1\xCD\xC5\xD3 1          "; // GAMES 1 as the 1541 stores it
-        h.session.records.restartEntries();
     }
     CbmEntry& add(const std::string& name, const std::string& type = "prg", int blocks = 1,
                   bool locked = false) {

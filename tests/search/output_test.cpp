@@ -58,7 +58,7 @@ TEST(Output, LimitWithoutSavingYesMovesTheReportToTheFile) {
     ASSERT_EQ(h.view.messages.size(), 2u);
     EXPECT_EQ(h.view.messages[1].title, "File overwriting..");
     EXPECT_TRUE(h.view.opts.saveFile);
-    EXPECT_EQ(h.session.resultsTag, "FALSE");
+    EXPECT_EQ(h.session.resultsBoxOpen, false);
     EXPECT_EQ(h.view.results, before);
     EXPECT_EQ(h.dir.read("Quillsift Results.txt"),
               header() + before + "\r\n\r\n" + std::string(600, 'y') + "\r\nlater\r\n");
@@ -100,7 +100,7 @@ TEST(Output, BoxRefusingTextAsksAboutThe32KLimit) {
     Result(h.session, std::string(20, 'b'));
     ASSERT_EQ(h.view.messages.size(), 1u);
     EXPECT_NE(h.view.messages[0].text.find("(32K)"), std::string::npos);
-    EXPECT_EQ(h.session.resultsTag, "FALSE");
+    EXPECT_EQ(h.session.resultsBoxOpen, false);
     EXPECT_EQ(h.dir.read("Quillsift Results.txt"),
               std::string(90, 'a') + "\r\n" + std::string(20, 'b') + "\r\n");
 }
@@ -111,5 +111,5 @@ TEST(Output, UnlimitedFrontEndNeverAsks) {
     h.view.results = std::string(70000, 'x');
     Result(h.session, "more");
     EXPECT_TRUE(h.view.messages.empty());
-    EXPECT_EQ(h.session.resultsTag, "TRUE");
+    EXPECT_EQ(h.session.resultsBoxOpen, true);
 }

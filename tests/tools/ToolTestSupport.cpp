@@ -20,7 +20,7 @@ ToolSession::ToolSession(std::string toolFolder, int timeoutSeconds)
 
 void ToolSession::read(Reader reader, const std::string& path) {
     ReaderContext ctx = session.readerContext();
-    session.records.resetMedia();
+    session.records.reset();
     reader(ctx, path);
 }
 

@@ -1,13 +1,13 @@
 // Archives: the archiver's argument words, the listing parser, and searches
 // through archives made by 7za, arj and lha, end to end.
 #include "ToolTestSupport.h"
+#include "media/mod_G64.h"
+#include "media/mod_TAP.h"
 #include "samples/DiskBuilder.h"
 #include "samples/ZipWriter.h"
 #include "search/SearchDriver.h"
 #include "tools/modShell.h"
 #include "tools/mod_7zip.h"
-#include "tools/mod_G64.h"
-#include "tools/mod_TAP.h"
 
 #include <algorithm>
 #include <fstream>
@@ -58,9 +58,6 @@ TEST(ToolArguments, AreTheWordsOfEachCommand) {
     EXPECT_EQ(ArchiveListArguments(arc, ""), (Words{"l", arc, "-y", "-ssc-"}));
     EXPECT_EQ(ArchiveExtractArguments(arc, "/t/WKCBMZip", "/t/tmpListFile.txt"),
               (Words{"x", arc, "-y", "-o/t/WKCBMZip", "@/t/tmpListFile.txt", "-ssc-"}));
-    const std::string image = "/d/we ird &;$ x.g64";
-    EXPECT_EQ(G64ListArguments(image), (Words{image, "-list"}));
-    EXPECT_EQ(TapListArguments(image), (Words{"-i:" + image}));
 }
 
 TEST(ParseArchiveListing, TakesTheNamesBetweenTheSeparators) {

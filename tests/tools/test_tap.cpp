@@ -2,10 +2,10 @@
 // the reader with our tape64 end to end.
 #include "ToolTestSupport.h"
 #include "common/Text.h"
+#include "media/mod_TAP.h"
 #include "samples/DiskBuilder.h"
 #include "samples/TapBuilder.h"
-#include "tools/TapDecoder.h"
-#include "tools/mod_TAP.h"
+#include "standins/codec/TapDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,10 @@
 #include "StandinSupport.h"
 #include "common/Text.h"
 #include "common/modGeneral.h"
-#include "search/Dispatcher.h"
-#include "tools/GcrDecoder.h"
+#include "media/mod_D64.h"
+#include "media/mod_D71.h"
+#include "media/mod_D81.h"
+#include "standins/codec/GcrDecoder.h"
 
 #include <cstdio>
 #include <string>
@@ -78,13 +80,15 @@ int main(int argc, char** argv) {
             ctx.open = [&d64](const std::string&) {
                 return std::make_unique<MemoryByteSource>(d64);
             };
-            ReaderForExtension("D64")(ctx, path);
+            analizzaD64(ctx, path);
         } else {
             const auto dot = path.find_last_of('.');
             const std::string ext =
                 upperAscii(dot == std::string::npos ? "" : path.substr(dot + 1));
-            const Reader reader =
-                ext == "D64" || ext == "D71" || ext == "D81" ? ReaderForExtension(ext) : nullptr;
+            const Reader reader = ext == "D64"   ? analizzaD64
+                                  : ext == "D71" ? analizzaD71
+                                  : ext == "D81" ? analizzaD81
+                                                 : nullptr;
             if (reader == nullptr) {
                 std::fprintf(stderr, "c1541: %s: not a disk image\n", path.c_str());
                 return;

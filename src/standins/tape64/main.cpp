@@ -5,8 +5,8 @@
 // Exit status 0 scanned, 1 not a readable TAP file, 2 usage.
 #include "StandinSupport.h"
 #include "common/modGeneral.h"
-#include "tools/TapDecoder.h"
-#include "tools/mod_TAP.h"
+#include "media/mod_TAP.h"
+#include "standins/codec/TapDecoder.h"
 
 #include <cstdio>
 #include <string>

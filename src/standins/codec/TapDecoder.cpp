@@ -1,4 +1,4 @@
-#include "tools/TapDecoder.h"
+#include "standins/codec/TapDecoder.h"
 
 namespace qs {
 

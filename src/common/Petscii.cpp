@@ -1,6 +1,4 @@
-#include "search/modProjectFunctions.h"
-
-#include "common/Text.h"
+#include "common/Petscii.h"
 
 #include <array>
 #include <cstdint>
@@ -8,27 +6,6 @@
 namespace qs {
 
 namespace {
-
-struct Signature {
-    const char* displayName;
-    std::string_view bytes;
-};
-
-Signature signatureOf(HeaderKind kind) {
-    switch (kind) {
-    case HeaderKind::G64:
-        return {"G64 IMAGE", "GCR-1541"};
-    case HeaderKind::PC64:
-        return {"PC64", "C64FILE"};
-    case HeaderKind::TapeRaw:
-        return {"TAPE RAW IMAGE", "C64-TAPE-RAW"};
-    case HeaderKind::Cartridge:
-        return {"CARTRIDGE", "C64 CARTRIDGE"};
-    case HeaderKind::T64:
-        return {"T64", "C64"};
-    }
-    return {"", ""};
-}
 
 std::array<std::uint8_t, 256> displayTable() {
     std::array<std::uint8_t, 256> t{};
@@ -59,24 +36,6 @@ std::array<std::uint8_t, 256> displayTable() {
 }
 
 } // namespace
-
-bool HeaderCheck(ReaderContext& ctx, const std::string& path, HeaderKind kind) {
-    const Signature sig = signatureOf(kind);
-    const std::string head = ctx.open(path)->read(0, sig.bytes.size());
-    if (head.size() == sig.bytes.size() && upperAscii(head) == sig.bytes)
-        return true;
-
-    MediaInfo& m = ctx.records.media;
-    m.MediaName = std::string("NOT A ") + sig.displayName + " FILE";
-    m.HeaderLine.clear();
-    m.FileName = FileNameField(path);
-    m.MediaType.clear();
-    m.BlocksFree = 0;
-    m.Tracks40 = m.ErrorInfo = false;
-    m.Status = status::InvalidFile;
-    ctx.records.restartEntries();
-    return false;
-}
 
 std::string ShiftListingLetters(std::string text) {
     for (char& c : text) {

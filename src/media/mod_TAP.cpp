@@ -1,13 +1,11 @@
-#include "tools/mod_TAP.h"
+#include "media/mod_TAP.h"
 
+#include "common/Petscii.h"
 #include "common/Text.h"
-#include "common/VbError.h"
-#include "search/modProjectFunctions.h"
-#include "tools/modShell.h"
+#include "media/Signature.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <limits>
 
 namespace qs {
 
@@ -15,26 +13,6 @@ namespace {
 
 const std::string kFound = "searching... found(";
 constexpr std::size_t kLineLength = 75;
-
-std::string mid(const std::string& line, std::size_t position, std::size_t length) {
-    return position - 1 < line.size() ? line.substr(position - 1, length) : std::string{};
-}
-
-std::int32_t wholeNumber(const std::string& column) {
-    const std::string t = trimBlanks(column);
-    const std::size_t i0 = !t.empty() && (t[0] == '+' || t[0] == '-') ? 1 : 0;
-    if (i0 == t.size())
-        raise(err::TypeMismatch, "\"" + t + "\" is not an address");
-    std::int64_t value = 0;
-    for (std::size_t i = i0; i < t.size(); ++i) {
-        if (t[i] < '0' || t[i] > '9')
-            raise(err::TypeMismatch, "\"" + t + "\" is not an address");
-        value = value * 10 + (t[i] - '0');
-        if (value > std::numeric_limits<std::int32_t>::max())
-            raise(err::Overflow);
-    }
-    return static_cast<std::int32_t>(t[0] == '-' ? -value : value);
-}
 
 } // namespace
 
@@ -80,17 +58,17 @@ void ParseTapListing(AnalysisRecords& records, const std::string& listing,
     m.Tracks40 = m.ErrorInfo = false;
 
     std::int32_t count = 0;
-    for (std::string line : SplitListingLines(listing)) {
+    for (std::string line : SplitLines(listing, CrRule::Drop)) {
         if (line.compare(0, kFound.size(), kFound) != 0 || line.size() <= 60)
             continue;
         // Lines that ran into each other carry "found(" more than once.
         if (line.size() != kLineLength)
             for (int k = CountOccurrences(line, "found("); k > 1; --k)
-                line = line.substr(0, 13) + mid(line, 23, std::string::npos);
+                line = line.substr(0, 13) + Mid(line, 23, std::string::npos);
         CbmEntry& e = records.appendEntry();
-        e.Name = upperAscii(ShiftListingLetters(trimBlanks(mid(line, 22, 18))));
-        e.LoadAddress = wholeNumber(mid(line, 42, 6));
-        e.EndAddress = wholeNumber(mid(line, 49, 6));
+        e.Name = upperAscii(ShiftListingLetters(trimBlanks(Mid(line, 22, 18))));
+        e.LoadAddress = ParseInteger(Mid(line, 42, 6), NumberSyntax::Whole);
+        e.EndAddress = ParseInteger(Mid(line, 49, 6), NumberSyntax::Whole);
         e.Blocks = TapeBlocks(e.LoadAddress, e.EndAddress);
         e.FileType = "prg";
         e.EntryNo = ++count;
@@ -100,17 +78,12 @@ void ParseTapListing(AnalysisRecords& records, const std::string& listing,
     }
 }
 
-std::vector<std::string> TapListArguments(const std::string& path) {
-    return {"-i:" + path};
-}
-
 void analizzaTAP(ReaderContext& ctx, const std::string& path) {
     ctx.trap.runOnFile("analizzaTAP", path, [&] {
-        if (!HeaderCheck(ctx, path, HeaderKind::TapeRaw))
-            return;
-        ctx.records.restartEntries();
+        if (!HasSignature(*ctx.open(path), HeaderKind::TapeRaw))
+            return MarkInvalidFile(ctx.records, path, HeaderKind::TapeRaw);
         const std::string listing =
-            RunToolForText(ctx.tools, OutsideTool::Tape64, TapListArguments(path), "tmpTAPdir.txt");
+            ctx.listings != nullptr ? ctx.listings->listing(ListingProgram::Tape64, path) : "";
         ParseTapListing(ctx.records, listing, path);
     });
 }

@@ -1,4 +1,4 @@
-#include "tools/GcrDecoder.h"
+#include "standins/codec/GcrDecoder.h"
 
 #include "media/mod_D64.h"
 

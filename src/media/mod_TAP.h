@@ -3,14 +3,10 @@
 #include "media/Reader.h"
 
 #include <string>
-#include <vector>
 
 namespace qs {
 
 void analizzaTAP(ReaderContext& ctx, const std::string& path);
-
-// tape64's argument words: "-i:" joined to the tape path.
-std::vector<std::string> TapListArguments(const std::string& path);
 
 // Fills the records from a tape64 listing of the tape at `path`. An address
 // column that holds no number raises "Type mismatch".

@@ -1,0 +1,19 @@
+#pragma once
+// The readers of G64 and TAP images do not decode them: an outside program
+// lists the image as text. This is how such a reader asks for the listing;
+// the program runner of the tools layer answers.
+#include <string>
+
+namespace qs {
+
+enum class ListingProgram { C1541, Tape64 };
+
+class ListingRunner {
+  public:
+    virtual ~ListingRunner() = default;
+    // The program's listing of the file at `path`, or empty text when the
+    // program could not list it.
+    virtual std::string listing(ListingProgram program, const std::string& path) const = 0;
+};
+
+} // namespace qs
