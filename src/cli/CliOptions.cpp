@@ -1,218 +1,193 @@
 #include "cli/CliOptions.h"
 
 #include "common/Text.h"
-#include "common/modGeneral.h"
-#include "search/Session.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <charconv>
 #include <filesystem>
 
 namespace qs {
 
 namespace {
 
-std::vector<std::string> splitList(const std::string& list) {
-    std::vector<std::string> items;
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        std::size_t end = list.find(',', start);
-        if (end == std::string::npos)
-            end = list.size();
-        std::string item = trimBlanks(list.substr(start, end - start));
-        if (!item.empty())
-            items.push_back(std::move(item));
-        start = end + 1;
-    }
-    return items;
+namespace fs = std::filesystem;
+
+// The one-line reason for a bad command line, as the user sees it.
+[[noreturn]] void reject(const std::string& reason) {
+    throw CLI::ValidationError(reason);
 }
 
-// Ticks exactly the boxes named by caption (without regard to case).
-bool tickByCaption(std::vector<CheckBox>& boxes, const std::string& list, std::string& error) {
-    for (CheckBox& box : boxes)
-        box.value = 0;
-    for (const std::string& item : splitList(list)) {
-        bool found = false;
-        for (CheckBox& box : boxes)
-            if (upperAscii(box.caption) == upperAscii(item)) {
-                box.value = 1;
-                found = true;
-            }
-        if (!found) {
-            error = "unknown type '" + item + "'";
-            return false;
+// A LIST option: the captions, without regard to case, of exactly the entries
+// to tick ("" ticks none). The help shows every caption and, as the default,
+// the entries ticked at the start.
+template <class Tick>
+CLI::Option* addList(CLI::App& app, const std::string& flags, const std::string& help,
+                     const std::vector<std::pair<std::string, Tick*>>& entries,
+                     const std::string& what = "type") {
+    std::string all, ticked;
+    for (const auto& [caption, tick] : entries) {
+        all += (all.empty() ? "" : ",") + caption;
+        if (*tick)
+            ticked += (ticked.empty() ? "" : ",") + caption;
+    }
+    const auto parse = [entries, what](const std::string& list) {
+        for (const auto& entry : entries)
+            *entry.second = false;
+        for (std::size_t start = 0, end = 0; start <= list.size(); start = end + 1) {
+            end = std::min(list.find(',', start), list.size());
+            const std::string item = trimBlanks(std::string_view(list).substr(start, end - start));
+            const auto hit = std::ranges::find_if(
+                entries, [&](const auto& e) { return upperAscii(e.first) == upperAscii(item); });
+            if (hit != entries.end())
+                *hit->second = true;
+            else if (!item.empty())
+                reject("unknown " + what + " '" + item + "'");
         }
-    }
-    return true;
+    };
+    return app.add_option_function<std::string>(flags, parse, help + ": " + all)
+        ->type_name("LIST")
+        ->default_str(ticked);
 }
 
-std::string absoluteFolder(const std::string& path) {
-    std::error_code ec;
-    std::string abs = std::filesystem::absolute(path, ec).lexically_normal().string();
-    if (ec)
-        abs = path;
-    while (abs.size() > 1 && abs.back() == '/')
-        abs.pop_back();
-    return abs;
+std::vector<std::pair<std::string, int*>> byCaption(std::vector<CheckBox>& boxes) {
+    std::vector<std::pair<std::string, int*>> entries;
+    for (CheckBox& box : boxes)
+        entries.emplace_back(box.caption, &box.value);
+    return entries;
 }
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ec;
+    const fs::path abs = fs::absolute(path, ec).lexically_normal();
+    if (ec)
+        return path;
+    return (abs.has_filename() ? abs : abs.parent_path()).string(); // without a trailing '/'
+}
+
+// Longer limits would overflow the clock when an outside program's deadline is set.
+constexpr long long kLongestToolTimeout = 100LL * 365 * 24 * 3600;
+
+// The usage line names the single FOLDER that is checked after parsing (CLI11
+// would show the collected list as "[FOLDER...]").
+class HelpFormat final : public CLI::Formatter {
+  public:
+    std::string make_usage(const CLI::App*, std::string name) const override {
+        return "Usage: " + name +
+               " [OPTIONS] FOLDER\n"
+               "Searches the C64 disk, tape, cartridge and tune files below FOLDER.\n";
+    }
+};
+
+// Every option of the command line, declared once: parsing fills in `cmd`,
+// and the help text is generated from the same declarations.
+struct CommandLine {
+    CLI::App app{"", "quillsift-cli"};
+    CliCommand cmd;
+    std::vector<std::string> folders;
+
+    CommandLine() {
+        SearchOptions& o = cmd.options;
+        CliSettings& s = cmd.settings;
+        o.saveFile = false; // the window's defaults, except that saving is asked for with -o
+
+        app.formatter(std::make_shared<HelpFormat>());
+        app.add_option("FOLDER", folders)->group(""); // named in the usage line
+        app.footer("Exit status: 0 matches reported, 1 no match, 2 stopped, failed or usage "
+                   "error.");
+        app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        // Help is a flag that stops the parse at once, so it wins over mistakes
+        // elsewhere on the line (CLI11's own help flag is looked at last).
+        app.set_help_flag();
+        app.add_flag_callback(
+            "-h,--help", [] { throw CLI::CallForHelp(); }, "this text");
+        app.set_version_flag("--version", "", "program version");
+
+        app.add_option("-s,--search", o.findStr, "search string, * and ? as wildcards")
+            ->capture_default_str();
+        app.add_option("-m,--mask", o.fileMask, "file-name mask without extension")
+            ->capture_default_str();
+        addList(app, "-t,--types", "PC file types", byCaption(o.fileTypes));
+        addList(app, "-c,--cbm-types", "entry types", byCaption(o.cbmTypes));
+        app.add_flag_callback(
+            "--no-partial", [&o] { o.partial = false; }, "match the whole name only");
+        app.add_flag("--match-case", o.matchCase, "compare letters as typed");
+        app.add_flag("--file-name", o.fileName, "include the PC file name");
+        app.add_flag("--container-name", o.header, "include the disk or tape name");
+        app.add_flag("--warnings", o.showMediaWarn, "show warnings and invalid files");
+        addList<bool>(
+            app, "--sid", "SID fields",
+            {{"name", &o.sidName}, {"author", &o.sidAuthor}, {"copyright", &o.sidCopyright}},
+            "SID field");
+        app.add_flag_callback(
+            "-z,--archives", [&o] { o.zip.value = 1; }, "look inside archives");
+        app.add_flag("-r,--recurse", o.recurse, "search the subfolders too");
+        app.add_option_function<std::string>(
+               "-o,--results-file",
+               [&o](const std::string& path) {
+                   o.saveFile = true;
+                   o.resultsFile = absolutePath(path);
+                   // Caught here once rather than as one write error per report line.
+                   const fs::path parent = fs::path(o.resultsFile).parent_path();
+                   std::error_code ec;
+                   if (!fs::is_directory(parent, ec))
+                       reject(path + ": the folder " + parent.string() + " does not exist");
+               },
+               "also write the report to PATH")
+            ->type_name("PATH");
+        app.add_flag("--overwrite", s.overwrite, "replace an existing results file without asking");
+        app.add_option_function<std::string>(
+               "--tool-timeout",
+               [this](const std::string& text) {
+                   long long secs = 0;
+                   const char* end = text.data() + text.size();
+                   const auto [stop, ec] = std::from_chars(text.data(), end, secs);
+                   if (ec != std::errc{} || stop != end || secs <= 0)
+                       reject("--tool-timeout needs a positive number of seconds");
+                   cmd.toolTimeout = std::chrono::seconds(std::min(secs, kLongestToolTimeout));
+               },
+               "time limit for an outside program")
+            ->type_name("SECS")
+            ->default_str(std::to_string(cmd.toolTimeout.count()));
+        app.add_flag("-q,--quiet", s.quiet, "no status line");
+    }
+
+    // Run after parsing: exactly one FOLDER, and it must exist.
+    void takeFolder() {
+        if (folders.size() != 1)
+            reject(folders.empty() ? "no FOLDER given" : "only one FOLDER may be given");
+        std::error_code ec;
+        if (!fs::is_directory(folders[0], ec))
+            reject(folders[0] + ": no such folder");
+        cmd.options.startFolder = absolutePath(folders[0]);
+    }
+};
 
 } // namespace
 
 std::string usageText() {
-    return "Usage: quillsift-cli [OPTIONS] FOLDER\n"
-           "Searches the C64 disk, tape, cartridge and tune files below FOLDER.\n\n"
-           "  -s, --search TEXT        search string, * and ? as wildcards (default *)\n"
-           "  -m, --mask TEXT          file-name mask without extension (default *)\n"
-           "  -t, --types LIST         PC file types: D64,T64,D81,G64,PC64,D71,TAP,CRT,SID\n"
-           "                           (default D64,T64,D81,PC64,D71,CRT)\n"
-           "  -c, --cbm-types LIST     entry types: PRG,DEL,SEQ,USR,REL,CBM,SCR,Others\n"
-           "                           (default PRG)\n"
-           "      --no-partial         match the whole name only\n"
-           "      --match-case         compare letters as typed\n"
-           "      --file-name          include the PC file name\n"
-           "      --container-name     include the disk or tape name\n"
-           "      --warnings           show warnings and invalid files\n"
-           "      --sid LIST           SID fields: name,author,copyright (default name)\n"
-           "  -z, --archives           look inside archives\n"
-           "  -r, --recurse            search the subfolders too\n"
-           "  -o, --results-file PATH  also write the report to PATH\n"
-           "      --overwrite          replace an existing results file without asking\n"
-           "      --tool-timeout SECS  time limit for an outside program (default 60)\n"
-           "  -q, --quiet              no status line\n"
-           "      --help               this text\n"
-           "      --version            program version\n\n"
-           "Exit status: 0 matches reported, 1 no match, 2 stopped, failed or usage error.\n";
+    return CommandLine().app.help();
 }
 
 std::optional<CliCommand> parseCommandLine(const std::vector<std::string>& args,
                                            std::string& error) {
-    CliCommand cmd;
-    SearchOptions& o = cmd.options;
-    o.saveFile = false;
-    std::vector<std::string> positional;
-
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        std::string inlineValue;
-        bool hasInline = false;
-        if (arg.rfind("--", 0) == 0) {
-            if (const auto eq = arg.find('='); eq != std::string::npos) {
-                inlineValue = arg.substr(eq + 1);
-                arg = arg.substr(0, eq);
-                hasInline = true;
-            }
-        }
-        auto value = [&](std::string& into) {
-            if (hasInline) {
-                into = inlineValue;
-                return true;
-            }
-            if (i + 1 >= args.size()) {
-                error = "option " + arg + " needs a value";
-                return false;
-            }
-            into = args[++i];
-            return true;
-        };
-        std::string v;
-        if (arg == "-s" || arg == "--search") {
-            if (!value(o.findStr))
-                return std::nullopt;
-        } else if (arg == "-m" || arg == "--mask") {
-            if (!value(o.fileMask))
-                return std::nullopt;
-        } else if (arg == "-t" || arg == "--types") {
-            if (!value(v) || !tickByCaption(o.fileTypes, v, error))
-                return std::nullopt;
-        } else if (arg == "-c" || arg == "--cbm-types") {
-            if (!value(v) || !tickByCaption(o.cbmTypes, v, error))
-                return std::nullopt;
-        } else if (arg == "--sid") {
-            if (!value(v))
-                return std::nullopt;
-            o.sidName = o.sidAuthor = o.sidCopyright = false;
-            for (const std::string& f : splitList(v)) {
-                const std::string u = upperAscii(f);
-                if (u == "NAME")
-                    o.sidName = true;
-                else if (u == "AUTHOR")
-                    o.sidAuthor = true;
-                else if (u == "COPYRIGHT")
-                    o.sidCopyright = true;
-                else {
-                    error = "unknown SID field '" + f + "'";
-                    return std::nullopt;
-                }
-            }
-        } else if (arg == "--no-partial") {
-            o.partial = false;
-        } else if (arg == "--match-case") {
-            o.matchCase = true;
-        } else if (arg == "--file-name") {
-            o.fileName = true;
-        } else if (arg == "--container-name") {
-            o.header = true;
-        } else if (arg == "--warnings") {
-            o.showMediaWarn = true;
-        } else if (arg == "-z" || arg == "--archives") {
-            o.zip.value = 1;
-        } else if (arg == "-r" || arg == "--recurse") {
-            o.recurse = true;
-        } else if (arg == "-o" || arg == "--results-file") {
-            if (!value(v))
-                return std::nullopt;
-            o.saveFile = true;
-            o.resultsFile = absoluteFolder(v);
-            // Caught here once rather than as one write error per report line.
-            std::error_code ec;
-            const auto parent = std::filesystem::path(o.resultsFile).parent_path();
-            if (!std::filesystem::is_directory(parent, ec)) {
-                error = v + ": the folder " + parent.string() + " does not exist";
-                return std::nullopt;
-            }
-        } else if (arg == "--overwrite") {
-            cmd.settings.overwrite = true;
-        } else if (arg == "--tool-timeout") {
-            if (!value(v))
-                return std::nullopt;
-            try {
-                std::size_t used = 0;
-                const long secs = std::stol(v, &used);
-                if (used != v.size() || secs <= 0)
-                    throw std::invalid_argument(v);
-                cmd.toolTimeout = std::chrono::seconds(secs);
-            } catch (const std::exception&) {
-                error = "--tool-timeout needs a positive number of seconds";
-                return std::nullopt;
-            }
-        } else if (arg == "-q" || arg == "--quiet") {
-            cmd.settings.quiet = true;
-        } else if (arg == "--help" || arg == "-h") {
-            cmd.action = CliCommand::Action::Help;
-            return cmd;
-        } else if (arg == "--version") {
-            cmd.action = CliCommand::Action::Version;
-            return cmd;
-        } else if (arg == "--") {
-            positional.insert(positional.end(), args.begin() + static_cast<long>(i) + 1,
-                              args.end());
-            break;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option " + arg;
-            return std::nullopt;
-        } else {
-            positional.push_back(arg);
-        }
+    CommandLine line;
+    try {
+        line.app.parse(
+            std::vector<std::string>(args.rbegin(), args.rend())); // CLI11 takes them last first
+        line.takeFolder();
+        return line.cmd;
+    } catch (const CLI::CallForHelp&) {
+        line.cmd.action = CliCommand::Action::Help;
+        return line.cmd;
+    } catch (const CLI::CallForVersion&) {
+        line.cmd.action = CliCommand::Action::Version;
+        return line.cmd;
+    } catch (const CLI::ParseError& e) {
+        error = e.what();
     }
-    if (positional.size() != 1) {
-        error = positional.empty() ? "no FOLDER given" : "only one FOLDER may be given";
-        return std::nullopt;
-    }
-    std::error_code ec;
-    if (!std::filesystem::is_directory(positional[0], ec)) {
-        error = positional[0] + ": no such folder";
-        return std::nullopt;
-    }
-    o.startFolder = absoluteFolder(positional[0]);
-    return cmd;
+    return std::nullopt;
 }
 
 } // namespace qs
