@@ -2,7 +2,7 @@
 #include "FormsTestSupport.h"
 #include "common/modGeneral.h"
 #include "forms/FolderPicker.h"
-#include "forms/frm_ABOUT.h"
+#include "intro/frm_ABOUT.h"
 
 #include <QApplication>
 #include <QCheckBox>

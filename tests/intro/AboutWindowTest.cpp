@@ -1,7 +1,7 @@
 // The about window on a fake clock, with a recording music device.
 #include "TempDir.h"
 #include "common/modGeneral.h"
-#include "forms/frm_ABOUT.h"
+#include "intro/frm_ABOUT.h"
 #include "intro/AboutTune.h"
 #include "search/Output.h"
 
