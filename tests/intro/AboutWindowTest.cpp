@@ -7,17 +7,12 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QSet>
 #include <QTest>
 
-#include <deque>
 #include <memory>
 
 namespace {
-
-struct MusicLog {
-    std::vector<std::string> commands;
-    std::deque<std::string> statusReplies; // when empty: "playing"
-};
 
 const char* const kTimers[] = {"tmrSTART", "tmrShowBars", "tmrFlash",     "tmrRaster",
                                "tmrLOgo",  "tmrscroll",   "tmrCheckSound"};
@@ -31,7 +26,8 @@ class AboutWindowTest : public QObject {
 
   private:
     std::unique_ptr<qs::test::TempDir> temp_;
-    std::shared_ptr<MusicLog> log_;
+    std::vector<std::string> commands_;
+    std::string mode_; // the music device's answer to "status mid1 mode"
     std::vector<QUrl> opened_;
     std::unique_ptr<qs::frm_ABOUT> window_;
 
@@ -43,10 +39,10 @@ class AboutWindowTest : public QObject {
                 return w;
         qFatal("no control named %s", name);
     }
+    bool shown(const char* name) { return part(name)->isVisibleTo(window_.get()); }
     int count(const char* name) {
         return static_cast<int>(window_->findChildren<QLabel*>(name).size());
     }
-    bool shown(const char* name) { return part(name)->isVisibleTo(window_.get()); }
     void runToStep(int step) {
         for (int i = 0; i < 2000 && window_->step() < step; ++i)
             window_->clock().Advance(10);
@@ -56,33 +52,29 @@ class AboutWindowTest : public QObject {
   private slots:
     void init() {
         temp_ = std::make_unique<qs::test::TempDir>();
-        log_ = std::make_shared<MusicLog>();
+        commands_.clear();
+        mode_ = "playing";
         opened_.clear();
         qs::AboutWindowOptions o;
         o.manualClock = true;
         o.tempFolder = temp_->str();
-        o.mci = [log = log_](const std::string& command) -> std::string {
-            log->commands.push_back(command);
-            if (command != "status mid1 mode")
-                return {};
-            std::string reply = log->statusReplies.empty() ? "playing" : log->statusReplies.front();
-            if (!log->statusReplies.empty())
-                log->statusReplies.pop_front();
-            return reply;
+        o.mci = [this](const std::string& command) {
+            commands_.push_back(command);
+            return command == "status mid1 mode" ? mode_ : std::string();
         };
         o.openUrl = [this](const QUrl& url) { opened_.push_back(url); };
         window_ = std::make_unique<qs::frm_ABOUT>(nullptr, std::move(o));
     }
     void cleanup() { window_.reset(); }
 
-    void preparationPlaysTheTuneAndTheShowRunsToItsEnd() {
+    void theShowFromItsPreparationToItsEnd() {
         window_->show();
         QVERIFY(shown("imgStart"));
         window_->clock().Advance(999);
         QVERIFY(!window_->setupDone());
         const std::vector<std::string> opening{
             "open \"" + musicFile() + "\" type sequencer alias mid1", "play mid1"};
-        QCOMPARE(log_->commands, opening);
+        QCOMPARE(commands_, opening);
         QVERIFY(qs::ReadWholeFile(musicFile()) == qs::intro::MakeAboutTune());
         window_->clock().Advance(1);
         QVERIFY(window_->setupDone());
@@ -93,34 +85,49 @@ class AboutWindowTest : public QObject {
         runToStep(11);
         for (const char* name : kShowParts)
             QVERIFY2(shown(name), name);
-        QVERIFY(!window_->timerEnabled("tmrSTART"));
-        // The effects keep running: the bar and the logo bounce in their bands, the scroller
-        // comes in, the credits change.
+        // The effects keep running: the bar and the logo bounce in their bands,
+        // the scroller comes in, the title fades, the credits change.
         const int panelBefore = part("panelScroll1")->x();
         auto* credits = qobject_cast<QLabel*>(part("lbCredits"));
         QStringList seen;
+        QSet<QRgb> titleColours;
         for (int i = 0; i < 1500; ++i) {
             window_->clock().Advance(10);
             const int bar = part("raster", 0)->y() * 15;
             QVERIFY(bar >= 390 - 20 - 15 && bar <= 1000 + 20 + 15);
             const int logo = part("piclogo")->x() * 15;
             QVERIFY(logo >= 800 - 15 - 15 && logo <= 950 + 15 + 15);
+            titleColours.insert(
+                part("lbInfoCentrale")->palette().color(QPalette::WindowText).rgb());
             if (!credits->text().isEmpty() && !seen.contains(credits->text()))
                 seen << credits->text();
         }
         QVERIFY(part("panelScroll1")->x() < panelBefore - 300);
         QVERIFY(seen.size() >= 3);
-    }
+        QVERIFY(titleColours.size() >= 5);
+        // Out on the left, the scroller comes back in on the right.
+        QWidget* panel = part("panelScroll1");
+        int previous = panel->x(), wrappedTo = -1;
+        for (int i = 0; i < 600 && wrappedTo < 0; ++i) {
+            window_->clock().Advance(1000);
+            if (panel->x() > previous)
+                wrappedTo = panel->x();
+            previous = panel->x();
+        }
+        QVERIFY(wrappedTo >= part("Frame1")->width() - 30);
 
-    void theMusicLoopsWhenItStops() {
-        window_->show();
-        runToStep(10);
-        log_->commands.clear();
-        log_->statusReplies = {"playing", "stopped"};
-        window_->clock().Advance(2000);
-        const std::vector<std::string> restart{"status mid1 mode", "status mid1 mode",
-                                               "play mid1 from 0"};
-        QCOMPARE(log_->commands, restart);
+        // The music starts over when it has stopped.
+        commands_.clear();
+        mode_ = "stopped";
+        window_->clock().Advance(1000);
+        QCOMPARE(commands_, (std::vector<std::string>{"status mid1 mode", "play mid1 from 0"}));
+
+        for (const char* name : {"lbMail", "lbLink1", "lbLink2"})
+            QTest::mouseClick(part(name), Qt::LeftButton);
+        const std::vector<QUrl> links{qs::frm_ABOUT::mailLink(), qs::frm_ABOUT::homePageLink(),
+                                      qs::frm_ABOUT::groupPageLink()};
+        QCOMPARE(opened_, links);
+        QVERIFY(links[0].query(QUrl::FullyDecoded).contains("subject=[C64]"));
     }
 
     void closingDuringPreparationWaitsForIt() {
@@ -132,7 +139,7 @@ class AboutWindowTest : public QObject {
         QVERIFY(window_->unloadRequested());
         window_->clock().Advance(500);
         QVERIFY(!window_->isVisible());
-        QCOMPARE(log_->commands.back(), std::string("close mid1"));
+        QCOMPARE(commands_.back(), std::string("close mid1"));
         QVERIFY(!qs::FileExists(musicFile()));
         QVERIFY(!window_->setupDone() && !window_->unloadRequested());
         // Nothing left to run on the clock.
@@ -151,10 +158,10 @@ class AboutWindowTest : public QObject {
         for (const char* timer : kTimers)
             QVERIFY2(!window_->timerEnabled(timer), timer);
 
-        log_->commands.clear();
+        commands_.clear();
         window_->show();
         window_->clock().Advance(1000);
-        QCOMPARE(log_->commands.size(), std::size_t{2});
+        QCOMPARE(commands_.size(), std::size_t{2});
         QCOMPARE(count("lbScorr"), 3);
         window_->clock().Advance(800);
         QCOMPARE(window_->step(), 1);
@@ -164,17 +171,6 @@ class AboutWindowTest : public QObject {
         window_->clock().Advance(30 * 120);
         QVERIFY(window_->timerEnabled("tmrShowBars"));
         runToStep(11);
-    }
-
-    void linksGoToTheDesktopsOpener() {
-        window_->show();
-        runToStep(10);
-        for (const char* name : {"lbMail", "lbLink1", "lbLink2"})
-            QTest::mouseClick(part(name), Qt::LeftButton);
-        const std::vector<QUrl> expected{qs::frm_ABOUT::mailLink(), qs::frm_ABOUT::homePageLink(),
-                                         qs::frm_ABOUT::groupPageLink()};
-        QCOMPARE(opened_, expected);
-        QVERIFY(expected[0].query(QUrl::FullyDecoded).contains("subject=[C64]"));
     }
 
     // Our own player on whatever sound output the machine has, or none.

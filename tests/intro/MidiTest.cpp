@@ -78,7 +78,6 @@ TEST(MidiFile, TheCommittedTuneIsTheGeneratorsOutputAndSoundsThroughout) {
     const std::string committed = qs::ReadWholeFile(QS_SOURCE_DIR "/resources/about/tune.mid");
     ASSERT_EQ(committed, MakeAboutTune()) << "run quillsift-make-tune resources/about/tune.mid";
     const MidiTune tune = ParseMidi(committed);
-    EXPECT_EQ(tune.trackCount, 5);
     EXPECT_GT(tune.length, 40.0);
     EXPECT_LT(tune.length, 90.0);
 
@@ -158,22 +157,17 @@ TEST(MciFacade, WithoutSoundTheModeNeverReadsStopped) {
     failing->failStart = true;
     const std::string tune = dir.write("tmpcrt.tmp", MakeAboutTune());
     const std::string notMidi = dir.write("x.tmp", "not midi");
-    struct Case {
-        AudioOutputFactory factory;
-        std::string file;
-    };
-    const Case cases[] = {
-        {[] { return nullptr; }, tune},
-        {[failing] { return std::make_unique<FakeOutput>(failing); }, tune},
-        {[failing] { return std::make_unique<FakeOutput>(failing); }, notMidi},
-        {[failing] { return std::make_unique<FakeOutput>(failing); }, dir.str() + "/missing"}};
-    for (const Case& c : cases) {
-        MciFacade mci(c.factory);
+    const std::pair<bool, std::string> cases[] = {
+        {false, tune}, {true, tune}, {true, notMidi}, {true, dir.str() + "/missing"}};
+    for (const auto& [device, file] : cases) {
+        MciFacade mci([&failing, device = device]() -> std::unique_ptr<AudioOutput> {
+            return device ? std::make_unique<FakeOutput>(failing) : nullptr;
+        });
         bool ok = true;
-        mci.Send(openCommand(c.file));
+        mci.Send(openCommand(file));
         mci.Send("play mid1", &ok);
-        EXPECT_FALSE(ok) << c.file;
-        EXPECT_EQ(mci.Send("status mid1 mode"), "") << c.file;
+        EXPECT_FALSE(ok) << file;
+        EXPECT_EQ(mci.Send("status mid1 mode"), "") << file;
         EXPECT_EQ(mci.Send("frobnicate"), "");
     }
 }
