@@ -2,7 +2,7 @@
 // application folder).
 #include "common/modGeneral.h"
 #include "forms/frmMain.h"
-#include "forms/frm_ABOUT.h"
+#include "intro/frm_ABOUT.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // Usage: quillsift-about-demo [--screenshot FILE [--at MS]]
 // With --screenshot the show runs on a fake clock to MS milliseconds (default
 // 16000), silently, and a picture of the window is saved to FILE.
-#include "forms/frm_ABOUT.h"
+#include "intro/frm_ABOUT.h"
 
 #include <QApplication>
 #include <QPixmap>

@@ -1,13 +1,13 @@
 #pragma once
 // Helpers of the window tests: a scripted answerer for message boxes, a
-// window set up inside a temporary folder, and typed look-ups of controls.
+// window set up inside a temporary folder, and the checks that the window
+// shows its request and that a search through it has ended.
 #include "forms/frmMain.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <deque>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,12 +30,11 @@ class ScriptedPresenter final : public MessageBoxPresenter {
     MsgAnswer present(MsgIcon icon, MsgButtons buttons, const std::string& title,
                       const std::string& text) override {
         shown.push_back({icon, buttons, title, text});
-        if (!answers.empty()) {
-            const MsgAnswer answer = answers.front();
-            answers.pop_front();
-            return answer;
-        }
-        return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+        if (answers.empty())
+            return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+        const MsgAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
     }
 };
 
@@ -49,36 +48,38 @@ struct WindowFixture {
     std::string path(const std::string& relative = {}) const {
         return dir.path().toStdString() + "/" + relative;
     }
+    frmMain& open(MainWindowSetup setup = {});
 
-    frmMain& open(MainWindowSetup setup = {}) {
-        QDir(dir.path()).mkpath(QStringLiteral("tmp"));
-        setup.applicationFolder = path("app/");
-        if (setup.startFolder.empty())
-            setup.startFolder = path();
-        setup.resultsFolder = path();
-        setup.tools.toolFolder = path("app/");
-        setup.tools.tempFolder = path("tmp/");
-        setup.errorLogPath = path("ErrorLog.txt");
-        setup.presenter = boxes;
-        if (!setup.toolPresent)
-            setup.toolPresent = [](const std::string&) { return true; };
-        window = std::make_unique<frmMain>(std::move(setup));
-        return *window;
-    }
-
-    template <class T> T* child(const char* name) const {
-        T* widget = window->findChild<T*>(QString::fromLatin1(name));
+    template <class T = QWidget> T* child(const QString& name) const {
+        T* widget = window->findChild<T*>(name);
         if (widget == nullptr)
-            qFatal("no control named %s", name);
+            qFatal("no control named %s", qPrintable(name));
         return widget;
     }
+    void click(const char* button) const;
+    // Clicks START and waits until the search has ended (completed or stopped).
+    bool runSearch() const;
 };
 
-// Writes the program's sample collection into `folder`.
-bool writeSampleCollection(const QString& folder);
-// The report of the command line with the same request (stdout, LF line ends).
-QString cliReport(const QStringList& args);
+// The option boxes and the part of the request each one shows.
+inline const std::vector<std::pair<const char*, bool SearchOptions::*>> kOptionBoxes{
+    {"chkPartial", &SearchOptions::partial},
+    {"chkMatchCase", &SearchOptions::matchCase},
+    {"chkFileName", &SearchOptions::fileName},
+    {"chkHeader", &SearchOptions::header},
+    {"chkShowMediaWarn", &SearchOptions::showMediaWarn},
+    {"chkSIDName", &SearchOptions::sidName},
+    {"chkSIDAuthor", &SearchOptions::sidAuthor},
+    {"chkSIDCopyright", &SearchOptions::sidCopyright},
+    {"chkRecurse", &SearchOptions::recurse},
+    {"chkSaveFile", &SearchOptions::saveFile}};
 
-std::string readFile(const std::string& path);
+// Checks that every option control shows what `request` holds: check and
+// enabled states, captions and tags of the boxes, the texts, the folder and
+// the results file, and the SID options exactly while SID files are ticked.
+void verifyMirrors(const WindowFixture& f, const SearchOptions& request);
+
+// Runs one of our programs (from QS_BIN_DIR) and answers what it printed.
+std::string runProgram(const QString& name, const QStringList& args);
 
 } // namespace qs::forms::test

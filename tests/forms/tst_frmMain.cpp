@@ -1,15 +1,15 @@
-// The main window's controls, start-up, request checks and key handling.
+// The main window and its result-file dialog: the controls mirror the request,
+// start-up checks, the file mask box, the buttons beside the results and the
+// message boxes.
 #include "FormsTestSupport.h"
 #include "common/modGeneral.h"
 #include "forms/FolderPicker.h"
-#include "forms/frm_ABOUT.h"
+#include "forms/frmPath.h"
+#include "intro/frm_ABOUT.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
-#include <QFocusEvent>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -22,158 +22,99 @@ using namespace qs;
 using namespace qs::forms;
 using namespace qs::forms::test;
 
-namespace {
-
-// A click on the box's indicator, where a user clicks.
-void tick(QCheckBox* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-}
-
-} // namespace
-
 class TestFrmMain : public QObject {
     Q_OBJECT
   private slots:
-    void startStates();
-    void tickingBoxesFollowsTheRequest();
-    void requestChecks();
+    void everyControlMirrorsTheRequest();
+    void refusedRequest();
     void missingTools_data();
     void missingTools();
-    void fileMaskKeyFilter();
     void fileMaskLostFocus();
-    void openResultsFile();
+    void resultFileButtons();
     void aboutOpensTheAboutWindow();
-    void unreadableDrive();
     void realMessageBoxAnswers();
 };
 
-void TestFrmMain::startStates() {
+// A fresh window shows a fresh request, searching where it starts and saving
+// beside the program; a click on any box, typing in a text box or choosing a
+// drive reaches the request.
+void TestFrmMain::everyControlMirrorsTheRequest() {
     WindowFixture f;
     frmMain& w = f.open();
-    QCOMPARE(w.windowTitle(), QStringLiteral("Quillsift [Orvel Soft]"));
     QVERIFY(f.boxes->shown.empty());
-
-    // Each box of an array as caption=tag, then + ticked or - clear.
-    const auto array = [&](const QString& name, int count) {
-        QStringList boxes;
-        for (int i = 0; i < count; ++i) {
-            auto* box = f.child<QCheckBox>(qPrintable(name + QStringLiteral("(%1)").arg(i)));
-            boxes << box->text() + "=" + box->property("tag").toString() +
-                         (box->isChecked() ? "+" : "-");
-        }
-        return boxes.join(' ');
-    };
-    QCOMPARE(array("chkFileType", 9),
-             QStringLiteral("D64=D64+ T64=T64+ D81=D81+ G64=G64- PC64=P?\?\\S?\?\\U?\?\\R?\?+ "
-                            "D71=D71+ TAP=TAP- CRT=CRT+ SID=SID-"));
-    QCOMPARE(array("chkCBMType", 8),
-             QStringLiteral("PRG=prg+ DEL=del- SEQ=seq- USR=usr- REL=rel- CBM=cbm- SCR=scr- "
-                            "Others=ukw-"));
-    QCOMPARE(f.child<QCheckBox>("chkFileType(6)")->toolTip(),
-             QStringLiteral("TAP search uses an external program and can slower the process a "
-                            "lot. Don't select it if you think it's not necessary"));
-
-    struct Option {
-        const char* name;
-        const char* caption;
-        bool ticked;
-    };
-    for (const Option& o :
-         {Option{"chkSaveFile", "Sa&ve Results on File", true},
-          Option{"chkPartial", "Partial Matches", true},
-          Option{"chkMatchCase", "Match Case", false},
-          Option{"chkFileName", "Include file name", false},
-          Option{"chkHeader", "Include container name", false},
-          Option{"chkShowMediaWarn", "Show Warnings", false},
-          Option{"chkSIDName", "(SID) Name ", true}, Option{"chkSIDAuthor", "(SID) Author", false},
-          Option{"chkSIDCopyright", "(SID) Copyright", false},
-          Option{"chkZIP", "Include Archives", false},
-          Option{"chkRecurse", "&Recurse folders", false}}) {
-        auto* box = f.child<QCheckBox>(o.name);
-        QCOMPARE(box->text(), QString::fromLatin1(o.caption));
-        QCOMPARE(box->isChecked(), o.ticked);
-    }
-    QCOMPARE(f.child<QCheckBox>("chkZIP")->property("tag").toString(),
-             QStringLiteral("*.zip;*.rar;*.7z;*.arj;*.lzh"));
-    QCOMPARE(f.child<QLineEdit>("txFindSTR")->text(), QStringLiteral("*"));
-    QCOMPARE(f.child<QLineEdit>("txFileMask")->text(), QStringLiteral("*"));
-    QCOMPARE(f.child<QPushButton>("cmdStart")->text(), QStringLiteral("&START SEARCH"));
-    QCOMPARE(f.child<QPushButton>("cmdAbout")->toolTip(),
-             QStringLiteral("..hey! hit me! I'm not the usual \"ABOUT..\" window ;-)"));
-    QVERIFY(f.child<QGroupBox>("frameSID")->isHidden());
-    QCOMPARE(f.child<QLabel>("lbInfo")->text(), QString());
-    QVERIFY(f.child<QPlainTextEdit>("txResults")->toPlainText().isEmpty());
+    SearchOptions fresh;
+    fresh.startFolder = f.dir.path().toStdString();
+    fresh.resultsFile = f.path("Quillsift Results.txt");
+    verifyMirrors(f, fresh);
+    // The CBM listings line up only in a fixed-pitch font.
     QVERIFY(QFontInfo(f.child<QPlainTextEdit>("txResults")->font()).fixedPitch());
 
-    // The results file defaults to its folder; the folder tree to the start folder.
-    QCOMPARE(f.child<QLabel>("lbFileName")->text(),
-             QString::fromStdString(f.path("Quillsift Results.txt")));
-    QCOMPARE(w.options().resultsFile, f.path("Quillsift Results.txt"));
-    QCOMPARE(w.options().startFolder, f.dir.path().toStdString());
-}
-
-void TestFrmMain::tickingBoxesFollowsTheRequest() {
-    WindowFixture f;
-    frmMain& w = f.open();
     w.show();
-    auto* sid = f.child<QCheckBox>("chkFileType(8)");
-    auto* frameSID = f.child<QGroupBox>("frameSID");
-
-    tick(sid);
-    QVERIFY(sid->isChecked());
-    QVERIFY(frameSID->isVisible());
-    QVERIFY(w.options().fileTypes[8].ticked());
-    // Another type leaves the SID frame alone.
-    tick(f.child<QCheckBox>("chkFileType(3)"));
-    QVERIFY(frameSID->isVisible());
-    QVERIFY(w.options().fileTypes[3].ticked());
-    tick(sid);
-    QVERIFY(!frameSID->isVisible());
-    QVERIFY(!w.options().fileTypes[8].ticked());
-
-    tick(f.child<QCheckBox>("chkCBMType(2)"));
-    QVERIFY(w.options().cbmTypes[2].ticked());
-    for (const char* name : {"chkMatchCase", "chkRecurse", "chkZIP", "chkHeader"})
-        tick(f.child<QCheckBox>(name));
-    tick(f.child<QCheckBox>("chkSaveFile"));
-    QVERIFY(w.options().matchCase && w.options().recurse && w.options().header);
-    QVERIFY(w.options().zip.ticked());
-    QVERIFY(!w.options().saveFile);
-
+    SearchOptions& o = w.options();
+    const auto flip = [&](const QString& name, const std::function<bool()>& ticked) {
+        const bool before = ticked();
+        auto* box = f.child<QCheckBox>(name);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        QVERIFY2(ticked() != before, qPrintable(name));
+    };
+    // The file types first: ticking SID shows the SID options.
+    for (const auto& [prefix, boxes] :
+         {std::pair{"chkFileType", &o.fileTypes}, std::pair{"chkCBMType", &o.cbmTypes}}) {
+        for (std::size_t i = 0; i < boxes->size(); ++i)
+            flip(QStringLiteral("%1(%2)").arg(prefix).arg(i), [&] { return (*boxes)[i].ticked(); });
+    }
+    flip("chkZIP", [&] { return o.zip.ticked(); });
+    for (const auto& [name, option] : kOptionBoxes)
+        flip(name, [&, option = option] { return o.*option; });
+    flip("chkFileType(8)", [&] { return o.fileTypes[8].ticked(); });
     auto* find = f.child<QLineEdit>("txFindSTR");
     find->clear();
     QTest::keyClicks(find, "BLAST");
-    QCOMPARE(w.options().findStr, std::string("BLAST"));
+    // The mask box drops what cannot stand in a file name.
+    auto* mask = f.child<QLineEdit>("txFileMask");
+    mask->clear();
+    QTest::keyClicks(mask, "a\\b/c:d\"e>f<g|h*? ");
+    QCOMPARE(o.fileMask, std::string("abcdefgh*? "));
+    verifyMirrors(f, o);
+
+    // A drive that cannot be read is shown, not logged, and changes nothing.
+    w.folderPicker()->chooseDrive(f.path("no-such-volume"));
+    QCOMPARE(f.boxes->shown.size(), std::size_t{1});
+    QCOMPARE(f.boxes->shown[0].icon, MsgIcon::Critical);
+    QVERIFY(f.boxes->shown[0].text.starts_with("[Drive1_Change] - 76 - "));
+    QVERIFY(!FileExists(f.path("ErrorLog.txt")));
+    verifyMirrors(f, o);
+    w.folderPicker()->chooseDrive("/");
+    QCOMPARE(o.startFolder, std::string("/"));
+    QCOMPARE(w.folderPicker()->driveList()->currentText(), QStringLiteral("/"));
+    verifyMirrors(f, o);
 }
 
-// The messages and their order are the core's; here the click runs the check
-// on what the boxes show.
-void TestFrmMain::requestChecks() {
+// A request the check refuses: nothing is searched, nothing is written.
+void TestFrmMain::refusedRequest() {
     WindowFixture f;
     frmMain& w = f.open();
-    f.child<QLineEdit>("txFileMask")->setText(QStringLiteral(" "));
-    for (int i = 0; i < 9; ++i)
-        f.child<QCheckBox>(qPrintable(QStringLiteral("chkFileType(%1)").arg(i)))->setChecked(false);
+    for (std::size_t i = 0; i < w.options().fileTypes.size(); ++i)
+        f.child<QCheckBox>(QStringLiteral("chkFileType(%1)").arg(i))->setChecked(false);
     w.appendResult("left from before");
-
-    QTest::mouseClick(f.child<QPushButton>("cmdStart"), Qt::LeftButton);
+    QVERIFY(f.runSearch());
     QCOMPARE(f.boxes->shown.size(), std::size_t{1});
-    const ShownBox& box = f.boxes->shown.front();
-    QCOMPARE(box.icon, MsgIcon::Information);
-    QCOMPARE(box.title, std::string("Quillsift"));
-    QCOMPARE(box.text, std::string("At least one PC File Type must be selected"));
+    QCOMPARE(f.boxes->shown[0].text, std::string("At least one PC File Type must be selected"));
     QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
     QVERIFY(f.child<QPlainTextEdit>("txResults")->toPlainText().isEmpty());
-    QVERIFY(!QFile::exists(QString::fromStdString(w.resultsFile())));
-    QCOMPARE(f.child<QPushButton>("cmdStart")->text(), QStringLiteral("&START SEARCH"));
+    QVERIFY(!FileExists(w.resultsFile()));
 }
 
 void TestFrmMain::missingTools_data() {
     QTest::addColumn<QStringList>("missing");
     QTest::newRow("all") << QStringList{"c1541", "tape64", "7za"};
     QTest::newRow("c1541") << QStringList{"c1541"};
+    QTest::newRow("7za") << QStringList{"7za"};
+    QTest::newRow("none") << QStringList{};
 }
 
+// Each missing program is told once and its option is switched off, in the
+// request and on screen; a search enables the frames again but not these.
 void TestFrmMain::missingTools() {
     QFETCH(QStringList, missing);
     WindowFixture f;
@@ -182,57 +123,29 @@ void TestFrmMain::missingTools() {
         return !missing.contains(QString::fromStdString(tool));
     };
     frmMain& w = f.open(std::move(setup));
-
-    const std::vector<std::string> texts{
-        "C1541.exe is missing in the application folder: G64 files analyzing is disabled",
-        "Tape64.exe is missing in the application folder: TAP files analyzing is disabled",
-        "7za.exe (7-zip) is missing in the application folder: compressed file option is "
-        "disabled"};
-    QCOMPARE(f.boxes->shown.size(), static_cast<std::size_t>(missing.size()));
-    for (std::size_t i = 0; i < f.boxes->shown.size(); ++i) {
-        QCOMPARE(f.boxes->shown[i].icon, MsgIcon::Information);
-        QCOMPARE(f.boxes->shown[i].title, std::string("External file missing"));
-        QCOMPARE(f.boxes->shown[i].text, texts[i]);
+    const std::pair<QString, std::string> programs[] = {
+        {"c1541", "C1541.exe is missing"}, {"tape64", "Tape64.exe is"}, {"7za", "7za.exe (7-zip)"}};
+    std::size_t told = 0;
+    for (const auto& [tool, text] : programs) {
+        if (!missing.contains(tool))
+            continue;
+        QVERIFY(told < f.boxes->shown.size());
+        QCOMPARE(f.boxes->shown[told].title, std::string("External file missing"));
+        QVERIFY(f.boxes->shown[told++].text.starts_with(text));
     }
-    const bool all = missing.size() == 3;
-    auto* g64 = f.child<QCheckBox>("chkFileType(3)");
-    auto* tap = f.child<QCheckBox>("chkFileType(6)");
-    auto* zip = f.child<QCheckBox>("chkZIP");
-    QVERIFY(!g64->isEnabled() && !g64->isChecked());
-    QCOMPARE(tap->isEnabled(), !all);
-    QCOMPARE(zip->isEnabled(), !all);
-    QVERIFY(!w.options().fileTypes[3].enabled);
-    QCOMPARE(w.options().zip.enabled, !all);
-    // The other boxes keep their start states.
-    QVERIFY(f.child<QCheckBox>("chkFileType(0)")->isChecked());
-    QVERIFY(f.child<QCheckBox>("chkFileType(0)")->isEnabled());
+    QCOMPARE(f.boxes->shown.size(), told);
+    const SearchOptions& o = w.options();
+    QCOMPARE(o.fileTypes[3].enabled, !missing.contains("c1541"));
+    QCOMPARE(o.fileTypes[6].enabled, !missing.contains("tape64"));
+    QCOMPARE(o.zip.enabled, !missing.contains("7za"));
+    verifyMirrors(f, o);
 
-    // A search enables the frames again but not the disabled options.
     f.child<QLineEdit>("txFileMask")->setText(QStringLiteral("nothing-fits"));
-    QTest::mouseClick(f.child<QPushButton>("cmdStart"), Qt::LeftButton);
-    QVERIFY(!g64->isEnabled());
-    QCOMPARE(zip->isEnabled(), !all);
-    QVERIFY(f.child<QCheckBox>("chkFileType(0)")->isEnabled());
+    QVERIFY(f.runSearch());
+    verifyMirrors(f, o);
 }
 
-void TestFrmMain::fileMaskKeyFilter() {
-    WindowFixture f;
-    frmMain& w = f.open();
-    auto* mask = f.child<QLineEdit>("txFileMask");
-    mask->clear();
-    QTest::keyClicks(mask, "a\\b/c:d\"e>f<g|h*?.i ");
-    QCOMPARE(mask->text(), QStringLiteral("abcdefgh*?.i "));
-    QCOMPARE(w.options().fileMask, std::string("abcdefgh*?.i "));
-
-    // Pasted text is not filtered.
-    QApplication::clipboard()->setText(QStringLiteral("x:y"));
-    if (QApplication::clipboard()->text() != QStringLiteral("x:y"))
-        QSKIP("no clipboard on this platform");
-    mask->clear();
-    QTest::keyClick(mask, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(mask->text(), QStringLiteral("x:y"));
-}
-
+// Leaving the mask box with a period in it asks; Cancel brings the focus back.
 void TestFrmMain::fileMaskLostFocus() {
     WindowFixture f;
     frmMain& w = f.open();
@@ -241,8 +154,6 @@ void TestFrmMain::fileMaskLostFocus() {
     QVERIFY(QTest::qWaitForWindowActive(&w));
     auto* mask = f.child<QLineEdit>("txFileMask");
     auto* find = f.child<QLineEdit>("txFindSTR");
-
-    // No period: no question.
     mask->setFocus();
     find->setFocus();
     QVERIFY(f.boxes->shown.empty());
@@ -252,17 +163,9 @@ void TestFrmMain::fileMaskLostFocus() {
     f.boxes->answers = {MsgAnswer::Cancel};
     find->setFocus();
     QCOMPARE(f.boxes->shown.size(), std::size_t{1});
-    QCOMPARE(f.boxes->shown[0].icon, MsgIcon::Question);
-    QCOMPARE(f.boxes->shown[0].buttons, MsgButtons::OkCancel);
     QCOMPARE(f.boxes->shown[0].title, std::string("Possible mistyping"));
-    QVERIFY(QString::fromStdString(f.boxes->shown[0].text)
-                .startsWith("A period is detected in the file mask. Remember that extension is "
-                            "automatically added when you choose the PC File Type.For example"));
-    // Cancel puts the focus back into the mask.
     QTRY_COMPARE(QApplication::focusWidget(), mask);
-    QCOMPARE(mask->text(), QStringLiteral("BLAST*.D64"));
 
-    // OK keeps the mask and lets the focus go.
     f.boxes->answers = {MsgAnswer::Ok};
     find->setFocus();
     QCOMPARE(f.boxes->shown.size(), std::size_t{2});
@@ -271,30 +174,78 @@ void TestFrmMain::fileMaskLostFocus() {
     QCOMPARE(w.options().fileMask, std::string("BLAST*.D64"));
 }
 
-void TestFrmMain::openResultsFile() {
+// "&Open file" hands the file to the desktop's opener once it exists. "&File.."
+// opens the dialog at the window's path; it refuses an empty name, overwrites
+// an existing file only when the user agrees, writes nothing itself, and the
+// window takes the path only when the dialog is accepted.
+void TestFrmMain::resultFileButtons() {
     WindowFixture f;
     std::vector<QUrl> opened;
+    std::function<void(frmPath&, QLineEdit*)> steps;
     MainWindowSetup setup;
+    setup.runDialog = [&](QDialog& dialog) {
+        auto& d = static_cast<frmPath&>(dialog);
+        steps(d, d.findChild<QLineEdit*>("txFileName"));
+        return d.result();
+    };
     setup.openUrl = [&](const QUrl& url) { opened.push_back(url); };
     frmMain& w = f.open(std::move(setup));
-
-    QTest::mouseClick(f.child<QPushButton>("cmdOpenFile"), Qt::LeftButton);
+    const std::string first = w.resultsFile();
+    f.click("cmdOpenFile");
     QCOMPARE(f.boxes->shown.size(), std::size_t{1});
-    QCOMPARE(f.boxes->shown[0].icon, MsgIcon::Exclamation);
-    QCOMPARE(f.boxes->shown[0].title, std::string("No file!"));
-    QCOMPARE(f.boxes->shown[0].text, "The file " + w.resultsFile() + " is not present.");
-    QVERIFY(opened.empty());
+    QCOMPARE(f.boxes->shown[0].text, "The file " + first + " is not present.");
+    QVERIFY(WriteWholeFile(first, "keep"));
+    f.click("cmdOpenFile");
+    QCOMPARE(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(first))});
 
-    QFile file(QString::fromStdString(w.resultsFile()));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    QTest::mouseClick(f.child<QPushButton>("cmdOpenFile"), Qt::LeftButton);
+    const auto click = [](frmPath& d, const char* button) {
+        QTest::mouseClick(d.findChild<QPushButton*>(button), Qt::LeftButton);
+    };
+    steps = [&](frmPath& d, QLineEdit* name) {
+        QCOMPARE(name->text(), QStringLiteral("Quillsift Results.txt"));
+        QCOMPARE(d.folderPicker()->folder(), f.dir.path().toStdString());
+        name->clear();
+        QTest::keyClicks(name, "a\\b/c?d:e*f\"g>h<i|j.k l");
+        QCOMPARE(name->text(), QStringLiteral("abcdefghij.k l"));
+        name->clear();
+        click(d, "cmdOK");
+        QCOMPARE(f.boxes->shown.back().title, std::string("Missing Filename"));
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        name->setText(QStringLiteral("Quillsift Results.txt"));
+        f.boxes->answers = {MsgAnswer::Cancel};
+        click(d, "cmdOK");
+        QCOMPARE(f.boxes->shown.back().buttons, MsgButtons::OkCancel);
+        QCOMPARE(f.boxes->shown.back().text,
+                 "A file named Quillsift Results.txt already exists in the folder " + f.path() +
+                     ".\r\nDo you want to overwrite it?");
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        d.folderPicker()->setFolder("/");
+        name->setText(QStringLiteral("at-root.txt"));
+        click(d, "Command1"); // Cancel
+    };
+    f.click("Command1");
+    QCOMPARE(w.resultsFile(), first);
+
+    f.boxes->shown.clear();
+    steps = [&](frmPath& d, QLineEdit*) { click(d, "cmdOK"); }; // overwriting agreed
+    f.click("Command1");
     QCOMPARE(f.boxes->shown.size(), std::size_t{1});
-    QCOMPARE(opened.size(), std::size_t{1});
-    QCOMPARE(opened[0], QUrl::fromLocalFile(QString::fromStdString(w.resultsFile())));
+    QCOMPARE(w.resultsFile(), first);
+    QCOMPARE(ReadWholeFile(first), std::string("keep"));
+
+    steps = [&](frmPath& d, QLineEdit* name) {
+        d.folderPicker()->setFolder("/");
+        name->setText(QStringLiteral("at-root.txt"));
+        click(d, "cmdOK");
+    };
+    f.click("Command1");
+    // One separator between the root and the name.
+    QCOMPARE(w.resultsFile(), std::string("/at-root.txt"));
+    verifyMirrors(f, w.options());
 }
 
-// The program's own hook: the real about window on its real clock and music device.
+// The program's own hook: the real about window on its real clock and music
+// device, opened twice and closed while its show is still being prepared.
 void TestFrmMain::aboutOpensTheAboutWindow() {
     WindowFixture f;
     MainWindowSetup setup;
@@ -307,7 +258,6 @@ void TestFrmMain::aboutOpensTheAboutWindow() {
         if (QWidget* modal = QApplication::activeModalWidget())
             modal->close();
     });
-
     for (int opening = 0; opening < 2; ++opening) {
         frm_ABOUT* about = nullptr;
         bool deferred = false;
@@ -317,16 +267,13 @@ void TestFrmMain::aboutOpensTheAboutWindow() {
             if (about == nullptr)
                 return;
             musicWritten = FileExists(about->temporaryMusicFile());
-            // A close while the show is being prepared waits for the preparation.
             about->reject();
             deferred = about->isVisible() && about->unloadRequested();
         });
-        QTest::mouseClick(f.child<QPushButton>("cmdAbout"), Qt::LeftButton);
+        f.click("cmdAbout");
         QVERIFY(about != nullptr);
-        QCOMPARE(about->windowTitle(), QStringLiteral("About.."));
         QCOMPARE(about->parentWidget(), static_cast<QWidget*>(&w));
-        QVERIFY(musicWritten);
-        QVERIFY(deferred);
+        QVERIFY(musicWritten && deferred);
         QVERIFY(!about->isVisible());
         QVERIFY(about->clock().Now() >= 1000);
         QCOMPARE(about->step(), 0);
@@ -335,25 +282,6 @@ void TestFrmMain::aboutOpensTheAboutWindow() {
     // Made on first use and kept.
     QCOMPARE(w.findChildren<frm_ABOUT*>().size(), 1);
     QVERIFY(f.boxes->shown.empty());
-}
-
-void TestFrmMain::unreadableDrive() {
-    WindowFixture f;
-    frmMain& w = f.open();
-    const std::string before = w.options().startFolder;
-    w.folderPicker()->chooseDrive(f.path("no-such-volume"));
-    QCOMPARE(f.boxes->shown.size(), std::size_t{1});
-    QCOMPARE(f.boxes->shown[0].icon, MsgIcon::Critical);
-    QCOMPARE(f.boxes->shown[0].title, std::string("Error Detected"));
-    QVERIFY(QString::fromStdString(f.boxes->shown[0].text).startsWith("[Drive1_Change] - 76 - "));
-    QCOMPARE(w.options().startFolder, before);
-    QCOMPARE(w.folderPicker()->folder(), before);
-    // Only shown, not logged.
-    QVERIFY(!QFile::exists(QString::fromStdString(f.path("ErrorLog.txt"))));
-
-    w.folderPicker()->chooseDrive("/");
-    QCOMPARE(w.options().startFolder, std::string("/"));
-    QCOMPARE(w.folderPicker()->driveList()->currentText(), QStringLiteral("/"));
 }
 
 // The program's own answerer, on the box it shows: a button clicked, or Escape.

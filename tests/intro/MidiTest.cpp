@@ -1,3 +1,5 @@
+// The about window's music: the MIDI reader, the synthesiser and the command
+// facade over a pretend sound output.
 #include "TempDir.h"
 #include "common/VbError.h"
 #include "common/modGeneral.h"
@@ -28,26 +30,24 @@ std::string formatZeroSong() {
     return WriteMidiFile(0, 96, {t.Chunk(192)});
 }
 
-} // namespace
-
-TEST(MidiFile, FormatZeroWithRunningStatusAndATempoChange) {
-    const MidiTune tune = ParseMidi(formatZeroSong());
-    EXPECT_EQ(tune.format, 0);
-    ASSERT_EQ(tune.notes.size(), 3u);
-    EXPECT_DOUBLE_EQ(tune.notes[0].start, 0.0);
-    EXPECT_DOUBLE_EQ(tune.notes[0].end, 0.5);
-    EXPECT_EQ(tune.notes[0].key, 60);
-    EXPECT_EQ(tune.notes[0].program, 5);
-    EXPECT_EQ(tune.notes[1].key, 64);
-    EXPECT_EQ(tune.notes[1].velocity, 90);
-    EXPECT_DOUBLE_EQ(tune.notes[1].end, 0.75);
-    EXPECT_EQ(tune.notes[2].channel, 9);
-    EXPECT_DOUBLE_EQ(tune.notes[2].start, 0.75);
-    EXPECT_DOUBLE_EQ(tune.notes[2].end, 1.25);
-    EXPECT_DOUBLE_EQ(tune.length, 1.25);
+// start, end, channel, key of each note.
+using Notes = std::vector<std::tuple<double, double, int, int>>;
+Notes notesOf(const MidiTune& tune) {
+    Notes notes;
+    for (const MidiNote& n : tune.notes)
+        notes.emplace_back(n.start, n.end, n.channel, n.key);
+    return notes;
 }
 
-TEST(MidiFile, FormatOneTakesTheTempoMapFromAnyTrack) {
+} // namespace
+
+TEST(MidiFile, RunningStatusTempoChangesAndTheTempoMapOfAnyTrack) {
+    const MidiTune zero = ParseMidi(formatZeroSong());
+    EXPECT_EQ(notesOf(zero), (Notes{{0, 0.5, 0, 60}, {0, 0.75, 0, 64}, {0.75, 1.25, 9, 36}}));
+    EXPECT_EQ(zero.notes[0].program, 5);
+    EXPECT_EQ(zero.notes[1].velocity, 90);
+    EXPECT_DOUBLE_EQ(zero.length, 1.25);
+
     MidiTrackWriter tempo;
     tempo.Tempo(0, 1000000);  // 60 beats per minute
     tempo.Tempo(192, 500000); // from beat 2: 120
@@ -57,59 +57,43 @@ TEST(MidiFile, FormatOneTakesTheTempoMapFromAnyTrack) {
     MidiTrackWriter b;
     b.NoteOn(288, 2, 70, 80);
     b.NoteOff(96, 2, 70);
-    const MidiTune tune = ParseMidi(WriteMidiFile(1, 96, {tempo.Chunk(), a.Chunk(), b.Chunk(96)}));
-    EXPECT_EQ(tune.trackCount, 3);
-    ASSERT_EQ(tune.notes.size(), 2u);
-    EXPECT_DOUBLE_EQ(tune.notes[0].start, 1.0);
-    EXPECT_DOUBLE_EQ(tune.notes[0].end, 2.5);
-    EXPECT_DOUBLE_EQ(tune.notes[1].start, 2.5);
-    EXPECT_DOUBLE_EQ(tune.notes[1].end, 3.0);
-    EXPECT_DOUBLE_EQ(tune.length, 3.5);
+    const MidiTune one = ParseMidi(WriteMidiFile(1, 96, {tempo.Chunk(), a.Chunk(), b.Chunk(96)}));
+    EXPECT_EQ(one.trackCount, 3);
+    EXPECT_EQ(notesOf(one), (Notes{{1.0, 2.5, 1, 50}, {2.5, 3.0, 2, 70}}));
+    EXPECT_DOUBLE_EQ(one.length, 3.5);
 }
 
 TEST(MidiFile, BrokenFilesRaiseInsteadOfReadingPastTheEnd) {
     const std::string good = formatZeroSong();
-    EXPECT_THROW(ParseMidi("RIFF....WAVEfmt "), qs::VbError);
-    EXPECT_THROW(ParseMidi(good.substr(0, 12)), qs::VbError);
-    EXPECT_THROW(ParseMidi(good.substr(0, good.size() - 5)), qs::VbError);
     std::string format2 = good;
     format2[9] = 2;
-    EXPECT_THROW(ParseMidi(format2), qs::VbError);
     std::string endless = good;
     endless.replace(22, 4, "\xFF\xFF\xFF\xFF"); // a delta time of five bytes
-    EXPECT_THROW(ParseMidi(endless), qs::VbError);
+    for (const std::string& bad : {std::string("RIFF....WAVEfmt "), good.substr(0, 12),
+                                   good.substr(0, good.size() - 5), format2, endless})
+        EXPECT_THROW(ParseMidi(bad), qs::VbError);
 }
 
-TEST(MidiFile, TheCommittedTuneIsTheGeneratorsOutput) {
+TEST(MidiFile, TheCommittedTuneIsTheGeneratorsOutputAndSoundsThroughout) {
     const std::string committed = qs::ReadWholeFile(QS_SOURCE_DIR "/resources/about/tune.mid");
-    EXPECT_EQ(committed, MakeAboutTune()) << "run quillsift-make-tune resources/about/tune.mid";
+    ASSERT_EQ(committed, MakeAboutTune()) << "run quillsift-make-tune resources/about/tune.mid";
     const MidiTune tune = ParseMidi(committed);
-    EXPECT_EQ(tune.format, 1);
-    EXPECT_EQ(tune.trackCount, 5);
-    EXPECT_GT(tune.notes.size(), 500u);
     EXPECT_GT(tune.length, 40.0);
     EXPECT_LT(tune.length, 90.0);
-}
 
-TEST(Synth, RendersTheWholeTuneAudibly) {
-    const MidiTune tune = ParseMidi(MakeAboutTune());
     SynthSettings settings;
     settings.sampleRate = 8000;
     const std::vector<std::int16_t> pcm = RenderTune(tune, settings);
-    EXPECT_EQ(pcm.size(),
-              static_cast<std::size_t>(std::ceil((tune.length + settings.release) * 8000)));
-    // Every second of the tune carries sound.
+    EXPECT_GE(pcm.size(), static_cast<std::size_t>(tune.length * 8000));
     for (std::size_t second = 0; second + 1 < pcm.size() / 8000; ++second) {
         double energy = 0;
         for (std::size_t i = second * 8000; i < (second + 1) * 8000; ++i)
             energy += double(pcm[i]) * pcm[i];
         EXPECT_GT(std::sqrt(energy / 8000), 1000.0) << "second " << second;
     }
-
     MidiTune quiet;
     quiet.length = 1.0;
     const std::vector<std::int16_t> silence = RenderTune(quiet, settings);
-    EXPECT_EQ(silence.size(), 9200u);
     EXPECT_TRUE(std::all_of(silence.begin(), silence.end(), [](std::int16_t s) { return s == 0; }));
 }
 
@@ -119,15 +103,13 @@ namespace {
 struct FakeOutput final : AudioOutput {
     struct Log {
         std::vector<std::size_t> starts;
-        std::size_t samples = 0;
         bool failStart = false;
         State state = State::Idle;
     };
     explicit FakeOutput(std::shared_ptr<Log> l) : log(std::move(l)) {}
     int SampleRate() const override { return 8000; }
-    bool Start(std::shared_ptr<const std::vector<std::int16_t>> pcm, std::size_t first) override {
+    bool Start(std::shared_ptr<const std::vector<std::int16_t>>, std::size_t first) override {
         log->starts.push_back(first);
-        log->samples = pcm->size();
         log->state = log->failStart ? State::Failed : State::Playing;
         return !log->failStart;
     }
@@ -139,62 +121,53 @@ struct FakeOutput final : AudioOutput {
     std::shared_ptr<Log> log;
 };
 
+std::string openCommand(const std::string& path) {
+    return "open \"" + path + "\" type sequencer alias mid1";
+}
+
 } // namespace
 
-TEST(MciFacade, PlaysReportsTheEndAndRestartsFromZero) {
+TEST(MciFacade, PlaysReportsTheEndAndRestartsWhereAsked) {
     qs::test::TempDir dir;
-    const std::string path = dir.write("tmpcrt.tmp", MakeAboutTune());
     auto log = std::make_shared<FakeOutput::Log>();
     MciFacade mci([log] { return std::make_unique<FakeOutput>(log); });
     bool ok = false;
-    mci.Send("open \"" + path + "\" type sequencer alias mid1", &ok);
+    mci.Send(openCommand(dir.write("tmpcrt.tmp", MakeAboutTune())), &ok);
     ASSERT_TRUE(ok);
-    EXPECT_EQ(mci.Send("status mid1 mode"), "stopped");
     mci.Send("play mid1", &ok);
     EXPECT_TRUE(ok);
-    EXPECT_GT(log->samples, 40u * 8000);
     EXPECT_EQ(mci.Send("status mid1 mode"), "playing");
     log->state = AudioOutput::State::Finished; // the tune has run out
     EXPECT_EQ(mci.Send("STATUS mid1 MODE"), "stopped");
-    mci.Send("play mid1 from 0", &ok);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(log->starts, (std::vector<std::size_t>{0, 0}));
+    mci.Send("play mid1 from 0");
+    mci.Send("play mid1 from 1500");
+    EXPECT_EQ(log->starts, (std::vector<std::size_t>{0, 0, 12000}));
     EXPECT_EQ(mci.Send("status mid1 mode"), "playing");
-    mci.Send("play mid1 from 1500", &ok);
-    EXPECT_EQ(log->starts.back(), 12000u);
     mci.Send("close mid1", &ok);
     EXPECT_TRUE(ok);
     mci.Send("status mid1 mode", &ok);
     EXPECT_FALSE(ok);
 }
 
+// No device, a device that cannot play, a file that is no tune: errors with
+// empty answers, so the window's loop never sees "stopped" and never restarts.
 TEST(MciFacade, WithoutSoundTheModeNeverReadsStopped) {
     qs::test::TempDir dir;
-    const std::string path = dir.write("tmpcrt.tmp", MakeAboutTune());
-    const std::string open = "open \"" + path + "\" type sequencer alias mid1";
-    bool ok = true;
-
-    MciFacade noDevice([] { return nullptr; });
-    noDevice.Send(open, &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(noDevice.Send("play mid1"), "");
-    EXPECT_EQ(noDevice.Send("status mid1 mode"), "");
-
-    auto log = std::make_shared<FakeOutput::Log>();
-    log->failStart = true;
-    MciFacade broken([log] { return std::make_unique<FakeOutput>(log); });
-    broken.Send(open, &ok);
-    EXPECT_TRUE(ok);
-    broken.Send("play mid1", &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(broken.Send("status mid1 mode", &ok), "");
-    EXPECT_FALSE(ok);
-
-    MciFacade badFile([log] { return std::make_unique<FakeOutput>(log); });
-    badFile.Send("open \"" + dir.write("x.tmp", "not midi") + "\" type sequencer alias mid1", &ok);
-    EXPECT_FALSE(ok);
-    badFile.Send("open \"" + dir.str() + "/missing\" type sequencer alias mid1", &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(badFile.Send("status mid1 mode"), "");
-    EXPECT_EQ(badFile.Send("frobnicate"), "");
+    auto failing = std::make_shared<FakeOutput::Log>();
+    failing->failStart = true;
+    const std::string tune = dir.write("tmpcrt.tmp", MakeAboutTune());
+    const std::string notMidi = dir.write("x.tmp", "not midi");
+    const std::pair<bool, std::string> cases[] = {
+        {false, tune}, {true, tune}, {true, notMidi}, {true, dir.str() + "/missing"}};
+    for (const auto& [device, file] : cases) {
+        MciFacade mci([&failing, device = device]() -> std::unique_ptr<AudioOutput> {
+            return device ? std::make_unique<FakeOutput>(failing) : nullptr;
+        });
+        bool ok = true;
+        mci.Send(openCommand(file));
+        mci.Send("play mid1", &ok);
+        EXPECT_FALSE(ok) << file;
+        EXPECT_EQ(mci.Send("status mid1 mode"), "") << file;
+        EXPECT_EQ(mci.Send("frobnicate"), "");
+    }
 }

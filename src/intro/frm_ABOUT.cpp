@@ -1,4 +1,4 @@
-#include "forms/frm_ABOUT.h"
+#include "intro/frm_ABOUT.h"
 
 #include "intro/AboutArt.h"
 #include "intro/MciFacade.h"
@@ -125,7 +125,9 @@ frm_ABOUT::frm_ABOUT(QWidget* parent, AboutWindowOptions options)
     });
 }
 
-frm_ABOUT::~frm_ABOUT() { stopShow(); }
+frm_ABOUT::~frm_ABOUT() {
+    stopShow();
+}
 
 // Timers, music and its temporary file; every failure is ignored.
 void frm_ABOUT::stopShow() {
