@@ -45,9 +45,7 @@ class Session {
         return StopSearch;
     }
 
-    ReaderContext readerContext() {
-        return ReaderContext{records, trap, defaultOpener(), &listings};
-    }
+    ReaderContext readerContext() { return ReaderContext{records, trap, opener, &listings}; }
 
     MainView& view;
     ToolEnv tools;
@@ -61,11 +59,10 @@ class Session {
     bool resultsBoxOpen = true;               // txResults still takes text
     std::string filePattern = "*.xyz";        // FilePrg's pattern, until the first search
     SearchOutcome lastOutcome;
-
-  private:
-    static ReaderContext::Opener defaultOpener() {
-        return [](const std::string& path) { return std::make_unique<FileByteSource>(path); };
-    }
+    // How readers get at a file's bytes; tests may stand in for the disk.
+    ReaderContext::Opener opener = [](const std::string& path) {
+        return std::make_unique<FileByteSource>(path);
+    };
 };
 
 } // namespace qs

@@ -99,7 +99,10 @@ RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
                       environ) != 0)
         return RunEnd::NotStarted;
 
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    // A limit beyond any run would overflow the clock: cap it at a year.
+    const auto deadline =
+        std::chrono::steady_clock::now() +
+        std::min<std::chrono::milliseconds>(timeout, std::chrono::hours(24 * 365));
     auto pause = std::chrono::milliseconds(1);
     for (;;) {
         int status = 0;
