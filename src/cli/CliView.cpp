@@ -10,6 +10,12 @@
 namespace qs {
 
 std::atomic<bool> CliView::stopRequested_{false};
+std::atomic<std::atomic<bool>*> CliView::stopFlag_{nullptr};
+
+void CliView::attach(Session* session) {
+    session_ = session;
+    stopFlag_.store(session != nullptr ? &session->StopSearch : nullptr);
+}
 
 std::string toLf(std::string text) {
     return replaceAll(std::move(text), "\r\n", "\n");

@@ -20,11 +20,14 @@ class CliView final : public MainView {
   public:
     CliView(SearchOptions options, CliSettings settings, std::FILE* out, std::FILE* err);
 
-    void attach(Session* session) { session_ = session; }
-    // Called from the SIGINT handler: only records the request.
-    static void requestStop() { stopRequested_.store(true); }
-    // Set from a stop request until the search takes it; outside programs watch it.
-    static const std::atomic<bool>& stopRequested() { return stopRequested_; }
+    void attach(Session* session);
+    // Called from the SIGINT handler: records the request, and raises the
+    // session's stop flag at once so that a running outside program ends.
+    static void requestStop() {
+        stopRequested_.store(true);
+        if (std::atomic<bool>* flag = stopFlag_.load())
+            flag->store(true);
+    }
     // Prints the last status when standard error is not a terminal.
     void finish();
 
@@ -54,6 +57,7 @@ class CliView final : public MainView {
     std::string lastStatus_;
     Session* session_ = nullptr;
     static std::atomic<bool> stopRequested_;
+    static std::atomic<std::atomic<bool>*> stopFlag_;
 };
 
 // "\r\n" becomes "\n".

@@ -39,7 +39,6 @@ int main(int argc, char** argv) {
     const std::string appFolder = ApplicationFolder();
     CliView view(cmd->options, cmd->settings, stdout, stderr);
     ToolEnv tools{appFolder, temp.path(), cmd->toolTimeout};
-    tools.cancel = &CliView::stopRequested(); // Ctrl-C also ends a running outside program
     Session session(view, tools, DataFolder(appFolder) + kErrorLogName);
     view.attach(&session);
     // Only the outside programs that this request needs are looked for; a

@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qs {
 
@@ -20,30 +21,45 @@ std::string clip(std::string_view bytes, std::uint64_t offset, std::size_t lengt
 } // namespace
 
 FileByteSource::FileByteSource(std::string path) : path_(std::move(path)) {
-    struct stat st {};
-    if (::stat(path_.c_str(), &st) != 0)
+    // Non-blocking, so that a pipe that looks like a file cannot hold the search.
+    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0)
         raise(errorNumberFromErrno(errno), path_);
-    if (S_ISDIR(st.st_mode))
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        const int e = errno;
+        ::close(fd_);
+        raise(errorNumberFromErrno(e), path_);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd_);
         raise(err::PathFileAccess, path_ + " is a folder");
+    }
     size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+FileByteSource::~FileByteSource() {
+    ::close(fd_);
 }
 
 std::string FileByteSource::read(std::uint64_t offset, std::size_t length) const {
     if (offset >= size_ || length == 0)
         return {};
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset));
-    std::FILE* f = std::fopen(path_.c_str(), "rb");
-    if (!f)
-        raise(errorNumberFromErrno(errno), path_);
     std::string out(wanted, '\0');
     std::size_t got = 0;
-    if (::fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0)
-        got = std::fread(out.data(), 1, wanted, f);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed)
-        raise(err::PathFileAccess, path_);
-    out.resize(got); // the file may have shrunk since it was measured
+    while (got < wanted) {
+        const ssize_t n =
+            ::pread(fd_, out.data() + got, wanted - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            raise(err::PathFileAccess, path_);
+        if (n == 0)
+            break; // the file shrank since it was measured
+        got += static_cast<std::size_t>(n);
+    }
+    out.resize(got);
     return out;
 }
 

@@ -20,17 +20,22 @@ class ByteSource {
     std::string readAll() const { return read(0, static_cast<std::size_t>(size())); }
 };
 
-// Bytes of a file on disk; each read opens and closes the file.
-// Construction raises "File not found" and friends for a missing or unreadable path.
+// Bytes of a file on disk, open from construction to destruction (one
+// reader's run). Construction raises "File not found" and friends for a
+// missing or unreadable path, and for a folder.
 class FileByteSource final : public ByteSource {
   public:
     explicit FileByteSource(std::string path);
+    ~FileByteSource() override;
+    FileByteSource(const FileByteSource&) = delete;
+    FileByteSource& operator=(const FileByteSource&) = delete;
     std::uint64_t size() const override { return size_; }
     std::string read(std::uint64_t offset, std::size_t length) const override;
     const std::string& path() const { return path_; }
 
   private:
     std::string path_;
+    int fd_ = -1;
     std::uint64_t size_ = 0;
 };
 

@@ -12,9 +12,11 @@ std::string ErrorTrap::messageText(const std::string& procedure, const TrappedEr
 }
 
 void ErrorTrap::report(const std::string& text, bool log) const {
-    sink_.messageBox(MsgIcon::Critical, MsgButtons::Ok, "Error Detected", text);
+    if (recorder_ != nullptr)
+        return recorder_->recordError(text, log);
+    sink_->messageBox(MsgIcon::Critical, MsgButtons::Ok, "Error Detected", text);
     if (log)
-        log_.LogError(text);
+        log_->LogError(text);
 }
 
 } // namespace qs

@@ -12,9 +12,18 @@
 
 namespace qs {
 
+// Takes a trap's messages when they cannot be shown yet: work done ahead of
+// the report keeps them, to be shown and logged in the report's order.
+class ErrorRecorder {
+  public:
+    virtual ~ErrorRecorder() = default;
+    virtual void recordError(const std::string& text, bool log) = 0;
+};
+
 class ErrorTrap {
   public:
-    ErrorTrap(MessageSink& sink, const ErrorLog& log) : sink_(sink), log_(log) {}
+    ErrorTrap(MessageSink& sink, const ErrorLog& log) : sink_(&sink), log_(&log) {}
+    explicit ErrorTrap(ErrorRecorder& recorder) : recorder_(&recorder) {}
 
     // Builds the message text of a trapped error.
     static std::string messageText(const std::string& procedure, const TrappedError& error,
@@ -37,9 +46,6 @@ class ErrorTrap {
         return runImpl(procedure, {}, false, false, std::forward<Body>(body));
     }
 
-    MessageSink& sink() const { return sink_; }
-    const ErrorLog& log() const { return log_; }
-
   private:
     template <class Body>
     bool runImpl(const std::string& procedure, const std::string& filePath, bool withFile, bool log,
@@ -55,8 +61,9 @@ class ErrorTrap {
         }
     }
 
-    MessageSink& sink_;
-    const ErrorLog& log_;
+    MessageSink* sink_ = nullptr;
+    const ErrorLog* log_ = nullptr;
+    ErrorRecorder* recorder_ = nullptr;
 };
 
 } // namespace qs

@@ -3,7 +3,6 @@
 #include "common/Petscii.h"
 #include "common/Text.h"
 #include "common/Wildcard.h"
-#include "search/Output.h"
 #include "search/Request.h"
 
 #include <string_view>
@@ -20,10 +19,10 @@ std::string shown(const std::string& cbmBytes) {
     return cp437ToUtf8(cbmBytes);
 }
 
-void writeBlock(Session& s, const std::string& heading, const std::string& lines) {
-    Result(s, heading);
-    Result(s, lines);
-    Result(s, kRule);
+void writeBlock(FileReport& report, const std::string& heading, const std::string& lines) {
+    report.result(heading);
+    report.result(lines);
+    report.result(kRule);
 }
 
 } // namespace
@@ -45,18 +44,18 @@ std::string ListingLine(const CbmEntry& entry) {
     return line;
 }
 
-int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& archivePath) {
+int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& report,
+                  const std::string& filePath, const std::string& archivePath) {
     int matches = 0;
     // A trapped error counts no match, whatever was counted before it.
-    const bool finished = s.trap.run("AnalyzePrograms", [&] {
-        const SearchOptions& o = s.view.options();
-        MediaInfo& m = s.records.media;
+    const bool finished = report.trap().run("AnalyzePrograms", [&] {
+        MediaInfo& m = records.media;
 
         if (m.Status == status::InvalidFile) {
-            s.view.info(filePath + " is an invalid file");
+            report.status(filePath + " is an invalid file");
             if (o.showMediaWarn) {
-                Result(s, filePath + " is an invalid file");
-                Result(s, kRule + kCrLf);
+                report.result(filePath + " is an invalid file");
+                report.result(kRule + kCrLf);
             }
             return;
         }
@@ -86,7 +85,7 @@ int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& 
             lines += "[MediaName match] " + shown(m.MediaName) + kCrLf;
         }
 
-        auto& entries = s.records.entries();
+        auto& entries = records.entries();
         for (std::size_t i = 1; i < entries.size(); ++i) {
             CbmEntry& e = entries[i];
             if (!GetControlValueByTag(o.cbmTypes, e.FileType))
@@ -111,16 +110,16 @@ int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& 
         const std::string heading = archivePath.empty() ? filePath + kCrLf + count
                                                         : m.FileName + "." + m.MediaType + " in " +
                                                               archivePath + kCrLf + count;
-        writeBlock(s, heading, lines);
+        writeBlock(report, heading, lines);
     });
     return finished ? matches : 0;
 }
 
-int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archivePath) {
+int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport& report,
+             const std::string& filePath, const std::string& archivePath) {
     int matches = 0;
-    const bool finished = s.trap.run("AnalyzeSid", [&] {
-        const SearchOptions& o = s.view.options();
-        const SidInfo& sid = s.records.sid;
+    const bool finished = report.trap().run("AnalyzeSid", [&] {
+        const SidInfo& sid = records.sid;
         std::string lines;
         if (!trimBlanks(sid.Status).empty() && o.showMediaWarn)
             lines += sid.Status + kCrLf;
@@ -147,10 +146,31 @@ int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archi
         const std::string count = "[" + std::to_string(matches) + "] entries found:";
         const std::string heading =
             archivePath.empty() ? filePath + kCrLf + count
-                                : s.records.media.FileName + " in " + archivePath + kCrLf + count;
-        writeBlock(s, heading, lines);
+                                : records.media.FileName + " in " + archivePath + kCrLf + count;
+        writeBlock(report, heading, lines);
     });
     return finished ? matches : 0;
+}
+
+int MatchFile(const SearchOptions& o, AnalysisRecords& records, FileReport& report,
+              const std::string& filePath, const std::string& archivePath) {
+    return records.media.MediaType == "SID"
+               ? MatchSid(o, records, report, filePath, archivePath)
+               : MatchPrograms(o, records, report, filePath, archivePath);
+}
+
+int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& archivePath) {
+    FileReport report;
+    const int matches = MatchPrograms(s.view.options(), s.records, report, filePath, archivePath);
+    Replay(s, report);
+    return matches;
+}
+
+int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archivePath) {
+    FileReport report;
+    const int matches = MatchSid(s.view.options(), s.records, report, filePath, archivePath);
+    Replay(s, report);
+    return matches;
 }
 
 } // namespace qs

@@ -3,17 +3,14 @@
 #include "common/FileLister.h"
 #include "common/Text.h"
 #include "common/modGeneral.h"
-#include "search/Dispatcher.h"
-#include "search/Matcher.h"
+#include "search/FileTask.h"
 #include "search/Output.h"
+#include "search/Pipeline.h"
 #include "search/Request.h"
-#include "tools/mod_7zip.h"
 
-#include <filesystem>
+#include <algorithm>
+#include <memory>
 #include <set>
-#include <sys/stat.h>
-
-namespace fs = std::filesystem;
 
 namespace qs {
 
@@ -26,70 +23,17 @@ struct Counters {
     int matches = 0;
 };
 
-void analyseDispatched(Session& s, Counters& c, const std::string& path,
-                       const std::string& archivePath) {
-    ++c.files;
-    c.matches += s.records.media.MediaType == "SID" ? AnalyzeSid(s, path, archivePath)
-                                                    : AnalyzePrograms(s, path, archivePath);
-}
-
-// An extracted member is analysed and deleted only when it is an ordinary file
-// that lies inside the extraction folder (no link, nothing reached through
-// one). A member the archiver did not unpack is left to the reader, which
-// reports the missing file.
-enum class MemberState { Inside, Missing, Outside };
-
-MemberState memberState(const std::string& workFolder, const std::string& memberPath) {
-    struct stat st {};
-    if (::lstat(memberPath.c_str(), &st) != 0)
-        return MemberState::Missing;
-    if (!S_ISREG(st.st_mode))
-        return MemberState::Outside;
-    std::error_code ec;
-    const std::string folder = TrailingSlash(fs::canonical(workFolder, ec).string());
-    const std::string file = fs::canonical(memberPath, ec).string();
-    return !ec && file.rfind(folder, 0) == 0 ? MemberState::Inside : MemberState::Outside;
-}
-
-void searchArchive(Session& s, Counters& c, const std::string& path) {
-    MainView& view = s.view;
-    const SearchOptions& o = view.options();
-    view.info("Creating array filelist for " + path);
-    view.doEvents();
-
-    const std::string patterns =
-        replaceAll(upperAscii(s.filePattern), ";" + upperAscii(o.zip.tag), "");
-    std::vector<std::string> members;
-    const int count = ListArchiveFiles(s.tools, path, members, patterns);
-    if (count <= 0)
-        return;
-
-    view.info("Deflating " + std::to_string(count) + " files from archive " + path);
-    view.doEvents();
-    const std::string workFolder = s.tools.archiveWorkFolder();
-    // The extraction folder goes whatever happens below.
-    const RemoveOnExit cleanup(workFolder, RemoveOnExit::Kind::FolderTree);
-
-    ExtractArchiveFiles(s.tools, path, members);
-    for (const std::string& member : members) {
-        if (!IsSafeMemberName(member))
-            continue;
-        view.info("Analyzing file " + member + " from archive " + path);
-        view.doEvents();
-        const std::string memberPath = TrailingSlash(workFolder) + member;
-        const MemberState state = memberState(workFolder, memberPath);
-        if (state != MemberState::Outside) {
-            ReaderContext ctx = s.readerContext();
-            if (DispatchFile(ctx, o.fileTypes, "", memberPath))
-                analyseDispatched(s, c, memberPath, path);
-        }
-        if (state == MemberState::Inside) {
-            ::chmod(memberPath.c_str(), 0600);
-            KillFile(memberPath);
-        }
-        if (s.stopAsked())
-            break;
-    }
+// The folder's own unit of the report: its status and progress, and the
+// error of a folder that cannot be listed; its files come after it.
+FileReport folderUnit(Session& s, const std::string& folder, std::size_t done, std::size_t total,
+                      std::vector<std::string>& files) {
+    FileReport unit;
+    unit.folderProgress(done, total);
+    unit.status("Checking folder " + folder, true);
+    // A folder that cannot be listed is reported and skipped; the other
+    // folders are still searched.
+    unit.trap().run("SearchC64File", [&] { files = listFiles(folder, s.filePattern); });
+    return unit;
 }
 
 void dirArray2(Session& s, const std::string& folder, std::vector<std::string>& folders,
@@ -182,31 +126,53 @@ SearchOutcome SearchC64File(Session& s) {
         Result(s, "Starting Folder: " + folders.front());
         Result(s, "------");
 
+        // Files are analysed ahead of the report on worker threads; the
+        // report, its messages and the results file still come out in the
+        // order of the walk, replayed here one file after another.
+        const SearchOptions request = o;
+        const TaskContext task{
+            request,
+            s.tools,
+            s.opener,
+            replaceAll(upperAscii(s.filePattern), ";" + upperAscii(o.zip.tag), ""),
+            s.externalArchiver,
+            s.StopSearch};
+        const unsigned jobs = std::max(1u, s.jobs);
+        OrderedPipeline<std::vector<FileReport>> pipeline(jobs, jobs == 1 ? 1 : 4 * jobs);
+        // Shows the oldest file's reports; false when the run is to stop.
+        auto showNext = [&] {
+            for (const FileReport& unit : pipeline.next()) {
+                Replay(s, unit);
+                c.files += unit.analysed ? 1 : 0;
+                c.matches += unit.matches;
+                if (s.stopAsked())
+                    return false;
+            }
+            return true;
+        };
+        auto give = [&](std::function<std::vector<FileReport>()> work) {
+            pipeline.submit(std::move(work));
+            return !pipeline.full() || showNext();
+        };
+
         for (std::size_t done = 0; done < folders.size(); ++done) {
             const std::string& folder = folders[done];
-            view.folderProgress(done, folders.size());
-            view.info("Checking folder " + folder);
-            view.doEvents();
             std::vector<std::string> files;
-            // A folder that cannot be listed is reported and skipped; the
-            // other folders are still searched.
-            if (!s.trap.run("SearchC64File", [&] { files = listFiles(folder, s.filePattern); }))
-                continue;
+            auto unit =
+                std::make_shared<FileReport>(folderUnit(s, folder, done, folders.size(), files));
+            if (!give([unit] { return std::vector<FileReport>{std::move(*unit)}; }))
+                return stop();
             for (const std::string& name : files) {
-                const std::string path = TrailingSlash(folder) + name;
-                view.info("Analyzing file " + path);
-                view.doEvents();
-                if (IsArchiveName(o, name)) {
-                    searchArchive(s, c, path);
-                } else {
-                    ReaderContext ctx = s.readerContext();
-                    if (DispatchFile(ctx, o.fileTypes, folder, name))
-                        analyseDispatched(s, c, path, "");
-                }
-                if (s.stopAsked())
+                const bool archive = IsArchiveName(o, name);
+                if (!give([&task, folder, name, archive] {
+                        return AnalyseListedFile(task, folder, name, archive);
+                    }))
                     return stop();
             }
         }
+        while (!pipeline.empty())
+            if (!showNext())
+                return stop();
 
         view.folderProgress(folders.size(), folders.size());
         Result(s, "------");

@@ -10,7 +10,10 @@
 #include "tools/ToolEnv.h"
 #include "tools/modShell.h"
 
+#include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 
 namespace qs {
 
@@ -33,17 +36,14 @@ class Session {
     Session(MainView& mainView, ToolEnv toolEnv, std::string errorLogPath,
             ErrorLog::Clock clock = nullptr)
         : view(mainView), tools(std::move(toolEnv)), log(std::move(errorLogPath), std::move(clock)),
-          trap(mainView, log) {}
+          trap(mainView, log) {
+        // A stop also ends a running outside program at once.
+        tools.cancel = &StopSearch;
+    }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // StopSearch, also set when the user's cancel request (Ctrl-C) arrived
-    // while no window events could run, e.g. during an outside program.
-    bool stopAsked() {
-        if (tools.cancel != nullptr && *tools.cancel)
-            StopSearch = true;
-        return StopSearch;
-    }
+    bool stopAsked() const { return StopSearch; }
 
     ReaderContext readerContext() { return ReaderContext{records, trap, opener, &listings}; }
 
@@ -54,7 +54,13 @@ class Session {
     ErrorTrap trap;
     AnalysisRecords records;
 
-    bool StopSearch = false;                  // a stop of the running search was asked for
+    // A stop of the running search was asked for: by the start button, the
+    // output step, or from another thread (a signal, the window).
+    std::atomic<bool> StopSearch{false};
+    // Files analysed side by side ahead of the report; 1: one after another.
+    unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
+    // Every archive through the outside archiver rather than read in process.
+    bool externalArchiver = false;
     StartState startState = StartState::Idle; // cmdStart
     bool resultsBoxOpen = true;               // txResults still takes text
     std::string filePattern = "*.xyz";        // FilePrg's pattern, until the first search

@@ -122,6 +122,15 @@ RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
     return RunEnd::Exited;
 }
 
+std::string ToolEnv::tempPath(const std::string& name) const {
+    static std::atomic<unsigned long> counter{0};
+    const auto dot = name.find_last_of('.');
+    const std::string number = "-" + std::to_string(++counter);
+    return tempFolder + (dot == std::string::npos
+                             ? name + number
+                             : name.substr(0, dot) + number + name.substr(dot));
+}
+
 std::string FindTool(const std::string& toolFolder, OutsideTool tool) {
     const std::string folder = TrailingSlash(toolFolder);
     switch (tool) {
@@ -152,7 +161,7 @@ std::string runTool(const ToolEnv* env, OutsideTool tool, const std::vector<std:
     const std::string program = FindTool(env->toolFolder, tool);
     if (program.empty())
         return {};
-    const std::string output = env->tempFolder + outputName;
+    const std::string output = env->tempPath(outputName);
     const RemoveOnExit remove(output, RemoveOnExit::Kind::File);
     KillFile(output);
     const RunEnd end = ExecuteAndWait({program, args}, output, env->tempFolder,

@@ -32,7 +32,7 @@ struct ArchiveArgument {
         const std::string name = FileNameOf(archivePath);
         const auto dot = name.find_last_of('.');
         const std::string linkPath =
-            env.tempFolder + "tmpArchive" + (dot == std::string::npos ? "" : name.substr(dot));
+            env.tempPath("tmpArchive" + (dot == std::string::npos ? "" : name.substr(dot)));
         std::error_code ec;
         const fs::path target = fs::absolute(archivePath, ec);
         if (ec)
@@ -126,16 +126,16 @@ void WriteListFile(const std::string& listFilePath, const std::vector<std::strin
 }
 
 void ExtractArchiveFiles(const ToolEnv& env, const std::string& archivePath,
-                         const std::vector<std::string>& memberNames) {
+                         const std::vector<std::string>& memberNames,
+                         const std::string& workFolder) {
     if (env.tempFolder.empty())
         return;
-    const std::string workFolder = env.archiveWorkFolder();
     CreateFolderPath(workFolder);
     std::vector<std::string> safe;
     for (const std::string& name : memberNames)
         if (IsSafeMemberName(name))
             safe.push_back(name);
-    const std::string listFile = env.tempFolder + "tmpListFile.txt";
+    const std::string listFile = env.tempPath("tmpListFile.txt");
     WriteListFile(listFile, safe);
     const RemoveOnExit remove(listFile, RemoveOnExit::Kind::File);
     const ArchiveArgument archive(env, archivePath);

@@ -13,10 +13,11 @@ namespace qs {
 int ListArchiveFiles(const ToolEnv& env, const std::string& archivePath,
                      std::vector<std::string>& memberNames, const std::string& patterns);
 
-// Unpacks the listed members under env.archiveWorkFolder() with their inner
+// Unpacks the listed members under `workFolder` (created) with their inner
 // paths. Names that would leave that folder are never handed to the archiver.
 void ExtractArchiveFiles(const ToolEnv& env, const std::string& archivePath,
-                         const std::vector<std::string>& memberNames);
+                         const std::vector<std::string>& memberNames,
+                         const std::string& workFolder);
 
 // Writes every name followed by CR LF, replacing the file.
 void WriteListFile(const std::string& listFilePath, const std::vector<std::string>& memberNames);

@@ -1,0 +1,59 @@
+#include "search/FileReport.h"
+
+#include "search/Output.h"
+#include "search/Session.h"
+
+namespace qs {
+
+void FileReport::status(std::string text, bool pump) {
+    events.push_back({pump ? Kind::PumpedStatus : Kind::Status, std::move(text)});
+}
+
+void FileReport::result(std::string text) {
+    events.push_back({Kind::Result, std::move(text)});
+}
+
+void FileReport::recordError(const std::string& text, bool log) {
+    const std::string trailer = "\r\nFile: " + path_;
+    if (!path_.empty() && text.size() >= trailer.size() &&
+        text.compare(text.size() - trailer.size(), trailer.size(), trailer) == 0)
+        events.push_back({Kind::Error,
+                          text.substr(0, text.size() - trailer.size()) + "\r\nFile: " + label_,
+                          log});
+    else
+        events.push_back({Kind::Error, text, log});
+}
+
+void FileReport::folderProgress(std::size_t done, std::size_t total) {
+    events.push_back({Kind::FolderProgress, {}, false, done, total});
+}
+
+void FileReport::nameFile(std::string path, std::string label) {
+    path_ = std::move(path);
+    label_ = std::move(label);
+}
+
+void Replay(Session& s, const FileReport& report) {
+    for (const FileReport::Event& e : report.events) {
+        switch (e.kind) {
+        case FileReport::Kind::Status:
+            s.view.info(e.text);
+            break;
+        case FileReport::Kind::PumpedStatus:
+            s.view.info(e.text);
+            s.view.doEvents();
+            break;
+        case FileReport::Kind::Error:
+            s.trap.report(e.text, e.log);
+            break;
+        case FileReport::Kind::Result:
+            Result(s, e.text);
+            break;
+        case FileReport::Kind::FolderProgress:
+            s.view.folderProgress(e.done, e.total);
+            break;
+        }
+    }
+}
+
+} // namespace qs

@@ -1,0 +1,50 @@
+#pragma once
+// What the search shows for one file (or one archive member), kept in order:
+// status texts, trapped errors and report texts. Work done ahead of the
+// report fills one; the search replays it when the file's turn comes, so the
+// report never depends on which thread analysed what.
+#include "common/ErrorTrap.h"
+
+#include <string>
+#include <vector>
+
+namespace qs {
+
+class Session;
+
+class FileReport final : public ErrorRecorder {
+  public:
+    enum class Kind { Status, PumpedStatus, Error, Result, FolderProgress };
+    struct Event {
+        Kind kind;
+        std::string text;
+        bool log = true;                 // errors: also written to the error log
+        std::size_t done = 0, total = 0; // folder progress
+    };
+
+    // A status text; `pump` lets window events run after it, as the search
+    // does after each step that may take a while.
+    void status(std::string text, bool pump = false);
+    void result(std::string text);
+    void recordError(const std::string& text, bool log) override;
+    void folderProgress(std::size_t done, std::size_t total);
+    // Error messages about the file at `path` name it `label` instead: an
+    // archive member is named as the user can find it, not by where it was
+    // read from.
+    void nameFile(std::string path, std::string label);
+    // A trap whose messages land in this report.
+    ErrorTrap trap() { return ErrorTrap(*this); }
+
+    std::vector<Event> events;
+    bool analysed = false; // a reader ran: the file counts as analysed
+    int matches = 0;
+
+  private:
+    std::string path_, label_;
+};
+
+// Shows the report's events through the session in order: statuses, error
+// boxes (and their log entries), report texts through Result.
+void Replay(Session& s, const FileReport& report);
+
+} // namespace qs
