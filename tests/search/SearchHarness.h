@@ -4,12 +4,15 @@
 #include "TempDir.h"
 #include "search/Session.h"
 
+#include <atomic>
+
 namespace qs::test {
 
 struct SearchHarness {
     TempDir dir;
     FakeView view;
-    Session session{view, ToolEnv{dir.str() + "/app/", dir.str() + "/tmp/"},
+    std::atomic<bool> cancel{false}; // the front end's Ctrl-C
+    Session session{view, ToolEnv{dir.str() + "/app/", dir.str() + "/tmp/", {}, &cancel},
                     dir.str() + "/ErrorLog.txt"};
 
     SearchHarness() {
@@ -24,5 +27,11 @@ struct SearchHarness {
     }
     std::string errorLog() const { return dir.read("ErrorLog.txt"); }
 };
+
+// Ticks exactly the boxes with these captions.
+inline void tickOnly(std::vector<CheckBox>& boxes, const std::vector<std::string>& captions) {
+    for (CheckBox& b : boxes)
+        b.value = std::find(captions.begin(), captions.end(), b.caption) != captions.end();
+}
 
 } // namespace qs::test

@@ -1,5 +1,6 @@
-// TAP: the ROM loader decoder against our encoder, the listing parser, and
-// the reader with our tape64 end to end.
+// TAP: the ROM loader decoder of our tape64 against our encoder, the listing
+// parser, and the reader with tape64 (a tape's listing in a search is checked
+// with the command line).
 #include "ToolTestSupport.h"
 #include "common/Text.h"
 #include "media/mod_TAP.h"
@@ -72,14 +73,8 @@ TEST(ParseTapListing, ReadsNamesAddressesAndBlocksFromTheColumns) {
     EXPECT_EQ(e[4].Blocks, 2); // 1.5 rounds to the even 2
     EXPECT_EQ(e[5].Name, "\xCD\xC5\xD2\xC7\xC5\xC4");
     EXPECT_EQ(e[5].LoadAddress, 2049);
-    EXPECT_EQ(e[5].EntryNo, 5);
     EXPECT_EQ(e[5].FileType, "prg");
-    EXPECT_TRUE(e[5].Valid);
-    EXPECT_FALSE(e[5].Locked);
-
-    EXPECT_EQ(CountOccurrences("no", "found("), 0);
-    EXPECT_EQ(CountOccurrences("found(found(", "found("), 2);
-    EXPECT_EQ(TapeBlocks(4096, 2049), 0);
+    EXPECT_TRUE(e[5].Valid && !e[5].Locked);
     AnalysisRecords bad;
     EXPECT_THROW(ParseTapListing(bad, line("x", "  20x9", "1"), "x.tap"), VbError);
     EXPECT_EQ(bad.entryCount(), 1U);
@@ -127,26 +122,22 @@ TEST(TapDecoder, ADamagedRecordingListsWhatCanBeDecoded) {
     EXPECT_EQ(headers(ScanTap(turbo.bytes(0))), "1:BOOT:2049-2249;");
 }
 
-TEST(TapReader, ListsTheProgramsOfATapeThroughTape64) {
+TEST(TapReader, ProgramsOnlyAndFilesThatAreNoTape) {
     TempDir dir;
-    const std::string path = dir.write("we ird \"&;$ tape.tap", twoPrograms().bytes(1));
-    dir.write("not.tap", "C64-TAPE-RAX and so on");
     ToolSession t;
-    t.read(analizzaTAP, path);
-    ASSERT_EQ(t.entryKeys(), (std::vector<std::string>{"FIRST|prg|8", "\xD3"
+    t.read(analizzaTAP, dir.write("we ird \"&;$ tape.tap", twoPrograms().bytes(1)));
+    EXPECT_EQ(t.entryKeys(), (std::vector<std::string>{"FIRST|prg|8", "\xD3"
                                                                       "ECOND ONE|prg|2"}));
     EXPECT_EQ(t.session.records.entries()[2].LoadAddress, 49152);
     EXPECT_EQ(t.session.records.entries()[2].EndAddress, 49533);
     EXPECT_EQ(t.session.records.media.MediaName, "WE IRD \"&;$ TAPE");
-
     // A tape without programs leaves no entry of the tape before.
     TapBuilder data;
     data.dataFile("DATA", "some data");
     t.read(analizzaTAP, dir.write("data.tap", data.bytes(1)));
     EXPECT_EQ(t.session.records.entryCount(), 0U);
     EXPECT_EQ(t.session.records.media.MediaName, "DATA");
-
-    t.read(analizzaTAP, dir.str() + "/not.tap");
+    t.read(analizzaTAP, dir.write("not.tap", "C64-TAPE-RAX and so on"));
     EXPECT_EQ(t.session.records.media.MediaName, "NOT A TAPE RAW IMAGE FILE");
     EXPECT_EQ(t.session.records.media.Status, "INVALID FILE");
     EXPECT_EQ(t.session.records.entryCount(), 0U);
