@@ -49,13 +49,7 @@ TEST(ByteView, ReadsPastTheEndRaiseSubscriptErrorsTextsAreClipped) {
     EXPECT_EQ(v.u8(2), 3);
     EXPECT_EQ(v.u16le(0), 0x0201);
     EXPECT_EQ(v.u16be(1), 0x0203);
-    try {
-        v.u16le(2);
-        FAIL() << "read past the end";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.number(), err::SubscriptOutOfRange);
-        EXPECT_NE(e.description().find("1002"), std::string::npos) << e.description();
-    }
+    EXPECT_EQ(errorNumber([&] { v.u16le(2); }), err::SubscriptOutOfRange);
     EXPECT_EQ(errorNumber([&] { v.u32le(0); }), err::SubscriptOutOfRange);
     EXPECT_EQ(errorNumber([] { ByteView().u8(0); }), err::SubscriptOutOfRange);
     EXPECT_EQ(v.text(1, 10), "\x02\x03");

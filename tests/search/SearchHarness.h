@@ -28,10 +28,4 @@ struct SearchHarness {
     std::string errorLog() const { return dir.read("ErrorLog.txt"); }
 };
 
-// Ticks exactly the boxes with these captions.
-inline void tickOnly(std::vector<CheckBox>& boxes, const std::vector<std::string>& captions) {
-    for (CheckBox& b : boxes)
-        b.value = std::find(captions.begin(), captions.end(), b.caption) != captions.end();
-}
-
 } // namespace qs::test

@@ -24,71 +24,33 @@ TEST(Output, LinesGoToTheBoxAndWhenSavingToTheFileUntilAStop) {
 }
 
 // The box holds 65,001 characters and a results file "keep me" exists; then a
-// line of 600 and the line "later" arrive.
+// line of 600 and the line "later" arrive. In the expected file @HEAD@, @BOX@
+// and @BIG@ stand for the header line, the box's text and the long line.
 TEST(Output, AFullBoxAsksOnceAndNeverLosesTheReport) {
+    using enum MsgAnswer;
     const struct {
         const char* what;
         bool saving;
         bool limited;          // the front end's box has the 65,535 limit
         std::size_t failAbove; // the box itself refuses text past this length
         std::deque<MsgAnswer> answers;
-        const char* told; // in the first message
         std::size_t messages;
+        const char* told; // in the first message
         bool stops;
-        bool boxTakesMore;
-        const char* file; // @HEAD@, @BOX@ and @BIG@ stand for those texts
+        const char* file;
     } cases[] = {
-        {"not saving, No",
-         false,
-         true,
-         0,
-         {MsgAnswer::No},
-         "(65535 chars)",
-         1,
-         true,
-         false,
-         "keep me"},
-        {"not saving, Yes: the file takes over",
-         false,
-         true,
-         0,
-         {MsgAnswer::Yes, MsgAnswer::Ok},
-         "(65535 chars)",
-         2,
-         false,
-         false,
-         "@HEAD@\r\n@BOX@\r\n\r\n@BIG@\r\nlater\r\n"},
-        {"not saving, Yes, but the old file stays",
-         false,
-         true,
-         0,
-         {MsgAnswer::Yes, MsgAnswer::Cancel},
-         "(65535 chars)",
-         2,
-         true,
-         false,
-         "keep me"},
-        {"saving: told once",
-         true,
-         true,
-         0,
-         {},
-         "Complete results will be anyway available",
-         1,
-         false,
-         false,
+        // clang-format off
+        {"not saving, No", false, true, 0, {No}, 1, "(65535 chars)", true, "keep me"},
+        {"not saving, Yes: the file takes over", false, true, 0, {Yes, Ok}, 2, "(65535 chars)",
+         false, "@HEAD@\r\n@BOX@\r\n\r\n@BIG@\r\nlater\r\n"},
+        {"not saving, Yes, but the old file stays", false, true, 0, {Yes, Cancel}, 2,
+         "(65535 chars)", true, "keep me"},
+        {"saving: told once", true, true, 0, {}, 1, "Complete results will be anyway available",
+         false, "keep me@BIG@\r\nlater\r\n"},
+        {"the box refuses text", true, false, 65300, {}, 1, "(32K)", false,
          "keep me@BIG@\r\nlater\r\n"},
-        {"the box refuses text",
-         true,
-         false,
-         65300,
-         {},
-         "(32K)",
-         1,
-         false,
-         false,
-         "keep me@BIG@\r\nlater\r\n"},
-        {"no limit", false, false, 0, {}, "", 0, false, true, "keep me"},
+        {"no limit", false, false, 0, {}, 0, "", false, "keep me"},
+        // clang-format on
     };
     const std::string before = "\r\n" + std::string(64999, 'x');
     const std::string big(600, 'y');
@@ -108,7 +70,8 @@ TEST(Output, AFullBoxAsksOnceAndNeverLosesTheReport) {
             EXPECT_NE(h.view.messages[0].text.find(c.told), std::string::npos);
         }
         EXPECT_EQ(h.session.StopSearch, c.stops);
-        EXPECT_EQ(h.view.results, c.boxTakesMore ? before + "\r\n" + big + "\r\nlater" : before);
+        const bool boxTakesMore = c.messages == 0;
+        EXPECT_EQ(h.view.results, boxTakesMore ? before + "\r\n" + big + "\r\nlater" : before);
         EXPECT_EQ(h.view.opts.saveFile, c.saving || c.answers.size() > 1);
         std::string file = replaceAll(c.file, "@HEAD@", ResultsHeaderLine());
         file = replaceAll(replaceAll(file, "@BOX@", before), "@BIG@", big);

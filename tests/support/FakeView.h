@@ -3,6 +3,7 @@
 // are recorded and answered from a queue, the results box is a string.
 #include "search/MainView.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
@@ -54,5 +55,11 @@ class FakeView : public MainView {
 
     std::string lastStatus() const { return statuses.empty() ? "" : statuses.back(); }
 };
+
+// Ticks exactly the boxes with these captions.
+inline void tickOnly(std::vector<CheckBox>& boxes, const std::vector<std::string>& captions) {
+    for (CheckBox& b : boxes)
+        b.value = std::find(captions.begin(), captions.end(), b.caption) != captions.end();
+}
 
 } // namespace qs::test

@@ -1,13 +1,12 @@
-// G64: the GCR decoder of our c1541 against our encoder, the listing parser,
-// and the reader through c1541 against the D64 reader on images of Debian's
-// cc1541 and of our own encoder.
+// G64: the listing parser, and the reader through our c1541 against the D64
+// reader on images of Debian's cc1541 and of our own encoder, whole and
+// damaged (bad input at large is the fuzz targets').
 #include "ToolTestSupport.h"
 #include "common/Text.h"
 #include "media/mod_D64.h"
 #include "media/mod_G64.h"
 #include "samples/DiskBuilder.h"
 #include "samples/G64Builder.h"
-#include "standins/codec/GcrDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -40,33 +39,6 @@ void spoilSecondDirectorySector(std::string& g64) {
 }
 
 } // namespace
-
-TEST(GcrDecoder, ReadsBackWhatTheEncoderWroteAndWhatSurvivesDamage) {
-    const std::string d64 = sampleDisk();
-    std::string g64 = samples::D64ToG64(d64);
-    const auto track18 = [](const std::string& image) {
-        return image.substr(kTrack18Offset, kTrack18Length);
-    };
-    EXPECT_EQ(track18(G64DirectoryAsD64(g64)), track18(d64));
-    EXPECT_EQ(DecodeGcrTrack(G64TrackData(g64, 31), 31).size(), 17U);
-    EXPECT_TRUE(DecodeGcrTrack(G64TrackData(g64, 31), 30).empty()); // the track number is checked
-
-    spoilSecondDirectorySector(g64);
-    const auto sectors = DecodeGcrTrack(G64TrackData(g64, 18), 18);
-    EXPECT_EQ(sectors.count(4), 0U);
-    EXPECT_EQ(sectors.size(), 18U);
-
-    // All sync, random noise, a cut-off track table: nothing, quickly.
-    const std::size_t at = samples::G64TrackOffset(g64, 18);
-    std::string noise = g64, sync = g64;
-    unsigned x = 12345;
-    for (std::size_t i = at; i < at + 7000; ++i)
-        noise[i] = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
-    std::fill(sync.begin() + static_cast<long>(at), sync.begin() + static_cast<long>(at + 7142),
-              '\xFF');
-    for (const std::string& bad : {noise, sync, g64.substr(0, 100), std::string("GCR-1541")})
-        EXPECT_TRUE(G64DirectoryAsD64(bad).empty());
-}
 
 TEST(ParseG64Listing, FillsTheRecordsFromTheListingColumns) {
     AnalysisRecords r;
