@@ -46,7 +46,7 @@ void writeCollection(const TempDir& dir) {
         "GAMES DISK",
         {{"BLASTER", 0x82, 12}, {"Blast Off", 0xC2, 5}, {"README", 0x81, 2}, {"OLD", 0x00, 1}});
     dir.write("disks/games.d64", games.bytes());
-    dir.write("disks/sub/tools.d64", disk("TOOLS", {{"COPY", 0x82, 20}}).bytes());
+    dir.write("disks/sub/tools.v2.d64", disk("TOOLS", {{"COPY", 0x82, 20}}).bytes());
     dir.write("disks/sub/.hidden.d64", games.bytes());
     dir.write("disks/sub/broken.d64", std::string(1000, '\x01'));
 
@@ -63,6 +63,9 @@ void writeCollection(const TempDir& dir) {
     dir.write("kinds/c.t64", tape.bytes());
     dir.write("kinds/d.p00", makePc64(toPetscii("BLASTER"), 0x0801, std::string(2048, 'x')));
     dir.write("kinds/e.s00", makePc64(toPetscii("NO MATCH"), 0x0801, "x"));
+    // Listed with PC64 files (P??, R??) but not of their family: not analysed.
+    for (const char* name : {"kinds/j.prg", "kinds/k.rar"})
+        dir.write(name, makePc64(toPetscii("BLAST NOT"), 0x0801, "x"));
     dir.write("kinds/f.crt", makeCrt("BLAST Cart", 0));
     dir.write("kinds/g.sid", makeSid({"Blast Theme", "J\xF6rg", "1987 Blast"}));
     dir.write("kinds/h.g64", D64ToG64(disk("GCR", {{"BLAST GCR", 0x82, 33}}).bytes()));
@@ -109,6 +112,13 @@ const Case kCases[] = {
       "name,author,copyright", "@ROOT@/kinds"},
      0},
     {"sid", {"-q", "-s", "j?rg", "-t", "sid", "--sid", "author", "@ROOT@/kinds"}, 0},
+    // Cartridge names compare as stored; PC64 files have no medium name.
+    {"crt-case",
+     {"-q", "-s", "BLAST Cart", "--match-case", "--no-partial", "-t", "CRT", "@ROOT@/kinds"},
+     0},
+    {"names",
+     {"-q", "--container-name", "--file-name", "-t", "PC64,CRT", "-c", "PRG,SEQ", "@ROOT@/kinds"},
+     0},
     {"quiet-warnings", {"-q", "-s", "NOTHING", "-t", "D64,T64", "@ROOT@/odd"}, 1},
     {"warnings", {"-q", "--warnings", "-s", "NOTHING", "-t", "D64,T64", "@ROOT@/odd"}, 1},
     // Needs an archiver; fake.zip is passed over silently.

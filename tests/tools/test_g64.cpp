@@ -50,11 +50,9 @@ TEST(ParseG64Listing, FillsTheRecordsFromTheListingColumns) {
                     "7     \"x\"                 PRG \r\n"
                     "664 BLOCKS FREE.\n",
                     "/d/My Disk.g64");
-    EXPECT_EQ(r.media.MediaName, "\xC4ISK A\xC2         ");
     EXPECT_EQ(r.media.HeaderLine, "\"\xC4ISK A\xC2         \" AB 2A");
-    EXPECT_EQ(r.media.FileName, "MY DISK");
-    EXPECT_EQ(r.media.MediaType, "G64");
-    EXPECT_EQ(r.media.BlocksFree, 664);
+    EXPECT_EQ(r.media.FileName + "|" + r.media.MediaType + "|" + std::to_string(r.media.BlocksFree),
+              "MY DISK|G64|664");
     std::vector<std::string> got;
     for (std::size_t i = 1; i <= r.entryCount(); ++i) {
         const CbmEntry& e = r.entries()[i];
