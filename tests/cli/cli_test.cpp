@@ -3,8 +3,8 @@
 // expected/NAME.err, where a case has one, the standard error; @ROOT@ stands
 // for the collection's folder.
 #include "CliRunner.h"
-#include "ExpectedOutput.h"
 #include "TempDir.h"
+#include "common/Text.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/DiskBuilder.h"
@@ -130,6 +130,10 @@ const Case kCases[] = {
 
 std::string withRoot(const std::string& text, const std::string& root) {
     return replaceAll(text, "@ROOT@", root);
+}
+
+std::string expected(const std::string& name, const std::string& root) {
+    return withRoot(readFile(std::string(QS_CLI_EXPECTED_DIR) + "/" + name), root);
 }
 
 } // namespace

@@ -29,18 +29,6 @@ std::vector<std::string> ticked(const std::vector<CheckBox>& boxes) {
 
 } // namespace
 
-TEST(CliOptions, TheWindowsDefaultsButNoResultsFile) {
-    const auto cmd = parse({});
-    ASSERT_TRUE(cmd);
-    SearchOptions window;
-    EXPECT_EQ(ticked(cmd->options.fileTypes), ticked(window.fileTypes));
-    EXPECT_EQ(ticked(cmd->options.cbmTypes), ticked(window.cbmTypes));
-    EXPECT_FALSE(cmd->options.saveFile);
-    EXPECT_EQ(cmd->toolTimeout.count(), 60);
-    EXPECT_EQ(cmd->options.startFolder,
-              std::filesystem::path(kDir).lexically_normal().parent_path());
-}
-
 TEST(CliOptions, ListsByCaptionWithoutRegardToCase) {
     const auto cmd = parse({"-t", "d64,sid", "-c", "prg, others,,Scr", "--sid", "Author,copyright",
                             "-o", "out.txt", "--no-partial", "--match-case", "-zr", "-q",

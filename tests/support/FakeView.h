@@ -28,7 +28,6 @@ class FakeView : public MainView {
     bool limited = true;
     std::size_t failAppendAbove = 0; // raise "Out of memory" past this length (0: never)
     std::function<void()> onDoEvents;
-    int doEventsCalls = 0;
     bool running = false;
     std::string startCaption = "&START SEARCH";
 
@@ -36,7 +35,6 @@ class FakeView : public MainView {
     void setSaveFile(bool ticked) override { opts.saveFile = ticked; }
     void info(const std::string& text) override { statuses.push_back(text); }
     void doEvents() override {
-        ++doEventsCalls;
         if (onDoEvents)
             onDoEvents();
     }
