@@ -1,11 +1,10 @@
 // Files and folders: whole-file reads and writes, the appending writer, the
-// byte sources of the readers, the file lister, the private temporary folder,
-// and the error log with the error trap.
+// byte sources of the readers, the private temporary folder, and the error log
+// with the error trap. (The file lister's order shows in the search's walk.)
 #include "TempDir.h"
 #include "common/ByteView.h"
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
-#include "common/FileLister.h"
 #include "common/VbError.h"
 #include "common/modGeneral.h"
 
@@ -91,21 +90,6 @@ TEST(Files, ExistsKillAndCreateLeaveFoldersAndHiddenFilesAlone) {
     EXPECT_TRUE(fs::is_directory(dir.str() + "/X/Y/Z"));
     CreateFolderPath(hidden + "/sub"); // a file in the way: nothing happens
     EXPECT_FALSE(fs::exists(hidden + "/sub"));
-    EXPECT_EQ(TrailingSlash("/games"), "/games/");
-    EXPECT_EQ(TrailingSlash("/games/"), "/games/");
-}
-
-TEST(Files, TheListerTakesFittingFilesInCaseBlindOrderWithoutHiddenOnes) {
-    TempDir dir;
-    for (const char* n : {"b.d64", "A.D64", "c.T64", "game.prg", "GAME.P00", ".hidden.d64"})
-        dir.write(n, "x");
-    for (const char* f : {"folder.d64", "b", "A", ".git"})
-        fs::create_directory(dir.path() / f);
-    EXPECT_EQ(listFiles(dir.str(), "*.D64;*.t64"),
-              (std::vector<std::string>{"A.D64", "b.d64", "c.T64"}));
-    EXPECT_EQ(listFiles(dir.str(), "*.P??"), (std::vector<std::string>{"GAME.P00", "game.prg"}));
-    EXPECT_EQ(listSubfolders(dir.str()), (std::vector<std::string>{"A", "b", "folder.d64"}));
-    EXPECT_EQ(errorNumber([&] { listFiles(dir.str() + "/vanished", "*"); }), err::PathNotFound);
 }
 
 TEST(Files, ThePrivateTempFolderIsOwnerOnlyAndGoesWithEverythingInIt) {
