@@ -1,10 +1,15 @@
+// Texts of one byte per character: ASCII-only case and blanks, the display
+// conversions, the wildcard comparisons and the PETSCII mappings.
+#include "common/Petscii.h"
 #include "common/Text.h"
+#include "common/VbError.h"
+#include "common/Wildcard.h"
 
 #include <gtest/gtest.h>
 
 using namespace qs;
 
-TEST(Text, UpperCasingAndTrimmingTouchOnlyAsciiLettersAndBlanks) {
+TEST(Text, OnlyAsciiLettersAndBlanksAreTouched) {
     EXPECT_EQ(upperAscii("blast\xE9z"), "BLAST\xE9Z");
     EXPECT_EQ(trimBlanks("  a b  "), "a b");
     EXPECT_EQ(trimBlanks("\ta\t"), "\ta\t");
@@ -12,11 +17,69 @@ TEST(Text, UpperCasingAndTrimmingTouchOnlyAsciiLettersAndBlanks) {
     EXPECT_EQ(replaceAll("a;*.ZIP;b;*.ZIP", ";*.ZIP", ""), "a;b");
 }
 
+TEST(Text, NumbersInListings) {
+    EXPECT_EQ(ParseInteger("  20 49x", NumberSyntax::Leading), 2049);
+    EXPECT_EQ(ParseInteger("-7", NumberSyntax::Whole), -7);
+    EXPECT_EQ(ParseInteger("x", NumberSyntax::Leading), 0);
+    EXPECT_THROW(ParseInteger("20x9", NumberSyntax::Whole), VbError);
+    EXPECT_THROW(ParseInteger("4294967296", NumberSyntax::Leading), VbError);
+    EXPECT_EQ(SplitLines("a\r\nb\n", CrRule::Drop), (std::vector<std::string>{"a", "b", ""}));
+    EXPECT_EQ(SplitLines("a\r\n", CrRule::Keep), (std::vector<std::string>{"a\r", ""}));
+    EXPECT_EQ(Mid("abcdef", 5, 9), "ef");
+}
+
 TEST(Text, DisplayConversions) {
-    // Box-drawing glyphs of code page 437 and control codes as their glyphs.
+    // Box-drawing glyphs of code page 437, control codes as their glyphs.
     EXPECT_EQ(cp437ToUtf8("\xB3\xC4\xDA"), "\u2502\u2500\u250C");
     EXPECT_EQ(cp437ToUtf8(std::string("\x00\x03\x0D", 3)), " \u2665\u266A");
-    EXPECT_EQ(cp437ToUtf8("ABC"), "ABC");
     EXPECT_EQ(latin1ToUtf8("Hubbard \xA9 1985"), "Hubbard \u00A9 1985");
     EXPECT_EQ(utf8Length("\u2502a\u00A9"), 3u);
+}
+
+TEST(Text, PetsciiMappings) {
+    EXPECT_EQ(SwapPetsciiCase("\xC1\xC2\xC3"), "ABC");
+    EXPECT_EQ(SwapPetsciiCase("ABCabc"), "abcABC");
+    EXPECT_EQ(SwapPetsciiCase("\xE1\xE2 1"), "a\xE2 1"); // 225 -> 97 only
+    EXPECT_EQ(ShiftListingLetters("AZaz1"), "\xC1\xDA"
+                                            "az1");
+    EXPECT_EQ(PetsciiToDisplay("\xD3\xDA\xD8\xC1\xD1_\xCE\xCD"), "\x03\x04\x05\x06\x07\x1B/\\");
+    EXPECT_EQ(PetsciiToDisplay("\xC2\xDD\xC9\xCA\xC0\xDB\xCB\xCF\xAB\xB3"),
+              "\xB3\xB3\xBF\xC0\xC4\xC5\xD9\xDA\xC3\xB4");
+    EXPECT_EQ(PetsciiToDisplay("AB1"), "AB1");
+}
+
+TEST(Wildcard, SearchStringsAndFileListPatterns) {
+    const struct {
+        const char* text;
+        const char* pattern;
+        bool like;        // the search string's syntax
+        bool filePattern; // the file list's: only * and ?, ";" between patterns
+    } cases[] = {
+        {"BLASTER", "*BLAST*", true, true},
+        {"BLASTER", "BLAST", false, false},
+        {"GAME1", "GAME#", true, false},
+        {"GAMEX", "GAME#", false, false},
+        {"B", "[A-C]", true, false},
+        {"D", "[!A-C]", true, false},
+        {"*", "[*]", true, false},
+        {"A[B", "A[B", true, true}, // an unclosed list stands for itself
+        {"[1].d64", "[1].D64", false, true},
+        {"#1.d64", "#?.d64", false, true},
+        {"", "*", true, true},
+        {"", "?", false, false},
+        {"ABCABD", "*AB?", true, true},
+        {"XAXBX", "*A*B*C", false, false},
+        {"\xC1\xC2", "\xC1?", true, true},
+        {"GAME.P00", "*.D64;*.P??", false, true},
+        {"GAME.P0", "*.P??", false, false},
+        {"x.d64", "", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(wildcardMatch(c.text, c.pattern), c.like) << c.text << " ~ " << c.pattern;
+        EXPECT_EQ(fitsFilePattern(c.text, c.pattern), c.filePattern)
+            << c.text << " ~ " << c.pattern;
+    }
+    EXPECT_TRUE(likeCompare("BLAST", "blast", false));
+    EXPECT_FALSE(likeCompare("BLAST", "blast", true));
+    EXPECT_TRUE(likeCompare("  BLAST   ", " BLAST ", true)); // blanks around do not count
 }

@@ -4,12 +4,15 @@
 #include "TempDir.h"
 #include "search/Session.h"
 
+#include <atomic>
+
 namespace qs::test {
 
 struct SearchHarness {
     TempDir dir;
     FakeView view;
-    Session session{view, ToolEnv{dir.str() + "/app/", dir.str() + "/tmp/"},
+    std::atomic<bool> cancel{false}; // the front end's Ctrl-C
+    Session session{view, ToolEnv{dir.str() + "/app/", dir.str() + "/tmp/", {}, &cancel},
                     dir.str() + "/ErrorLog.txt"};
 
     SearchHarness() {

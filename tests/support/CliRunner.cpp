@@ -2,26 +2,29 @@
 
 #include "TempDir.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace qs::test {
 
-CliRun runCli(const std::vector<std::string>& args) {
+CliRun runCli(const std::vector<std::string>& args, const CliEnv& env) {
     const char* bin = std::getenv("QS_BIN_DIR");
     const std::string program = std::string(bin ? bin : "bin") + "/quillsift-cli";
     TempDir capture;
     const std::string outPath = capture.str() + "/out", errPath = capture.str() + "/err";
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int in = ::open("/dev/null", O_RDONLY);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        ::dup2(in, 0);
+        ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+        ::dup2(::open("/dev/null", O_RDONLY), 0);
+        if (env.path != nullptr)
+            ::setenv("PATH", env.path, 1);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -29,13 +32,14 @@ CliRun runCli(const std::vector<std::string>& args) {
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
+    if (!env.interruptWhen.empty()) {
+        for (int i = 0; i < 1000 && !std::filesystem::exists(env.interruptWhen); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ::kill(pid, SIGINT);
+    }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    CliRun run;
-    run.out = readFile(outPath);
-    run.err = readFile(errPath);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return {readFile(outPath), readFile(errPath), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
 } // namespace qs::test

@@ -3,6 +3,7 @@
 // are recorded and answered from a queue, the results box is a string.
 #include "search/MainView.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
@@ -27,7 +28,6 @@ class FakeView : public MainView {
     bool limited = true;
     std::size_t failAppendAbove = 0; // raise "Out of memory" past this length (0: never)
     std::function<void()> onDoEvents;
-    int doEventsCalls = 0;
     bool running = false;
     std::string startCaption = "&START SEARCH";
 
@@ -35,7 +35,6 @@ class FakeView : public MainView {
     void setSaveFile(bool ticked) override { opts.saveFile = ticked; }
     void info(const std::string& text) override { statuses.push_back(text); }
     void doEvents() override {
-        ++doEventsCalls;
         if (onDoEvents)
             onDoEvents();
     }
@@ -54,5 +53,11 @@ class FakeView : public MainView {
 
     std::string lastStatus() const { return statuses.empty() ? "" : statuses.back(); }
 };
+
+// Ticks exactly the boxes with these captions.
+inline void tickOnly(std::vector<CheckBox>& boxes, const std::vector<std::string>& captions) {
+    for (CheckBox& b : boxes)
+        b.value = std::find(captions.begin(), captions.end(), b.caption) != captions.end();
+}
 
 } // namespace qs::test

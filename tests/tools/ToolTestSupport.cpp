@@ -26,14 +26,10 @@ void ToolSession::read(Reader reader, const std::string& path) {
 
 std::vector<std::string> ToolSession::entryKeys() const {
     std::vector<std::string> keys;
-    const auto& entries = session.records.entries();
-    for (std::size_t i = 1; i < entries.size(); ++i) {
-        const CbmEntry& e = entries[i];
-        if (!e.Valid || e.Name.empty() || e.Name[0] == '\0')
-            continue;
-        keys.push_back(e.Name + "|" + e.FileType + "|" + std::to_string(e.Blocks) +
-                       (e.Locked ? "<" : ""));
-    }
+    for (const CbmEntry& e : session.records.entries())
+        if (e.Valid && !e.Name.empty() && e.Name[0] != '\0')
+            keys.push_back(e.Name + "|" + e.FileType + "|" + std::to_string(e.Blocks) +
+                           (e.Locked ? "<" : ""));
     return keys;
 }
 
@@ -43,15 +39,6 @@ std::vector<std::string> ToolSession::leftovers() const {
     for (const auto& entry : std::filesystem::directory_iterator(temp.path(), ec))
         names.push_back(entry.path().filename().string());
     return names;
-}
-
-void tickTypes(SearchOptions& o, const std::vector<std::string>& tags) {
-    for (CheckBox& box : o.fileTypes) {
-        box.value = 0;
-        for (const std::string& t : tags)
-            if (box.tag == t)
-                box.value = 1;
-    }
 }
 
 int shell(const std::string& commandLine) {

@@ -1,12 +1,11 @@
 #pragma once
 // Shared by the tool tests: a session over a fake window with its own private
-// temporary folder, the application folder of the build, and small helpers.
+// temporary folder and the build's application folder, and small helpers.
 #include "FakeView.h"
 #include "TempDir.h"
 #include "common/modGeneral.h"
 #include "search/Session.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +20,7 @@ struct ToolSession {
     PrivateTempFolder temp;
     Session session;
 
-    // Runs one reader on a file as the dispatcher would, after clearing the medium.
+    // Runs one reader on a file as the dispatcher would, on fresh records.
     void read(Reader reader, const std::string& path);
     // The valid named entries as "NAME|type|blocks", "<" added when locked.
     std::vector<std::string> entryKeys() const;
@@ -29,14 +28,10 @@ struct ToolSession {
     std::vector<std::string> leftovers() const;
 };
 
-// Ticks exactly the named PC file types.
-void tickTypes(SearchOptions& o, const std::vector<std::string>& tags);
-
 // Runs a shell command line (tests only); answers its exit status.
 int shell(const std::string& commandLine);
 // Quotes a word for the shell.
 std::string quoted(const std::string& word);
-
 // Writes an executable shell script.
 std::string writeScript(const TempDir& dir, const std::string& name, const std::string& body);
 
