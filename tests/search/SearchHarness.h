@@ -4,15 +4,12 @@
 #include "TempDir.h"
 #include "search/Session.h"
 
-#include <atomic>
-
 namespace qs::test {
 
 struct SearchHarness {
     TempDir dir;
     FakeView view;
-    std::atomic<bool> cancel{false}; // the front end's Ctrl-C
-    Session session{view, ToolEnv{dir.str() + "/app/", dir.str() + "/tmp/", {}, &cancel},
+    Session session{view, ToolEnv{dir.str() + "/app/", dir.str() + "/tmp/"},
                     dir.str() + "/ErrorLog.txt"};
 
     SearchHarness() {
