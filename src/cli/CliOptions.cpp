@@ -150,6 +150,13 @@ struct CommandLine {
                "time limit for an outside program")
             ->type_name("SECS")
             ->default_str(std::to_string(cmd.toolTimeout.count()));
+        app.add_option("-j,--jobs", cmd.jobs,
+                       "files analysed side by side (default: one per "
+                       "processor; 1: one after another)")
+            ->type_name("N")
+            ->check(CLI::Range(1u, 1024u).description(""));
+        app.add_flag("--external-archiver", cmd.externalArchiver,
+                     "read every archive with the outside archiver (7z)");
         app.add_flag("-q,--quiet", s.quiet, "no status line");
     }
 

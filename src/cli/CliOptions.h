@@ -15,6 +15,8 @@ struct CliCommand {
     SearchOptions options;
     CliSettings settings;
     std::chrono::seconds toolTimeout{60};
+    unsigned jobs = 0; // files analysed side by side; 0: one per processor
+    bool externalArchiver = false;
 };
 
 // Parses argv; a usage error is reported in `error` and the result is empty.

@@ -40,6 +40,9 @@ int main(int argc, char** argv) {
     CliView view(cmd->options, cmd->settings, stdout, stderr);
     ToolEnv tools{appFolder, temp.path(), cmd->toolTimeout};
     Session session(view, tools, DataFolder(appFolder) + kErrorLogName);
+    if (cmd->jobs > 0)
+        session.jobs = cmd->jobs;
+    session.externalArchiver = cmd->externalArchiver;
     view.attach(&session);
     // Only the outside programs that this request needs are looked for; a
     // missing one is reported and its type or option is left out.

@@ -38,20 +38,21 @@ void analyse(const TaskContext& ctx, FileReport& report, ReaderContext::Opener o
 // listing program; nothing else of an archive touches the disk.
 class MemberListingRunner final : public ListingRunner {
   public:
-    MemberListingRunner(const ToolEnv& env, const std::string& bytes) : env_(env), bytes_(bytes) {}
+    MemberListingRunner(const ToolEnv& env, const ArchiveMember& member)
+        : env_(env), member_(member) {}
     std::string listing(ListingProgram program, const std::string& path) const override {
         const auto dot = path.find_last_of('.');
         const std::string file =
             env_.tempPath("member" + (dot == std::string::npos ? "" : path.substr(dot)));
         const RemoveOnExit remove(file, RemoveOnExit::Kind::File);
-        if (!WriteWholeFile(file, bytes_))
+        if (!WriteWholeFile(file, member_.open()->readAll()))
             return {};
         return ToolListingRunner(env_).listing(program, file);
     }
 
   private:
     const ToolEnv& env_;
-    const std::string& bytes_;
+    const ArchiveMember& member_;
 };
 
 // Members read by libarchive; false when it refused the archive.
@@ -60,25 +61,24 @@ bool readInProcess(const TaskContext& ctx, const std::string& archivePath,
     std::vector<FileReport> members;
     const ArchiveRead end = ReadArchive(
         archivePath, [&](const std::string& name) { return MemberFits(name, ctx.memberPatterns); },
-        [&](ArchiveMember&& member) {
+        [&](const ArchiveMember& member) {
+            const std::string& name = member.name();
             FileReport& r = members.emplace_back();
-            r.status("Analyzing file " + member.name + " from archive " + archivePath, true);
-            if (!member.bytes) {
+            r.status("Analyzing file " + name + " from archive " + archivePath, true);
+            if (member.tooLarge()) {
                 r.recordError(ErrorTrap::messageText(
                                   "SearchC64File",
                                   {err::OutOfMemory, describeError(err::OutOfMemory) +
                                                          " (larger than 64 MiB, not read)"},
-                                  memberLabel(member.name, archivePath), true),
+                                  memberLabel(name, archivePath), true),
                               true);
                 return !ctx.stop;
             }
-            const std::string& bytes = *member.bytes;
-            r.nameFile(member.name, memberLabel(member.name, archivePath));
-            const MemberListingRunner listings(ctx.tools, bytes);
+            r.nameFile(name, memberLabel(name, archivePath));
+            const MemberListingRunner listings(ctx.tools, member);
             analyse(
-                ctx, r,
-                [&bytes](const std::string&) { return std::make_unique<MemoryByteSource>(bytes); },
-                listings, "", member.name, memberLabel(member.name, archivePath), archivePath);
+                ctx, r, [&member](const std::string&) { return member.open(); }, listings, "", name,
+                memberLabel(name, archivePath), archivePath);
             return !ctx.stop;
         });
     if (end == ArchiveRead::Refused)

@@ -1,12 +1,13 @@
 #include "tools/ArchiveReader.h"
 
+#include "common/VbError.h"
 #include "common/Wildcard.h"
 #include "tools/mod_7zip.h"
 
 #include <archive.h>
 #include <archive_entry.h>
 
-#include <memory>
+#include <algorithm>
 
 namespace qs {
 
@@ -39,34 +40,61 @@ std::string errorOf(archive* a) {
     return text != nullptr ? text : "unreadable archive";
 }
 
-// The member's content, or none past the limit; throws nothing, answers
-// false when libarchive reports damage.
-bool readContent(archive* a, std::uint64_t declared, std::optional<std::string>& bytes) {
-    if (declared > kMaxMemberBytes) {
-        bytes.reset();
-        return true;
+} // namespace
+
+// What a reader opens: the member's bytes, inflated on demand.
+class MemberSource final : public ByteSource {
+  public:
+    explicit MemberSource(const ArchiveMember& member) : member_(member) {}
+    std::uint64_t size() const override { return member_.size(); }
+    std::string read(std::uint64_t offset, std::size_t length) const override {
+        const std::uint64_t end = offset + std::min<std::uint64_t>(length, kMaxMemberBytes);
+        member_.inflateTo(end);
+        if (offset >= member_.bytes_.size())
+            return {};
+        return member_.bytes_.substr(static_cast<std::size_t>(offset), length);
     }
-    std::string out;
-    out.reserve(static_cast<std::size_t>(declared));
-    char buffer[64 * 1024];
-    for (;;) {
-        const la_ssize_t n = archive_read_data(a, buffer, sizeof buffer);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        // A size the header did not tell (or told wrong) is checked as it grows.
-        if (out.size() + static_cast<std::size_t>(n) > kMaxMemberBytes) {
-            bytes.reset();
-            return true;
-        }
-        out.append(buffer, static_cast<std::size_t>(n));
-    }
-    bytes = std::move(out);
-    return true;
+
+  private:
+    const ArchiveMember& member_;
+};
+
+ArchiveMember::ArchiveMember(archive* a, std::string name, std::uint64_t size, bool sizeKnown)
+    : archive_(a), name_(std::move(name)), size_(size), sizeKnown_(sizeKnown) {}
+
+std::unique_ptr<ByteSource> ArchiveMember::open() const {
+    if (damaged_)
+        raise(err::PathFileAccess, "damaged archive member");
+    return std::make_unique<MemberSource>(*this);
 }
 
-} // namespace
+std::uint64_t ArchiveMember::size() const {
+    return size_;
+}
+
+void ArchiveMember::inflateTo(std::uint64_t end) const {
+    // One past the limit, so that a member whose header told no size can be
+    // found too large.
+    end = std::min(sizeKnown_ ? std::min(end, size_) : end, kMaxMemberBytes + 1);
+    while (!ended_ && bytes_.size() < end) {
+        const std::size_t have = bytes_.size();
+        // In steps, so that memory follows what was actually inflated.
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(end - have, 256 * 1024));
+        bytes_.resize(have + want);
+        const la_ssize_t n = archive_read_data(archive_, bytes_.data() + have, want);
+        bytes_.resize(have + static_cast<std::size_t>(std::max<la_ssize_t>(n, 0)));
+        if (n < 0) {
+            damaged_ = ended_ = true;
+            raise(err::PathFileAccess, "damaged archive member (" + errorOf(archive_) + ")");
+        }
+        if (n == 0)
+            ended_ = true;
+    }
+    if (!sizeKnown_ && (ended_ || bytes_.size() > kMaxMemberBytes)) {
+        size_ = bytes_.size();
+        sizeKnown_ = true;
+    }
+}
 
 bool MemberFits(const std::string& memberName, const std::string& patterns) {
     if (patterns.empty())
@@ -85,7 +113,7 @@ bool MemberFits(const std::string& memberName, const std::string& patterns) {
 
 ArchiveRead ReadArchive(const std::string& path,
                         const std::function<bool(const std::string& name)>& fits,
-                        const std::function<bool(ArchiveMember&& member)>& visit,
+                        const std::function<bool(const ArchiveMember& member)>& visit,
                         std::string* why) {
     auto refuse = [&](const std::string& reason) {
         if (why != nullptr)
@@ -108,18 +136,28 @@ ArchiveRead ReadArchive(const std::string& path,
         const char* raw = utf8 != nullptr ? utf8 : archive_entry_pathname(entry);
         if (raw == nullptr)
             return refuse("a member name that cannot be read");
-        const std::string name = raw;
+        std::string name = raw;
         if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry) != nullptr ||
             !IsSafeMemberName(name) || !fits(name))
             continue;
-        ArchiveMember member{name, std::nullopt};
-        const std::uint64_t declared =
-            archive_entry_size_is_set(entry) != 0
-                ? static_cast<std::uint64_t>(std::max<la_int64_t>(archive_entry_size(entry), 0))
-                : 0;
-        if (!readContent(a.get(), declared, member.bytes))
-            return refuse(errorOf(a.get()));
-        if (!visit(std::move(member)))
+        const bool sizeKnown = archive_entry_size_is_set(entry) != 0;
+        const ArchiveMember member(a.get(), std::move(name),
+                                   sizeKnown ? static_cast<std::uint64_t>(std::max<la_int64_t>(
+                                                   archive_entry_size(entry), 0))
+                                             : 0,
+                                   sizeKnown);
+        if (!sizeKnown) {
+            // The header did not tell the size: find it by inflating, bounded.
+            try {
+                member.inflateTo(kMaxMemberBytes + 1);
+            } catch (const VbError&) {
+                return refuse("damaged member " + member.name());
+            }
+        }
+        const bool more = visit(member);
+        if (member.damaged())
+            return refuse("damaged member " + member.name());
+        if (!more)
             return ArchiveRead::Done;
     }
 }

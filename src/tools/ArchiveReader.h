@@ -1,20 +1,51 @@
 #pragma once
 // Archives read in process by libarchive: ZIP, 7z, RAR (4 and 5) and LZH.
-// Members are inflated into memory one at a time, never onto the disk.
+// A member is inflated into memory only as far as its reader asks, never
+// onto the disk.
+#include "common/ByteView.h"
+
 #include <cstdint>
 #include <functional>
-#include <optional>
+#include <memory>
 #include <string>
+
+struct archive;
 
 namespace qs {
 
 // No C64 container comes near this; a larger member is not inflated.
 inline constexpr std::uint64_t kMaxMemberBytes = 64ull * 1024 * 1024;
 
-struct ArchiveMember {
-    std::string name; // as stored, with its folders inside the archive
-    // The content; none when the member is larger than kMaxMemberBytes.
-    std::optional<std::string> bytes;
+enum class ArchiveRead;
+
+// The member being visited; valid only during the visit.
+class ArchiveMember {
+  public:
+    ArchiveMember(archive* a, std::string name, std::uint64_t size, bool sizeKnown);
+    const std::string& name() const { return name_; }
+    // Larger than kMaxMemberBytes by its header: not to be read.
+    bool tooLarge() const { return sizeKnown_ && size_ > kMaxMemberBytes; }
+    // The member's bytes, inflated as they are read. Damage raises "Path/File
+    // access error" and marks the member damaged.
+    std::unique_ptr<ByteSource> open() const;
+    bool damaged() const { return damaged_; }
+
+  private:
+    friend class MemberSource;
+    friend ArchiveRead ReadArchive(const std::string&,
+                                   const std::function<bool(const std::string&)>&,
+                                   const std::function<bool(const ArchiveMember&)>&, std::string*);
+    // Inflates up to byte `end` (clipped to the member and the limit).
+    void inflateTo(std::uint64_t end) const;
+    std::uint64_t size() const;
+
+    archive* archive_;
+    std::string name_;
+    mutable std::uint64_t size_;
+    mutable bool sizeKnown_;
+    mutable std::string bytes_; // inflated so far
+    mutable bool ended_ = false;
+    mutable bool damaged_ = false;
 };
 
 enum class ArchiveRead {
@@ -26,11 +57,11 @@ enum class ArchiveRead {
 // Visits, in archive order, every ordinary file member whose name `fits`
 // (see MemberFits). Folders, links and names that would leave a folder are
 // passed over. `visit` answers false to stop reading. On Refused, `why`
-// says what libarchive reported, and members visited so far are to be
-// forgotten by the caller.
+// says what libarchive reported, and what was learnt from the members
+// visited so far is to be forgotten by the caller.
 ArchiveRead ReadArchive(const std::string& path,
                         const std::function<bool(const std::string& name)>& fits,
-                        const std::function<bool(ArchiveMember&& member)>& visit,
+                        const std::function<bool(const ArchiveMember& member)>& visit,
                         std::string* why = nullptr);
 
 // Whether a member fits the ";"-separated upper-case patterns the way the
