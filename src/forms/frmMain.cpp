@@ -62,7 +62,7 @@ QFont resultsFont() {
 frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     : QWidget(parent), setup_(std::move(setup)),
       presenter_(setup_.presenter ? setup_.presenter : std::make_shared<QtMessageBoxPresenter>()),
-      session_(*this, setup_.tools, setup_.errorLogPath) {
+      session_(bridge_, setup_.tools, setup_.errorLogPath) {
     if (setup_.startFolder.empty())
         setup_.startFolder = setup_.applicationFolder;
     if (setup_.resultsFolder.empty())
@@ -73,7 +73,32 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     Initialize();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    if (searchThread_.joinable()) {
+        session_.StopSearch = true;
+        bridge_.close();
+        searchThread_.join();
+    }
+}
+
+void frmMain::startClicked() {
+    if (StopButtonClick(session_))
+        return;
+    BeginSearch(session_);
+    bridge_.beginSearch(options_);
+    searchThread_ = std::thread([this] {
+        SearchC64File(session_);
+        QMetaObject::invokeMethod(this, &frmMain::searchEnded, Qt::QueuedConnection);
+    });
+}
+
+void frmMain::searchEnded() {
+    searchThread_.join();
+    bridge_.endSearch();
+    EndSearch(session_);
+    if (closeWhenDone_)
+        close();
+}
 
 QCheckBox* frmMain::addOption(QWidget* parent, const QString& name, const QString& caption,
                               const QString& toolTip, bool& option) {
@@ -224,7 +249,7 @@ void frmMain::buildControls() {
     cmdStart_ = new QPushButton(QStringLiteral("&START SEARCH"), this);
     cmdStart_->setObjectName(QStringLiteral("cmdStart"));
     cmdStart_->setMinimumHeight(36);
-    connect(cmdStart_, &QPushButton::clicked, this, [this] { StartButtonClick(session_); });
+    connect(cmdStart_, &QPushButton::clicked, this, &frmMain::startClicked);
 
     txResults_ = new QPlainTextEdit(this);
     txResults_->setObjectName(QStringLiteral("txResults"));
@@ -323,7 +348,7 @@ void frmMain::Initialize() {
                                       : tool == OutsideTool::Tape64 ? "tape64"
                                                                     : "7za");
         };
-        CheckOutsideTools(present, *this, options_, false);
+        CheckOutsideTools(present, bridge_, options_, false);
         pushCheckBoxes();
     });
 }
@@ -342,21 +367,11 @@ void frmMain::info(const std::string& text) {
     lbInfo_->setText(qs(text));
 }
 
-void frmMain::doEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 void frmMain::clearResults() {
     txResults_->clear();
-    results_.clear();
-    resultsLength_ = 0;
 }
 
 void frmMain::appendResult(const std::string& text) {
-    results_ += "\r\n";
-    results_ += text;
-    resultsLength_ += 2 + utf8Length(text);
-
     QScrollBar* bar = txResults_->verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     QString shown = qs(text);
@@ -420,7 +435,7 @@ void frmMain::openResultsFile() {
 }
 
 void frmMain::chooseResultsFile() {
-    frmPath dialog(this, *this, session_.trap, options_.resultsFile);
+    frmPath dialog(this, bridge_, session_.trap, options_.resultsFile);
     const int result = setup_.runDialog ? setup_.runDialog(dialog) : dialog.exec();
     if (result == QDialog::Accepted)
         setResultsFile(dialog.chosenPath());
@@ -430,7 +445,7 @@ void frmMain::fileMaskLostFocus() {
     if (askingMask_)
         return;
     askingMask_ = true;
-    const bool keep = ConfirmFileMask(*this, options_.fileMask);
+    const bool keep = ConfirmFileMask(bridge_, options_.fileMask);
     askingMask_ = false;
     // The focus goes back once the current focus change has finished.
     if (!keep)
@@ -450,9 +465,15 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // A search still running would go on with no window to show it.
-    if (session_.startState == StartState::Started)
+    // A search still running would go on with no window to show it: it is
+    // stopped, and the window closes once it has ended.
+    if (searchThread_.joinable()) {
         session_.StopSearch = true;
+        closeWhenDone_ = true;
+        bridge_.close();
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

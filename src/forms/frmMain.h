@@ -1,10 +1,10 @@
 #pragma once
 // The main window: every search option as a control, the folder choice, the
 // start button, the results box and the results file. The search itself runs
-// in the core (StartButtonClick) on this window's thread; the window is its
-// view and lets events run when the search asks for it.
+// in the core (SearchC64File) on a thread of its own, so that the window
+// stays responsive; it reaches the window through the SearchBridge.
 #include "forms/MessageBoxPresenter.h"
-#include "search/MainView.h"
+#include "forms/SearchBridge.h"
 #include "search/Session.h"
 
 #include <QWidget>
@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 class QCheckBox;
@@ -48,7 +49,7 @@ struct MainWindowSetup {
     std::function<void(const QUrl& url)> openUrl;
 };
 
-class frmMain final : public QWidget, public MainView {
+class frmMain final : public QWidget {
     Q_OBJECT
   public:
     // Builds the window and runs Initialize.
@@ -56,30 +57,35 @@ class frmMain final : public QWidget, public MainView {
     ~frmMain() override;
 
     Session& session() { return session_; }
+    const SearchOptions& options() const { return options_; }
     std::string resultsFile() const { return options_.resultsFile; }
     void setResultsFile(const std::string& path);
     FolderPicker* folderPicker() const { return picker_; }
-
-    // MainView
-    SearchOptions& options() override { return options_; }
-    void setSaveFile(bool ticked) override;
-    void info(const std::string& text) override;
-    void doEvents() override;
-    std::size_t resultsLength() const override { return resultsLength_; }
-    std::string resultsText() const override { return results_; }
-    void clearResults() override;
-    void appendResult(const std::string& text) override;
-    void setSearchRunning(bool running) override;
-    void setStartCaption(const std::string& caption) override;
-    void folderProgress(std::size_t done, std::size_t total) override;
-    MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
-                         const std::string& text) override;
+    // True from a click on START until the search's thread has ended.
+    bool searching() const { return searchThread_.joinable(); }
+    // The last search's report as the results box took it (CR LF before each text).
+    std::string resultsText() const { return bridge_.resultsText(); }
+    std::size_t resultsLength() const { return bridge_.resultsLength(); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    friend class SearchBridge;
+    // What the search shows, on the window's thread.
+    void setSaveFile(bool ticked);
+    void info(const std::string& text);
+    void clearResults();
+    void appendResult(const std::string& text);
+    void setSearchRunning(bool running);
+    void setStartCaption(const std::string& caption);
+    void folderProgress(std::size_t done, std::size_t total);
+    MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                         const std::string& text);
+
+    void startClicked();
+    void searchEnded();
     void buildControls();
     QGroupBox* buildSearchFrame();
     QGroupBox* buildFileFrame();
@@ -96,9 +102,10 @@ class frmMain final : public QWidget, public MainView {
     MainWindowSetup setup_;
     std::shared_ptr<MessageBoxPresenter> presenter_;
     SearchOptions options_;
+    SearchBridge bridge_{*this};
     Session session_;
-    std::string results_;
-    std::size_t resultsLength_ = 0;
+    std::thread searchThread_;
+    bool closeWhenDone_ = false;
 
     QPushButton* cmdStart_ = nullptr;
     QPushButton* cmdOpenFile_ = nullptr;

@@ -188,17 +188,30 @@ SearchOutcome SearchC64File(Session& s) {
     return outcome;
 }
 
-void StartButtonClick(Session& s) {
-    if (s.startState == StartState::Started) {
-        s.view.setStartCaption("&START SEARCH");
-        s.StopSearch = true;
-        return;
-    }
+bool StopButtonClick(Session& s) {
+    if (s.startState != StartState::Started)
+        return false;
+    s.view.setStartCaption("&START SEARCH");
+    s.StopSearch = true;
+    return true;
+}
+
+void BeginSearch(Session& s) {
     s.startState = StartState::Started;
     s.view.setSearchRunning(true);
-    SearchC64File(s);
+}
+
+void EndSearch(Session& s) {
     s.startState = StartState::Stopped;
     s.view.setSearchRunning(false);
+}
+
+void StartButtonClick(Session& s) {
+    if (StopButtonClick(s))
+        return;
+    BeginSearch(s);
+    SearchC64File(s);
+    EndSearch(s);
 }
 
 } // namespace qs

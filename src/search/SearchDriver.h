@@ -9,6 +9,12 @@ namespace qs {
 
 // The start button: starts a search when idle, asks the running one to stop otherwise.
 void StartButtonClick(Session& s);
+// Its parts, for a front end that runs the search on a thread of its own:
+// the click while a search runs (answers false when none runs), and the
+// button's state before and after SearchC64File.
+bool StopButtonClick(Session& s);
+void BeginSearch(Session& s);
+void EndSearch(Session& s);
 
 // The search run itself; its outcome is also kept in s.lastOutcome.
 SearchOutcome SearchC64File(Session& s);

@@ -50,7 +50,7 @@ void TestFrmMain::everyControlMirrorsTheRequest() {
     QVERIFY(QFontInfo(f.child<QPlainTextEdit>("txResults")->font()).fixedPitch());
 
     w.show();
-    SearchOptions& o = w.options();
+    const SearchOptions& o = w.options();
     const auto flip = [&](const QString& name, const std::function<bool()>& ticked) {
         const bool before = ticked();
         auto* box = f.child<QCheckBox>(name);
@@ -96,7 +96,7 @@ void TestFrmMain::refusedRequest() {
     frmMain& w = f.open();
     for (std::size_t i = 0; i < w.options().fileTypes.size(); ++i)
         f.child<QCheckBox>(QStringLiteral("chkFileType(%1)").arg(i))->setChecked(false);
-    w.appendResult("left from before");
+    f.child<QPlainTextEdit>("txResults")->setPlainText("left from before");
     QVERIFY(f.runSearch());
     QCOMPARE(f.boxes->shown.size(), std::size_t{1});
     QCOMPARE(f.boxes->shown[0].text, std::string("At least one PC File Type must be selected"));

@@ -6,6 +6,9 @@
 #include "samples/DiskBuilder.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -57,12 +60,11 @@ void TestSearch::searchTheSampleCollection() {
     auto* bar = f.child<QProgressBar>("prgFolders");
     bool checked = false;
     std::vector<int> progress;
+    connect(bar, &QProgressBar::valueChanged, [&](int value) { progress.push_back(value); });
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, [&] {
         if (start->text() != QStringLiteral("&STOP SEARCH"))
             return;
-        if (bar->maximum() > 0)
-            progress.push_back(bar->value());
         if (std::exchange(checked, true))
             return;
         for (const char* name : locked)
@@ -105,16 +107,26 @@ void TestSearch::stoppingASearch_data() {
     QTest::newRow("closing the window") << true;
 }
 
-// Stopped as soon as it starts: no summary in the box or the file, and the
-// window is ready for the next search.
+// Stopped while an outside program that never ends lists a G64 image: the
+// window still answers, the program is ended, no summary reaches the box or
+// the file, and the window is ready for the next search.
 void TestSearch::stoppingASearch() {
     QFETCH(bool, closeWindow);
     WindowFixture f;
+    QDir(f.dir.path()).mkpath(QStringLiteral("app"));
+    QFile hanging(QString::fromStdString(f.path("app/c1541")));
+    QVERIFY(hanging.open(QIODevice::WriteOnly));
+    hanging.write("#!/bin/sh\nexec sleep 60\n");
+    hanging.close();
+    hanging.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     frmMain& w = openOnSamples(f);
+    f.child<QCheckBox>("chkFileType(3)")->setChecked(true); // G64
     w.show();
     auto* start = f.child<QPushButton>("cmdStart");
     QString captionAfterStop;
-    QTimer::singleShot(0, [&] {
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(500, [&] {
         if (closeWindow)
             w.close();
         else
@@ -122,6 +134,7 @@ void TestSearch::stoppingASearch() {
         captionAfterStop = start->text();
     });
     QVERIFY(f.runSearch());
+    QVERIFY(clock.elapsed() < 20000);
     QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
     if (!closeWindow)
         QCOMPARE(captionAfterStop, QStringLiteral("&START SEARCH"));
@@ -129,6 +142,7 @@ void TestSearch::stoppingASearch() {
     QVERIFY(ReadWholeFile(w.resultsFile()).find("Scan:") == std::string::npos);
     const int stoppedAfter = w.session().lastOutcome.filesAnalysed;
 
+    f.child<QCheckBox>("chkFileType(3)")->setChecked(false);
     QVERIFY(f.runSearch());
     QVERIFY(f.child<QLabel>("lbInfo")->text().startsWith("Scan Completed ("));
     QVERIFY(stoppedAfter < w.session().lastOutcome.filesAnalysed);

@@ -1,0 +1,175 @@
+#include "forms/SearchBridge.h"
+
+#include "common/Text.h"
+#include "forms/frmMain.h"
+
+#include <QThread>
+
+namespace qs::forms {
+
+SearchBridge::SearchBridge(frmMain& window) : window_(window) {
+    timer_.setInterval(50);
+    connect(&timer_, &QTimer::timeout, this, &SearchBridge::flush);
+}
+
+SearchBridge::~SearchBridge() {
+    close();
+}
+
+bool SearchBridge::onWindowThread() const {
+    return QThread::currentThread() == thread();
+}
+
+void SearchBridge::beginSearch(const SearchOptions& request) {
+    request_ = request;
+    {
+        const std::lock_guard lock(mutex_);
+        closed_ = false;
+    }
+    timer_.start();
+}
+
+void SearchBridge::endSearch() {
+    timer_.stop();
+    flush();
+    request_.reset();
+}
+
+void SearchBridge::close() {
+    {
+        const std::lock_guard lock(mutex_);
+        closed_ = true;
+    }
+    answered_.notify_all();
+}
+
+SearchOptions& SearchBridge::options() {
+    return request_ ? *request_ : window_.options_;
+}
+
+void SearchBridge::setSaveFile(bool ticked) {
+    if (request_)
+        request_->saveFile = ticked;
+    if (onWindowThread())
+        return window_.setSaveFile(ticked);
+    const std::lock_guard lock(mutex_);
+    saveFile_ = ticked;
+}
+
+void SearchBridge::info(const std::string& text) {
+    if (onWindowThread())
+        return window_.info(text);
+    const std::lock_guard lock(mutex_);
+    status_ = text;
+}
+
+void SearchBridge::folderProgress(std::size_t done, std::size_t total) {
+    if (onWindowThread())
+        return window_.folderProgress(done, total);
+    const std::lock_guard lock(mutex_);
+    progress_ = {done, total};
+}
+
+std::size_t SearchBridge::resultsLength() const {
+    return resultsLength_;
+}
+
+std::string SearchBridge::resultsText() const {
+    return results_;
+}
+
+void SearchBridge::clearResults() {
+    results_.clear();
+    resultsLength_ = 0;
+    if (onWindowThread())
+        return window_.clearResults();
+    const std::lock_guard lock(mutex_);
+    appended_.clear();
+    clear_ = true;
+}
+
+void SearchBridge::appendResult(const std::string& text) {
+    results_ += "\r\n" + text;
+    resultsLength_ += 2 + utf8Length(text);
+    if (onWindowThread())
+        return window_.appendResult(text);
+    const std::lock_guard lock(mutex_);
+    appended_ += "\r\n" + text;
+}
+
+void SearchBridge::setSearchRunning(bool running) {
+    window_.setSearchRunning(running); // only ever called on the window's thread
+}
+
+void SearchBridge::setStartCaption(const std::string& caption) {
+    window_.setStartCaption(caption); // the stop click, on the window's thread
+}
+
+MsgAnswer SearchBridge::escapeAnswer(MsgButtons buttons) {
+    return buttons == MsgButtons::Ok      ? MsgAnswer::Ok
+           : buttons == MsgButtons::YesNo ? MsgAnswer::No
+                                          : MsgAnswer::Cancel;
+}
+
+MsgAnswer SearchBridge::messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                                   const std::string& text) {
+    if (onWindowThread())
+        return window_.messageBox(icon, buttons, title, text);
+    auto box = std::make_shared<Box>(Box{icon, buttons, title, text, std::nullopt});
+    std::unique_lock lock(mutex_);
+    if (closed_)
+        return escapeAnswer(buttons);
+    boxes_.push_back(box);
+    QMetaObject::invokeMethod(this, &SearchBridge::showBoxes, Qt::QueuedConnection);
+    answered_.wait(lock, [&] { return box->answer.has_value() || closed_; });
+    return box->answer.value_or(escapeAnswer(buttons));
+}
+
+void SearchBridge::showBoxes() {
+    // What was reported before the box is on the screen before it.
+    flush();
+    for (;;) {
+        std::shared_ptr<Box> box;
+        {
+            const std::lock_guard lock(mutex_);
+            if (boxes_.empty())
+                return;
+            box = boxes_.front();
+            boxes_.pop_front();
+        }
+        const MsgAnswer answer = window_.messageBox(box->icon, box->buttons, box->title, box->text);
+        {
+            const std::lock_guard lock(mutex_);
+            box->answer = answer;
+        }
+        answered_.notify_all();
+    }
+}
+
+void SearchBridge::flush() {
+    std::optional<std::string> status;
+    std::optional<std::pair<std::size_t, std::size_t>> progress;
+    std::optional<bool> saveFile;
+    std::string appended;
+    bool clear = false;
+    {
+        const std::lock_guard lock(mutex_);
+        status.swap(status_);
+        progress.swap(progress_);
+        saveFile.swap(saveFile_);
+        appended.swap(appended_);
+        std::swap(clear, clear_);
+    }
+    if (clear)
+        window_.clearResults();
+    if (!appended.empty())
+        window_.appendResult(appended.substr(2)); // the box adds the first line break
+    if (saveFile)
+        window_.setSaveFile(*saveFile);
+    if (progress)
+        window_.folderProgress(progress->first, progress->second);
+    if (status)
+        window_.info(*status);
+}
+
+} // namespace qs::forms

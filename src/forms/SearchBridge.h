@@ -1,0 +1,88 @@
+#pragma once
+// The search's view of the main window while the search runs on a thread of
+// its own. Status, progress and report texts are gathered and shown by the
+// window's thread at most about 20 times a second; message boxes are shown by
+// the window's thread, after everything reported before them, while the
+// search waits for the answer. Called on the window's thread (start-up, the
+// folder tree, dialogs), everything happens at once.
+#include "search/MainView.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace qs::forms {
+
+class frmMain;
+
+class SearchBridge final : public QObject, public MainView {
+    Q_OBJECT
+  public:
+    explicit SearchBridge(frmMain& window);
+    ~SearchBridge() override;
+
+    // Takes the request for a search about to start; from then on the search
+    // reads this copy, so the window's controls are never read off its thread.
+    void beginSearch(const SearchOptions& request);
+    // After the search: the last texts shown, the copy dropped.
+    void endSearch();
+    // The window is going: boxes the running search still asks for answer
+    // their escape answer.
+    void close();
+    // Shows what the search gathered so far (also called by the timer).
+    void flush();
+
+    SearchOptions& options() override;
+    void setSaveFile(bool ticked) override;
+    void info(const std::string& text) override;
+    void doEvents() override {}
+    std::size_t resultsLength() const override;
+    std::string resultsText() const override;
+    void clearResults() override;
+    void appendResult(const std::string& text) override;
+    void setSearchRunning(bool running) override;
+    void setStartCaption(const std::string& caption) override;
+    void folderProgress(std::size_t done, std::size_t total) override;
+    MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                         const std::string& text) override;
+
+  private:
+    struct Box {
+        MsgIcon icon;
+        MsgButtons buttons;
+        std::string title;
+        std::string text;
+        std::optional<MsgAnswer> answer;
+    };
+    bool onWindowThread() const;
+    void showBoxes();
+    static MsgAnswer escapeAnswer(MsgButtons buttons);
+
+    frmMain& window_;
+    QTimer timer_;
+    // The report as the box holds it, kept by the search for its own use
+    // (the size limit, writing it to the results file).
+    std::string results_;
+    std::size_t resultsLength_ = 0;
+    std::optional<SearchOptions> request_;
+
+    std::mutex mutex_; // guards everything below
+    std::condition_variable answered_;
+    std::optional<std::string> status_;
+    std::optional<std::pair<std::size_t, std::size_t>> progress_;
+    std::string appended_; // report texts not yet in the box
+    bool clear_ = false;   // empty the box before appending
+    std::optional<bool> saveFile_;
+    std::deque<std::shared_ptr<Box>> boxes_;
+    bool closed_ = false;
+};
+
+} // namespace qs::forms
