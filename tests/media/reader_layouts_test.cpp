@@ -170,6 +170,11 @@ std::vector<Layout> layouts() {
     {"/x/partition holding the root.d81",
      d81([](D81Builder& d) { d.add({"MENU"}).partition("AGAIN", 40, 1); }),
      {{"status", kMore296}, {"count", "1341"}, {"#cbm", "149"}, {"#inf", "149"}, {"msgs", "0"}}},
+    // Cut inside the root: every level fails past the limit, none of them with a message.
+    {"/x/partition holding the root, cut.d81",
+     d81([](D81Builder& d) { d.add({"MENU"}).partition("AGAIN", 40, 1); },
+         D81Builder::offset(40, 3) + 100),
+     {{"status", kMore296}, {"msgs", "0"}, {"#inf", "149"}}},
     {"/x/crossover.d81", d81([](D81Builder& d) { d.link(40, 3, 39, 5); }),
      {{"count", "8"}, {"status", crossover(40)}}},
     {"/x/crossover in partition.d81",
