@@ -15,6 +15,10 @@ QS_PACKAGES=(
     xvfb xauth xfonts-base fonts-dejavu-core
 )
 
+# The fuzz build (scripts/test.sh, scripts/fuzz.sh): clang's libFuzzer, no window.
+QS_FUZZ_CMAKE_ARGS=(-DCMAKE_CXX_COMPILER=clang++ -DQUILLSIFT_FUZZ=ON -DQUILLSIFT_GUI=OFF
+    -DQUILLSIFT_TESTS=ON)
+
 qs_install_packages() {
     local missing=()
     local p

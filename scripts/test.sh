@@ -20,6 +20,5 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
     ctest --test-dir "$QS_ROOT/build-asan" --output-on-failure -j "$jobs" -LE fuzz
 
 echo "== Fuzz targets (short bounded runs) =="
-qs_build "$QS_ROOT/build-fuzz" -DCMAKE_CXX_COMPILER=clang++ -DQUILLSIFT_FUZZ=ON \
-    -DQUILLSIFT_GUI=OFF -DQUILLSIFT_TESTS=ON
+qs_build "$QS_ROOT/build-fuzz" "${QS_FUZZ_CMAKE_ARGS[@]}"
 ctest --test-dir "$QS_ROOT/build-fuzz" --output-on-failure -j "$jobs" -L fuzz

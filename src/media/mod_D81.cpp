@@ -8,12 +8,10 @@ namespace {
 
 constexpr std::size_t kSectorBytes = 256;
 
-// The bytes of one track; shorter or empty where the image ends early.
-std::string readTrack(const ByteSource& image, std::int32_t track) {
+std::uint64_t trackOffset(std::int32_t track) {
     if (track < 1)
         raise(err::InvalidCall, "track " + std::to_string(track));
-    const auto offset = static_cast<std::uint64_t>(track - 1) * kD81TrackBytes;
-    return image.read(offset, kD81TrackBytes);
+    return static_cast<std::uint64_t>(track - 1) * kD81TrackBytes;
 }
 
 void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
@@ -42,8 +40,7 @@ std::string crossoverWarning(std::int32_t track) {
 void walkDirectory(ReaderContext& ctx, const ByteSource& image, std::int32_t track,
                    std::int32_t sector) {
     AnalysisRecords& rec = ctx.records;
-    const std::string trackBytes = readTrack(image, track);
-    const ByteView dirTrack(trackBytes, static_cast<std::uint64_t>(track - 1) * kD81TrackBytes);
+    const std::uint64_t base = trackOffset(track);
 
     std::int32_t curTrack = track, curSector = sector;
     for (;;) {
@@ -56,8 +53,12 @@ void walkDirectory(ReaderContext& ctx, const ByteSource& image, std::int32_t tra
                                    "analyzed (probably recursive directory)";
             return;
         }
-        const ByteView dir =
-            dirTrack.sub(kSectorBytes * static_cast<std::size_t>(curSector), kSectorBytes);
+        // Only the sectors the chain visits are read: a walk nested hundreds
+        // of levels deep (a partition holding its own directory) reads one
+        // sector per level, not a whole track.
+        const std::uint64_t at = base + kSectorBytes * static_cast<std::uint64_t>(curSector);
+        const std::string sectorBytes = image.read(at, kSectorBytes);
+        const ByteView dir(sectorBytes, at);
         for (std::size_t slot = 0; slot < 8; ++slot) {
             const auto index = static_cast<std::int32_t>(rec.entryCount() + 1);
             CbmEntry& e = rec.appendEntry();
@@ -84,6 +85,11 @@ void AnalizzaTracciaDirD81(ReaderContext& ctx, const ByteSource& image, std::int
     try {
         walkDirectory(ctx, image, track, sector);
     } catch (...) {
+        // Past the entry limit the directory is recursive and already cut
+        // with a warning; each of its hundreds of nested levels would fail
+        // the same way, and one message box per level would bury the window.
+        if (ctx.records.entryCount() > kD81MaxEntries)
+            return;
         // The walker names no file, yet its message keeps the line break
         // that precedes "File: " in the image reader's own.
         ctx.trap.report(ErrorTrap::messageText("AnalizzaTracciaDirD81",

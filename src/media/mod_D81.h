@@ -18,7 +18,8 @@ void analizzaD81(ReaderContext& ctx, const std::string& path);
 // Lists the directory starting at (track, sector), every sector of which must
 // lie on `track`; each partition ("cbm") met is listed right after its entry
 // and closed by an "END OF " entry of type "inf". Traps its own errors, so a
-// failing partition ends only its own walk.
+// failing partition ends only its own walk; past kD81MaxEntries entries a
+// failure ends its walk without a message.
 void AnalizzaTracciaDirD81(ReaderContext& ctx, const ByteSource& image, std::int32_t track,
                            std::int32_t sector);
 

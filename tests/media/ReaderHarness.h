@@ -1,15 +1,22 @@
 #pragma once
 // Runs one reader on bytes held in memory (or on a file) with a scripted
-// window, so that a test sees the records and every trapped message.
+// window, and checks what it found as "key = value" pairs (see probe()).
 #include "FakeView.h"
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
 #include "media/Reader.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qs::test {
+
+using Expect = std::vector<std::pair<std::string, std::string>>;
 
 struct ReaderHarness {
     FakeView view;
@@ -17,36 +24,35 @@ struct ReaderHarness {
     ErrorTrap trap{view, log};
     AnalysisRecords records;
 
-    // The reader sees `path` holding exactly `bytes`; the records are reset
-    // first, as the dispatcher does.
-    void run(Reader reader, const std::string& path, const std::string& bytes) {
-        records.reset();
-        ReaderContext ctx{records, trap,
-                          [bytes](const std::string&) -> std::unique_ptr<ByteSource> {
-                              return std::make_unique<MemoryByteSource>(bytes);
-                          }};
-        reader(ctx, path);
-    }
-    // The reader reads the file on disk.
-    void runOnDisk(Reader reader, const std::string& path) {
-        records.reset();
+    // The reader sees `path` holding exactly `bytes`, or the file on disk
+    // when `bytes` is null.
+    void run(Reader reader, const std::string& path, const std::string* bytes) {
         ReaderContext ctx{records, trap};
+        if (bytes != nullptr)
+            ctx.open = [bytes](const std::string&) -> std::unique_ptr<ByteSource> {
+                return std::make_unique<MemoryByteSource>(*bytes);
+            };
         reader(ctx, path);
     }
 
-    const MediaInfo& media() const { return records.media; }
-    const CbmEntry& entry(std::size_t i) const { return records.entries().at(i); }
-    std::size_t count() const { return records.entryCount(); }
-    std::string lastMessage() const {
-        return view.messages.empty() ? "" : view.messages.back().text;
+    // "file", "name", "header", "type", "free", "status", "40", "err": the
+    // medium; "count", "names" (cut at the first byte 0, joined by "|"),
+    // "types", "#valid", "#TYPE": the entries; "e3.name", "e3.blocks", ...:
+    // one entry; "sid.name", ...: the tune; "msgs", "msg", "msg2", "msgfile"
+    // (what follows "File: ", "CRLF" for a bare line break, else "-").
+    std::string probe(const std::string& key) const;
+
+    // Every pair must hold; a value ending in "*" is compared as a prefix.
+    void expect(const Expect& pairs) const {
+        for (const auto& [key, want] : pairs) {
+            const std::string got = probe(key);
+            if (!want.empty() && want.back() == '*')
+                EXPECT_EQ(got.substr(0, want.size() - 1), want.substr(0, want.size() - 1)) << key;
+            else
+                EXPECT_EQ(got, want) << key;
+        }
     }
 };
-
-} // namespace qs::test
-
-#include <cstdlib>
-
-namespace qs::test {
 
 // Runs a shell command of an outside oracle tool quietly; answers its exit status.
 inline int runQuietly(const std::string& command) {

@@ -1,0 +1,308 @@
+// The native readers over byte layouts made by the sample builders, one
+// thing changed per row: directory chains and their stop rules, size classes,
+// partitions, lying headers, overflowing counts, signatures and short files.
+#include "ReaderHarness.h"
+#include "common/Text.h"
+#include "media/mod_CRT.h"
+#include "media/mod_D64.h"
+#include "media/mod_D71.h"
+#include "media/mod_D81.h"
+#include "media/mod_PC64.h"
+#include "media/mod_SID.h"
+#include "media/mod_T64.h"
+#include "samples/CrtBuilder.h"
+#include "samples/D81Builder.h"
+#include "samples/Pc64Builder.h"
+#include "samples/SidBuilder.h"
+#include "samples/T64Builder.h"
+
+#include <functional>
+#include <map>
+
+using namespace qs;
+using namespace qs::test;
+using namespace qs::samples;
+
+namespace {
+
+const std::string kMore144 =
+    "[WARNING] - More than 144 entries. Only first 144 are analyzed (probably recursive directory)";
+const std::string kMore296 =
+    "[WARNING] - More than 296 entries. Only first 296 are analyzed (probably recursive directory)";
+const std::string kCross18 =
+    "[WARNING] - Directory entries crossover track 18. Only Track 18 entries are analyzed";
+const std::string kOddSize = "NON-STANDARD FILE SIZE, MAY BE CORRUPTED";
+
+// The path names the row and picks the reader by its extension.
+struct Layout {
+    const char* path;
+    std::string bytes;
+    Expect expect;
+};
+
+Reader readerFor(const std::string& path) {
+    const std::map<std::string, Reader> readers{{"D64", analizzaD64}, {"D71", analizzaD71},
+                                                {"D81", analizzaD81}, {"T64", analizzaT64},
+                                                {"CRT", analizzaCRT}, {"SID", analizzaSID}};
+    const auto it = readers.find(upperAscii(path.substr(path.size() - 3)));
+    return it == readers.end() ? analizzaPC64 : it->second;
+}
+
+// A formatted disk of the given size whose directory 18/1 ends at once (0/255).
+std::string d64(const std::function<void(DiskBuilder&)>& change = {},
+                std::size_t size = DiskBuilder::kD64Size) {
+    DiskBuilder d(size);
+    d.name("EMPTY").formatBam().link(1, 0, 255);
+    if (change)
+        change(d);
+    return d.bytes();
+}
+
+std::string d71(const std::function<void(DiskBuilder&)>& change = {}) {
+    return d64(change, DiskBuilder::kD71Size);
+}
+
+std::string d81(const std::function<void(D81Builder&)>& change = {},
+                std::size_t size = D81Builder::kSize) {
+    D81Builder d(size);
+    d.name("DATA").formatBam();
+    if (change)
+        change(d);
+    return d.bytes();
+}
+
+std::string patched(std::string bytes, std::size_t at, const std::string& with) {
+    return bytes.replace(at, with.size(), with);
+}
+
+std::string grown(std::string bytes, std::size_t size) {
+    bytes.resize(size, '\0');
+    return bytes;
+}
+
+std::string sid(const char* released) {
+    return makeSid({"T", "A", released});
+}
+
+std::string crossover(int track) {
+    const std::string t = std::to_string(track);
+    return "[WARNING] - Directory entries crossover track " + t + ".  Only Track " + t +
+           " entries are analyzed";
+}
+
+// Built on first use, after the builders' own constants.
+std::vector<Layout> layouts() {
+    const std::string longCrt = makeCrt("LONG NAME HERE", 3);
+    const std::string sidHead = makeSid({"Long", "A", "1990"});
+    const std::string liar =
+        patched(T64Builder("LIAR", 3).add({"ONE", ""}).add({"TWO", ""}).bytes(), 34, "\xFF\xFF");
+    const std::string pc64 = makePc64("X", 0x1000, "");
+    // clang-format off
+    return {
+    {"/c/Empty Disk.d64", d64(),
+     {{"file", "EMPTY DISK"}, {"type", "D64"}, {"name", "EMPTY           "},
+      {"header", "\"EMPTY           \" 01 2A"}, {"status", ""}, {"free", "664"}, {"count", "8"},
+      {"names", "|||||||"}, {"#scr", "8"}, {"#valid", "0"}, {"e8.no", "8"}, {"msgs", "0"}}},
+    {"/c/fields.d64", d64([](DiskBuilder& d) {
+         d.add({"ABC", 0xC2, 12, 17, 3}).add({"SIXTEEN CHARS!!!", 0x81}).add({"HUGE", 0x82, 0x8001})
+             .add({"OPEN", 0x42}).add({"DELETED", 0x00}).add({"GONE", 0x80}).add({"REL", 0x84})
+             .add({"USR", 0xC3}); }),
+     {{"names", "ABC|SIXTEEN CHARS!!!|HUGE|OPEN|DELETED|GONE|REL|USR"},
+      {"types", "prg seq prg ukw scr del rel usr"}, {"#valid", "7"}, {"e1.blocks", "12"},
+      {"e1.track", "17"}, {"e1.sector", "3"}, {"e1.locked", "1"}, {"e2.locked", "0"},
+      {"e3.blocks", "0"}, {"e8.locked", "1"}}},
+    {"/c/two sectors.d64", d64([](DiskBuilder& d) {
+         for (int i = 0; i < 16; ++i) d.add({"F" + std::to_string(i)}); }),
+     {{"count", "16"}, {"e9.name", "F8"}, {"e16.no", "16"}, {"status", ""}}},
+    {"/c/loop.d64", d64([](DiskBuilder& d) { d.link(1, 18, 2).link(2, 18, 1); }),
+     {{"count", "144"}, {"status", kMore144}}},
+    {"/c/crossover, odd size.d64", d64([](DiskBuilder& d) { d.link(1, 19, 0); }, 180000),
+     {{"count", "8"}, {"status", kCross18}}},
+    {"/c/link 18-0.d64", d64([](DiskBuilder& d) { d.link(1, 18, 0); }),
+     {{"count", "8"}, {"status", ""}}},
+    {"/c/link 18-19.d64", d64([](DiskBuilder& d) { d.link(1, 18, 19); }),
+     {{"count", "8"}, {"status", ""}}},
+    {"/c/35 tracks, errors.d64", d64({}, 175531), {{"40", "0"}, {"err", "1"}, {"status", ""}}},
+    {"/c/40 tracks.d64", d64({}, 196608), {{"40", "1"}, {"err", "0"}}},
+    {"/c/40 tracks, errors.d64", d64({}, 197376), {{"40", "1"}, {"err", "1"}}},
+    {"/c/odd size.d64", d64({}, 180000),
+     {{"40", "0"}, {"err", "0"}, {"status", kOddSize}, {"count", "8"}}},
+    {"/c/short.d64", std::string(1000, '\0'),
+     {{"msgs", "1"}, {"msg", "[analizzaD64] - 9 - *"}, {"msgfile", "/c/short.d64"},
+      {"count", "0"}}},
+    {"/c/cut in directory.d64",
+     d64([](DiskBuilder& d) { d.add({"KEPT"}); }).substr(0, sectorOffset1541(18, 1) + 40),
+     {{"msgs", "1"}, {"free", "664"}, {"e1.name", "KEPT"}}},
+
+    {"/x/twin.d71", d71(), {{"free", "1328"}, {"type", "D71"}, {"err", "0"}, {"status", ""}}},
+    {"/x/tracks 18 and 53 not free.d71",
+     d71([](DiskBuilder& d) { d.freeSectors(18, 19).freeSectors(53, 19); }), {{"free", "1328"}}},
+    {"/x/errors.D71", d64({}, 351062), {{"err", "1"}, {"status", ""}}},
+    {"/x/a d64.d71", d64([](DiskBuilder& d) { d.add({"GAME"}); }),
+     {{"status", kOddSize}, {"40", "0"}, {"count", "8"}, {"e1.name", "GAME"}, {"msgs", "0"}}},
+    {"/x/programs on 53-1.d71", d71([](DiskBuilder& d) {
+         d.add({"ONLY"});
+         for (std::size_t slot = 0; slot < 8; ++slot)
+             d.bytes().replace(d.offset(53, 1) + 32 * slot + 2, 4, "\x82\x11\x00X", 4); }),
+     {{"names", "ONLY|||||||"}}},
+    {"/x/short.d71", std::string(1000, '\0'),
+     {{"msgs", "1"}, {"msg", "[analizzaD71] - 9 - *"}, {"msgfile", "/x/short.d71"}}},
+
+    {"/x/Data Disk.d81", d81([](D81Builder& d) {
+         for (int i = 0; i < 10; ++i) d.add({"FILE" + std::to_string(i)});
+         d.add({"GAME", 0xC2, 300, 2, 0}); }),
+     {{"file", "DATA DISK"}, {"type", "D81"}, {"name", "DATA            "},
+      {"header", "\"DATA            \" 01 3D"}, {"free", "3160"}, {"status", ""}, {"err", "0"},
+      {"count", "16"}, {"e11.name", "GAME"}, {"e11.blocks", "300"}, {"e11.locked", "1"},
+      {"e11.no", "11"}, {"e12.type", "scr"}, {"e12.valid", "0"}}},
+    {"/x/errors.d81", d81({}, 822400), {{"err", "1"}, {"status", ""}}},
+    {"/x/odd size.d81", d81({}, 819199), {{"err", "0"}, {"status", kOddSize}, {"count", "8"}}},
+    {"/x/partition.d81", d81([](D81Builder& d) {
+         d.add({"FIRST"}).partition("PART", 60, 5);
+         for (int i = 3; i <= 8; ++i) d.add({"ROOT" + std::to_string(i)});
+         d.add({"INSIDE", 0x81, 4, 61, 0}, 60); }),
+     {{"names", "FIRST|PART|INSIDE||||||||END OF PART|ROOT3|ROOT4|ROOT5|ROOT6|ROOT7|ROOT8"},
+      {"e2.type", "cbm"}, {"e2.blocks", "200"}, {"e3.no", "3"}, {"e11.type", "inf"},
+      {"e11.valid", "1"}, {"e11.no", "0"}, {"status", ""}}},
+    {"/x/loop.d81", d81([](D81Builder& d) { d.link(40, 3, 40, 3); }),
+     {{"count", "304"}, {"status", kMore296}}},
+    // Each level lists MENU and AGAIN, then its marker and six empty slots.
+    {"/x/partition holding the root.d81",
+     d81([](D81Builder& d) { d.add({"MENU"}).partition("AGAIN", 40, 1); }),
+     {{"status", kMore296}, {"count", "1341"}, {"#cbm", "149"}, {"#inf", "149"}, {"msgs", "0"}}},
+    // Cut inside the root: every level fails past the limit, none of them with a message.
+    {"/x/partition holding the root, cut.d81",
+     d81([](D81Builder& d) { d.add({"MENU"}).partition("AGAIN", 40, 1); },
+         D81Builder::offset(40, 3) + 100),
+     {{"status", kMore296}, {"msgs", "0"}, {"#inf", "149"}}},
+    {"/x/crossover.d81", d81([](D81Builder& d) { d.link(40, 3, 39, 5); }),
+     {{"count", "8"}, {"status", crossover(40)}}},
+    {"/x/crossover in partition.d81",
+     d81([](D81Builder& d) { d.partition("P", 60, 2).link(60, 3, 61, 3); }),
+     {{"count", "17"}, {"status", crossover(60)}}},
+    {"/x/short.d81", std::string(399000, '\0'),
+     {{"msg", "[analizzaD81] - 9 - *"}, {"msgfile", "/x/short.d81"}, {"count", "0"}}},
+    {"/x/partition past the end.d81",
+     d81([](D81Builder& d) { d.partition("GONE", 70, 5).add({"AFTER"}); },
+         D81Builder::offset(65, 0)),
+     {{"msgs", "1"}, {"msg", "[AnalizzaTracciaDirD81] - 9 - *"}, {"msgfile", "CRLF"},
+      {"status", kOddSize}, {"names", "GONE||END OF GONE|AFTER||||||"}}},
+    {"/x/partition on track 0, count overflow.d81",
+     d81([](D81Builder& d) { d.add({"ZERO", 0x85, 1, 0, 0}).add({"HUGE", 0x82, 0x8000, 1, 0}); }),
+     {{"msgs", "2"}, {"msg", "[AnalizzaTracciaDirD81] - 5 - *"},
+      {"msg2", "[AnalizzaTracciaDirD81] - 6 - *"}, {"names", "ZERO|END OF ZERO|HUGE"}}},
+
+    // Blocks round half to even (381, 127, 635, 889 bytes); WRAP ends below its start.
+    {"/x/My Tape.t64", T64Builder("MY TAPE", 30)
+         .add({"GAME            ", std::string(381, 'x')}).add({"  SHORT", std::string(127, 'x')})
+         .add({"HIGH", std::string(254, 'x'), 0xC000, 0x81}).add({"E", std::string(635, 'x')})
+         .add({"F", std::string(889, 'x')}).add({"WRAP", "x", 0xFFFF}).bytes(),
+     {{"file", "MY TAPE"}, {"type", "T64"}, {"name", "MY TAPE" + std::string(17, ' ')},
+      {"header", "\"MY TAPE" + std::string(17, ' ') + "\""}, {"free", "24"}, {"count", "30"},
+      {"names", "GAME|SHORT|HIGH|E|F|WRAP" + std::string(24, '|')}, {"#valid", "6"},
+      {"e1.blocks", "2"}, {"e2.blocks", "0"}, {"e3.load", "49152"}, {"e3.end", "49406"},
+      {"e3.blocks", "1"}, {"e3.type", "seq"}, {"e3.no", "3"}, {"e4.blocks", "2"},
+      {"e5.blocks", "4"}, {"e6.blocks", "-258"}, {"msgs", "0"}}},
+    {"/x/no records.t64", T64Builder("EMPTY", 0).bytes(), {{"count", "0"}, {"free", "0"}}},
+    {"/x/past 1022 records.t64", T64Builder("HUGE", 1100).bytes(),
+     {{"count", "1100"}, {"free", "1100"}, {"msgs", "0"}}},
+    {"/x/liar.t64", liar,
+     {{"msgs", "1"}, {"msg", "[analizzaT64] - 9 - *"}, {"msgfile", "/x/liar.t64"},
+      {"names", "ONE|TWO||"}}},
+    {"/x/cut in header.t64", liar.substr(0, 35), {{"msgs", "1"}, {"count", "0"}}},
+    {"/x/lower case.t64", patched(T64Builder("T", 1).bytes(), 0, "c64"),
+     {{"status", ""}, {"count", "1"}}},
+    {"/x/Bad.Old.t64", "C6",
+     {{"status", "INVALID FILE"}, {"name", "NOT A T64 FILE"}, {"file", "BAD.OLD"}, {"msgs", "0"}}},
+
+    {"/x/GAME.P00", makePc64("GAME", 0x0801, std::string(2048, 'x')),
+     {{"file", "GAME"}, {"type", "PC64"}, {"name", "C64File"}, {"header", "\"C64File\" PC64"},
+      {"free", "0"}, {"count", "1"}, {"e1.name", "GAME"}, {"e1.type", "prg"}, {"e1.blocks", "8"},
+      {"e1.load", "2049"}, {"e1.end", "4099"}, {"e1.valid", "1"}, {"e1.locked", "0"}}},
+    {"/x/NOTES.S01", pc64, {{"e1.type", "seq"}, {"e1.blocks", "0"}}},
+    {"/x/DATA.R00", pc64, {{"e1.type", "rel"}}},
+    {"/x/tool.u12", pc64, {{"e1.type", "usr"}}},
+    {"/x/a.b.p99", pc64, {{"e1.type", "prg"}}},
+    {"/x/ODD.Q00", pc64, {{"e1.type", ""}, {"type", "PC64"}}},
+    {"/x/LOW.P00", patched(makePc64("LOW", 0x0801, "abc"), 0, "c64file"),
+     {{"status", ""}, {"e1.name", "LOW"}}},
+    {"/x/Huge.P00", makePc64("HUGE", 0, std::string(1000000 - 28, 'x')),
+     {{"status", "INVALID FILE"}, {"name", "NOT A PC64 FILE"}, {"file", "HUGE"}, {"count", "0"}}},
+    {"/x/big.P00", makePc64("BIG", 0, std::string(1000000 - 29, 'x')),
+     {{"status", ""}, {"e1.name", "BIG"}}},
+    {"/x/CUT.P00", makePc64("CUT", 0x0801, "").substr(0, 27),
+     {{"msgs", "1"}, {"msg", "[analizzaPC64] - 9 - *"}, {"msgfile", "/x/CUT.P00"},
+      {"e1.name", "CUT"}, {"e1.type", "prg"}, {"e1.load", "0"}}},
+
+    {"/x/My Game.crt", makeCrt("MY GAME", 0),
+     {{"name", "Normal cartridge"}, {"header", "\"Normal cartridge\" type"}, {"file", "MY GAME"},
+      {"type", "CRT"}, {"free", "0"}, {"count", "1"}, {"e1.name", "MY GAME"}, {"e1.type", "prg"},
+      {"e1.blocks", "32"}, {"e1.valid", "1"}}},
+    {"/x/ultimax.crt", makeCrt("U", 0, {{}}, 1, 0), {{"name", "Normal cartridge"}}},
+    {"/x/no name.crt", makeCrt("", 0), {{"e1.name", ""}}},
+    {"/x/type 256.crt", makeCrt("W", 0x0100), {{"name", "Unknown HW Type"}}},
+    {"/x/type 27.crt", makeCrt("R", 27), {{"header", "\"Rex EP256\" type"}}},
+    {"/x/cut in name.crt", longCrt.substr(0, 40),
+     {{"msgs", "1"}, {"msg", "[analizzaCRT] - 9 - *"}, {"msgfile", "/x/cut in name.crt"},
+      {"name", "Final Cartridge III"}, {"count", "1"}, {"e1.name", ""}}},
+    {"/x/header alone.crt", longCrt.substr(0, 64),
+     {{"msgs", "0"}, {"e1.name", "LONG NAME HERE"}, {"e1.blocks", "0"}}},
+    {"/x/cut before type.crt", longCrt.substr(0, 20), {{"msgs", "1"}, {"name", ""}}},
+    {"/x/foreign.crt", patched(longCrt, 12, "X"),
+     {{"status", "INVALID FILE"}, {"name", "NOT A CARTRIDGE FILE"}, {"msgs", "0"}}},
+
+    {"/x/year.sid", sid("1985 Ocean"), {{"sid.year", "1985"}}},
+    {"/x/year unknown digit.sid", sid("198? Ocean"), {{"sid.year", "198?"}}},
+    {"/x/year decade.sid", sid("19xx"), {{"sid.year", "19??"}}},
+    {"/x/year empty.sid", sid(""), {{"sid.year", "0???"}}},
+    {"/x/year text.sid", sid("Ocean"), {{"sid.year", "0???"}}},
+    {"/x/year range.sid", sid("2003-2004 Group"), {{"sid.year", "2003"}}},
+    {"/x/at limit.sid", grown(sidHead, 130000), {{"sid.status", ""}, {"sid.name", "Long"}}},
+    {"/x/Over.sid", grown(sidHead, 130001),
+     {{"sid.status", "NOT A VALID FILE"}, {"sid.file", "OVER"}, {"sid.name", ""},
+      {"sid.load", ""}, {"sid.year", ""}}},
+    {"/x/cut.sid", sidHead.substr(0, 125),
+     {{"msgs", "1"}, {"msg", "[analizzaSID] - 9 - *"}, {"msgfile", "/x/cut.sid"},
+      {"sid.play", "1003"}, {"sid.init", "1000"}, {"sid.load", ""}, {"sid.name", ""}}},
+    {"/x/four bytes.sid", "PSID", {{"msgs", "1"}, {"sid.play", ""}}},
+    };
+    // clang-format on
+}
+
+} // namespace
+
+TEST(MediaReaders, Layouts) {
+    for (const Layout& row : layouts()) {
+        SCOPED_TRACE(row.path);
+        ReaderHarness h;
+        h.run(readerFor(row.path), row.path, &row.bytes);
+        h.expect(row.expect);
+    }
+}
+
+// The formatters of the SID fields, with the cases the format rests on.
+TEST(MediaReaders, SidFormatters) {
+    struct Case {
+        const char* value;
+        int mode, width, decimals;
+        bool separator;
+        const char* text;
+    };
+    for (const Case& c :
+         {Case{"abc", 1, 5, 0, false, "abc  "}, Case{"abc", 2, 5, 0, false, "  abc"},
+          Case{"abc", 3, 5, 0, false, "00abc"}, Case{"", 4, 3, 0, false, "   "},
+          Case{"7", 4, 3, 0, false, "007"}, Case{"  abcdef ", 1, 4, 0, false, "abcd"},
+          Case{"12,3456", 0, 4, 2, true, "0012,34"}, Case{"12,3456", 0, 4, 2, false, "001234"},
+          Case{"12,3", 0, 4, 3, true, "0012,300"}, Case{"12", 0, 3, 2, true, "012,00"},
+          Case{"12,34", 0, 3, 0, true, "012,"}, Case{"abc", 9, 5, 0, false, ""}})
+        EXPECT_EQ(FieldNormalizer(c.value, c.mode, c.width, c.decimals, c.separator), c.text)
+            << c.value << " mode " << c.mode;
+    EXPECT_EQ(GetHexByte(10, 2), "0A");
+    EXPECT_EQ(GetHexByte(74565, 4), "1234"); // 12345 cut to its first four digits
+    for (auto [text, number] : {std::pair{"  198?", "198"}, std::pair{"0042x", "42"},
+                                std::pair{"-5 A", "-5"}, std::pair{"19.50", "19.5"}})
+        EXPECT_EQ(LeadingNumberText(text), number);
+    std::string field("  TUNE\0\0\0", 9);
+    EXPECT_EQ(TrimSidField(field), "TUNE");
+    EXPECT_EQ(field, "TUNE");
+}
