@@ -11,8 +11,9 @@ enum class ListingProgram { C1541, Tape64 };
 class ListingRunner {
   public:
     virtual ~ListingRunner() = default;
-    // The program's listing of the file at `path`, or empty text when the
-    // program could not list it.
+    // The program's listing of the file at `path`. A program that could not
+    // list it raises an error that says why; a listing cut short because the
+    // user stopped the search is empty.
     virtual std::string listing(ListingProgram program, const std::string& path) const = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "search/FileTask.h"
 
+#include "common/VbError.h"
 #include "common/modGeneral.h"
 #include "search/Dispatcher.h"
 #include "search/Matcher.h"
@@ -110,19 +111,28 @@ MemberState memberState(const std::string& workFolder, const std::string& member
     return !ec && file.rfind(folder, 0) == 0 ? MemberState::Inside : MemberState::Outside;
 }
 
-// Members listed and unpacked by the outside archiver.
+// Members listed and unpacked by the outside archiver. An archive it cannot
+// list is reported, with the reason, like any other file that fails.
 void readWithArchiver(const TaskContext& ctx, const std::string& archivePath,
                       std::vector<FileReport>& units) {
     std::vector<std::string> members;
-    const int count = ListArchiveFiles(ctx.tools, archivePath, members, ctx.memberPatterns);
-    if (count <= 0)
+    int count = 0;
+    const bool listed = units.front().trap().runOnFile("SearchC64File", archivePath, [&] {
+        count = ListArchiveFiles(ctx.tools, archivePath, members, ctx.memberPatterns);
+        if (count < 0)
+            raise(err::PathFileAccess, "not an archive 7z can read");
+    });
+    if (!listed || count == 0)
         return;
     units.front().status(
         "Deflating " + std::to_string(count) + " files from archive " + archivePath, true);
     const std::string workFolder = ctx.tools.tempPath("WKCBMZip");
     // The extraction folder goes whatever happens below.
     const RemoveOnExit cleanup(workFolder, RemoveOnExit::Kind::FolderTree);
-    ExtractArchiveFiles(ctx.tools, archivePath, members, workFolder);
+    // Members the archiver could not unpack are reported one by one below.
+    units.front().trap().runOnFile("SearchC64File", archivePath, [&] {
+        ExtractArchiveFiles(ctx.tools, archivePath, members, workFolder);
+    });
     const ToolListingRunner listings(ctx.tools);
     for (const std::string& member : members) {
         if (!IsSafeMemberName(member))
@@ -158,6 +168,10 @@ std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, const std::str
         return units;
     }
     first.status("Creating array filelist for " + path, true);
+    // An archive that cannot even be opened is said as such, whichever way
+    // it would have been read.
+    if (!first.trap().runOnFile("SearchC64File", path, [&] { FileByteSource{path}; }))
+        return units;
     if (ctx.externalArchiver || !readInProcess(ctx, path, units))
         readWithArchiver(ctx, path, units);
     return units;

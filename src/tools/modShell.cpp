@@ -1,5 +1,8 @@
 #include "tools/modShell.h"
 
+#include "common/ByteView.h"
+#include "common/Text.h"
+#include "common/VbError.h"
 #include "common/modGeneral.h"
 
 #include <cerrno>
@@ -66,12 +69,17 @@ std::string onPath(const std::string& name) {
 
 RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
                       const std::string& workFolder, std::chrono::milliseconds timeout,
-                      const std::atomic<bool>* cancel) {
+                      const std::atomic<bool>* cancel, int* exitStatus,
+                      const std::string& errorPath) {
     SpawnSetup setup;
     posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&setup.actions, 1, outputPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&setup.actions, 2, "/dev/null", O_WRONLY, 0);
+    if (errorPath.empty())
+        posix_spawn_file_actions_addopen(&setup.actions, 2, "/dev/null", O_WRONLY, 0);
+    else
+        posix_spawn_file_actions_addopen(&setup.actions, 2, errorPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (!workFolder.empty())
         posix_spawn_file_actions_addchdir_np(&setup.actions, workFolder.c_str());
 
@@ -104,21 +112,24 @@ RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
         std::chrono::steady_clock::now() +
         std::min<std::chrono::milliseconds>(timeout, std::chrono::hours(24 * 365));
     auto pause = std::chrono::milliseconds(1);
+    int status = 0;
     for (;;) {
-        int status = 0;
         const pid_t r = ::waitpid(pid, &status, WNOHANG);
         if (r == pid || (r < 0 && errno != EINTR))
             break;
-        if (std::chrono::steady_clock::now() >= deadline || (cancel != nullptr && *cancel)) {
+        const bool cancelled = cancel != nullptr && *cancel;
+        if (cancelled || std::chrono::steady_clock::now() >= deadline) {
             ::kill(-pid, SIGKILL);
             waitBlocking(pid);
-            return RunEnd::TimedOut;
+            return cancelled ? RunEnd::Cancelled : RunEnd::TimedOut;
         }
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(25));
     }
     // Children left behind must not go on writing into our folder.
     ::kill(-pid, SIGKILL);
+    if (exitStatus != nullptr)
+        *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return RunEnd::Exited;
 }
 
@@ -154,33 +165,78 @@ std::string FindTool(const std::string& toolFolder, OutsideTool tool) {
 
 namespace {
 
-std::string runTool(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
-                    const std::string& outputName, bool readOutput) {
-    if (env == nullptr || env->tempFolder.empty())
-        return {};
-    const std::string program = FindTool(env->toolFolder, tool);
-    if (program.empty())
-        return {};
-    const std::string output = env->tempPath(outputName);
-    const RemoveOnExit remove(output, RemoveOnExit::Kind::File);
-    KillFile(output);
-    const RunEnd end = ExecuteAndWait({program, args}, output, env->tempFolder,
-                                      std::chrono::milliseconds(env->timeout), env->cancel);
-    if (!readOutput || end != RunEnd::Exited || !FileExists(output))
-        return {};
-    return ReadWholeFile(output);
+const char* toolName(OutsideTool tool) {
+    switch (tool) {
+    case OutsideTool::C1541:
+        return "c1541";
+    case OutsideTool::Tape64:
+        return "tape64";
+    case OutsideTool::Archiver:
+        break;
+    }
+    return "7z";
 }
 
 } // namespace
 
+ToolOutput RunTool(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
+                   const std::string& outputName, bool readOutput) {
+    const std::string name = toolName(tool);
+    if (env == nullptr || env->tempFolder.empty())
+        raise(err::PathFileAccess, name + " could not start: no temporary folder");
+    const std::string program = FindTool(env->toolFolder, tool);
+    if (program.empty())
+        raise(err::FileNotFound, name + " is missing");
+    const std::string output = env->tempPath(outputName);
+    const std::string errors = env->tempPath("toolerrors.txt");
+    const RemoveOnExit remove(output, RemoveOnExit::Kind::File);
+    const RemoveOnExit removeErrors(errors, RemoveOnExit::Kind::File);
+    KillFile(output);
+    int status = 0;
+    switch (ExecuteAndWait({program, args}, output, env->tempFolder,
+                           std::chrono::milliseconds(env->timeout), env->cancel, &status, errors)) {
+    case RunEnd::Cancelled:
+        return {}; // the search is stopping: nothing to report
+    case RunEnd::NotStarted:
+        raise(err::PathFileAccess, name + " could not start");
+    case RunEnd::TimedOut:
+        raise(err::PathFileAccess,
+              name + " timed out after " + std::to_string(env->timeout.count()) + " s");
+    case RunEnd::Exited:
+        break;
+    }
+    ToolOutput out;
+    out.status = status;
+    if (readOutput && FileExists(output))
+        out.text = ReadWholeFile(output);
+    if (status != 0 && FileExists(errors)) {
+        // Its last words, kept short and on one line.
+        for (const std::string& line :
+             SplitLines(FileByteSource(errors).read(0, 4096), CrRule::Drop))
+            if (!trimBlanks(line).empty())
+                out.reason = trimBlanks(line).substr(0, 200);
+    }
+    return out;
+}
+
+void RaiseOnFailure(OutsideTool tool, const ToolOutput& output) {
+    // The archiver's status 1 means warnings only: its listing stands.
+    if (output.status != 0 && !(tool == OutsideTool::Archiver && output.status == 1))
+        raise(err::PathFileAccess, std::string(toolName(tool)) + " ended with exit status " +
+                                       std::to_string(output.status) +
+                                       (output.reason.empty() ? "" : ": " + output.reason));
+}
+
 std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
                            const std::vector<std::string>& args, const std::string& outputName) {
-    return runTool(env, tool, args, outputName, true);
+    const ToolOutput output = RunTool(env, tool, args, outputName, true);
+    RaiseOnFailure(tool, output);
+    return output.text;
 }
 
 void RunToolUnread(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
                    const std::string& outputName) {
-    runTool(env, tool, args, outputName, false);
+    RaiseOnFailure(tool, RunTool(env, tool, args, outputName, false));
 }
 
 std::string ToolListingRunner::listing(ListingProgram program, const std::string& path) const {

@@ -20,14 +20,20 @@ struct ToolCommand {
     std::vector<std::string> args;
 };
 
-enum class RunEnd { Exited, TimedOut, NotStarted };
+// How a run ended: by itself, killed at the time limit, killed because the
+// user stopped the search, or never started.
+enum class RunEnd { Exited, TimedOut, Cancelled, NotStarted };
 
 // Runs the command with standard output redirected to `outputPath` (replaced),
 // standard input and standard error on /dev/null, in `workFolder`; returns
 // when it has ended or been killed at the time limit.
+// `exitStatus`, when given, receives the tool's exit status (128 + the
+// signal's number when a signal ended it); `errorPath`, when given, receives
+// its standard error.
 RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
                       const std::string& workFolder, std::chrono::milliseconds timeout,
-                      const std::atomic<bool>* cancel = nullptr);
+                      const std::atomic<bool>* cancel = nullptr, int* exitStatus = nullptr,
+                      const std::string& errorPath = {});
 
 enum class OutsideTool { C1541, Tape64, Archiver };
 
@@ -37,9 +43,22 @@ enum class OutsideTool { C1541, Tape64, Archiver };
 std::string FindTool(const std::string& toolFolder, OutsideTool tool);
 
 // Runs a tool found by FindTool with its output going to `outputName` in the
-// temporary folder, reads the output back and deletes the file. A missing
-// tool, no tool environment, a failed start or a run stopped at the time limit
-// give an empty text.
+// temporary folder, reads the output back and deletes the file. A tool that
+// is missing, cannot start, is stopped at the time limit or ends with a
+// failure status raises an error that says so ("c1541 timed out after 60 s",
+// "7z ended with exit status 2"); a run ended because the user stopped the
+// search gives an empty text.
+struct ToolOutput {
+    std::string text;
+    int status = 0;     // the exit status
+    std::string reason; // the last line the tool wrote to its standard error
+};
+// The same, answering the output and the exit status whatever the status.
+ToolOutput RunTool(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
+                   const std::string& outputName, bool readOutput);
+// Raises "<tool> ended with exit status N: <reason>" for a status that means failure.
+void RaiseOnFailure(OutsideTool tool, const ToolOutput& output);
+
 std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
                            const std::vector<std::string>& args, const std::string& outputName);
 // The same for a tool whose report is not wanted: its output file is deleted unread.

@@ -112,10 +112,15 @@ bool IsSafeMemberName(const std::string& name) {
 int ListArchiveFiles(const ToolEnv& env, const std::string& archivePath,
                      std::vector<std::string>& memberNames, const std::string& patterns) {
     const ArchiveArgument archive(env, archivePath);
-    const std::string listing =
-        RunToolForText(&env, OutsideTool::Archiver, ArchiveListArguments(archive.path, patterns),
-                       "tmpZiplist.txt");
-    return ParseArchiveListing(listing, memberNames);
+    const ToolOutput listing =
+        RunTool(&env, OutsideTool::Archiver, ArchiveListArguments(archive.path, patterns),
+                "tmpZiplist.txt", true);
+    // A file the archiver cannot open as an archive fails with its own words.
+    if (listing.status != 0 &&
+        upperAscii(listing.reason).find("IS NOT ARCHIVE") != std::string::npos)
+        return -1;
+    RaiseOnFailure(OutsideTool::Archiver, listing);
+    return ParseArchiveListing(listing.text, memberNames);
 }
 
 void WriteListFile(const std::string& listFilePath, const std::vector<std::string>& memberNames) {

@@ -121,8 +121,8 @@ const Case kCases[] = {
      0},
     {"quiet-warnings", {"-q", "-s", "NOTHING", "-t", "D64,T64", "@ROOT@/odd"}, 1},
     {"warnings", {"-q", "--warnings", "-s", "NOTHING", "-t", "D64,T64", "@ROOT@/odd"}, 1},
-    // Needs an archiver; fake.zip is passed over silently.
-    {"archives", {"-q", "-z", "-t", "D64,SID,G64", "--sid", "name", "@ROOT@/packs"}, 0},
+    // Needs an archiver; fake.zip is no archive, and is said so.
+    {"archives", {"-q", "-z", "-t", "D64,SID,G64", "--sid", "name", "@ROOT@/packs"}, 0, Err::File},
     // The refusal texts are the request check's own, tested with it.
     {"refused", {"-q", "-t", "", "@ROOT@/disks"}, 2, Err::Any},
     {"usage", {"--types", "XYZ", "@ROOT@"}, 2, Err::File},

@@ -167,7 +167,12 @@ TEST(ArchiveSearch, AnArchiverThatNeverEndsIsStoppedAndTheSearchGoesOn) {
     EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Completed);
     EXPECT_NE(t.view.results.find("AFTER"), std::string::npos);
     EXPECT_EQ(t.session.lastOutcome.filesAnalysed, 1);
-    EXPECT_TRUE(t.view.messages.empty());
+    // Said once, naming the archive and why, and counted.
+    ASSERT_EQ(t.view.messages.size(), 1u);
+    EXPECT_EQ(t.view.messages[0].text,
+              "[SearchC64File] - 75 - Path/File access error (7z timed out after 1 s)\r\nFile: " +
+                  dir.str() + "/a.zip");
+    EXPECT_EQ(t.session.lastOutcome.filesFailed, 1);
     EXPECT_TRUE(t.leftovers().empty());
 }
 

@@ -119,14 +119,20 @@ TEST(G64Reader, OurImagesWholeAndDamagedAndFilesThatAreNoG64) {
     t.read(analizzaG64, dir.str() + "/x.g64");
     EXPECT_EQ(t.entryKeys(), std::vector<std::string>(expected.begin(), expected.begin() + 8));
 
-    // Not a G64: marked invalid; unreadable: nothing listed.
+    // Not a G64: marked invalid; one c1541 cannot read: said, with why.
     t.read(analizzaG64, dir.write("bad.g64", "GCR-1540 and more"));
     EXPECT_EQ(t.session.records.media.MediaName, "NOT A G64 IMAGE FILE");
     EXPECT_EQ(t.session.records.media.Status, "INVALID FILE");
+    EXPECT_TRUE(t.view.messages.empty());
     t.read(analizzaG64, dir.write("d.g64", "GCR-1541"));
     EXPECT_EQ(t.session.records.entryCount(), 0U);
     EXPECT_EQ(t.session.records.media.MediaName, "");
-    EXPECT_TRUE(t.view.messages.empty());
+    ASSERT_EQ(t.view.messages.size(), 1u);
+    EXPECT_EQ(t.view.messages[0].text,
+              "[analizzaG64] - 75 - Path/File access error (c1541 ended with exit status 1: "
+              "c1541: " +
+                  dir.str() + "/d.g64: the directory track cannot be read)\r\nFile: " + dir.str() +
+                  "/d.g64");
     EXPECT_TRUE(t.leftovers().empty());
 }
 
