@@ -61,8 +61,12 @@ int main(int argc, char** argv) {
     std::fflush(stdout); // the report before the closing status
     view.finish();
 
+    // Matches found are real whatever else failed; no match means nothing
+    // only when every file could be searched.
     const SearchOutcome& outcome = session.lastOutcome;
-    if (outcome.end != SearchEnd::Completed)
+    if (outcome.end != SearchEnd::Completed || outcome.resultsIncomplete)
         return 2;
-    return outcome.matches > 0 ? 0 : 1;
+    if (outcome.matches > 0)
+        return 0;
+    return outcome.filesFailed > 0 ? 2 : 1;
 }

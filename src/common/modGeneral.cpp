@@ -5,10 +5,12 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -32,16 +34,68 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
     }
 }
 
-void WriteFile(const ErrorTrap& trap, const std::string& text, const std::string& path) {
-    trap.runOnFile("WriteFile", path, [&] {
-        std::ofstream out(path, std::ios::binary | std::ios::app);
-        if (!out)
-            raise(errorNumberFromErrno(errno));
-        out << text << "\r\n";
-        out.close();
-        if (out.fail())
-            raise(err::PathFileAccess);
+namespace {
+
+// What the runtime's description of an errno leaves unsaid: the system's
+// own words when the number is the catch-all.
+std::string errnoDetail(int e) {
+    return errorNumberFromErrno(e) == err::PathFileAccess ? std::strerror(e) : "";
+}
+
+} // namespace
+
+AppendingFile::~AppendingFile() {
+    if (file_ != nullptr)
+        std::fclose(file_);
+}
+
+void AppendingFile::open(const std::string& path) {
+    if (file_ != nullptr)
+        std::fclose(file_);
+    path_ = path;
+    failed_ = false;
+    file_ = std::fopen(path.c_str(), "ab");
+    if (file_ == nullptr) {
+        const int e = errno;
+        raise(errorNumberFromErrno(e), errnoDetail(e));
+    }
+}
+
+void AppendingFile::fail(const ErrorTrap& trap, int error) {
+    std::fclose(file_);
+    file_ = nullptr;
+    failed_ = true;
+    const std::string detail = errnoDetail(error);
+    trap.runOnFile("WriteFile", path_, [&] {
+        raise(errorNumberFromErrno(error),
+              (detail.empty() ? "" : detail + "; ") + "the results file is incomplete");
     });
+}
+
+void AppendingFile::write(const ErrorTrap& trap, const std::string& text) {
+    if (file_ == nullptr)
+        return;
+    // Written out text by text, so that the file holds the report so far and
+    // a full disk is noticed at the text it cuts.
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
+        std::fwrite("\r\n", 1, 2, file_) != 2 || std::fflush(file_) != 0)
+        fail(trap, errno != 0 ? errno : EIO);
+}
+
+void AppendingFile::close(const ErrorTrap& trap) {
+    if (file_ == nullptr)
+        return;
+    errno = 0;
+    const bool flushed = std::fflush(file_) == 0;
+    const int error = errno;
+    if (!flushed)
+        return fail(trap, error != 0 ? error : EIO);
+    if (std::fclose(std::exchange(file_, nullptr)) != 0) {
+        failed_ = true;
+        trap.runOnFile("WriteFile", path_,
+                       [&] { raise(err::PathFileAccess, "the results file is incomplete"); });
+    }
 }
 
 bool FileExists(const std::string& path) {

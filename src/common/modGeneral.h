@@ -3,6 +3,7 @@
 // Paths are UTF-8 texts with "/" as the separator; contents are byte texts.
 #include "common/ErrorTrap.h"
 
+#include <cstdio>
 #include <string>
 
 namespace qs {
@@ -13,9 +14,35 @@ std::string ReadWholeFile(const std::string& path);
 // Replaces the file with exactly `text`; answers false on any failure, silently.
 bool WriteWholeFile(const std::string& path, const std::string& text);
 
-// Appends `text` and CR LF. A failure is trapped under the name "WriteFile"
-// (message box, error log) and the text is lost.
-void WriteFile(const ErrorTrap& trap, const std::string& text, const std::string& path);
+// A file a run appends to text by text (the results file): opened once
+// before the run, each text followed by CR LF, closed at its end. The first
+// write that fails is trapped under the name "WriteFile" with the note that
+// the file is incomplete; nothing more is written to it and no further
+// message is shown.
+class AppendingFile {
+  public:
+    AppendingFile() = default;
+    ~AppendingFile();
+    AppendingFile(const AppendingFile&) = delete;
+    AppendingFile& operator=(const AppendingFile&) = delete;
+
+    // Opens `path` for appending, creating it; raises when it cannot.
+    void open(const std::string& path);
+    void write(const ErrorTrap& trap, const std::string& text);
+    // Writes out what is buffered and closes; a failure is trapped as above.
+    void close(const ErrorTrap& trap);
+    bool isOpen() const { return file_ != nullptr; }
+    // A write failed: the file lacks part of what it should hold.
+    bool failed() const { return failed_; }
+    const std::string& path() const { return path_; }
+
+  private:
+    void fail(const ErrorTrap& trap, int error);
+
+    std::FILE* file_ = nullptr;
+    std::string path_;
+    bool failed_ = false;
+};
 
 // True for an existing ordinary file that is not hidden; false on any error.
 bool FileExists(const std::string& path);

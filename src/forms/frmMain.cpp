@@ -82,8 +82,11 @@ frmMain::~frmMain() {
 }
 
 void frmMain::startClicked() {
-    if (StopButtonClick(session_))
+    if (StopButtonClick(session_)) {
+        // The files in flight are still being finished: START waits for that.
+        cmdStart_->setEnabled(false);
         return;
+    }
     BeginSearch(session_);
     bridge_.beginSearch(options_);
     searchThread_ = std::thread([this] {
@@ -96,6 +99,7 @@ void frmMain::searchEnded() {
     searchThread_.join();
     bridge_.endSearch();
     EndSearch(session_);
+    cmdStart_->setEnabled(true);
     if (closeWhenDone_)
         close();
 }

@@ -24,6 +24,13 @@ void FileReport::recordError(const std::string& text, bool log) {
         events.push_back({Kind::Error, text, log});
 }
 
+bool FileReport::failed() const {
+    for (const Event& e : events)
+        if (e.kind == Kind::Error)
+            return true;
+    return false;
+}
+
 void FileReport::folderProgress(std::size_t done, std::size_t total) {
     events.push_back({Kind::FolderProgress, {}, false, done, total});
 }

@@ -34,6 +34,8 @@ class FileReport final : public ErrorRecorder {
     void nameFile(std::string path, std::string label);
     // A trap whose messages land in this report.
     ErrorTrap trap() { return ErrorTrap(*this); }
+    // An error was trapped: the file could not be (fully) searched.
+    bool failed() const;
 
     std::vector<Event> events;
     bool analysed = false; // a reader ran: the file counts as analysed

@@ -63,8 +63,9 @@ void TextBoxSizeProblem(Session& s, const std::string& limitText) {
             }
             KillFile(file);
         }
-        WriteFile(s.trap, ResultsHeaderLine(), file);
-        WriteFile(s.trap, view.resultsText() + "\r\n", file);
+        s.resultsFile.open(file);
+        s.resultsFile.write(s.trap, ResultsHeaderLine());
+        s.resultsFile.write(s.trap, view.resultsText() + "\r\n");
     });
 }
 
@@ -101,8 +102,13 @@ void Result(Session& s, const std::string& text) {
                 return;
         }
     }
-    if (!s.StopSearch && view.options().saveFile)
-        WriteFile(s.trap, text, view.options().resultsFile);
+    if (s.StopSearch || !view.options().saveFile)
+        return;
+    // Opened here when saving began without a search (the search opens it
+    // before it starts, to refuse a file that cannot be written).
+    if (!s.resultsFile.isOpen() && !s.resultsFile.failed())
+        s.trap.run("Result", [&] { s.resultsFile.open(view.options().resultsFile); });
+    s.resultsFile.write(s.trap, text);
 }
 
 } // namespace qs

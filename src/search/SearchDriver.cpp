@@ -21,7 +21,19 @@ const std::string kStopped = "Process Stopped";
 struct Counters {
     int files = 0;
     int matches = 0;
+    int failed = 0;
 };
+
+// "Scan Completed (...)", and how many files could not be searched.
+std::string completedStatus(const Session& s, const Counters& c) {
+    std::string text = "Scan Completed (" + std::to_string(c.files) + " files analyzed, " +
+                       std::to_string(c.matches) + " matching expressions )";
+    if (c.failed > 0)
+        text += " - " + std::to_string(c.failed) + (c.failed == 1 ? " file" : " files") +
+                " could not be searched; see " +
+                (s.log.path().empty() ? std::string(kErrorLogName) : s.log.path());
+    return text;
+}
 
 // The folder's own unit of the report: its status and progress, and the
 // error of a folder that cannot be listed; its files come after it.
@@ -105,8 +117,23 @@ SearchOutcome SearchC64File(Session& s) {
                 return stop();
             KillFile(o.resultsFile);
         }
-        if (o.saveFile)
-            WriteFile(s.trap, ResultsHeaderLine(), o.resultsFile);
+        if (o.saveFile) {
+            // Opened before anything is searched, so that a file that cannot
+            // be written refuses the request instead of failing line by line.
+            std::string why;
+            try {
+                s.resultsFile.open(o.resultsFile);
+            } catch (...) {
+                why = describeCurrentException(std::current_exception()).description;
+            }
+            if (!why.empty()) {
+                view.messageBox(MsgIcon::Exclamation, MsgButtons::Ok, kProgramTitle,
+                                "The results file " + o.resultsFile + " cannot be written: " + why +
+                                    ".");
+                return stop();
+            }
+            s.resultsFile.write(s.trap, ResultsHeaderLine());
+        }
 
         s.StopSearch = false;
         view.info("Pattern creation");
@@ -145,6 +172,7 @@ SearchOutcome SearchC64File(Session& s) {
                 Replay(s, unit);
                 c.files += unit.analysed ? 1 : 0;
                 c.matches += unit.matches;
+                c.failed += unit.failed() ? 1 : 0;
                 if (s.stopAsked())
                     return false;
             }
@@ -178,12 +206,14 @@ SearchOutcome SearchC64File(Session& s) {
         Result(s, "------");
         Result(s, "Scan: " + std::to_string(c.files) + " files analyzed");
         Result(s, "Total: " + std::to_string(c.matches) + " matching expressions");
-        view.info("Scan Completed (" + std::to_string(c.files) + " files analyzed, " +
-                  std::to_string(c.matches) + " matching expressions )");
+        view.info(completedStatus(s, c));
         outcome.end = SearchEnd::Completed;
     });
+    s.resultsFile.close(s.trap);
     outcome.filesAnalysed = c.files;
     outcome.matches = c.matches;
+    outcome.filesFailed = c.failed;
+    outcome.resultsIncomplete = s.resultsFile.failed();
     s.lastOutcome = outcome;
     return outcome;
 }

@@ -4,6 +4,7 @@
 // start button, the output step and the driver share.
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
+#include "common/modGeneral.h"
 #include "media/AnalysisRecords.h"
 #include "media/Reader.h"
 #include "search/MainView.h"
@@ -29,6 +30,10 @@ struct SearchOutcome {
     SearchEnd end = SearchEnd::NotRun;
     int filesAnalysed = 0;
     int matches = 0;
+    // Files (and folders) that could not be searched, each shown and logged.
+    int filesFailed = 0;
+    // Writing the results file failed: it lacks part of the report.
+    bool resultsIncomplete = false;
 };
 
 class Session {
@@ -63,6 +68,7 @@ class Session {
     bool externalArchiver = false;
     StartState startState = StartState::Idle; // cmdStart
     bool resultsBoxOpen = true;               // txResults still takes text
+    AppendingFile resultsFile;                // open while a search writes it
     std::string filePattern = "*.xyz";        // FilePrg's pattern, until the first search
     SearchOutcome lastOutcome;
     // How readers get at a file's bytes; tests may stand in for the disk.

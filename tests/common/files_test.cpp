@@ -134,17 +134,26 @@ TEST(ErrorTrap, ShowsLogsAndLeavesTheProcedure) {
     EXPECT_FALSE(after);
     EXPECT_TRUE(trap.run("Result", [] {}));
     EXPECT_FALSE(trap.runUnlogged("DirPrg_Change", [] { throw std::bad_alloc(); }));
-    // The appending writer traps its own failure, naming the file.
-    const std::string out = dir.str() + "/out.txt", bad = dir.str() + "/missing/out.txt";
-    WriteFile(trap, "header\r\n", out);
-    WriteFile(trap, "", out);
-    WriteFile(trap, "lost", bad);
+    // The results file: appended text by text; a full disk is said once,
+    // naming the file and that it is incomplete, and nothing more is written.
+    const std::string out = dir.str() + "/out.txt";
+    AppendingFile file;
+    file.open(out);
+    file.write(trap, "header\r\n");
+    file.write(trap, "");
+    file.close(trap);
     EXPECT_EQ(readFile(out), "header\r\n\r\n\r\n");
+    EXPECT_THROW(file.open(dir.str() + "/missing/out.txt"), VbError);
+    file.open("/dev/full");
+    for (int i = 0; i < 10000; ++i)
+        file.write(trap, "a report line that the disk has no room for");
+    file.close(trap);
+    EXPECT_TRUE(file.failed());
     ASSERT_EQ(sink.texts.size(), 3u);
     EXPECT_EQ(sink.texts[0], "[analizzaD64] - 9 - Subscript out of range\r\nFile: /x/a.d64");
     EXPECT_EQ(sink.texts[1], "[DirPrg_Change] - 7 - Out of memory");
-    EXPECT_EQ(sink.texts[2].rfind("[WriteFile] - ", 0), 0u);
-    EXPECT_NE(sink.texts[2].find("\r\nFile: " + bad), std::string::npos);
+    EXPECT_EQ(sink.texts[2], "[WriteFile] - 75 - Path/File access error (No space left on "
+                             "device; the results file is incomplete)\r\nFile: /dev/full");
     const std::string logged = dir.read("ErrorLog.txt");
     EXPECT_NE(logged.find(sink.texts[0]), std::string::npos);
     EXPECT_EQ(logged.find("DirPrg_Change"), std::string::npos);

@@ -43,7 +43,7 @@ bool WindowFixture::runSearch() const {
     QTest::mouseClick(start, Qt::LeftButton);
     return QTest::qWaitFor(
         [&] {
-            return start->text() == QStringLiteral("&START SEARCH") &&
+            return !window->searching() && start->text() == QStringLiteral("&START SEARCH") &&
                    (info->text().startsWith(QStringLiteral("Scan Completed (")) ||
                     info->text() == QStringLiteral("Process Stopped"));
         },
