@@ -72,15 +72,21 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         const bool cartridge = listed("#CRT#"); // cartridge names are compared as stored
         // These kinds have no medium name of their own.
         const bool hasMediaName = !listed("#PRG#PC64#TAP#");
-        const LikePattern pattern(SearchPattern(o), o.matchCase);
+        // The typed string meets each name as that name is shown: the file
+        // name as it is, the medium name in code page 437 glyphs, the entry
+        // names in the glyphs of their listing lines.
+        const std::string typed = SearchPattern(o);
+        const LikePattern fileNamePattern(typed, o.matchCase);
+        const LikePattern mediaNamePattern(typed, o.matchCase, ShownAs::Cp437);
+        const LikePattern entryPattern(typed, o.matchCase, ShownAs::Listing);
 
-        if (o.fileName && pattern.matches(m.FileName)) {
+        if (o.fileName && fileNamePattern.matches(m.FileName)) {
             matches = 1;
             lines += "[Filename match] " + m.FileName + kCrLf + kCrLf;
         }
         if (!cartridge)
             m.MediaName = SwapPetsciiCase(m.MediaName);
-        if (o.header && hasMediaName && pattern.matches(m.MediaName)) {
+        if (o.header && hasMediaName && mediaNamePattern.matches(m.MediaName)) {
             ++matches;
             lines += "[MediaName match] " + shown(m.MediaName) + kCrLf;
         }
@@ -92,7 +98,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
                 continue;
             if (!cartridge)
                 e.Name = SwapPetsciiCase(e.Name);
-            if (!pattern.matches(e.Name))
+            if (!entryPattern.matches(e.Name))
                 continue;
             ++matches;
             std::string line = ListingLine(e);
@@ -124,12 +130,13 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
         if (!trimBlanks(sid.Status).empty() && o.showMediaWarn)
             lines += sid.Status + kCrLf;
 
-        const LikePattern pattern(SearchPattern(o), o.matchCase);
         // The file name comes from the path and is already UTF-8; the header
-        // texts are Latin-1.
+        // texts are Latin-1, and the typed string meets them as Latin-1.
+        const LikePattern fileNamePattern(SearchPattern(o), o.matchCase);
+        const LikePattern headerPattern(SearchPattern(o), o.matchCase, ShownAs::Latin1);
         auto compare = [&](bool ticked, const std::string& value, const char* label,
                            bool headerText) {
-            if (!ticked || !pattern.matches(value))
+            if (!ticked || !(headerText ? headerPattern : fileNamePattern).matches(value))
                 return false;
             ++matches;
             lines += std::string(label) + (headerText ? latin1ToUtf8(value) : value) + kCrLf;
