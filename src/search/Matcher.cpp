@@ -54,7 +54,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         if (m.Status == status::InvalidFile) {
             report.status(filePath + " is an invalid file");
             if (o.showMediaWarn) {
-                report.result(filePath + " is an invalid file");
+                report.result(escapedForLine(filePath) + " is an invalid file");
                 report.result(kRule + kCrLf);
             }
             return;
@@ -82,7 +82,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
 
         if (o.fileName && fileNamePattern.matches(m.FileName)) {
             matches = 1;
-            lines += "[Filename match] " + m.FileName + kCrLf + kCrLf;
+            lines += "[Filename match] " + escapedForLine(m.FileName) + kCrLf + kCrLf;
         }
         if (!cartridge)
             m.MediaName = SwapPetsciiCase(m.MediaName);
@@ -113,9 +113,11 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         if (trimBlanks(lines).empty())
             return;
         const std::string count = "[" + std::to_string(matches) + "] entries found:" + kCrLf;
-        const std::string heading = archivePath.empty() ? filePath + kCrLf + count
-                                                        : m.FileName + "." + m.MediaType + " in " +
-                                                              archivePath + kCrLf + count;
+        const std::string heading =
+            escapedForLine(archivePath.empty()
+                               ? filePath
+                               : m.FileName + "." + m.MediaType + " in " + archivePath) +
+            kCrLf + count;
         writeBlock(report, heading, lines);
     });
     return finished ? matches : 0;
@@ -139,7 +141,8 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
             if (!ticked || !(headerText ? headerPattern : fileNamePattern).matches(value))
                 return false;
             ++matches;
-            lines += std::string(label) + (headerText ? latin1ToUtf8(value) : value) + kCrLf;
+            lines += std::string(label) +
+                     (headerText ? latin1ToUtf8(value) : escapedForLine(value)) + kCrLf;
             return true;
         };
         if (compare(o.fileName, sid.FileName, "[Filename match] ", false))
@@ -152,8 +155,9 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
             return;
         const std::string count = "[" + std::to_string(matches) + "] entries found:";
         const std::string heading =
-            archivePath.empty() ? filePath + kCrLf + count
-                                : records.media.FileName + " in " + archivePath + kCrLf + count;
+            escapedForLine(archivePath.empty() ? filePath
+                                               : records.media.FileName + " in " + archivePath) +
+            kCrLf + count;
         writeBlock(report, heading, lines);
     });
     return finished ? matches : 0;
