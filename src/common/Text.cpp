@@ -1,5 +1,6 @@
 #include "common/Text.h"
 
+#include "common/Petscii.h"
 #include "common/VbError.h"
 
 #include <array>
@@ -139,21 +140,119 @@ std::int32_t ParseInteger(std::string_view text, NumberSyntax syntax) {
     return static_cast<std::int32_t>(negative ? -value : value);
 }
 
-std::string cp437ToUtf8(std::string_view bytes) {
+char32_t shownCharacter(ShownAs how, std::uint8_t b) {
+    switch (how) {
+    case ShownAs::Itself:
+        return b;
+    case ShownAs::Latin1:
+        // Control codes would break report lines; they show as blanks.
+        return b < 0x20 || (b >= 0x7F && b < 0xA0) ? U' ' : b;
+    case ShownAs::Cp437:
+        return kCp437[b];
+    case ShownAs::Listing: {
+        static const std::string display = [] {
+            std::string all(256, '\0');
+            for (unsigned i = 0; i < 256; ++i)
+                all[i] = static_cast<char>(i);
+            return PetsciiToDisplay(all);
+        }();
+        return kCp437[static_cast<std::uint8_t>(display[b])];
+    }
+    }
+    return b;
+}
+
+namespace {
+
+std::string shownUtf8(ShownAs how, std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() * 2);
     for (char c : bytes)
-        appendUtf8(out, kCp437[static_cast<std::uint8_t>(c)]);
+        appendUtf8(out, shownCharacter(how, static_cast<std::uint8_t>(c)));
     return out;
 }
 
+} // namespace
+
+std::string cp437ToUtf8(std::string_view bytes) {
+    return shownUtf8(ShownAs::Cp437, bytes);
+}
+
 std::string latin1ToUtf8(std::string_view bytes) {
+    return shownUtf8(ShownAs::Latin1, bytes);
+}
+
+std::optional<char32_t> nextUtf8(std::string_view text, std::size_t& pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+    const std::uint8_t lead = byte(pos);
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    }
+    // Sequence length, payload bits of the lead byte, least code point.
+    std::size_t length = 0;
+    char32_t cp = 0, least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        cp = lead & 0x1Fu;
+        least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        cp = lead & 0x0Fu;
+        least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        cp = lead & 0x07u;
+        least = 0x10000;
+    }
+    if (length == 0 || text.size() - pos < length) {
+        ++pos;
+        return std::nullopt;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(pos + i) & 0xC0) != 0x80) {
+            ++pos;
+            return std::nullopt;
+        }
+        cp = (cp << 6) | (byte(pos + i) & 0x3Fu);
+    }
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++pos;
+        return std::nullopt;
+    }
+    pos += length;
+    return cp;
+}
+
+std::string escapedForLine(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
-    out.reserve(bytes.size() * 2);
-    for (char c : bytes) {
-        const auto b = static_cast<std::uint8_t>(c);
-        // Control codes would break report lines; show them as blanks.
-        appendUtf8(out, b < 0x20 || (b >= 0x7F && b < 0xA0) ? U' ' : static_cast<char32_t>(b));
+    out.reserve(text.size());
+    auto escapeBytes = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            const auto b = static_cast<std::uint8_t>(text[i]);
+            out += "\\x";
+            out += kHex[b >> 4];
+            out += kHex[b & 0x0F];
+        }
+    };
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t start = pos;
+        const std::optional<char32_t> cp = nextUtf8(text, pos);
+        if (!cp)
+            escapeBytes(start, pos);
+        else if (*cp == U'\\')
+            out += "\\\\";
+        else if (*cp == U'\n')
+            out += "\\n";
+        else if (*cp == U'\r')
+            out += "\\r";
+        else if (*cp == U'\t')
+            out += "\\t";
+        else if (*cp < 0x20 || (*cp >= 0x7F && *cp < 0xA0) || *cp == 0x2028 || *cp == 0x2029)
+            escapeBytes(start, pos);
+        else
+            out.append(text.substr(start, pos - start));
     }
     return out;
 }

@@ -3,6 +3,7 @@
 // Nothing here depends on the locale: upper-casing means ASCII a-z only.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,26 @@ std::int32_t ParseInteger(std::string_view text, NumberSyntax syntax);
 // break a report line) and Latin-1 (SID header texts).
 std::string cp437ToUtf8(std::string_view bytes);
 std::string latin1ToUtf8(std::string_view bytes);
+
+// How the bytes of a text are shown: as themselves (paths, already UTF-8),
+// as Latin-1 (SID header texts), as code page 437 glyphs (medium names), or
+// as code page 437 glyphs after PetsciiToDisplay (entry names).
+enum class ShownAs { Itself, Latin1, Cp437, Listing };
+// The character that byte `b` shows as (for Itself: the byte's own code).
+char32_t shownCharacter(ShownAs how, std::uint8_t b);
+
+// The character of a UTF-8 text that starts at `pos`, which moves past it.
+// A byte that does not start a valid sequence (also overlong forms and
+// surrogates) answers nothing and `pos` moves past that one byte.
+std::optional<char32_t> nextUtf8(std::string_view text, std::size_t& pos);
+
+// A path or name as one report line or status text shows it. What could break
+// the line or its UTF-8 is escaped: a backslash as \\, CR, LF and TAB as \r,
+// \n, \t, every other control character (C0, DEL, C1), the line and paragraph
+// separators and every byte that is not part of valid UTF-8 as \xNN, one per
+// byte, two upper-case hex digits. All other text, such as "Jörg", stays
+// exactly as it is.
+std::string escapedForLine(std::string_view text);
 
 // Number of characters (code points) in a UTF-8 text.
 std::size_t utf8Length(std::string_view text);

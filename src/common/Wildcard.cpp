@@ -3,6 +3,7 @@
 #include "common/Text.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,43 +17,85 @@ std::uint8_t code(char c) {
     return static_cast<std::uint8_t>(c);
 }
 
-std::vector<Token> tokenize(std::string_view pattern, WildcardSyntax syntax) {
+// One character of a pattern: a byte that stands for itself (ASCII, any byte
+// of a pattern compared as it is, a byte that is not part of valid UTF-8), or
+// a typed character that stands for the bytes shown as it.
+struct Unit {
+    char32_t ch;
+    bool raw;
+    bool is(char c) const { return raw && ch == code(c); }
+};
+
+std::vector<Unit> units(std::string_view pattern, ShownAs shown) {
+    std::vector<Unit> out;
+    for (std::size_t pos = 0; pos < pattern.size();) {
+        const std::size_t start = pos;
+        const std::optional<char32_t> cp =
+            shown == ShownAs::Itself ? std::nullopt : nextUtf8(pattern, pos);
+        if (cp && *cp >= 0x80) {
+            out.push_back({*cp, false});
+        } else {
+            out.push_back({code(pattern[start]), true});
+            pos = start + 1;
+        }
+    }
+    return out;
+}
+
+// The bytes shown as a character from `from` to `to`; typed ASCII (both ends
+// raw) stands for its own bytes only, so that ASCII patterns match as ever.
+std::bitset<256> bytesShownAs(Unit from, Unit to, ShownAs shown) {
+    std::bitset<256> set;
+    for (unsigned b = 0; b < 256; ++b) {
+        const char32_t c =
+            from.raw && to.raw ? b : shownCharacter(shown, static_cast<std::uint8_t>(b));
+        if (c >= from.ch && c <= to.ch)
+            set.set(b);
+    }
+    return set;
+}
+
+std::vector<Token> tokenize(std::string_view text, WildcardSyntax syntax, ShownAs shown) {
+    const std::vector<Unit> pattern = units(text, shown);
     std::vector<Token> tokens;
     const bool like = syntax == WildcardSyntax::Like;
+    auto closing = [&](std::size_t from) {
+        for (std::size_t k = from; k < pattern.size(); ++k)
+            if (pattern[k].is(']'))
+                return k;
+        return pattern.size();
+    };
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
+        const Unit u = pattern[i];
         Token t{Token::Literal, {}};
-        if (c == '*') {
+        if (u.is('*')) {
             if (!tokens.empty() && tokens.back().kind == Token::Star)
                 continue; // "**" is the same as "*"
             t.kind = Token::Star;
-        } else if (c == '?') {
+        } else if (u.is('?')) {
             t.kind = Token::AnyOne;
-        } else if (like && c == '#') {
+        } else if (like && u.is('#')) {
             t.kind = Token::Digit;
-        } else if (like && c == '[' && pattern.find(']', i + 1) != std::string_view::npos) {
-            const std::size_t close = pattern.find(']', i + 1);
-            std::string_view list = pattern.substr(i + 1, close - i - 1);
-            bool negate = false;
-            if (!list.empty() && list.front() == '!') {
-                negate = true;
-                list.remove_prefix(1);
-            }
+        } else if (like && u.is('[') && closing(i + 1) < pattern.size()) {
+            const std::size_t close = closing(i + 1);
+            std::size_t k = i + 1;
+            const bool negate = k < close && pattern[k].is('!');
+            if (negate)
+                ++k;
             t.kind = Token::Set;
-            for (std::size_t k = 0; k < list.size(); ++k) {
-                if (k + 2 < list.size() && list[k + 1] == '-') {
-                    for (unsigned v = code(list[k]); v <= code(list[k + 2]); ++v)
-                        t.set.set(v);
+            for (; k < close; ++k) {
+                if (k + 2 < close && pattern[k + 1].is('-')) {
+                    t.set |= bytesShownAs(pattern[k], pattern[k + 2], shown);
                     k += 2;
                 } else {
-                    t.set.set(code(list[k]));
+                    t.set |= bytesShownAs(pattern[k], pattern[k], shown);
                 }
             }
             if (negate)
                 t.set.flip();
             i = close;
         } else {
-            t.set.set(code(c));
+            t.set = bytesShownAs(u, u, shown);
         }
         tokens.push_back(t);
     }
@@ -101,12 +144,12 @@ bool matchTokens(std::string_view text, const std::vector<Token>& tokens) {
 } // namespace
 
 bool wildcardMatch(std::string_view text, std::string_view pattern, WildcardSyntax syntax) {
-    return matchTokens(text, tokenize(pattern, syntax));
+    return matchTokens(text, tokenize(pattern, syntax, ShownAs::Itself));
 }
 
-LikePattern::LikePattern(std::string_view pattern, bool matchCase)
+LikePattern::LikePattern(std::string_view pattern, bool matchCase, ShownAs shown)
     : tokens_(tokenize(matchCase ? trimBlanks(pattern) : trimBlanks(upperAscii(pattern)),
-                       WildcardSyntax::Like)),
+                       WildcardSyntax::Like, shown)),
       matchCase_(matchCase) {}
 
 bool LikePattern::matches(std::string_view text) const {

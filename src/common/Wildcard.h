@@ -4,6 +4,8 @@
 //    with ranges such as A-Z; the search string's comparison.
 //  - FileList: only "?" and "*"; file-name patterns of the file lister.
 // Characters compare by code; an unclosed "[" stands for itself.
+#include "common/Text.h"
+
 #include <bitset>
 #include <string>
 #include <string_view>
@@ -22,9 +24,15 @@ bool wildcardMatch(std::string_view text, std::string_view pattern,
 bool likeCompare(std::string_view text, std::string_view pattern, bool matchCase);
 
 // The search comparison prepared once for many texts (the entries of a file).
+// The pattern is what the user typed (UTF-8); `shown` says how the compared
+// bytes are shown, and each typed character other than ASCII stands for the
+// bytes shown as it (none: it never matches), so "?" is one shown character
+// and "Märta" finds the Latin-1 bytes shown as "Märta". ASCII characters and
+// bytes that are not valid UTF-8 stand for themselves. ShownAs::Itself
+// compares the pattern's bytes as they are.
 class LikePattern {
   public:
-    LikePattern(std::string_view pattern, bool matchCase);
+    LikePattern(std::string_view pattern, bool matchCase, ShownAs shown = ShownAs::Itself);
     bool matches(std::string_view text) const;
 
     struct Token {

@@ -1,12 +1,15 @@
 #include "search/FileReport.h"
 
+#include "common/Text.h"
 #include "search/Output.h"
 #include "search/Session.h"
 
 namespace qs {
 
+// A status text is one line, and the paths it names may hold anything: it is
+// shown escaped.
 void FileReport::status(std::string text, bool pump) {
-    events.push_back({pump ? Kind::PumpedStatus : Kind::Status, std::move(text)});
+    events.push_back({pump ? Kind::PumpedStatus : Kind::Status, escapedForLine(text)});
 }
 
 void FileReport::result(std::string text) {

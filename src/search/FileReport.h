@@ -22,8 +22,9 @@ class FileReport final : public ErrorRecorder {
         std::size_t done = 0, total = 0; // folder progress
     };
 
-    // A status text; `pump` lets window events run after it, as the search
-    // does after each step that may take a while.
+    // A status text, kept escaped (escapedForLine) as it is one line; `pump`
+    // lets window events run after it, as the search does after each step
+    // that may take a while.
     void status(std::string text, bool pump = false);
     void result(std::string text);
     void recordError(const std::string& text, bool log) override;

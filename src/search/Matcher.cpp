@@ -54,7 +54,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         if (m.Status == status::InvalidFile) {
             report.status(filePath + " is an invalid file");
             if (o.showMediaWarn) {
-                report.result(filePath + " is an invalid file");
+                report.result(escapedForLine(filePath) + " is an invalid file");
                 report.result(kRule + kCrLf);
             }
             return;
@@ -72,15 +72,21 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         const bool cartridge = listed("#CRT#"); // cartridge names are compared as stored
         // These kinds have no medium name of their own.
         const bool hasMediaName = !listed("#PRG#PC64#TAP#");
-        const LikePattern pattern(SearchPattern(o), o.matchCase);
+        // The typed string meets each name as that name is shown: the file
+        // name as it is, the medium name in code page 437 glyphs, the entry
+        // names in the glyphs of their listing lines.
+        const std::string typed = SearchPattern(o);
+        const LikePattern fileNamePattern(typed, o.matchCase);
+        const LikePattern mediaNamePattern(typed, o.matchCase, ShownAs::Cp437);
+        const LikePattern entryPattern(typed, o.matchCase, ShownAs::Listing);
 
-        if (o.fileName && pattern.matches(m.FileName)) {
+        if (o.fileName && fileNamePattern.matches(m.FileName)) {
             matches = 1;
-            lines += "[Filename match] " + m.FileName + kCrLf + kCrLf;
+            lines += "[Filename match] " + escapedForLine(m.FileName) + kCrLf + kCrLf;
         }
         if (!cartridge)
             m.MediaName = SwapPetsciiCase(m.MediaName);
-        if (o.header && hasMediaName && pattern.matches(m.MediaName)) {
+        if (o.header && hasMediaName && mediaNamePattern.matches(m.MediaName)) {
             ++matches;
             lines += "[MediaName match] " + shown(m.MediaName) + kCrLf;
         }
@@ -92,7 +98,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
                 continue;
             if (!cartridge)
                 e.Name = SwapPetsciiCase(e.Name);
-            if (!pattern.matches(e.Name))
+            if (!entryPattern.matches(e.Name))
                 continue;
             ++matches;
             std::string line = ListingLine(e);
@@ -107,9 +113,11 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         if (trimBlanks(lines).empty())
             return;
         const std::string count = "[" + std::to_string(matches) + "] entries found:" + kCrLf;
-        const std::string heading = archivePath.empty() ? filePath + kCrLf + count
-                                                        : m.FileName + "." + m.MediaType + " in " +
-                                                              archivePath + kCrLf + count;
+        const std::string heading =
+            escapedForLine(archivePath.empty()
+                               ? filePath
+                               : m.FileName + "." + m.MediaType + " in " + archivePath) +
+            kCrLf + count;
         writeBlock(report, heading, lines);
     });
     return finished ? matches : 0;
@@ -124,15 +132,17 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
         if (!trimBlanks(sid.Status).empty() && o.showMediaWarn)
             lines += sid.Status + kCrLf;
 
-        const LikePattern pattern(SearchPattern(o), o.matchCase);
         // The file name comes from the path and is already UTF-8; the header
-        // texts are Latin-1.
+        // texts are Latin-1, and the typed string meets them as Latin-1.
+        const LikePattern fileNamePattern(SearchPattern(o), o.matchCase);
+        const LikePattern headerPattern(SearchPattern(o), o.matchCase, ShownAs::Latin1);
         auto compare = [&](bool ticked, const std::string& value, const char* label,
                            bool headerText) {
-            if (!ticked || !pattern.matches(value))
+            if (!ticked || !(headerText ? headerPattern : fileNamePattern).matches(value))
                 return false;
             ++matches;
-            lines += std::string(label) + (headerText ? latin1ToUtf8(value) : value) + kCrLf;
+            lines += std::string(label) +
+                     (headerText ? latin1ToUtf8(value) : escapedForLine(value)) + kCrLf;
             return true;
         };
         if (compare(o.fileName, sid.FileName, "[Filename match] ", false))
@@ -145,8 +155,9 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
             return;
         const std::string count = "[" + std::to_string(matches) + "] entries found:";
         const std::string heading =
-            archivePath.empty() ? filePath + kCrLf + count
-                                : records.media.FileName + " in " + archivePath + kCrLf + count;
+            escapedForLine(archivePath.empty() ? filePath
+                                               : records.media.FileName + " in " + archivePath) +
+            kCrLf + count;
         writeBlock(report, heading, lines);
     });
     return finished ? matches : 0;

@@ -36,6 +36,24 @@ TEST(Text, DisplayConversions) {
     EXPECT_EQ(utf8Length("\u2502a\u00A9"), 3u);
 }
 
+// What could break a report line or its UTF-8 is escaped, nothing else.
+TEST(Text, NamesEscapedForOneLine) {
+    const struct {
+        const char* raw;
+        const char* shown;
+    } cases[] = {
+        {"/home/J\xC3\xB6rg/r\xC3\xA9sultats \xF0\x9F\x92\xBE", nullptr}, // valid: as it is
+        {"a\nb\rc\td", "a\\nb\\rc\\td"},
+        {"a\\n", "a\\\\n"},
+        {"\x1B[2J\x7F", "\\x1B[2J\\x7F"},
+        {"x\xFF\xC3(", "x\\xFF\\xC3("},                          // stray and cut
+        {"\xC0\xAF \xED\xA0\x80", "\\xC0\\xAF \\xED\\xA0\\x80"}, // overlong, surrogate
+        {"\xC2\x85|\xE2\x80\xA8", "\\xC2\\x85|\\xE2\\x80\\xA8"}, // NEL, line separator
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(escapedForLine(c.raw), c.shown ? c.shown : c.raw) << c.raw;
+}
+
 TEST(Text, PetsciiMappings) {
     EXPECT_EQ(SwapPetsciiCase("\xC1\xC2\xC3"), "ABC");
     EXPECT_EQ(SwapPetsciiCase("ABCabc"), "abcABC");

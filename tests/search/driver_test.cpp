@@ -149,3 +149,29 @@ TEST(SearchDriver, EveryStopEndsTheSameWay) {
         EXPECT_EQ(h.dir.read("Quillsift Results.txt"), "keep");
     }
 }
+
+// Folder and file names that would break a report line or its UTF-8 are shown
+// escaped, in the report and in the status texts; other names as they are.
+TEST(SearchDriver, OddNamesAreShownEscaped) {
+    SearchHarness h;
+    for (const char* f : {"line\nbreak/a.d64", "bad\xFF\xFE/b.d64", "J\xC3\xB6rg/c\\d.d64"})
+        h.write(f, disk("X"));
+    h.view.opts.recurse = true;
+    h.view.opts.fileName = true;
+    StartButtonClick(h.session);
+    EXPECT_EQ(headings(h),
+              (std::vector<std::string>{"bad\\xFF\\xFE/b.d64", "J\xC3\xB6rg/c\\\\d.d64",
+                                        "line\\nbreak/a.d64"}));
+    EXPECT_NE(h.view.results.find("[Filename match] C\\\\D\r\n"), std::string::npos);
+    EXPECT_TRUE(hasStatus(h.view, "Checking folder " + h.root() + "/line\\nbreak"));
+    EXPECT_TRUE(hasStatus(h.view, "Analyzing file " + h.root() + "/bad\\xFF\\xFE/b.d64"));
+    // Every line of the report and every status is whole, valid UTF-8.
+    std::vector<std::string> shown = SplitLines(h.view.results, CrRule::Drop);
+    shown.insert(shown.end(), h.view.statuses.begin(), h.view.statuses.end());
+    for (const std::string& line : shown) {
+        std::size_t pos = 0;
+        while (pos < line.size())
+            ASSERT_TRUE(nextUtf8(line, pos)) << line;
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+    }
+}

@@ -1,6 +1,6 @@
-// The listing line of an entry. What matches under which option, and the
-// report blocks as a whole, are checked with the command line's expected
-// outputs.
+// The listing line of an entry, and how typed text meets names that are not
+// ASCII. What matches under which option, and the report blocks as a whole,
+// are checked with the command line's expected outputs.
 #include "search/Matcher.h"
 
 #include <gtest/gtest.h>
@@ -26,5 +26,63 @@ TEST(ListingLines, ColumnsAndLockMark) {
         e.Blocks = c.blocks;
         e.Locked = c.locked;
         EXPECT_EQ(ListingLine(e), c.line);
+    }
+}
+
+// The typed (UTF-8) string meets each name as the report shows it: SID texts
+// as Latin-1, medium names as code page 437 glyphs, entry names as the glyphs
+// of their listing lines. ASCII stands for its own bytes, as ever.
+TEST(Matching, TypedTextMeetsNamesAsShown) {
+    enum class Field { SidAuthor, MediaName, Entry };
+    const struct {
+        Field field;
+        const char* stored; // before the case swap
+        const char* typed;
+        int matches;
+        const char* shown; // the match's line, where checked
+    } cases[] = {
+        {Field::SidAuthor, "M\xE4rta Svensson", "Märta*", 1, "[SID Author match] Märta Svensson"},
+        {Field::SidAuthor, "M\xE4rta Svensson", "m?rta*", 1, nullptr}, // "?": one shown character
+        {Field::SidAuthor, "M\xE4rta Svensson", "M??rta*", 0, nullptr},
+        {Field::SidAuthor, "M\xE4rta Svensson", "[ä-ö]*", 0, nullptr},
+        {Field::SidAuthor, "M\xE4rta Svensson", "?[ä-ö]*", 1, nullptr},
+        {Field::SidAuthor, "\xA4 Euro", "€*", 0, nullptr}, // not a Latin-1 character
+        {Field::Entry, "\xC0\xC0", "─?", 1, "1    \"──\"               prg"},
+        {Field::Entry, "_game", "←GAME", 1, "1    \"←GAME\"            prg"},
+        {Field::Entry, "_game", "_GAME", 1, nullptr},
+        {Field::Entry, "\x8E\x84", "Ää", 1, nullptr},
+        {Field::Entry, "\x8E\x84", "ÄÄ", 0, nullptr}, // only a-z are folded
+        {Field::MediaName, "_disk", "_DISK", 1, "[MediaName match] _DISK"},
+        {Field::MediaName, "_disk", "←DISK", 0, nullptr}, // shown as "_" here
+        {Field::MediaName, "\xE9\x8E", "Θ?", 1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        SearchOptions o;
+        o.findStr = c.typed;
+        o.partial = false;
+        o.sidName = false;
+        o.sidAuthor = o.header = true;
+        AnalysisRecords records;
+        if (c.field == Field::SidAuthor) {
+            records.media.MediaType = "SID";
+            records.sid.Author = c.stored;
+        } else if (c.field == Field::MediaName) {
+            records.media.MediaType = "D64";
+            records.media.MediaName = c.stored;
+        } else {
+            records.media.MediaType = "D64";
+            CbmEntry& e = records.appendEntry();
+            e.Name = c.stored;
+            e.FileType = "prg";
+            e.Blocks = 1;
+        }
+        FileReport report;
+        EXPECT_EQ(MatchFile(o, records, report, "/f", ""), c.matches);
+        if (c.shown) {
+            ASSERT_EQ(report.events.size(), 3u);
+            EXPECT_NE(report.events[1].text.find(c.shown), std::string::npos)
+                << report.events[1].text;
+        }
     }
 }
