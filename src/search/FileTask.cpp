@@ -114,7 +114,12 @@ MemberState memberState(const std::string& workFolder, const std::string& member
 void readWithArchiver(const TaskContext& ctx, const std::string& archivePath,
                       std::vector<FileReport>& units) {
     std::vector<std::string> members;
-    const int count = ListArchiveFiles(ctx.tools, archivePath, members, ctx.memberPatterns);
+    int count = 0;
+    // Work ahead of the report must not throw: a listing that fails (no
+    // temporary folder, say) is this archive's error.
+    units.front().trap().runOnFile("SearchC64File", archivePath, [&] {
+        count = ListArchiveFiles(ctx.tools, archivePath, members, ctx.memberPatterns);
+    });
     if (count <= 0)
         return;
     units.front().status(

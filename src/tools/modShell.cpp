@@ -123,6 +123,9 @@ RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
 }
 
 std::string ToolEnv::tempPath(const std::string& name) const {
+    // Never a file in whatever the current folder happens to be.
+    if (tempFolder.empty())
+        raise(err::PathNotFound, "no private temporary folder");
     static std::atomic<unsigned long> counter{0};
     const auto dot = name.find_last_of('.');
     const std::string number = "-" + std::to_string(++counter);
@@ -156,12 +159,12 @@ namespace {
 
 std::string runTool(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
                     const std::string& outputName, bool readOutput) {
-    if (env == nullptr || env->tempFolder.empty())
+    if (env == nullptr)
         return {};
     const std::string program = FindTool(env->toolFolder, tool);
     if (program.empty())
         return {};
-    const std::string output = env->tempPath(outputName);
+    const std::string output = env->tempPath(outputName); // raises without a temporary folder
     const RemoveOnExit remove(output, RemoveOnExit::Kind::File);
     KillFile(output);
     const RunEnd end = ExecuteAndWait({program, args}, output, env->tempFolder,
