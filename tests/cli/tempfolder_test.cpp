@@ -1,6 +1,8 @@
 // The private temporary folder, which G64 and TAP listings and the outside
-// archiver need: where none can be made, each file that needs one is
-// reported.
+// archiver need: where the usual one cannot be made the command line says so
+// once and still searches; where none can be made, each file that needs one
+// is reported.
+#include "CliRunner.h"
 #include "FakeView.h"
 #include "TempDir.h"
 #include "common/Text.h"
@@ -43,6 +45,42 @@ std::string binFolder() {
 }
 
 } // namespace
+
+TEST(TempFolder, WhenTheUsualOneCannotBeMadeTheCommandLineSaysSoOnceAndStillSearches) {
+    TempDir dir;
+    writeFiles(dir);
+    const std::string file = dir.write("file", "x");
+    const std::vector<std::string> args{
+        "-q", "-s", "BLAST", "-t", "G64,TAP", "-z", dir.str() + "/root"};
+    const CliRun usual = runCli(args, {nullptr, {}, {{"TMPDIR", dir.str()}}});
+    ASSERT_EQ(usual.status, 0);
+    EXPECT_EQ(usual.err, "");
+    EXPECT_NE(usual.out.find("\nTotal: 3 matching expressions\n"), std::string::npos) << usual.out;
+
+    const struct {
+        std::string tmpdir;
+        std::string reason;
+    } cases[] = {
+        {dir.str() + "/missing", "No such file or directory"},
+        {file + "/tmp", "Not a directory"}, // not even root can make this one
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tmpdir);
+        const CliRun run = runCli(args, {nullptr, {}, {{"TMPDIR", c.tmpdir}}});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, usual.out);
+        const std::string head = "quillsift-cli: the temporary folder " + c.tmpdir +
+                                 "/ cannot be used (" + c.reason + "); using ";
+        const std::string tail = "/ instead\n";
+        ASSERT_EQ(run.err.rfind(head, 0), 0u) << run.err;
+        ASSERT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+        ASSERT_GT(run.err.size(), head.size() + tail.size());
+        const std::string used =
+            run.err.substr(head.size(), run.err.size() - head.size() - tail.size());
+        EXPECT_NE(used.find("/quillsift-"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(used)); // removed at the end
+    }
+}
 
 TEST(TempFolder, WithoutAnyEachFileThatNeedsOneIsReported) {
     TempDir dir;
