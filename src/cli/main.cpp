@@ -36,6 +36,11 @@ int main(int argc, char** argv) {
     }
 
     PrivateTempFolder temp;
+    // Said once, before the search: without the usual temporary folder the
+    // listing programs and the outside archiver have their files elsewhere
+    // or nowhere.
+    if (!temp.notice().empty())
+        std::fprintf(stderr, "quillsift-cli: %s\n", temp.notice().c_str());
     const std::string appFolder = ApplicationFolder();
     CliView view(cmd->options, cmd->settings, stdout, stderr);
     ToolEnv tools{appFolder, temp.path(), cmd->toolTimeout};

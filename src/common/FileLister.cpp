@@ -6,6 +6,7 @@
 #include "common/modGeneral.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -51,14 +52,17 @@ std::vector<std::string> listFiles(const std::string& folder, const std::string&
 
 std::vector<std::string> listSubfolders(const std::string& folder) {
     return listEntries(folder, [](const fs::directory_entry& e, std::error_code& ec) {
-        return e.is_directory(ec);
+        return e.is_directory(ec) || ec == std::errc::filename_too_long;
     });
 }
 
-std::optional<FolderId> folderIdentity(const std::string& folder) {
+std::optional<FolderId> folderIdentity(const std::string& folder, int* error) {
     struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0)
+    if (::stat(folder.c_str(), &st) != 0) {
+        if (error != nullptr)
+            *error = errno;
         return std::nullopt;
+    }
     return FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 

@@ -13,11 +13,14 @@ namespace qs {
 // Raises "Path not found" and friends when the folder cannot be read.
 std::vector<std::string> listFiles(const std::string& folder, const std::string& patternList);
 
-// Non-hidden subfolders of `folder` (links to folders included), sorted by name.
+// Non-hidden subfolders of `folder` (links to folders included), sorted by
+// name. A link whose path is too long to follow is listed too, so that the
+// walk can say so.
 std::vector<std::string> listSubfolders(const std::string& folder);
 
-// Device and inode of a folder, so that a walk can tell a folder it has seen.
+// Device and inode of a folder, so that a walk can tell a folder it has seen;
+// none when it cannot be looked at, with the errno value in `error`.
 using FolderId = std::pair<std::uint64_t, std::uint64_t>;
-std::optional<FolderId> folderIdentity(const std::string& folder);
+std::optional<FolderId> folderIdentity(const std::string& folder, int* error = nullptr);
 
 } // namespace qs

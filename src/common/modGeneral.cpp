@@ -3,11 +3,15 @@
 #include "common/ByteView.h"
 #include "common/VbError.h"
 
+#include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
@@ -126,11 +130,13 @@ void CreateFolderPath(const std::string& path) {
 }
 
 std::string GetTempFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    if (tmp == nullptr || *tmp == '\0')
+        return "/tmp/";
+    // Outside programs run inside the folder: a relative name would not do.
     std::error_code ec;
-    const fs::path tmp = fs::temp_directory_path(ec);
-    if (ec || tmp.empty())
-        return {};
-    return TrailingSlash(tmp.string());
+    const fs::path absolute = fs::absolute(fs::path(tmp), ec);
+    return TrailingSlash(ec ? tmp : absolute.string());
 }
 
 std::string ApplicationFolder() {
@@ -165,18 +171,101 @@ bool IsHiddenName(const std::string& name) {
     return !name.empty() && name.front() == '.';
 }
 
-PrivateTempFolder::PrivateTempFolder() {
-    std::string pattern = GetTempFolder();
-    if (pattern.empty())
-        pattern = "/tmp/";
-    pattern += "quillsift-XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr)
-        path_ = TrailingSlash(pattern);
+namespace {
+
+const std::string kRunFolderPrefix = "quillsift-";
+
+// The process that made a folder "quillsift-<pid>-XXXXXX"; none for other names.
+std::optional<pid_t> runOfFolderName(const std::string& name) {
+    if (name.rfind(kRunFolderPrefix, 0) != 0)
+        return std::nullopt;
+    const std::size_t digits = kRunFolderPrefix.size();
+    const std::size_t dash = name.find('-', digits);
+    if (dash == std::string::npos || dash == digits || dash - digits > 9 || name.size() != dash + 7)
+        return std::nullopt;
+    pid_t pid = 0;
+    for (std::size_t i = digits; i < dash; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return std::nullopt;
+        pid = pid * 10 + (name[i] - '0');
+    }
+    for (std::size_t i = dash + 1; i < name.size(); ++i)
+        if (std::isalnum(static_cast<unsigned char>(name[i])) == 0)
+            return std::nullopt;
+    return pid > 0 ? std::optional<pid_t>(pid) : std::nullopt;
+}
+
+// Makes the private folder in `place`; the errno text when it cannot.
+std::string makeRunFolder(const TempFolderPlace& place, std::string& made) {
+    if (place.folder.empty())
+        return "no such folder";
+    if (place.createMissing) {
+        std::error_code ec;
+        fs::create_directories(fs::path(place.folder), ec);
+    }
+    std::string pattern =
+        TrailingSlash(place.folder) + kRunFolderPrefix + std::to_string(::getpid()) + "-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)
+        return std::generic_category().message(errno);
+    made = TrailingSlash(pattern);
+    return {};
+}
+
+} // namespace
+
+std::vector<TempFolderPlace> TempFolderPlaces(const std::string& applicationFolder) {
+    std::vector<TempFolderPlace> places{{GetTempFolder(), false}};
+    if (!applicationFolder.empty())
+        places.push_back({TrailingSlash(applicationFolder), false});
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && *cache == '/')
+        places.push_back({TrailingSlash(cache) + "quillsift/", true});
+    else if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/')
+        places.push_back({TrailingSlash(home) + ".cache/quillsift/", true});
+    return places;
+}
+
+PrivateTempFolder::PrivateTempFolder() : PrivateTempFolder(TempFolderPlaces(ApplicationFolder())) {}
+
+PrivateTempFolder::PrivateTempFolder(const std::vector<TempFolderPlace>& places) {
+    for (const TempFolderPlace& place : places)
+        RemoveDeadRunFolders(place.folder);
+    std::string firstFailure;
+    for (const TempFolderPlace& place : places) {
+        const std::string failure = makeRunFolder(place, path_);
+        if (failure.empty())
+            break;
+        if (firstFailure.empty())
+            firstFailure =
+                "the temporary folder " + place.folder + " cannot be used (" + failure + ")";
+    }
+    if (firstFailure.empty())
+        return;
+    notice_ = path_.empty()
+                  ? firstFailure + " and no other private folder can be made: G64 and TAP "
+                                   "images, and archives that need the outside archiver, "
+                                   "cannot be searched"
+                  : firstFailure + "; using " + path_ + " instead";
 }
 
 PrivateTempFolder::~PrivateTempFolder() {
     if (!path_.empty())
         RemoveFolderTree(path_);
+}
+
+void RemoveDeadRunFolders(const std::string& folder) {
+    std::vector<std::string> dead;
+    std::error_code ec;
+    for (fs::directory_iterator it(fs::path(folder), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::optional<pid_t> pid = runOfFolderName(it->path().filename().string());
+        struct stat st {};
+        // A link, another user's folder or a live process's: left alone.
+        if (!pid || ::lstat(it->path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+            st.st_uid != ::geteuid() || ::kill(*pid, 0) == 0 || errno != ESRCH)
+            continue;
+        dead.push_back(it->path().string());
+    }
+    for (const std::string& path : dead)
+        RemoveFolderTree(path);
 }
 
 void RemoveFolderTree(const std::string& path) {

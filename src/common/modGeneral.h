@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace qs {
 
@@ -56,7 +57,8 @@ std::string TrailingSlash(const std::string& path);
 // Creates the folder and every missing folder above it; all errors ignored.
 void CreateFolderPath(const std::string& path);
 
-// The system's temporary folder with a trailing separator, or "" when none.
+// The system's temporary folder ($TMPDIR made absolute, else /tmp) with a
+// trailing separator, as the environment names it: it need not exist.
 std::string GetTempFolder();
 
 // The folder of the running executable, with a trailing separator.
@@ -72,20 +74,44 @@ std::string FileNameOf(const std::string& path);
 // Hidden entries are those whose name starts with a dot.
 bool IsHiddenName(const std::string& name);
 
-// A private folder (mode 0700) inside the system's temporary folder, removed
-// with everything in it when the object goes.
+// A place where a private temporary folder may be made.
+struct TempFolderPlace {
+    std::string folder;         // with a trailing separator
+    bool createMissing = false; // made when missing (never the system's own folder)
+};
+
+// The places tried, in order: the system's temporary folder, the application
+// folder, the per-user cache folder ($XDG_CACHE_HOME/quillsift/, else
+// ~/.cache/quillsift/).
+std::vector<TempFolderPlace> TempFolderPlaces(const std::string& applicationFolder);
+
+// A private folder (mode 0700) named "quillsift-<pid>-XXXXXX" in the first
+// place where one can be made, removed with everything in it when the object
+// goes. Folders that runs which no longer exist left in those places are
+// removed first.
 class PrivateTempFolder {
   public:
     PrivateTempFolder();
+    explicit PrivateTempFolder(const std::vector<TempFolderPlace>& places);
     ~PrivateTempFolder();
     PrivateTempFolder(const PrivateTempFolder&) = delete;
     PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
     // With a trailing separator; empty when it could not be created.
     const std::string& path() const { return path_; }
+    // What the user is told once at start when the first place could not be
+    // used: where the folder went instead, or that there is none. Empty when
+    // the first place served.
+    const std::string& notice() const { return notice_; }
 
   private:
     std::string path_;
+    std::string notice_;
 };
+
+// Removes the folders "quillsift-<pid>-XXXXXX" in `folder` that belong to
+// this user and whose process no longer exists (a run that was killed).
+// Links and everything else are left alone.
+void RemoveDeadRunFolders(const std::string& folder);
 
 // Removes a folder tree, never following links; errors are ignored.
 void RemoveFolderTree(const std::string& path);

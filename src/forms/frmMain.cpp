@@ -344,6 +344,10 @@ void frmMain::Initialize() {
         info("");
         clearResults();
 
+        if (const std::string& notice = setup_.tempFolderNotice; !notice.empty())
+            messageBox(MsgIcon::Information, MsgButtons::Ok, "Temporary folder",
+                       upperAscii(notice.substr(0, 1)) + notice.substr(1) + ".");
+
         // Tests say which tools are there; the program looks for them.
         const ToolPresence present = [&](OutsideTool tool) {
             if (!setup_.toolPresent)

@@ -35,6 +35,9 @@ struct MainWindowSetup {
     std::string
         resultsFolder; // where "Quillsift Results.txt" defaults; empty: the application folder
     ToolEnv tools;
+    // Shown once at start-up in an information box when not empty: the
+    // private temporary folder is not where it should be, or missing.
+    std::string tempFolderNotice;
     std::string errorLogPath;
     // Answers message boxes; null: real modal boxes.
     std::shared_ptr<MessageBoxPresenter> presenter;

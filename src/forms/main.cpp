@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     setup.resultsFolder = dataFolder;
     setup.tools.toolFolder = appFolder;
     setup.tools.tempFolder = temp.path();
+    setup.tempFolderNotice = temp.notice();
     setup.errorLogPath = dataFolder + qs::kErrorLogName;
     setup.showAbout = [tempFolder = temp.path()](QWidget* owner) {
         qs::showAboutWindow(owner, tempFolder);

@@ -1,20 +1,20 @@
-// quillsift-samples OUTDIR: writes the small sample collection that the run
+// quillsift-samples OUTDIR (or --help): writes the small sample collection that the run
 // command searches. Each kind of file has its own writer below.
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/DiskBuilder.h"
+#include "samples/G64Builder.h"
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
-#include "samples/G64Builder.h"
 #include "samples/TapBuilder.h"
 #include "samples/ZipWriter.h"
 
 #include <cstdio>
-#include <fstream>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace qs::samples;
@@ -161,24 +161,57 @@ bool writeToolSamples(const fs::path& root) {
                                  {"Disks/More/second.d64", other.bytes()}}));
 }
 
+// Marks a folder as a sample collection, which a later run may replace.
+const char* const kMark = ".quillsift-samples";
+
+const char* const kUsage =
+    "usage: quillsift-samples OUTDIR\n"
+    "Writes the sample collection into OUTDIR. OUTDIR must be missing, empty or a\n"
+    "collection written before, which is then replaced.\n";
+
+// Only a missing or empty folder or an earlier collection is replaced: a
+// mistyped OUTDIR must never cost anyone their files.
+bool replaceable(const fs::path& root) {
+    std::error_code ec;
+    const fs::file_status st = fs::symlink_status(root, ec);
+    if (st.type() == fs::file_type::not_found)
+        return true;
+    if (st.type() != fs::file_type::directory)
+        return false;
+    return fs::is_empty(root, ec) || fs::exists(fs::symlink_status(root / kMark, ec));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quillsift-samples OUTDIR\n");
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
+        std::fputs(kUsage, stderr);
         return 2;
     }
-    const fs::path root = argv[1];
+    const fs::path root = args[0];
+    if (!replaceable(root)) {
+        std::fprintf(stderr,
+                     "quillsift-samples: %s is neither empty nor a sample collection; nothing "
+                     "written\n",
+                     args[0].c_str());
+        return 1;
+    }
     std::error_code ec;
     fs::remove_all(root, ec);
     fs::create_directories(root, ec);
-    bool ok = !ec;
+    bool ok = !ec && writeBytes(root / kMark, "");
     ok = ok && writeD64Samples(root);
     ok = ok && writeNativeSamples(root);
     ok = ok && writeCartridgeAndTuneSamples(root);
     ok = ok && writeToolSamples(root);
     if (!ok) {
-        std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n", argv[1]);
+        std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n",
+                     args[0].c_str());
         return 1;
     }
     return 0;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <memory>
 #include <set>
+#include <system_error>
 
 namespace qs {
 
@@ -59,9 +60,20 @@ void dirArray2(Session& s, const std::string& folder, std::vector<std::string>& 
         const std::string base = TrailingSlash(folder);
         for (const std::string& name : listSubfolders(base)) {
             const std::string sub = base + name;
-            const auto id = folderIdentity(sub);
-            if (!id || !seen.insert(*id).second)
-                continue; // unreadable, or a link back to a folder already listed
+            int error = 0;
+            const auto id = folderIdentity(sub, &error);
+            if (!id) {
+                // Shown, never passed over silently: a path beyond the
+                // system's limit, say, whose files would be missed.
+                s.trap.runOnFile("DirArray2", sub, [error] {
+                    const int number = errorNumberFromErrno(error);
+                    raise(number == err::FileNotFound ? err::PathNotFound : number,
+                          std::generic_category().message(error));
+                });
+                continue;
+            }
+            if (!seen.insert(*id).second)
+                continue; // a link back to a folder already listed
             folders.push_back(sub);
             noted.push_back(sub);
         }

@@ -15,7 +15,8 @@ struct ToolEnv {
     const std::atomic<bool>* cancel = nullptr;
 
     // `name` in the temporary folder, with a running number before its
-    // extension, so that files analysed side by side never share one.
+    // extension, so that files analysed side by side never share one. Raises
+    // "Path not found" when there is no temporary folder.
     std::string tempPath(const std::string& name) const;
 };
 

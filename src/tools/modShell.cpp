@@ -134,6 +134,9 @@ RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
 }
 
 std::string ToolEnv::tempPath(const std::string& name) const {
+    // Never a file in whatever the current folder happens to be.
+    if (tempFolder.empty())
+        raise(err::PathNotFound, "no private temporary folder");
     static std::atomic<unsigned long> counter{0};
     const auto dot = name.find_last_of('.');
     const std::string number = "-" + std::to_string(++counter);
@@ -182,8 +185,8 @@ const char* toolName(OutsideTool tool) {
 ToolOutput RunTool(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
                    const std::string& outputName, bool readOutput) {
     const std::string name = toolName(tool);
-    if (env == nullptr || env->tempFolder.empty())
-        raise(err::PathFileAccess, name + " could not start: no temporary folder");
+    if (env == nullptr)
+        raise(err::PathFileAccess, name + " could not start");
     const std::string program = FindTool(env->toolFolder, tool);
     if (program.empty())
         raise(err::FileNotFound, name + " is missing");

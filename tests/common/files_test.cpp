@@ -13,6 +13,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <unistd.h>
 
 using namespace qs;
 using namespace qs::test;
@@ -102,6 +103,79 @@ TEST(Files, ThePrivateTempFolderIsOwnerOnlyAndGoesWithEverythingInIt) {
         EXPECT_TRUE(WriteWholeFile(path + "left-over.txt", "x"));
     }
     EXPECT_FALSE(fs::exists(path));
+}
+
+// The first place that works takes the folder; the user is told when it was
+// not the first, or none.
+TEST(Files, ThePrivateTempFolderFallsBackAndSaysSo) {
+    TempDir dir;
+    const std::string file = dir.write("file", "x");
+    const std::string missing = dir.str() + "/missing/", underFile = file + "/tmp/";
+    const std::string good = dir.str() + "/good/", cache = dir.str() + "/cache/quillsift/";
+    fs::create_directory(good);
+    const struct {
+        std::vector<TempFolderPlace> places;
+        std::string used; // the place that holds the folder; empty: none
+        std::string notice;
+    } cases[] = {
+        {{{good}, {missing}}, good, ""},
+        {{{missing}, {good}},
+         good,
+         "the temporary folder " + missing + " cannot be used (No such file or directory); using "},
+        {{{underFile}, {missing}, {cache, true}},
+         cache,
+         "the temporary folder " + underFile + " cannot be used (Not a directory); using "},
+        {{{missing}, {underFile, true}},
+         "",
+         "the temporary folder " + missing +
+             " cannot be used (No such file or directory) and no other private folder can be "
+             "made: G64 and TAP images, and archives that need the outside archiver, cannot be "
+             "searched"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.notice);
+        const PrivateTempFolder temp(c.places);
+        const std::string own = c.used + "quillsift-" + std::to_string(::getpid()) + "-";
+        EXPECT_EQ(temp.path().rfind(own, 0), c.used.empty() ? std::string::npos : 0u);
+        EXPECT_EQ(temp.path().size(), c.used.empty() ? 0u : own.size() + 7);
+        if (c.notice.empty() || c.used.empty())
+            EXPECT_EQ(temp.notice(), c.notice);
+        else
+            EXPECT_EQ(temp.notice(), c.notice + temp.path() + " instead");
+    }
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+// A run that was killed leaves its folder behind; the next run removes it,
+// and nothing else: not a live run's folder, not another user's, not a link
+// or what it leads to, not a name of another shape.
+TEST(Files, FoldersOfDeadRunsGoAtStartAndNothingElse) {
+    TempDir dir, outside;
+    const std::string dead = std::to_string(std::stoll(readFile("/proc/sys/kernel/pid_max")) + 1);
+    const std::string own = std::to_string(::getpid());
+    const std::string target = outside.write("keep/file", "x");
+    const std::string gone = dir.write("quillsift-" + dead + "-aB3xYz/sub/file", "x");
+    fs::create_symlink(target, dir.path() / ("quillsift-" + dead + "-aB3xYz/sub/link"));
+    fs::create_directory_symlink(outside.path() / "keep",
+                                 dir.path() / ("quillsift-" + dead + "-link00"));
+    const std::vector<std::string> kept{
+        "quillsift-" + own + "-abcdef/file",   "quillsift-" + dead + "-abcde/file",
+        "quillsift-" + dead + "-abcdefg/file", "quillsift-x" + dead + "-abcdef/file",
+        "quillsift-" + dead + "-ab.def/file",  "quillsift-" + dead + "-other0/file",
+        "quillsift-" + dead + "-file00"};
+    for (const std::string& name : kept)
+        dir.write(name, "x");
+    // Another user's: only root can make one here.
+    const bool otherUser =
+        ::chown((dir.str() + "/quillsift-" + dead + "-other0").c_str(), 65534, 65534) == 0;
+    { const PrivateTempFolder temp({{TrailingSlash(dir.str())}}); }
+    EXPECT_FALSE(fs::exists(fs::path(gone).parent_path().parent_path()));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / ("quillsift-" + dead + "-link00")));
+    EXPECT_TRUE(fs::exists(target));
+    for (const std::string& name : kept)
+        EXPECT_EQ(fs::exists(dir.path() / name),
+                  otherUser || name.find("other0") == std::string::npos)
+            << name;
 }
 
 TEST(ErrorLog, EntriesAppendWithDayMonthYearStampAndCrLf) {

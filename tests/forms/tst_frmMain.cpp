@@ -107,25 +107,40 @@ void TestFrmMain::refusedRequest() {
 
 void TestFrmMain::missingTools_data() {
     QTest::addColumn<QStringList>("missing");
-    QTest::newRow("all") << QStringList{"c1541", "tape64", "7za"};
-    QTest::newRow("c1541") << QStringList{"c1541"};
-    QTest::newRow("7za") << QStringList{"7za"};
-    QTest::newRow("none") << QStringList{};
+    QTest::addColumn<bool>("tempNotice");
+    QTest::newRow("all") << QStringList{"c1541", "tape64", "7za"} << true;
+    QTest::newRow("c1541") << QStringList{"c1541"} << false;
+    QTest::newRow("7za") << QStringList{"7za"} << false;
+    QTest::newRow("none") << QStringList{} << false;
+    QTest::newRow("temporary folder") << QStringList{} << true;
 }
 
 // Each missing program is told once and its option is switched off, in the
 // request and on screen; a search enables the frames again but not these.
+// A temporary folder out of place is told first, once.
 void TestFrmMain::missingTools() {
     QFETCH(QStringList, missing);
+    QFETCH(bool, tempNotice);
     WindowFixture f;
     MainWindowSetup setup;
     setup.toolPresent = [missing](const std::string& tool) {
         return !missing.contains(QString::fromStdString(tool));
     };
+    if (tempNotice)
+        setup.tempFolderNotice = "the temporary folder /x/ cannot be used (Not a directory); "
+                                 "using /y/ instead";
     frmMain& w = f.open(std::move(setup));
     const std::pair<QString, std::string> programs[] = {
         {"c1541", "C1541.exe is missing"}, {"tape64", "Tape64.exe is"}, {"7za", "7za.exe (7-zip)"}};
     std::size_t told = 0;
+    if (tempNotice) {
+        QVERIFY(!f.boxes->shown.empty());
+        QCOMPARE(f.boxes->shown[0].icon, MsgIcon::Information);
+        QCOMPARE(f.boxes->shown[0].title, std::string("Temporary folder"));
+        QCOMPARE(f.boxes->shown[told++].text,
+                 std::string("The temporary folder /x/ cannot be used (Not a directory); "
+                             "using /y/ instead."));
+    }
     for (const auto& [tool, text] : programs) {
         if (!missing.contains(tool))
             continue;

@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace qs;
@@ -94,6 +97,40 @@ TEST(SearchDriver, FailuresAreReportedAndTheSearchGoesOn) {
     // The short image is analysed as far as it goes and counted.
     EXPECT_EQ(h.session.lastOutcome.filesAnalysed, rightsIgnored ? 4 : 3);
     EXPECT_EQ(h.session.lastOutcome.end, SearchEnd::Completed);
+}
+
+// A folder whose path is longer than the system allows cannot be searched:
+// it is shown and logged once through the folder scan's trap, never passed
+// over silently, and the search goes on. (mkdir -p cannot make such a tree;
+// each level is made relative to the one above.)
+TEST(SearchDriver, FoldersBeyondThePathLimitAreReported) {
+    SearchHarness h;
+    h.write("a.d64", disk("TOP"));
+    const std::string level(200, 'd');
+    std::string path = h.root();
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
+    std::string first; // the first level beyond the limit
+    for (int i = 0; fd >= 0 && i < PATH_MAX / 200 + 2; ++i) {
+        path += "/" + level;
+        if (first.empty() && path.size() >= PATH_MAX)
+            first = path;
+        ASSERT_EQ(::mkdirat(fd, level.c_str(), 0700), 0);
+        const int next = ::openat(fd, level.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0);
+    ::close(::openat(fd, "deep.d64", O_WRONLY | O_CREAT, 0600));
+    ::close(fd);
+    h.view.opts.recurse = true;
+    StartButtonClick(h.session);
+
+    ASSERT_EQ(h.view.messages.size(), 1u);
+    EXPECT_EQ(h.view.messages[0].text,
+              "[DirArray2] - 75 - Path/File access error (File name too long)\r\nFile: " + first);
+    EXPECT_NE(h.errorLog().find(h.view.messages[0].text), std::string::npos);
+    EXPECT_EQ(h.session.lastOutcome.end, SearchEnd::Completed);
+    EXPECT_EQ(h.session.lastOutcome.filesAnalysed, 1);
 }
 
 // Every way a run ends early: "Process Stopped", no summary, the start button

@@ -14,8 +14,14 @@
 namespace qs::test {
 
 CliRun runCli(const std::vector<std::string>& args, const CliEnv& env) {
+    return runProgram("quillsift-cli", args, env);
+}
+
+CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
+                  const CliEnv& env) {
     const char* bin = std::getenv("QS_BIN_DIR");
-    const std::string program = std::string(bin ? bin : "bin") + "/quillsift-cli";
+    const std::string program =
+        std::filesystem::absolute(std::string(bin ? bin : "bin") + "/" + name).string();
     TempDir capture;
     const std::string outPath = capture.str() + "/out", errPath = capture.str() + "/err";
     const pid_t pid = ::fork();
@@ -25,6 +31,14 @@ CliRun runCli(const std::vector<std::string>& args, const CliEnv& env) {
         ::dup2(::open("/dev/null", O_RDONLY), 0);
         if (env.path != nullptr)
             ::setenv("PATH", env.path, 1);
+        for (const auto& [var, value] : env.vars) {
+            if (value.empty())
+                ::unsetenv(var.c_str());
+            else
+                ::setenv(var.c_str(), value.c_str(), 1);
+        }
+        if (!env.folder.empty() && ::chdir(env.folder.c_str()) != 0)
+            ::_exit(126);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the built quillsift-cli and captures what it prints.
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qs::test {
@@ -16,9 +17,16 @@ struct CliEnv {
     // When set: as soon as this file exists (a tool has started), the program
     // gets one SIGINT, as from Ctrl-C.
     std::string interruptWhen;
+    // Further environment variables (an empty value removes one), and the
+    // folder the program starts in (empty: the test's own).
+    std::vector<std::pair<std::string, std::string>> vars = {};
+    std::string folder = {};
 };
 
 // Arguments are passed without a shell; QS_BIN_DIR names the application folder.
 CliRun runCli(const std::vector<std::string>& args, const CliEnv& env = {});
+// The same for another program of the application folder.
+CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
+                  const CliEnv& env = {});
 
 } // namespace qs::test
