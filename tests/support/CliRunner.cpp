@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -23,6 +24,10 @@ CliRun runCli(const std::vector<std::string>& args, const CliEnv& env) {
         ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         ::dup2(::open("/dev/null", O_RDONLY), 0);
+        if (env.fileSizeLimit != 0) {
+            const rlimit limit{env.fileSizeLimit, env.fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
         if (env.path != nullptr)
             ::setenv("PATH", env.path, 1);
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
@@ -38,8 +43,10 @@ CliRun runCli(const std::vector<std::string>& args, const CliEnv& env) {
         ::kill(pid, SIGINT);
     }
     int status = 0;
-    ::waitpid(pid, &status, 0);
-    return {readFile(outPath), readFile(errPath), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    return {readFile(outPath), readFile(errPath), WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            usage.ru_maxrss};
 }
 
 } // namespace qs::test
