@@ -130,22 +130,26 @@ TEST(ArchivePaths, InProcessAndOutsideArchiverGiveTheSameReport) {
 }
 
 // 200 MiB of zeros in 250 KB is reported as not read: the run's memory stays
-// small, and no file near that size is written (a larger write would end it).
+// small, the archiver (which would unpack it to disk) is never asked, and the
+// program writes no file that large (the write would end it).
 TEST(ArchivePaths, AZipBombIsReportedAndNeverInflated) {
     if (shell("command -v 7z >/dev/null") != 0)
         GTEST_SKIP() << "needs 7z";
     TempDir dir;
-    const std::string bomb = dir.str() + "/bomb/bomb.zip";
+    const std::string bomb = dir.str() + "/bomb/bomb.zip", asked = dir.str() + "/asked";
     ASSERT_EQ(shell("mkdir " + dir.str() + "/bomb && head -c 200M /dev/zero | 7z a -tzip -mx1 " +
                     "-sibomb.d64 " + bomb + " >/dev/null"),
               0);
+    writeScript(dir, "tools/7z", ": > " + asked);
+    const std::string tools = dir.str() + "/tools";
     const CliRun run = runCli({"-q", "-z", "--warnings", dir.str() + "/bomb"},
-                              {nullptr, "", 128ul << 20}); // more than any error log
+                              {tools.c_str(), "", 128ul << 20}); // more than any error log
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Error Detected: [SearchC64File] - 7 - Out of memory (larger than 64 MiB, "
                        "not read)\nFile: bomb.d64 in " +
                            bomb + "\n");
     EXPECT_LT(run.peakKiB, 64 * 1024);
+    EXPECT_FALSE(std::filesystem::exists(asked));
 }
 
 namespace {
