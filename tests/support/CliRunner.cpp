@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -29,6 +30,10 @@ CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
         ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         ::dup2(::open("/dev/null", O_RDONLY), 0);
+        if (env.fileSizeLimit != 0) {
+            const rlimit limit{env.fileSizeLimit, env.fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
         if (env.path != nullptr)
             ::setenv("PATH", env.path, 1);
         for (const auto& [var, value] : env.vars) {
@@ -52,8 +57,10 @@ CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
         ::kill(pid, SIGINT);
     }
     int status = 0;
-    ::waitpid(pid, &status, 0);
-    return {readFile(outPath), readFile(errPath), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    return {readFile(outPath), readFile(errPath), WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            usage.ru_maxrss};
 }
 
 } // namespace qs::test

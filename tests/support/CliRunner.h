@@ -9,7 +9,8 @@ namespace qs::test {
 struct CliRun {
     std::string out;
     std::string err;
-    int status = -1; // -1: ended by a signal
+    int status = -1;  // -1: ended by a signal
+    long peakKiB = 0; // the program's largest resident size
 };
 
 struct CliEnv {
@@ -21,6 +22,9 @@ struct CliEnv {
     // folder the program starts in (empty: the test's own).
     std::vector<std::pair<std::string, std::string>> vars = {};
     std::string folder = {};
+    // When set: the largest file the program may write (RLIMIT_FSIZE); a
+    // larger write ends it with SIGXFSZ.
+    unsigned long fileSizeLimit = 0;
 };
 
 // Arguments are passed without a shell; QS_BIN_DIR names the application folder.
