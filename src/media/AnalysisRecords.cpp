@@ -33,6 +33,17 @@ std::string TypeText(std::uint8_t typeByte) {
     }
 }
 
+std::uint8_t ListedTypeByte(const std::string& typeText, bool unclosed, bool locked) {
+    if (typeText == "scr")
+        return 0;
+    static const std::string kTypes[] = {"del", "seq", "prg", "usr", "rel", "cbm"};
+    std::uint8_t code = 6;
+    for (std::uint8_t i = 0; i < 6; ++i)
+        if (typeText == kTypes[i])
+            code = i;
+    return static_cast<std::uint8_t>(code | (unclosed ? 0 : 0x80) | (locked ? 0x40 : 0));
+}
+
 std::string FileNameField(const std::string& path) {
     const std::string name = FileNameOf(path);
     return upperAscii(name.size() > 4 ? name.substr(0, name.size() - 4) : std::string{});

@@ -29,6 +29,10 @@ struct CbmEntry {
     std::int32_t LoadAddress = 0;
     std::int32_t EndAddress = 0;
     bool Valid = false;
+    // The directory type byte as disk images record it (for a G64, the byte
+    // its listing line describes); 0 for other media. The report goes by
+    // FileType; a directory listing needs the byte for the unclosed mark.
+    std::uint8_t TypeByte = 0;
 };
 
 struct SidInfo {
@@ -80,6 +84,10 @@ class AnalysisRecords {
 
 // "prg", "seq", ... for the type byte of a CBM directory entry.
 std::string TypeText(std::uint8_t typeByte);
+// The type byte a directory listing line describes: the closed type of
+// `typeText` ("ukw" and other texts as type 6), the lock bit when `locked`,
+// the closed bit cleared when `unclosed`; "scr" is 0.
+std::uint8_t ListedTypeByte(const std::string& typeText, bool unclosed, bool locked);
 
 // File name without its last four characters, upper case (ASCII letters).
 std::string FileNameField(const std::string& path);

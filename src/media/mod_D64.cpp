@@ -35,6 +35,7 @@ void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
     e.Blocks = hi >= 128 ? 0 : lo + 256 * hi;
     const std::uint8_t type = slot.u8(2);
     e.FileType = TypeText(type);
+    e.TypeByte = type;
     e.EntryNo = entryNo;
     e.Track = slot.u8(3);
     e.Sector = slot.u8(4);

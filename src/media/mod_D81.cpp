@@ -18,6 +18,7 @@ void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
     e.Name = CutAtPadding(slot.text(5, 16));
     const std::uint8_t type = slot.u8(2);
     e.FileType = TypeText(type);
+    e.TypeByte = type;
     // The block count is a signed 16-bit value: a high byte of 128 or more
     // cannot be a 1581 file and is an overflow.
     const std::uint8_t hi = slot.u8(31);

@@ -56,6 +56,8 @@ void ParseG64Listing(AnalysisRecords& records, const std::string& listing,
             e.Track = e.Sector = 0;
             e.Valid = e.FileType != "scr";
             e.Locked = line.back() != ' ';
+            // c1541 marks a file left open with "*" just before its type.
+            e.TypeByte = ListedTypeByte(e.FileType, Mid(line, 26, 1) == "*", e.Locked);
         } else if (blocksFree) {
             m.BlocksFree = ParseInteger(line, NumberSyntax::Leading);
         }

@@ -25,11 +25,16 @@ std::string entryLine(const CbmEntry& e) {
     std::string line = std::to_string(e.Blocks);
     line.resize(std::max<std::size_t>(line.size() + 1, 6), ' ');
     line += "\"" + standin::ListingText(e.Name.substr(0, 16)) + "\"";
-    // Type in columns 27-29, the lock mark in column 30.
-    line.resize(std::max<std::size_t>(line.size(), 26), ' ');
-    std::string type = e.FileType;
+    // Type in columns 27-29, the lock mark in column 30, and in column 26
+    // "*" for a file left open, shown with its closed type as the drive does.
+    line.resize(std::max<std::size_t>(line.size(), 25), ' ');
+    const bool unclosed = e.FileType == "ukw" && (e.TypeByte & 0x80) == 0;
+    line += unclosed ? '*' : ' ';
+    std::string type =
+        unclosed ? TypeText(static_cast<std::uint8_t>(e.TypeByte | 0x80)) : e.FileType;
     type.resize(3, ' ');
-    return line + type + (e.Locked ? "<" : " ");
+    const bool locked = e.Locked || (unclosed && (e.TypeByte & 0x40) != 0);
+    return line + type + (locked ? "<" : " ");
 }
 
 void printListing(const AnalysisRecords& records) {
