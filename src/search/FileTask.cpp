@@ -4,23 +4,16 @@
 #include "common/modGeneral.h"
 #include "search/Dispatcher.h"
 #include "search/Matcher.h"
+#include "search/MemberFiles.h"
 #include "tools/ArchiveReader.h"
 #include "tools/modShell.h"
 #include "tools/mod_7zip.h"
 
-#include <filesystem>
 #include <sys/stat.h>
-
-namespace fs = std::filesystem;
 
 namespace qs {
 
 namespace {
-
-// The name a member goes by in what the user reads.
-std::string memberLabel(const std::string& member, const std::string& archivePath) {
-    return member + " in " + archivePath;
-}
 
 // Runs the dispatcher and the matcher on one file into `report`.
 void analyse(const TaskContext& ctx, FileReport& report, ReaderContext::Opener opener,
@@ -34,27 +27,6 @@ void analyse(const TaskContext& ctx, FileReport& report, ReaderContext::Opener o
     report.analysed = true;
     report.matches = MatchFile(ctx.options, records, report, shownPath, archivePath);
 }
-
-// A G64 or TAP member is written alone to the temporary folder for its
-// listing program; nothing else of an archive touches the disk.
-class MemberListingRunner final : public ListingRunner {
-  public:
-    MemberListingRunner(const ToolEnv& env, const ArchiveMember& member)
-        : env_(env), member_(member) {}
-    std::string listing(ListingProgram program, const std::string& path) const override {
-        const auto dot = path.find_last_of('.');
-        const std::string file =
-            env_.tempPath("member" + (dot == std::string::npos ? "" : path.substr(dot)));
-        const RemoveOnExit remove(file, RemoveOnExit::Kind::File);
-        if (!WriteWholeFile(file, member_.open()->readAll()))
-            return {};
-        return ToolListingRunner(env_).listing(program, file);
-    }
-
-  private:
-    const ToolEnv& env_;
-    const ArchiveMember& member_;
-};
 
 // Members read by libarchive; false when it refused the archive.
 bool readInProcess(const TaskContext& ctx, const std::string& archivePath,
@@ -71,15 +43,15 @@ bool readInProcess(const TaskContext& ctx, const std::string& archivePath,
                                   "SearchC64File",
                                   {err::OutOfMemory, describeError(err::OutOfMemory) +
                                                          " (larger than 64 MiB, not read)"},
-                                  memberLabel(name, archivePath), true),
+                                  MemberLabel(name, archivePath), true),
                               true);
                 return !ctx.stop;
             }
-            r.nameFile(name, memberLabel(name, archivePath));
+            r.nameFile(name, MemberLabel(name, archivePath));
             const MemberListingRunner listings(ctx.tools, member);
             analyse(
                 ctx, r, [&member](const std::string&) { return member.open(); }, listings, "", name,
-                memberLabel(name, archivePath), archivePath);
+                MemberLabel(name, archivePath), archivePath);
             return !ctx.stop;
         });
     if (end == ArchiveRead::Refused)
@@ -91,24 +63,6 @@ bool readInProcess(const TaskContext& ctx, const std::string& archivePath,
     for (FileReport& r : members)
         units.push_back(std::move(r));
     return true;
-}
-
-// An extracted member is analysed and deleted only when it is an ordinary file
-// that lies inside the extraction folder (no link, nothing reached through
-// one). A member the archiver did not unpack is left to the reader, which
-// reports the missing file.
-enum class MemberState { Inside, Missing, Outside };
-
-MemberState memberState(const std::string& workFolder, const std::string& memberPath) {
-    struct stat st {};
-    if (::lstat(memberPath.c_str(), &st) != 0)
-        return MemberState::Missing;
-    if (!S_ISREG(st.st_mode))
-        return MemberState::Outside;
-    std::error_code ec;
-    const std::string folder = TrailingSlash(fs::canonical(workFolder, ec).string());
-    const std::string file = fs::canonical(memberPath, ec).string();
-    return !ec && file.rfind(folder, 0) == 0 ? MemberState::Inside : MemberState::Outside;
 }
 
 // Members listed and unpacked by the outside archiver. An archive it cannot
@@ -140,10 +94,10 @@ void readWithArchiver(const TaskContext& ctx, const std::string& archivePath,
         FileReport& r = units.emplace_back();
         r.status("Analyzing file " + member + " from archive " + archivePath, true);
         const std::string memberPath = TrailingSlash(workFolder) + member;
-        const MemberState state = memberState(workFolder, memberPath);
-        r.nameFile(memberPath, memberLabel(member, archivePath));
+        const MemberState state = ExtractedMemberState(workFolder, memberPath);
+        r.nameFile(memberPath, MemberLabel(member, archivePath));
         if (state != MemberState::Outside)
-            analyse(ctx, r, ctx.opener, listings, "", memberPath, memberLabel(member, archivePath),
+            analyse(ctx, r, ctx.opener, listings, "", memberPath, MemberLabel(member, archivePath),
                     archivePath);
         if (state == MemberState::Inside) {
             ::chmod(memberPath.c_str(), 0600);
