@@ -66,6 +66,17 @@ std::string absolutePath(const std::string& path) {
     return (abs.has_filename() ? abs : abs.parent_path()).string(); // without a trailing '/'
 }
 
+// FILE, or ARCHIVE::MEMBER when FILE is no file but the text before one of
+// its "::" is (a file's own name may hold "::").
+ListingSource listTarget(const std::string& target) {
+    std::error_code ec;
+    if (!fs::exists(target, ec))
+        for (auto at = target.find("::"); at != std::string::npos; at = target.find("::", at + 1))
+            if (fs::is_regular_file(target.substr(0, at), ec))
+                return {absolutePath(target.substr(0, at)), target.substr(at + 2)};
+    return {absolutePath(target), ""};
+}
+
 // Longer limits would overflow the clock when an outside program's deadline is set.
 constexpr long long kLongestToolTimeout = 100LL * 365 * 24 * 3600;
 
@@ -74,8 +85,8 @@ constexpr long long kLongestToolTimeout = 100LL * 365 * 24 * 3600;
 class HelpFormat final : public CLI::Formatter {
   public:
     std::string make_usage(const CLI::App*, std::string name) const override {
-        return "Usage: " + name +
-               " [OPTIONS] FOLDER\n"
+        return "Usage: " + name + " [OPTIONS] FOLDER\n       " + name +
+               " --list FILE[::MEMBER]\n"
                "Searches the C64 disk, tape, cartridge and tune files below FOLDER.\n";
     }
 };
@@ -95,7 +106,7 @@ struct CommandLine {
         app.formatter(std::make_shared<HelpFormat>());
         app.add_option("FOLDER", folders)->group(""); // named in the usage line
         app.footer("Exit status: 0 matches reported, 1 no match, 2 stopped, failed or usage "
-                   "error.");
+                   "error; with --list 0 listed, 2 not.");
         app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
         // Help is a flag that stops the parse at once, so it wins over mistakes
         // elsewhere on the line (CLI11's own help flag is looked at last).
@@ -158,10 +169,24 @@ struct CommandLine {
         app.add_flag("--external-archiver", cmd.externalArchiver,
                      "read every archive with the outside archiver (7z)");
         app.add_flag("-q,--quiet", s.quiet, "no status line");
+        app.add_option_function<std::string>(
+               "--list",
+               [this](const std::string& target) {
+                   cmd.action = CliCommand::Action::List;
+                   cmd.list = listTarget(target);
+               },
+               "print the directory of one disk, tape, cartridge or tune, or of an archive's "
+               "member")
+            ->type_name("FILE[::MEMBER]");
     }
 
-    // Run after parsing: exactly one FOLDER, and it must exist.
+    // Run after parsing: exactly one FOLDER, and it must exist (none with --list).
     void takeFolder() {
+        if (cmd.action == CliCommand::Action::List) {
+            if (!folders.empty())
+                reject("--list takes no FOLDER");
+            return;
+        }
         if (folders.size() != 1)
             reject(folders.empty() ? "no FOLDER given" : "only one FOLDER may be given");
         std::error_code ec;

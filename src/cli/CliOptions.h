@@ -1,6 +1,7 @@
 #pragma once
 // The command line's flags, turned into the request and the run settings.
 #include "cli/CliView.h"
+#include "search/Listing.h"
 #include "search/SearchOptions.h"
 
 #include <chrono>
@@ -11,12 +12,13 @@
 namespace qs {
 
 struct CliCommand {
-    enum class Action { Search, Help, Version } action = Action::Search;
+    enum class Action { Search, List, Help, Version } action = Action::Search;
     SearchOptions options;
     CliSettings settings;
     std::chrono::seconds toolTimeout{60};
     unsigned jobs = 0; // files analysed side by side; 0: one per processor
     bool externalArchiver = false;
+    ListingSource list; // --list FILE or ARCHIVE::MEMBER
 };
 
 // Parses argv; a usage error is reported in `error` and the result is empty.

@@ -1,6 +1,7 @@
 // quillsift-cli: the search engine from the command line.
 #include "cli/CliOptions.h"
 #include "cli/CliView.h"
+#include "cli/ListCommand.h"
 #include "common/modGeneral.h"
 #include "search/Output.h"
 #include "search/SearchDriver.h"
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
     const std::string appFolder = ApplicationFolder();
     CliView view(cmd->options, cmd->settings, stdout, stderr);
     ToolEnv tools{appFolder, temp.path(), cmd->toolTimeout};
+    if (cmd->action == CliCommand::Action::List)
+        return ListDirectory(*cmd, tools, view, ErrorLog(DataFolder(appFolder) + kErrorLogName),
+                             stdout, stderr);
     Session session(view, tools, DataFolder(appFolder) + kErrorLogName);
     if (cmd->jobs > 0)
         session.jobs = cmd->jobs;

@@ -86,7 +86,8 @@ TEST(CliOptions, HelpAndVersionNeedNoFolderAndWinOverMistakes) {
     EXPECT_EQ(help.rfind("Usage: quillsift-cli [OPTIONS] FOLDER\n", 0), 0u);
     EXPECT_NE(help.find("LIST=D64,T64,D81,PC64,D71,CRT"), std::string::npos);
     EXPECT_TRUE(help.ends_with(
-        "\nExit status: 0 matches reported, 1 no match, 2 stopped, failed or usage error.\n"));
+        "\nExit status: 0 matches reported, 1 no match, 2 stopped, failed or usage error; "
+        "with --list 0 listed, 2 not.\n"));
 }
 
 TEST(CliOptions, HugeToolTimeoutKeepsTheDeadlineOnTheClock) {
