@@ -35,18 +35,23 @@ template <class Keep> std::vector<std::string> listEntries(const std::string& fo
         if (keep(*it, typeEc))
             names.push_back(std::move(name));
     }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const std::string ua = upperAscii(a), ub = upperAscii(b);
-        return ua != ub ? ua < ub : a < b;
-    });
+    // Sorted by their upper-case form (made once per name), ties by the name.
+    std::vector<std::pair<std::string, std::string>> keyed;
+    keyed.reserve(names.size());
+    for (std::string& name : names)
+        keyed.emplace_back(upperAscii(name), std::move(name));
+    std::sort(keyed.begin(), keyed.end());
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        names[i] = std::move(keyed[i].second);
     return names;
 }
 
 } // namespace
 
 std::vector<std::string> listFiles(const std::string& folder, const std::string& patternList) {
+    const FilePatterns patterns(patternList);
     return listEntries(folder, [&](const fs::directory_entry& e, std::error_code& ec) {
-        return e.is_regular_file(ec) && fitsFilePattern(e.path().filename().string(), patternList);
+        return e.is_regular_file(ec) && patterns.fits(e.path().filename().string());
     });
 }
 

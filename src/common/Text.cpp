@@ -3,6 +3,7 @@
 #include "common/Petscii.h"
 #include "common/VbError.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
@@ -225,6 +226,10 @@ std::optional<char32_t> nextUtf8(std::string_view text, std::size_t& pos) {
 }
 
 std::string escapedForLine(std::string_view text) {
+    // Most names are plain printable ASCII: nothing to look at more closely.
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return c >= 0x20 && c < 0x7F && c != '\\'; }))
+        return std::string(text);
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size());

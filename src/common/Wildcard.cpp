@@ -46,6 +46,11 @@ std::vector<Unit> units(std::string_view pattern, ShownAs shown) {
 // raw) stands for its own bytes only, so that ASCII patterns match as ever.
 std::bitset<256> bytesShownAs(Unit from, Unit to, ShownAs shown) {
     std::bitset<256> set;
+    if (from.raw && to.raw) {
+        for (char32_t b = from.ch; b <= to.ch && b < 256; ++b)
+            set.set(b);
+        return set;
+    }
     for (unsigned b = 0; b < 256; ++b) {
         const char32_t c =
             from.raw && to.raw ? b : shownCharacter(shown, static_cast<std::uint8_t>(b));
@@ -102,6 +107,10 @@ std::vector<Token> tokenize(std::string_view text, WildcardSyntax syntax, ShownA
     return tokens;
 }
 
+char upperCode(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 bool accepts(const Token& t, char c) {
     switch (t.kind) {
     case Token::AnyOne:
@@ -117,13 +126,16 @@ bool accepts(const Token& t, char c) {
     return false;
 }
 
-bool matchTokens(std::string_view text, const std::vector<Token>& tokens) {
+// With `upper`, the text's letters a-z are compared as A-Z, without making
+// an upper-cased copy (the matcher runs once for every entry of every file).
+bool matchTokens(std::string_view text, const std::vector<Token>& tokens, bool upper = false) {
     // Every non-star token takes exactly one character, so the classic
     // two-cursor scan with one remembered star is exact and linear in practice.
     std::size_t t = 0, p = 0;
     std::size_t starP = std::string_view::npos, starT = 0;
     while (t < text.size()) {
-        if (p < tokens.size() && tokens[p].kind != Token::Star && accepts(tokens[p], text[t])) {
+        const char c = upper ? upperCode(text[t]) : text[t];
+        if (p < tokens.size() && tokens[p].kind != Token::Star && accepts(tokens[p], c)) {
             ++t;
             ++p;
         } else if (p < tokens.size() && tokens[p].kind == Token::Star) {
@@ -153,26 +165,61 @@ LikePattern::LikePattern(std::string_view pattern, bool matchCase, ShownAs shown
       matchCase_(matchCase) {}
 
 bool LikePattern::matches(std::string_view text) const {
-    return matchTokens(matchCase_ ? trimBlanks(text) : trimBlanks(upperAscii(text)), tokens_);
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return matchTokens({}, tokens_);
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    return matchTokens(text, tokens_, !matchCase_);
+}
+
+const LikePattern& PreparedLikePattern(std::string_view pattern, bool matchCase, ShownAs shown) {
+    struct Prepared {
+        std::string pattern;
+        bool matchCase;
+        ShownAs shown;
+        LikePattern prepared;
+    };
+    // Per thread, so that the search's workers share nothing; a handful of
+    // entries, as a search asks for one pattern per kind of name.
+    thread_local std::vector<Prepared> cache;
+    for (const Prepared& p : cache)
+        if (p.matchCase == matchCase && p.shown == shown && p.pattern == pattern)
+            return p.prepared;
+    if (cache.size() >= 16)
+        cache.clear();
+    return cache
+        .emplace_back(Prepared{std::string(pattern), matchCase, shown,
+                               LikePattern(pattern, matchCase, shown)})
+        .prepared;
 }
 
 bool likeCompare(std::string_view text, std::string_view pattern, bool matchCase) {
     return LikePattern(pattern, matchCase).matches(text);
 }
 
-bool fitsFilePattern(std::string_view name, std::string_view patternList) {
-    const std::string upperName = upperAscii(name);
+FilePatterns::FilePatterns(std::string_view patternList) {
     std::size_t start = 0;
     while (start <= patternList.size()) {
         std::size_t end = patternList.find(';', start);
         if (end == std::string_view::npos)
             end = patternList.size();
         const std::string_view piece = patternList.substr(start, end - start);
-        if (!piece.empty() && wildcardMatch(upperName, upperAscii(piece), WildcardSyntax::FileList))
-            return true;
+        if (!piece.empty())
+            pieces_.push_back(
+                tokenize(upperAscii(piece), WildcardSyntax::FileList, ShownAs::Itself));
         start = end + 1;
     }
+}
+
+bool FilePatterns::fits(std::string_view name) const {
+    for (const auto& piece : pieces_)
+        if (matchTokens(name, piece, true))
+            return true;
     return false;
+}
+
+bool fitsFilePattern(std::string_view name, std::string_view patternList) {
+    return FilePatterns(patternList).fits(name);
 }
 
 } // namespace qs

@@ -45,6 +45,23 @@ class LikePattern {
     bool matchCase_;
 };
 
+// The prepared pattern of LikePattern(pattern, matchCase, shown), made once
+// per thread and kept while it is asked for again: the matcher needs the same
+// few patterns for every file of a search.
+const LikePattern& PreparedLikePattern(std::string_view pattern, bool matchCase,
+                                       ShownAs shown = ShownAs::Itself);
+
+// A ";"-separated list of file-name patterns, prepared once for many names;
+// names fit without regard to case.
+class FilePatterns {
+  public:
+    explicit FilePatterns(std::string_view patternList);
+    bool fits(std::string_view name) const;
+
+  private:
+    std::vector<std::vector<LikePattern::Token>> pieces_;
+};
+
 // A file name against a ";"-separated list of patterns, without regard to case.
 bool fitsFilePattern(std::string_view name, std::string_view patternList);
 

@@ -76,9 +76,10 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         // name as it is, the medium name in code page 437 glyphs, the entry
         // names in the glyphs of their listing lines.
         const std::string typed = SearchPattern(o);
-        const LikePattern fileNamePattern(typed, o.matchCase);
-        const LikePattern mediaNamePattern(typed, o.matchCase, ShownAs::Cp437);
-        const LikePattern entryPattern(typed, o.matchCase, ShownAs::Listing);
+        const LikePattern& fileNamePattern = PreparedLikePattern(typed, o.matchCase);
+        const LikePattern& mediaNamePattern =
+            PreparedLikePattern(typed, o.matchCase, ShownAs::Cp437);
+        const LikePattern& entryPattern = PreparedLikePattern(typed, o.matchCase, ShownAs::Listing);
 
         if (o.fileName && fileNamePattern.matches(m.FileName)) {
             matches = 1;
@@ -134,8 +135,9 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
 
         // The file name comes from the path and is already UTF-8; the header
         // texts are Latin-1, and the typed string meets them as Latin-1.
-        const LikePattern fileNamePattern(SearchPattern(o), o.matchCase);
-        const LikePattern headerPattern(SearchPattern(o), o.matchCase, ShownAs::Latin1);
+        const LikePattern& fileNamePattern = PreparedLikePattern(SearchPattern(o), o.matchCase);
+        const LikePattern& headerPattern =
+            PreparedLikePattern(SearchPattern(o), o.matchCase, ShownAs::Latin1);
         auto compare = [&](bool ticked, const std::string& value, const char* label,
                            bool headerText) {
             if (!ticked || !(headerText ? headerPattern : fileNamePattern).matches(value))

@@ -177,8 +177,12 @@ SearchOutcome SearchC64File(Session& s) {
             s.externalArchiver,
             s.StopSearch};
         const unsigned jobs = std::max(1u, s.jobs);
-        OrderedPipeline<std::vector<FileReport>> pipeline(jobs, jobs == 1 ? 1 : 4 * jobs);
-        // Shows the oldest file's reports; false when the run is to stop.
+        // Files are handed to the workers a few at a time, so that waking a
+        // worker costs less than the file it analyses; one job takes them
+        // one by one, as the single-threaded search does.
+        const std::size_t batch = jobs == 1 ? 1 : 16;
+        OrderedPipeline<std::vector<FileReport>> pipeline(jobs, jobs == 1 ? 1 : 8 * jobs);
+        // Shows the oldest batch's reports; false when the run is to stop.
         auto showNext = [&] {
             for (const FileReport& unit : pipeline.next()) {
                 Replay(s, unit);
@@ -202,10 +206,19 @@ SearchOutcome SearchC64File(Session& s) {
                 std::make_shared<FileReport>(folderUnit(s, folder, done, folders.size(), files));
             if (!give([unit] { return std::vector<FileReport>{std::move(*unit)}; }))
                 return stop();
-            for (const std::string& name : files) {
-                const bool archive = IsArchiveName(o, name);
-                if (!give([&task, folder, name, archive] {
-                        return AnalyseListedFile(task, folder, name, archive);
+            for (std::size_t first = 0; first < files.size(); first += batch) {
+                std::vector<std::pair<std::string, bool>> names; // name, is an archive
+                for (std::size_t i = first; i < std::min(files.size(), first + batch); ++i)
+                    names.emplace_back(files[i], IsArchiveName(o, files[i]));
+                if (!give([&task, folder, names = std::move(names)] {
+                        std::vector<FileReport> units;
+                        for (const auto& [name, archive] : names) {
+                            for (FileReport& unit : AnalyseListedFile(task, folder, name, archive))
+                                units.push_back(std::move(unit));
+                            if (task.stop)
+                                break;
+                        }
+                        return units;
                     }))
                     return stop();
             }

@@ -1,0 +1,139 @@
+#include "Collection.h"
+
+#include "samples/DiskBuilder.h"
+#include "samples/SidBuilder.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace qs::bench {
+
+namespace {
+
+constexpr std::size_t kTrack18 = 91392;
+constexpr std::size_t kTrack18Bytes = 19 * 256;
+
+// A disk with a few programs; one in fifty holds a BLAST entry, so that a
+// search for it finds a few.
+std::string disk(int n) {
+    samples::DiskBuilder d;
+    d.name(samples::toPetscii("DISK " + std::to_string(n))).formatBam();
+    const int entries = 4 + n % 12;
+    for (int i = 0; i < entries; ++i) {
+        const std::string name =
+            (i == 0 && n % 50 == 0 ? "BLAST " : "GAME ") + std::to_string(n) + "-" + std::to_string(i);
+        d.add({samples::toPetscii(name), 0x82, static_cast<std::uint16_t>(10 + i), 17, 0});
+    }
+    return d.bytes();
+}
+
+// Only the directory track is written; the rest reads as zeros.
+bool writeSparseDisk(const fs::path& path, const std::string& image) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return false;
+    const auto written = ::pwrite(fd, image.data() + kTrack18, kTrack18Bytes,
+                                  static_cast<off_t>(kTrack18));
+    const bool ok = written == static_cast<ssize_t>(kTrack18Bytes) &&
+                    ::ftruncate(fd, static_cast<off_t>(image.size())) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
+bool writeFile(const fs::path& path, const std::string& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr)
+        return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+// A ZIP of one deflated member, written by libarchive.
+bool writeZip(const fs::path& path, const std::string& member, const std::string& bytes) {
+    const std::unique_ptr<archive, decltype(&archive_write_free)> a(archive_write_new(),
+                                                                    archive_write_free);
+    archive_write_set_format_zip(a.get());
+    if (archive_write_open_filename(a.get(), path.c_str()) != ARCHIVE_OK)
+        return false;
+    const std::unique_ptr<archive_entry, decltype(&archive_entry_free)> e(archive_entry_new(),
+                                                                         archive_entry_free);
+    archive_entry_set_pathname(e.get(), member.c_str());
+    archive_entry_set_filetype(e.get(), AE_IFREG);
+    archive_entry_set_perm(e.get(), 0644);
+    archive_entry_set_size(e.get(), static_cast<la_int64_t>(bytes.size()));
+    return archive_write_header(a.get(), e.get()) == ARCHIVE_OK &&
+           archive_write_data(a.get(), bytes.data(), bytes.size()) ==
+               static_cast<la_ssize_t>(bytes.size()) &&
+           archive_write_close(a.get()) == ARCHIVE_OK;
+}
+
+std::string quote(const std::string& word) {
+    std::string out = "'";
+    for (char c : word)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+} // namespace
+
+std::string WriteCollection(const std::string& rootText, const CollectionSize& size) {
+    const fs::path root(rootText);
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    for (const char* sub : {"plain", "zips", "7z", "window", "work"})
+        fs::create_directories(root / sub, ec);
+    if (ec)
+        return "cannot create " + rootText + ": " + ec.message();
+
+    for (int n = 0; n < size.plainDisks; ++n) {
+        const fs::path folder = root / "plain" / ("disks" + std::to_string(n / 1000));
+        fs::create_directories(folder, ec);
+        if (!writeSparseDisk(folder / ("game" + std::to_string(n) + ".d64"), disk(n)))
+            return "cannot write a disk under " + folder.string();
+    }
+    for (int n = 0; n < size.plainTunes; ++n) {
+        const fs::path folder = root / "plain" / ("tunes" + std::to_string(n / 1000));
+        fs::create_directories(folder, ec);
+        samples::SidSpec tune;
+        tune.name = "Tune " + std::to_string(n);
+        tune.author = n % 40 == 0 ? "Blast Crew" : "Composer " + std::to_string(n % 97);
+        tune.released = "19" + std::to_string(80 + n % 15) + " Group";
+        if (!writeFile(folder / ("tune" + std::to_string(n) + ".sid"), samples::makeSid(tune)))
+            return "cannot write a tune under " + folder.string();
+    }
+    for (int n = 0; n < size.windowDisks; ++n)
+        if (!writeSparseDisk(root / "window" / ("disk" + std::to_string(n) + ".d64"), disk(n)))
+            return "cannot write a disk under " + (root / "window").string();
+    for (int n = 0; n < size.zips; ++n)
+        if (!writeZip(root / "zips" / ("game" + std::to_string(n) + ".zip"),
+                      "game" + std::to_string(n) + ".d64", disk(n)))
+            return "cannot write a ZIP under " + (root / "zips").string();
+
+    // 7z archives of many whole images, built by 7z from a work folder.
+    const fs::path work = root / "work";
+    for (int n = 0; n < size.sevenZipMembers; ++n)
+        if (!writeFile(work / ("member" + std::to_string(n) + ".d64"), disk(n)))
+            return "cannot write " + work.string();
+    for (int n = 0; n < size.sevenZips; ++n)
+        for (const bool solid : {true, false}) {
+            const fs::path out =
+                root / "7z" / ((solid ? "solid" : "plain") + std::to_string(n) + ".7z");
+            const std::string command = "cd " + quote(work.string()) + " && 7z a -bd -bso0 " +
+                                        (solid ? "-ms=on " : "-ms=off ") + quote(out.string()) +
+                                        " . >/dev/null 2>&1";
+            if (std::system(command.c_str()) != 0)
+                return "7z could not write " + out.string();
+        }
+    fs::remove_all(work, ec);
+    return {};
+}
+
+} // namespace qs::bench

@@ -1,0 +1,23 @@
+#pragma once
+// The benchmark's collection: plain D64 and SID files, ZIPs of one D64 each,
+// and a few 7z archives (solid and not) of many members. D64 images are
+// written sparse (only the directory track holds data), so a collection of
+// thousands stays small on the disk while every image has its true size.
+#include <string>
+
+namespace qs::bench {
+
+struct CollectionSize {
+    int plainDisks = 12000;
+    int plainTunes = 3000;
+    int zips = 300;
+    int sevenZips = 4;     // of each kind, solid and not
+    int sevenZipMembers = 100;
+    int windowDisks = 10000; // in one folder
+};
+
+// Writes the collection under `root`: plain/, zips/, 7z/, window/. Answers an
+// error text, empty on success.
+std::string WriteCollection(const std::string& root, const CollectionSize& size);
+
+} // namespace qs::bench
