@@ -213,8 +213,9 @@ SearchOutcome SearchC64File(Session& s) {
                 if (!give([&task, folder, names = std::move(names)] {
                         std::vector<FileReport> units;
                         for (const auto& [name, archive] : names) {
-                            for (FileReport& unit : AnalyseListedFile(task, folder, name, archive))
-                                units.push_back(std::move(unit));
+                            for (FileReport& report :
+                                 AnalyseListedFile(task, folder, name, archive))
+                                units.push_back(std::move(report));
                             if (task.stop)
                                 break;
                         }
