@@ -169,6 +169,9 @@ struct CommandLine {
         app.add_flag("--external-archiver", cmd.externalArchiver,
                      "read every archive with the outside archiver (7z)");
         app.add_flag("-q,--quiet", s.quiet, "no status line");
+        app.add_flag_callback(
+            "--json", [&o, &s] { o.records = s.json = true; },
+            "write the report as JSON Lines (with --warnings: warnings and errors too)");
         app.add_option_function<std::string>(
                "--list",
                [this](const std::string& target) {

@@ -1,5 +1,6 @@
 #include "cli/CliView.h"
 
+#include "cli/JsonReport.h"
 #include "common/Text.h"
 #include "search/SearchDriver.h"
 #include "search/Session.h"
@@ -64,8 +65,37 @@ void CliView::doEvents() {
 }
 
 void CliView::appendResult(const std::string& text) {
+    if (settings_.json)
+        return; // the records below stand for the text report
     const std::string line = toLf(text) + "\n";
     std::fwrite(line.data(), 1, line.size(), out_);
+}
+
+void CliView::writeJson(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), out_);
+    std::fputc('\n', out_);
+}
+
+void CliView::reportMatch(const MatchRecord& match) {
+    if (settings_.json)
+        writeJson(MatchJson(match));
+}
+
+// Warnings come only when asked for, as in the text report.
+void CliView::reportWarning(const WarningRecord& warning) {
+    if (settings_.json)
+        writeJson(WarningJson(warning));
+}
+
+void CliView::errorMessage(const TrappedMessage& message) {
+    MainView::errorMessage(message);
+    if (settings_.json && options_.showMediaWarn)
+        writeJson(ErrorJson(message));
+}
+
+void CliView::reportSummary(const SearchOutcome& outcome) {
+    if (settings_.json)
+        writeJson(SummaryJson(outcome));
 }
 
 MsgAnswer CliView::messageBox(MsgIcon, MsgButtons buttons, const std::string& title,

@@ -14,6 +14,7 @@ class Session;
 struct CliSettings {
     bool quiet = false;
     bool overwrite = false; // answer OK to the overwrite question
+    bool json = false;      // the report as JSON Lines instead of text
 };
 
 class CliView final : public MainView {
@@ -44,9 +45,14 @@ class CliView final : public MainView {
     void setStartCaption(const std::string&) override {}
     MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
                          const std::string& text) override;
+    void errorMessage(const TrappedMessage& message) override;
+    void reportMatch(const MatchRecord& match) override;
+    void reportWarning(const WarningRecord& warning) override;
+    void reportSummary(const SearchOutcome& outcome) override;
 
   private:
     void clearStatusLine();
+    void writeJson(const std::string& line);
 
     SearchOptions options_;
     CliSettings settings_;

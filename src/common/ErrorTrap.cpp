@@ -11,12 +11,12 @@ std::string ErrorTrap::messageText(const std::string& procedure, const TrappedEr
     return text;
 }
 
-void ErrorTrap::report(const std::string& text, bool log) const {
+void ErrorTrap::report(const TrappedMessage& message, bool log) const {
     if (recorder_ != nullptr)
-        return recorder_->recordError(text, log);
-    sink_->messageBox(MsgIcon::Critical, MsgButtons::Ok, "Error Detected", text);
+        return recorder_->recordError(message, log);
+    sink_->errorMessage(message);
     if (log)
-        log_->LogError(text);
+        log_->LogError(message.text);
 }
 
 } // namespace qs

@@ -17,7 +17,7 @@ namespace qs {
 class ErrorRecorder {
   public:
     virtual ~ErrorRecorder() = default;
-    virtual void recordError(const std::string& text, bool log) = 0;
+    virtual void recordError(const TrappedMessage& message, bool log) = 0;
 };
 
 class ErrorTrap {
@@ -29,8 +29,9 @@ class ErrorTrap {
     static std::string messageText(const std::string& procedure, const TrappedError& error,
                                    const std::string& filePath = {}, bool withFile = false);
 
-    // Shows the text as a critical "Error Detected" box and logs it when asked.
-    void report(const std::string& text, bool log = true) const;
+    // Shows the message as a critical "Error Detected" box and logs its text
+    // when asked.
+    void report(const TrappedMessage& message, bool log = true) const;
 
     // Runs `body`; answers true when it finished without error.
     template <class Body> bool run(const std::string& procedure, Body&& body) const {
@@ -54,8 +55,9 @@ class ErrorTrap {
             body();
             return true;
         } catch (...) {
-            report(messageText(procedure, describeCurrentException(std::current_exception()),
-                               filePath, withFile),
+            report({messageText(procedure, describeCurrentException(std::current_exception()),
+                                filePath, withFile),
+                    withFile ? filePath : std::string{}},
                    log);
             return false;
         }

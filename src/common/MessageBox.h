@@ -9,12 +9,25 @@ enum class MsgIcon { Information, Exclamation, Question, Critical };
 enum class MsgButtons { Ok, OkCancel, YesNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
+// A trapped error's message, and the file it is about when that is known:
+// its path and, for an archive member, the member's name in that archive.
+struct TrappedMessage {
+    std::string text;
+    std::string file = {};
+    std::string member = {};
+};
+
 class MessageSink {
   public:
     virtual ~MessageSink() = default;
     // Shows the box and waits for the answer.
     virtual MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
                                  const std::string& text) = 0;
+    // A trapped error: the critical "Error Detected" box, for a front end
+    // that does nothing more with it.
+    virtual void errorMessage(const TrappedMessage& message) {
+        messageBox(MsgIcon::Critical, MsgButtons::Ok, "Error Detected", message.text);
+    }
 };
 
 } // namespace qs

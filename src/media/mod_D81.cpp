@@ -93,9 +93,10 @@ void AnalizzaTracciaDirD81(ReaderContext& ctx, const ByteSource& image, std::int
             return;
         // The walker names no file, yet its message keeps the line break
         // that precedes "File: " in the image reader's own.
-        ctx.trap.report(ErrorTrap::messageText("AnalizzaTracciaDirD81",
-                                               describeCurrentException(std::current_exception())) +
-                        "\r\n");
+        ctx.trap.report(
+            {ErrorTrap::messageText("AnalizzaTracciaDirD81",
+                                    describeCurrentException(std::current_exception())) +
+             "\r\n"});
     }
 }
 

@@ -48,17 +48,22 @@ bool isP00Family(const std::string& ext) {
     return (first == 'P' || first == 'S' || first == 'U' || first == 'R') && digits;
 }
 
-} // namespace
-
-Reader ReaderForExtension(const std::string& extension) {
+const Route* routeFor(const std::string& extension) {
     for (const Route& r : kRoutes)
         if (extension == r.extension)
-            return r.reader;
+            return &r;
     return nullptr;
 }
 
-bool DispatchFile(ReaderContext& ctx, const std::vector<CheckBox>& fileTypes,
-                  const std::string& folder, const std::string& fileName) {
+} // namespace
+
+Reader ReaderForExtension(const std::string& extension) {
+    const Route* r = routeFor(extension);
+    return r != nullptr ? r->reader : nullptr;
+}
+
+const char* DispatchFile(ReaderContext& ctx, const std::vector<CheckBox>& fileTypes,
+                         const std::string& folder, const std::string& fileName) {
     // Every reader starts from empty records, so that a file that fails
     // early can never show the previous file's findings.
     ctx.records.reset();
@@ -68,22 +73,22 @@ bool DispatchFile(ReaderContext& ctx, const std::vector<CheckBox>& fileTypes,
     const std::string ext = upperAscii(dot == std::string::npos ? path : path.substr(dot + 1));
 
     if (isP00Family(ext) && GetControlValueByTag(fileTypes, kPc64Tag)) {
-        if (Reader pc64 = ReaderForExtension("PC64")) {
-            pc64(ctx, path);
-            return true;
+        if (const Route* pc64 = routeFor("PC64")) {
+            pc64->reader(ctx, path);
+            return pc64->extension;
         }
     }
-    const Reader reader = ReaderForExtension(ext);
-    if (!GetControlValueByTag(fileTypes, ext) || reader == nullptr) {
+    const Route* route = routeFor(ext);
+    if (!GetControlValueByTag(fileTypes, ext) || route == nullptr) {
         ctx.records.media.Status = status::FalseExtension;
-        return false;
+        return nullptr;
     }
-    reader(ctx, path);
+    route->reader(ctx, path);
     if (ext == "SID") {
         ctx.records.media.MediaType = "SID";
         ctx.records.media.FileName = ctx.records.sid.FileName;
     }
-    return true;
+    return route->extension;
 }
 
 } // namespace qs

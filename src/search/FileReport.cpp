@@ -16,15 +16,30 @@ void FileReport::result(std::string text) {
     events.push_back({Kind::Result, std::move(text)});
 }
 
-void FileReport::recordError(const std::string& text, bool log) {
+void FileReport::match(MatchRecord record) {
+    record.place = place;
+    Event e{Kind::Match};
+    e.match = std::make_shared<const MatchRecord>(std::move(record));
+    events.push_back(std::move(e));
+}
+
+void FileReport::warning(std::string text) {
+    events.push_back({Kind::Warning, std::move(text)});
+}
+
+void FileReport::recordError(const TrappedMessage& message, bool log) {
+    const std::string& text = message.text;
     const std::string trailer = "\r\nFile: " + path_;
+    Event e{Kind::Error, text, log};
     if (!path_.empty() && text.size() >= trailer.size() &&
         text.compare(text.size() - trailer.size(), trailer.size(), trailer) == 0)
-        events.push_back({Kind::Error,
-                          text.substr(0, text.size() - trailer.size()) + "\r\nFile: " + label_,
-                          log});
-    else
-        events.push_back({Kind::Error, text, log});
+        e.text = text.substr(0, text.size() - trailer.size()) + "\r\nFile: " + label_;
+    // Whatever goes wrong while a file is analysed is about that file, unless
+    // the message names another.
+    const bool elsewhere = !message.file.empty() && message.file != path_;
+    e.file = elsewhere ? message.file : place.file;
+    e.member = elsewhere ? std::string{} : place.member;
+    events.push_back(std::move(e));
 }
 
 bool FileReport::failed() const {
@@ -54,13 +69,22 @@ void Replay(Session& s, const FileReport& report) {
             s.view.doEvents();
             break;
         case FileReport::Kind::Error:
-            s.trap.report(e.text, e.log);
+            s.trap.report({e.text, e.file, e.member}, e.log);
             break;
         case FileReport::Kind::Result:
             Result(s, e.text);
             break;
         case FileReport::Kind::FolderProgress:
             s.view.folderProgress(e.done, e.total);
+            break;
+        // Left out, as their report texts are, once the search is to stop.
+        case FileReport::Kind::Match:
+            if (!s.StopSearch)
+                s.view.reportMatch(*e.match);
+            break;
+        case FileReport::Kind::Warning:
+            if (!s.StopSearch)
+                s.view.reportWarning({report.place, e.text});
             break;
         }
     }

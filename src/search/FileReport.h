@@ -1,10 +1,13 @@
 #pragma once
 // What the search shows for one file (or one archive member), kept in order:
-// status texts, trapped errors and report texts. Work done ahead of the
-// report fills one; the search replays it when the file's turn comes, so the
-// report never depends on which thread analysed what.
+// status texts, trapped errors, report texts and the records of its matches
+// and warnings. Work done ahead of the report fills one; the search replays
+// it when the file's turn comes, so the report never depends on which thread
+// analysed what.
 #include "common/ErrorTrap.h"
+#include "search/ReportRecords.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,12 +17,14 @@ class Session;
 
 class FileReport final : public ErrorRecorder {
   public:
-    enum class Kind { Status, PumpedStatus, Error, Result, FolderProgress };
+    enum class Kind { Status, PumpedStatus, Error, Result, FolderProgress, Match, Warning };
     struct Event {
         Kind kind;
-        std::string text;
-        bool log = true;                 // errors: also written to the error log
-        std::size_t done = 0, total = 0; // folder progress
+        std::string text = {};
+        bool log = true;                    // errors: also written to the error log
+        std::size_t done = 0, total = 0;    // folder progress
+        std::string file = {}, member = {}; // errors: what the error is about, when known
+        std::shared_ptr<const MatchRecord> match = {}; // kept apart: events stay small
     };
 
     // A status text, kept escaped (escapedForLine) as it is one line; `pump`
@@ -27,7 +32,11 @@ class FileReport final : public ErrorRecorder {
     // that may take a while.
     void status(std::string text, bool pump = false);
     void result(std::string text);
-    void recordError(const std::string& text, bool log) override;
+    // The records of the matches and warnings in the report texts, made at
+    // this report's place.
+    void match(MatchRecord record);
+    void warning(std::string text);
+    void recordError(const TrappedMessage& message, bool log) override;
     void folderProgress(std::size_t done, std::size_t total);
     // Error messages about the file at `path` name it `label` instead: an
     // archive member is named as the user can find it, not by where it was
@@ -39,6 +48,9 @@ class FileReport final : public ErrorRecorder {
     bool failed() const;
 
     std::vector<Event> events;
+    // What the report is about: its file (or folder), and the container kind
+    // once a reader ran.
+    FindingPlace place;
     bool analysed = false; // a reader ran: the file counts as analysed
     int matches = 0;
 
@@ -47,7 +59,8 @@ class FileReport final : public ErrorRecorder {
 };
 
 // Shows the report's events through the session in order: statuses, error
-// boxes (and their log entries), report texts through Result.
+// boxes (and their log entries), report texts through Result, and the
+// records of its matches and warnings.
 void Replay(Session& s, const FileReport& report);
 
 } // namespace qs

@@ -22,8 +22,10 @@ void analyse(const TaskContext& ctx, FileReport& report, ReaderContext::Opener o
     AnalysisRecords records;
     const ErrorTrap trap = report.trap();
     ReaderContext readers{records, trap, std::move(opener), &listings};
-    if (!DispatchFile(readers, ctx.options.fileTypes, folder, name))
+    const char* kind = DispatchFile(readers, ctx.options.fileTypes, folder, name);
+    if (kind == nullptr)
         return;
+    report.place.kind = kind;
     report.analysed = true;
     report.matches = MatchFile(ctx.options, records, report, shownPath, archivePath);
 }
@@ -37,13 +39,14 @@ bool readInProcess(const TaskContext& ctx, const std::string& archivePath,
         [&](const ArchiveMember& member) {
             const std::string& name = member.name();
             FileReport& r = members.emplace_back();
+            r.place = {archivePath, name, {}};
             r.status("Analyzing file " + name + " from archive " + archivePath, true);
             if (member.tooLarge()) {
-                r.recordError(ErrorTrap::messageText(
+                r.recordError({ErrorTrap::messageText(
                                   "SearchC64File",
                                   {err::OutOfMemory, describeError(err::OutOfMemory) +
                                                          " (larger than 64 MiB, not read)"},
-                                  MemberLabel(name, archivePath), true),
+                                  MemberLabel(name, archivePath), true)},
                               true);
                 return !ctx.stop;
             }
@@ -92,6 +95,7 @@ void readWithArchiver(const TaskContext& ctx, const std::string& archivePath,
         if (!IsSafeMemberName(member))
             continue;
         FileReport& r = units.emplace_back();
+        r.place = {archivePath, member, {}};
         r.status("Analyzing file " + member + " from archive " + archivePath, true);
         const std::string memberPath = TrailingSlash(workFolder) + member;
         const MemberState state = ExtractedMemberState(workFolder, memberPath);
@@ -115,6 +119,7 @@ std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, const std::str
     const std::string path = TrailingSlash(folder) + name;
     std::vector<FileReport> units(1);
     FileReport& first = units.front();
+    first.place.file = path;
     first.status("Analyzing file " + path, true);
     if (!isArchive) {
         const ToolListingRunner listings(ctx.tools);

@@ -2,12 +2,15 @@
 // The search's view of the main window. The Qt window implements it with
 // widgets, the command line with flags and the terminal, tests with a fake.
 #include "common/MessageBox.h"
+#include "search/ReportRecords.h"
 #include "search/SearchOptions.h"
 
 #include <cstddef>
 #include <string>
 
 namespace qs {
+
+struct SearchOutcome;
 
 class MainView : public MessageSink {
   public:
@@ -37,6 +40,13 @@ class MainView : public MessageSink {
 
     // Folders done of the folders to check; a front end may show a progress bar.
     virtual void folderProgress(std::size_t /*done*/, std::size_t /*total*/) {}
+
+    // The report once more as records, for a front end that writes it in a
+    // structured form: each match and warning as its lines are reported, and
+    // the outcome when the search ends, however it ends.
+    virtual void reportMatch(const MatchRecord& /*match*/) {}
+    virtual void reportWarning(const WarningRecord& /*warning*/) {}
+    virtual void reportSummary(const SearchOutcome& /*outcome*/) {}
 };
 
 } // namespace qs

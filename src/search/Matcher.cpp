@@ -6,6 +6,8 @@
 #include "search/Request.h"
 
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace qs {
 
@@ -19,10 +21,35 @@ std::string shown(const std::string& cbmBytes) {
     return cp437ToUtf8(cbmBytes);
 }
 
-void writeBlock(FileReport& report, const std::string& heading, const std::string& lines) {
+// The block's texts, then the records of what its lines report.
+void writeBlock(FileReport& report, const std::string& heading, const std::string& lines,
+                const std::string& warning, std::vector<MatchRecord>& found) {
+    report.events.reserve(report.events.size() + 4 + found.size());
     report.result(heading);
     report.result(lines);
     report.result(kRule);
+    if (!warning.empty())
+        report.warning(warning);
+    for (MatchRecord& r : found)
+        report.match(std::move(r));
+}
+
+MatchRecord nameRecord(MatchRecord::Field field, std::string shownText, std::string bytes) {
+    MatchRecord r;
+    r.field = field;
+    r.shown = std::move(shownText);
+    r.bytes = std::move(bytes);
+    return r;
+}
+
+// Disk images record a lock bit and a position for each directory entry;
+// tapes have the position only, and a PC64 file or a cartridge holds one
+// program without a directory.
+bool hasLockBits(const std::string& kind) {
+    return kind == "D64" || kind == "D71" || kind == "D81" || kind == "G64";
+}
+bool hasDirectory(const std::string& kind) {
+    return hasLockBits(kind) || kind == "T64" || kind == "TAP";
 }
 
 } // namespace
@@ -56,13 +83,20 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
             if (o.showMediaWarn) {
                 report.result(escapedForLine(filePath) + " is an invalid file");
                 report.result(kRule + kCrLf);
+                if (o.records)
+                    report.warning(m.Status);
             }
             return;
         }
 
         std::string lines;
-        if (!trimBlanks(m.Status).empty() && o.showMediaWarn)
+        // The records of the block's lines, when they are asked for.
+        std::string warning;
+        std::vector<MatchRecord> found;
+        if (!trimBlanks(m.Status).empty() && o.showMediaWarn) {
             lines += m.Status + kCrLf + kCrLf;
+            warning = o.records ? m.Status : "";
+        }
 
         // Looked up as parts of these lists, so that a file whose reader failed
         // before naming its kind (empty type) offers no medium name to match.
@@ -83,22 +117,31 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
 
         if (o.fileName && fileNamePattern.matches(m.FileName)) {
             matches = 1;
-            lines += "[Filename match] " + escapedForLine(m.FileName) + kCrLf + kCrLf;
+            const std::string text = escapedForLine(m.FileName);
+            lines += "[Filename match] " + text + kCrLf + kCrLf;
+            if (o.records)
+                found.push_back(nameRecord(MatchRecord::Field::FileName, text, m.FileName));
         }
-        if (!cartridge)
-            m.MediaName = SwapPetsciiCase(m.MediaName);
+        const std::string storedMediaName =
+            cartridge ? m.MediaName : std::exchange(m.MediaName, SwapPetsciiCase(m.MediaName));
         if (o.header && hasMediaName && mediaNamePattern.matches(m.MediaName)) {
             ++matches;
-            lines += "[MediaName match] " + shown(m.MediaName) + kCrLf;
+            const std::string text = shown(m.MediaName);
+            lines += "[MediaName match] " + text + kCrLf;
+            if (o.records)
+                found.push_back(nameRecord(MatchRecord::Field::MediumName, text, storedMediaName));
         }
+
+        const std::string& kind = report.place.kind;
 
         auto& entries = records.entries();
         for (std::size_t i = 1; i < entries.size(); ++i) {
             CbmEntry& e = entries[i];
             if (!GetControlValueByTag(o.cbmTypes, e.FileType))
                 continue;
-            if (!cartridge)
-                e.Name = SwapPetsciiCase(e.Name);
+            // The name as stored goes into the match's record.
+            const std::string stored =
+                cartridge ? e.Name : std::exchange(e.Name, SwapPetsciiCase(e.Name));
             if (!entryPattern.matches(e.Name))
                 continue;
             ++matches;
@@ -107,8 +150,19 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
                 line.clear();
                 --matches;
             }
-            if (!line.empty())
-                lines += line + kCrLf;
+            if (line.empty())
+                continue;
+            lines += line + kCrLf;
+            if (!o.records)
+                continue;
+            MatchRecord& r = found.emplace_back(
+                nameRecord(MatchRecord::Field::Entry, shown(PetsciiToDisplay(e.Name)), stored));
+            r.type = e.FileType;
+            r.blocks = e.Blocks;
+            if (hasLockBits(kind))
+                r.locked = e.Locked;
+            if (hasDirectory(kind))
+                r.entryNo = e.EntryNo;
         }
 
         if (trimBlanks(lines).empty())
@@ -119,7 +173,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
                                ? filePath
                                : m.FileName + "." + m.MediaType + " in " + archivePath) +
             kCrLf + count;
-        writeBlock(report, heading, lines);
+        writeBlock(report, heading, lines, warning, found);
     });
     return finished ? matches : 0;
 }
@@ -130,28 +184,36 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
     const bool finished = report.trap().run("AnalyzeSid", [&] {
         const SidInfo& sid = records.sid;
         std::string lines;
-        if (!trimBlanks(sid.Status).empty() && o.showMediaWarn)
+        // The records of the block's lines, when they are asked for.
+        std::string warning;
+        std::vector<MatchRecord> found;
+        if (!trimBlanks(sid.Status).empty() && o.showMediaWarn) {
             lines += sid.Status + kCrLf;
+            warning = o.records ? sid.Status : "";
+        }
 
         // The file name comes from the path and is already UTF-8; the header
         // texts are Latin-1, and the typed string meets them as Latin-1.
         const LikePattern& fileNamePattern = PreparedLikePattern(SearchPattern(o), o.matchCase);
         const LikePattern& headerPattern =
             PreparedLikePattern(SearchPattern(o), o.matchCase, ShownAs::Latin1);
-        auto compare = [&](bool ticked, const std::string& value, const char* label,
-                           bool headerText) {
+        using Field = MatchRecord::Field;
+        auto compare = [&](bool ticked, const std::string& value, const char* label, Field field) {
+            const bool headerText = field != Field::FileName;
             if (!ticked || !(headerText ? headerPattern : fileNamePattern).matches(value))
                 return false;
             ++matches;
-            lines += std::string(label) +
-                     (headerText ? latin1ToUtf8(value) : escapedForLine(value)) + kCrLf;
+            const std::string text = headerText ? latin1ToUtf8(value) : escapedForLine(value);
+            lines += std::string(label) + text + kCrLf;
+            if (o.records)
+                found.push_back(nameRecord(field, text, value));
             return true;
         };
-        if (compare(o.fileName, sid.FileName, "[Filename match] ", false))
+        if (compare(o.fileName, sid.FileName, "[Filename match] ", Field::FileName))
             matches = 1;
-        compare(o.sidName, sid.Name, "[SID Name match] ", true);
-        compare(o.sidAuthor, sid.Author, "[SID Author match] ", true);
-        compare(o.sidCopyright, sid.Copyright, "[SID Copyright match] ", true);
+        compare(o.sidName, sid.Name, "[SID Name match] ", Field::SidName);
+        compare(o.sidAuthor, sid.Author, "[SID Author match] ", Field::SidAuthor);
+        compare(o.sidCopyright, sid.Copyright, "[SID Copyright match] ", Field::SidCopyright);
 
         if (trimBlanks(lines).empty())
             return;
@@ -160,7 +222,7 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
             escapedForLine(archivePath.empty() ? filePath
                                                : records.media.FileName + " in " + archivePath) +
             kCrLf + count;
-        writeBlock(report, heading, lines);
+        writeBlock(report, heading, lines, warning, found);
     });
     return finished ? matches : 0;
 }

@@ -41,6 +41,7 @@ std::string completedStatus(const Session& s, const Counters& c) {
 FileReport folderUnit(Session& s, const std::string& folder, std::size_t done, std::size_t total,
                       std::vector<std::string>& files) {
     FileReport unit;
+    unit.place.file = folder;
     unit.folderProgress(done, total);
     unit.status("Checking folder " + folder, true);
     // A folder that cannot be listed is reported and skipped; the other
@@ -241,6 +242,7 @@ SearchOutcome SearchC64File(Session& s) {
     outcome.filesFailed = c.failed;
     outcome.resultsIncomplete = s.resultsFile.failed();
     s.lastOutcome = outcome;
+    view.reportSummary(outcome);
     return outcome;
 }
 

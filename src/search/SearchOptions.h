@@ -41,6 +41,9 @@ struct SearchOptions {
     bool saveFile = true;    // chkSaveFile
     std::string startFolder; // DirPrg
     std::string resultsFile; // lbFileName
+    // No control: a front end that writes the report in a structured form
+    // also asks for its matches and warnings as records (MainView::reportMatch).
+    bool records = false;
 };
 
 } // namespace qs

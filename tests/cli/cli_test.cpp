@@ -5,6 +5,7 @@
 #include "CliRunner.h"
 #include "TempDir.h"
 #include "common/Text.h"
+#include "media/AnalysisRecords.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/DiskBuilder.h"
@@ -18,9 +19,12 @@
 #include "tools/modShell.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
+#include <tuple>
 
 using namespace qs;
 using namespace qs::samples;
@@ -201,4 +205,197 @@ TEST(Cli, CtrlCEndsARunningToolAndTheSearch) {
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.out.find("Searching for: *"), std::string::npos);
     EXPECT_EQ(run.out.find("Scan:"), std::string::npos);
+
+    // As JSON Lines the run still closes with its summary, which says so.
+    std::filesystem::remove(started);
+    const CliRun json =
+        runCli({"-q", "-z", "--json", dir.str() + "/files"}, {tools.c_str(), started});
+    EXPECT_EQ(json.status, 2);
+    const std::vector<std::string> lines = SplitLines(json.out, CrRule::Keep);
+    ASSERT_GE(lines.size(), 2u) << json.out;
+    const auto summary = nlohmann::json::parse(lines[lines.size() - 2]);
+    EXPECT_EQ(summary["record"], "summary");
+    EXPECT_EQ(summary["end"], "stopped");
+}
+
+namespace {
+
+// One match or warning: the heading of its block (or the invalid file's
+// name), what it is, and its text as the report shows it; an entry's text
+// also carries its blocks, type and lock mark.
+using Hit = std::tuple<std::string, std::string, std::string>;
+
+std::multiset<Hit> textHits(const std::string& report) {
+    static const std::pair<std::string, std::string> kLabels[] = {
+        {"[Filename match] ", "file name"},
+        {"[MediaName match] ", "medium name"},
+        {"[SID Name match] ", "sid name"},
+        {"[SID Author match] ", "sid author"},
+        {"[SID Copyright match] ", "sid copyright"}};
+    const std::string invalid = " is an invalid file";
+    std::multiset<Hit> hits;
+    const std::vector<std::string> lines = SplitLines(report, CrRule::Keep);
+    std::string heading;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& l = lines[i];
+        if (i + 1 < lines.size() && lines[i + 1].ends_with("] entries found:")) {
+            heading = l;
+            ++i;
+        } else if (l == "-------------------------") {
+            heading.clear();
+        } else if (l.ends_with(invalid)) {
+            hits.insert({l.substr(0, l.size() - invalid.size()), "warning", "INVALID FILE"});
+        } else if (!heading.empty() && !l.empty()) {
+            const auto label = std::ranges::find_if(
+                kLabels, [&](const auto& lb) { return l.starts_with(lb.first); });
+            const auto q = l.find('"'), endQ = l.rfind('"');
+            if (label != std::end(kLabels))
+                hits.insert({heading, label->second, l.substr(label->first.size())});
+            else if (q != std::string::npos && endQ > q && l[0] >= '0' && l[0] <= '9')
+                hits.insert({heading, "entry",
+                             l.substr(q + 1, endQ - q - 1) + "|" + trimBlanks(l.substr(0, q)) +
+                                 "|" + trimBlanks(l.substr(endQ + 1))});
+            else
+                hits.insert({heading, "warning", l});
+        }
+    }
+    return hits;
+}
+
+struct JsonRun {
+    std::multiset<Hit> hits;
+    std::multiset<std::string> errors;
+    nlohmann::json summary;
+};
+
+JsonRun jsonHits(const std::string& out) {
+    JsonRun run;
+    const std::vector<std::string> lines = SplitLines(out, CrRule::Keep);
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i]);
+        nlohmann::json j;
+        EXPECT_NO_THROW(j = nlohmann::json::parse(lines[i]));
+        EXPECT_TRUE(run.summary.is_null()) << "the summary comes last";
+        const std::string record = j.value("record", "");
+        if (record == "summary") {
+            run.summary = j;
+            continue;
+        }
+        if (record == "error") {
+            // A message that names its file names the one the record has.
+            const std::string text = j["text"];
+            const auto named = text.rfind("\nFile: ");
+            if (named != std::string::npos) {
+                EXPECT_EQ(text.substr(named + 7), j["member"].is_null()
+                                                      ? j["file"].get<std::string>()
+                                                      : j["member"].get<std::string>() + " in " +
+                                                            j["file"].get<std::string>());
+            }
+            run.errors.insert(text);
+            continue;
+        }
+        const std::string file = j["file"], kind = j["container"].is_null() ? "" : j["container"];
+        const std::string member = j["member"].is_null() ? "" : j["member"];
+        const std::string text = j["text"];
+        std::string heading = member.empty()  ? file
+                              : kind == "SID" ? FileNameField(member) + " in " + file
+                                              : FileNameField(member) + "." + kind + " in " + file;
+        if (record == "warning") {
+            if (text == "INVALID FILE")
+                heading = member.empty() ? file : member + " in " + file;
+            run.hits.insert({heading, record, text});
+            continue;
+        }
+        EXPECT_EQ(record, "match");
+        if (j["matched"] != "entry") {
+            run.hits.insert({heading, j["matched"], text});
+            continue;
+        }
+        // Lock marks and positions where the container keeps them.
+        const bool disk = kind == "D64" || kind == "D71" || kind == "D81" || kind == "G64";
+        EXPECT_EQ(j["locked"].is_null(), !disk);
+        EXPECT_EQ(j["entry"].is_null(), kind == "PC64" || kind == "CRT");
+        run.hits.insert({heading, "entry",
+                         text + "|" + std::to_string(j["blocks"].get<int>()) + "|" +
+                             j["type"].get<std::string>() + (j["locked"] == true ? "<" : "")});
+    }
+    EXPECT_TRUE(out.ends_with("\n"));
+    return run;
+}
+
+// The trapped errors on standard error ("Error Detected: " and the text),
+// before the closing status.
+std::multiset<std::string> errorsOf(std::string err) {
+    err = err.substr(0, err.find("Scan Completed ("));
+    const std::string mark = "Error Detected: ";
+    std::multiset<std::string> errors;
+    for (auto at = err.find(mark); at != std::string::npos;) {
+        const auto next = err.find(mark, at + mark.size());
+        std::string text = err.substr(at + mark.size(), next - at - mark.size());
+        if (text.ends_with("\n"))
+            text.pop_back();
+        errors.insert(text);
+        at = next;
+    }
+    return errors;
+}
+
+// "Scan: N files analyzed" and the like: the number after `label`.
+int numberAfter(const std::string& text, const std::string& label) {
+    const auto at = text.find(label);
+    return at == std::string::npos ? 0 : std::atoi(text.c_str() + at + label.size());
+}
+
+} // namespace
+
+// --json reports each hit of the text report once, with the same place and
+// text, and nothing else; warnings and errors only with --warnings; a closing
+// summary with the text report's counts. The results file keeps the text.
+TEST(Cli, JsonFollowsTheTextReport) {
+    TempDir dir;
+    writeCollection(dir);
+    // A tune too large to be one, a short one that fails, and an archive of
+    // an invalid member, a broken one and a PC64 file.
+    dir.write("more/huge.sid", std::string(130001, 'x'));
+    dir.write("more/short.sid", "PSID");
+    dir.write("more/mixed.zip",
+              StoredZip({{"bad.t64", "not a tape"},
+                         {"deep/broken.d64", std::string(1000, '\x01')},
+                         {"p/blaster.p00", makePc64(toPetscii("BLASTER"), 0x0801, "x")}}));
+    const std::string samples = dir.str() + "/samples";
+    ASSERT_EQ(runProgram("quillsift-samples", {samples}).status, 0);
+
+    const std::vector<std::string> every = {"-r",          "-z",
+                                            "--file-name", "--container-name",
+                                            "-t",          "D64,T64,D81,G64,PC64,D71,TAP,CRT,SID",
+                                            "-c",          "PRG,DEL,SEQ,USR,REL,CBM,SCR,Others",
+                                            "--sid",       "name,author,copyright"};
+    for (const std::string& folder : {dir.str(), samples})
+        for (const bool warnings : {true, false}) {
+            SCOPED_TRACE(folder + (warnings ? " with warnings" : ""));
+            std::vector<std::string> args = every;
+            if (warnings)
+                args.push_back("--warnings");
+            args.push_back(folder);
+            const CliRun text = runCli(args);
+            const TempDir saved;
+            const std::string file = saved.str() + "/results.txt";
+            args.insert(args.begin(), {"--json", "-o", file});
+            const CliRun json = runCli(args);
+            EXPECT_EQ(json.status, text.status);
+            EXPECT_EQ(json.err, text.err);
+            EXPECT_EQ(readFile(file),
+                      ResultsHeaderLine() + "\r\n" + replaceAll(text.out, "\n", "\r\n"));
+
+            const JsonRun records = jsonHits(json.out);
+            const std::multiset<Hit> expectedHits = textHits(text.out);
+            EXPECT_GT(expectedHits.size(), 20u);
+            EXPECT_EQ(records.hits, expectedHits);
+            EXPECT_EQ(records.errors, warnings ? errorsOf(text.err) : std::multiset<std::string>{});
+            EXPECT_EQ(records.summary["files_analysed"], numberAfter(text.out, "\nScan: "));
+            EXPECT_EQ(records.summary["matches"], numberAfter(text.out, "\nTotal: "));
+            EXPECT_EQ(records.summary["files_failed"],
+                      numberAfter(text.err, "matching expressions ) - "));
+            EXPECT_EQ(records.summary["end"], "completed");
+        }
 }

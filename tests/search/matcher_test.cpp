@@ -62,7 +62,7 @@ TEST(Matching, TypedTextMeetsNamesAsShown) {
         o.findStr = c.typed;
         o.partial = false;
         o.sidName = false;
-        o.sidAuthor = o.header = true;
+        o.sidAuthor = o.header = o.records = true;
         AnalysisRecords records;
         if (c.field == Field::SidAuthor) {
             records.media.MediaType = "SID";
@@ -80,9 +80,16 @@ TEST(Matching, TypedTextMeetsNamesAsShown) {
         FileReport report;
         EXPECT_EQ(MatchFile(o, records, report, "/f", ""), c.matches);
         if (c.shown) {
-            ASSERT_EQ(report.events.size(), 3u);
+            // The block's three texts, then the match's record: its name as
+            // shown, and as stored.
+            ASSERT_EQ(report.events.size(), 4u);
             EXPECT_NE(report.events[1].text.find(c.shown), std::string::npos)
                 << report.events[1].text;
+            ASSERT_TRUE(report.events[3].match);
+            EXPECT_TRUE(std::string(c.shown).ends_with(report.events[3].match->shown) ||
+                        std::string(c.shown).find('"' + report.events[3].match->shown + '"') !=
+                            std::string::npos);
+            EXPECT_EQ(report.events[3].match->bytes, c.stored);
         }
     }
 }
