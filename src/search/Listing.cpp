@@ -73,11 +73,11 @@ bool listMemberInProcess(const ListingSource& source, const ToolEnv& tools, Anal
             const std::string label = MemberLabel(member.name(), source.path);
             if (member.tooLarge()) {
                 attempt.report.recordError(
-                    ErrorTrap::messageText(
+                    {ErrorTrap::messageText(
                         kArchiveProcedure,
                         {err::OutOfMemory,
                          describeError(err::OutOfMemory) + " (larger than 64 MiB, not read)"},
-                        label, true),
+                        label, true)},
                     true);
                 return false;
             }
@@ -242,7 +242,7 @@ ListingResult ListContainer(const ListingSource& source, const ToolEnv& tools,
 
     for (const FileReport::Event& e : a.report.events)
         if (e.kind == FileReport::Kind::Error)
-            trap.report(e.text, e.log);
+            trap.report({e.text, e.file, e.member}, e.log);
     if (a.report.failed())
         return result;
     if (!a.dispatched) {
