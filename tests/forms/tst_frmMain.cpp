@@ -10,12 +10,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 
 using namespace qs;
@@ -26,6 +30,7 @@ class TestFrmMain : public QObject {
     Q_OBJECT
   private slots:
     void everyControlMirrorsTheRequest();
+    void refusedRequest_data();
     void refusedRequest();
     void missingTools_data();
     void missingTools();
@@ -90,16 +95,42 @@ void TestFrmMain::everyControlMirrorsTheRequest() {
     verifyMirrors(f, o);
 }
 
-// A request the check refuses: nothing is searched, nothing is written.
+void TestFrmMain::refusedRequest_data() {
+    QTest::addColumn<bool>("folderGone");
+    QTest::newRow("no file type") << false;
+    QTest::newRow("starting folder gone") << true;
+}
+
+// A request the check refuses: nothing is searched, nothing is written. A
+// starting folder that went after it was chosen is told as missing; the
+// folder tree moving on to a neighbour never chooses that one instead.
 void TestFrmMain::refusedRequest() {
+    QFETCH(bool, folderGone);
     WindowFixture f;
-    frmMain& w = f.open();
-    for (std::size_t i = 0; i < w.options().fileTypes.size(); ++i)
-        f.child<QCheckBox>(QStringLiteral("chkFileType(%1)").arg(i))->setChecked(false);
+    const std::string gone = f.path("gone");
+    QVERIFY(QDir().mkpath(QString::fromStdString(gone)));
+    MainWindowSetup setup;
+    setup.startFolder = gone;
+    frmMain& w = f.open(std::move(setup));
+    auto* model = qobject_cast<QFileSystemModel*>(w.folderPicker()->folderTree()->model());
+    QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+    QSignalSpy removed(model, &QFileSystemModel::rowsRemoved);
+    w.show();
+    if (folderGone) {
+        QTRY_VERIFY(loaded.contains(QList<QVariant>{f.dir.path()}));
+        QVERIFY(QDir(QString::fromStdString(gone)).removeRecursively());
+        removed.wait(3000); // the tree notices when the system tells it
+    } else {
+        for (std::size_t i = 0; i < w.options().fileTypes.size(); ++i)
+            f.child<QCheckBox>(QStringLiteral("chkFileType(%1)").arg(i))->setChecked(false);
+    }
     f.child<QPlainTextEdit>("txResults")->setPlainText("left from before");
     QVERIFY(f.runSearch());
     QCOMPARE(f.boxes->shown.size(), std::size_t{1});
-    QCOMPARE(f.boxes->shown[0].text, std::string("At least one PC File Type must be selected"));
+    QCOMPARE(f.boxes->shown[0].text,
+             folderGone ? gone + ": no such folder" : "At least one PC File Type must be selected");
+    QCOMPARE(w.folderPicker()->folder(), gone);
+    QCOMPARE(w.folderPicker()->folderTree()->currentIndex().isValid(), !folderGone);
     QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
     QVERIFY(f.child<QPlainTextEdit>("txResults")->toPlainText().isEmpty());
     QVERIFY(!FileExists(w.resultsFile()));
