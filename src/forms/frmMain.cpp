@@ -81,12 +81,15 @@ frmMain::~frmMain() {
     }
 }
 
-void frmMain::startClicked() {
-    if (StopButtonClick(session_)) {
-        // The files in flight are still being finished: START waits for that.
+void frmMain::stopSearch() {
+    // The files in flight are still being finished: START waits for that.
+    if (StopButtonClick(session_))
         cmdStart_->setEnabled(false);
-        return;
-    }
+}
+
+void frmMain::startClicked() {
+    if (searching())
+        return stopSearch();
     BeginSearch(session_);
     bridge_.beginSearch(options_);
     searchThread_ = std::thread([this] {

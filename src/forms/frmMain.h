@@ -88,6 +88,8 @@ class frmMain final : public QWidget {
                          const std::string& text);
 
     void startClicked();
+    // The stop button's click while a search runs (also Escape and the error box).
+    void stopSearch();
     void searchEnded();
     void buildControls();
     QGroupBox* buildSearchFrame();

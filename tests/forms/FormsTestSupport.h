@@ -19,13 +19,15 @@ struct ShownBox {
     MsgButtons buttons;
     std::string title;
     std::string text;
+    bool searchError = false; // the error box of a running search
 };
 
-// Records every box and answers from a queue; when the queue is empty: OK / Yes.
+// Records every box and answers from queues; when a queue is empty: OK / Yes.
 class ScriptedPresenter final : public MessageBoxPresenter {
   public:
     std::vector<ShownBox> shown;
     std::deque<MsgAnswer> answers;
+    std::deque<SearchErrorAnswer> errorAnswers;
 
     MsgAnswer present(MsgIcon icon, MsgButtons buttons, const std::string& title,
                       const std::string& text) override {
@@ -34,6 +36,15 @@ class ScriptedPresenter final : public MessageBoxPresenter {
             return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
         const MsgAnswer answer = answers.front();
         answers.pop_front();
+        return answer;
+    }
+    SearchErrorAnswer presentSearchError(const std::string& title,
+                                         const std::string& text) override {
+        shown.push_back({MsgIcon::Critical, MsgButtons::Ok, title, text, true});
+        if (errorAnswers.empty())
+            return {};
+        const SearchErrorAnswer answer = errorAnswers.front();
+        errorAnswers.pop_front();
         return answer;
     }
 };

@@ -360,6 +360,29 @@ void TestFrmMain::realMessageBoxAnswers() {
         QCOMPARE(presenter.present(MsgIcon::Question, c.buttons, "T", "one\r\ntwo"), c.expected);
         QCOMPARE(shownText, QStringLiteral("one\ntwo"));
     }
+    // The error box of a running search: OK and Escape go on, the stop button
+    // stops it, the check box asks for no further error boxes.
+    for (const std::string action : {"Escape", "OK", "cmdStopSearch", "tick"}) {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box && box->icon() == QMessageBox::Critical && box->checkBox());
+            if (action == "Escape")
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (action == "cmdStopSearch")
+                box->findChild<QPushButton*>("cmdStopSearch")->click();
+            else {
+                box->checkBox()->setChecked(action == "tick");
+                box->button(QMessageBox::Ok)->click();
+            }
+            if (box->isVisible()) {
+                box->close();
+                QFAIL("the box is still open");
+            }
+        });
+        const SearchErrorAnswer answer = presenter.presentSearchError("Error Detected", "[X] - 53");
+        QCOMPARE(answer.stopSearch, action == "cmdStopSearch");
+        QCOMPARE(answer.showNoMore, action == "tick");
+    }
 }
 
 QTEST_MAIN(TestFrmMain)
