@@ -199,6 +199,11 @@ QGroupBox* frmMain::buildSearchFrame() {
                              QStringLiteral("Search in the SID Copyright info. Usually the year of "
                                             "production and the company name"),
                              options_.sidCopyright));
+    // Its space is kept while it is hidden, so that ticking SID moves no
+    // control from under the pointer.
+    QSizePolicy sidPolicy = frameSID_->sizePolicy();
+    sidPolicy.setRetainSizeWhenHidden(true);
+    frameSID_->setSizePolicy(sidPolicy);
     frameSID_->setVisible(false);
     grid->addWidget(frameSID_, 4, 0, 1, 2);
     return frame;
@@ -293,7 +298,13 @@ void frmMain::buildControls() {
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("prgFolders"));
     progress_->setFormat(QStringLiteral("%v / %m folders"));
-    progress_->setMaximumWidth(220);
+    // Wide enough for the text of a large tree, drawn over the bar.
+    progress_->setFixedWidth(
+        progress_->fontMetrics().horizontalAdvance(QStringLiteral("99999 / 99999 folders")) + 24);
+    // Its space is kept while hidden: the rows above never shift when it shows.
+    QSizePolicy barPolicy = progress_->sizePolicy();
+    barPolicy.setRetainSizeWhenHidden(true);
+    progress_->setSizePolicy(barPolicy);
     progress_->setVisible(false);
 
     auto* options = new QVBoxLayout;

@@ -50,6 +50,22 @@ bool WindowFixture::runSearch() const {
         120000);
 }
 
+std::map<QString, QRect> controlPlaces(const QWidget& window) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    std::map<QString, QRect> places;
+    for (const QWidget* control : window.findChildren<QWidget*>())
+        if (control->isVisible() && !control->objectName().isEmpty() &&
+            !control->objectName().startsWith(QStringLiteral("qt_")))
+            places[control->objectName()] = {control->mapTo(&window, QPoint()), control->size()};
+    return places;
+}
+
+void verifySamePlaces(const std::map<QString, QRect>& before, const QWidget& window) {
+    for (const auto& [name, place] : controlPlaces(window))
+        if (const auto was = before.find(name); was != before.end())
+            QVERIFY2(was->second == place, qPrintable(name));
+}
+
 void verifyMirrors(const WindowFixture& f, const SearchOptions& request) {
     for (const auto& [name, option] : kOptionBoxes)
         QVERIFY2(f.child<QCheckBox>(name)->isChecked() == request.*option, name);

@@ -1,13 +1,16 @@
 #pragma once
 // Helpers of the window tests: a scripted answerer for message boxes, a
 // window set up inside a temporary folder, and the checks that the window
-// shows its request and that a search through it has ended.
+// shows its request, that its controls stay in place and that a search
+// through it has ended.
 #include "forms/frmMain.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <deque>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +74,12 @@ struct WindowFixture {
     // Clicks START and waits until the search has ended (completed or stopped).
     bool runSearch() const;
 };
+
+// Where every named control that is visible now sits on the window.
+std::map<QString, QRect> controlPlaces(const QWidget& window);
+// Checks that no control visible before and now has moved or changed size
+// (pending layout work done first).
+void verifySamePlaces(const std::map<QString, QRect>& before, const QWidget& window);
 
 // The option boxes and the part of the request each one shows.
 inline const std::vector<std::pair<const char*, bool SearchOptions::*>> kOptionBoxes{

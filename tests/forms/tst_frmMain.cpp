@@ -42,7 +42,8 @@ class TestFrmMain : public QObject {
 
 // A fresh window shows a fresh request, searching where it starts and saving
 // beside the program; a click on any box, typing in a text box or choosing a
-// drive reaches the request.
+// drive reaches the request. No click moves a control from under the pointer
+// (ticking SID shows its options in space kept for them).
 void TestFrmMain::everyControlMirrorsTheRequest() {
     WindowFixture f;
     frmMain& w = f.open();
@@ -58,9 +59,11 @@ void TestFrmMain::everyControlMirrorsTheRequest() {
     const SearchOptions& o = w.options();
     const auto flip = [&](const QString& name, const std::function<bool()>& ticked) {
         const bool before = ticked();
+        const auto places = controlPlaces(w);
         auto* box = f.child<QCheckBox>(name);
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
         QVERIFY2(ticked() != before, qPrintable(name));
+        verifySamePlaces(places, w);
     };
     // The file types first: ticking SID shows the SID options.
     for (const auto& [prefix, boxes] :

@@ -57,8 +57,9 @@ QString shownResults(const WindowFixture& f) {
 } // namespace
 
 // While the search runs only the start button (now the stop button) answers
-// and the progress bar counts the folders up; afterwards all is as before, and
-// the report is the command line's for the same request.
+// and the progress bar counts the folders up, its text readable for a large
+// tree, no control moved by its showing; afterwards all is as before, and the
+// report is the command line's for the same request.
 void TestSearch::searchTheSampleCollection() {
     WindowFixture f;
     frmMain& w = openOnSamples(f);
@@ -70,6 +71,7 @@ void TestSearch::searchTheSampleCollection() {
     bool checked = false;
     std::vector<int> progress;
     connect(bar, &QProgressBar::valueChanged, [&](int value) { progress.push_back(value); });
+    const auto places = controlPlaces(w);
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, [&] {
         if (start->text() != QStringLiteral("&STOP SEARCH"))
@@ -80,6 +82,9 @@ void TestSearch::searchTheSampleCollection() {
             QVERIFY2(!f.child(name)->isEnabled(), name);
         QVERIFY(start->isEnabled());
         QVERIFY(bar->isVisible());
+        verifySamePlaces(places, w);
+        QVERIFY(bar->fontMetrics().horizontalAdvance(QStringLiteral("99999 / 99999 folders")) <
+                bar->width());
     });
     watcher.start(0);
     QVERIFY(f.runSearch());
