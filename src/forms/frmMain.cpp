@@ -25,6 +25,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -153,6 +154,8 @@ QGroupBox* frmMain::buildSearchFrame() {
         QStringLiteral("You can use wildcards character (* ?)  like the real C64"));
     connect(txFindSTR_, &QLineEdit::textChanged, this,
             [this](const QString& text) { options_.findStr = text.toStdString(); });
+    // Enter starts the search (the field is disabled while one runs).
+    connect(txFindSTR_, &QLineEdit::returnPressed, this, &frmMain::startClicked);
     grid->addWidget(label, 0, 0);
     grid->addWidget(txFindSTR_, 0, 1);
 
@@ -307,6 +310,10 @@ void frmMain::buildControls() {
     progress_->setSizePolicy(barPolicy);
     progress_->setVisible(false);
 
+    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape_->setEnabled(false); // only while a search runs
+    connect(escape_, &QShortcut::activated, this, &frmMain::stopSearch);
+
     auto* options = new QVBoxLayout;
     options->addWidget(frameSearch_);
     options->addWidget(framePCFile_);
@@ -411,6 +418,7 @@ void frmMain::setSearchRunning(bool running) {
          std::initializer_list<QWidget*>{frameFile_, frameSearch_, framePCFile_, frameCBMFile_,
                                          cmdAbout_, command1_, cmdOpenFile_, chkSaveFile_})
         control->setEnabled(!running);
+    escape_->setEnabled(running);
     setStartCaption(running ? "&STOP SEARCH" : "&START SEARCH");
     if (running) {
         // Hourglass over the window, arrow and hourglass over the button.
@@ -450,10 +458,9 @@ void frmMain::openResultsFile() {
         return;
     }
     const QUrl url = QUrl::fromLocalFile(qs(path));
-    if (setup_.openUrl)
-        setup_.openUrl(url);
-    else
-        QDesktopServices::openUrl(url);
+    if (!(setup_.openUrl ? setup_.openUrl(url) : QDesktopServices::openUrl(url)))
+        messageBox(MsgIcon::Exclamation, MsgButtons::Ok, "No program!",
+                   "No program could open the file " + path + ".");
 }
 
 void frmMain::chooseResultsFile() {

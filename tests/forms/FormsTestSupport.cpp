@@ -36,11 +36,14 @@ void WindowFixture::click(const char* button) const {
 
 // The search may end inside the click or later: the status line and the
 // start button tell when it has.
-bool WindowFixture::runSearch() const {
+bool WindowFixture::runSearch(const std::function<void()>& startSearch) const {
     auto* info = child<QLabel>(QStringLiteral("lbInfo"));
     auto* start = child<QPushButton>(QStringLiteral("cmdStart"));
     info->clear();
-    QTest::mouseClick(start, Qt::LeftButton);
+    if (startSearch)
+        startSearch();
+    else
+        QTest::mouseClick(start, Qt::LeftButton);
     return QTest::qWaitFor(
         [&] {
             return !window->searching() && start->text() == QStringLiteral("&START SEARCH") &&

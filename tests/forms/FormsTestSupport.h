@@ -71,8 +71,9 @@ struct WindowFixture {
         return widget;
     }
     void click(const char* button) const;
-    // Clicks START and waits until the search has ended (completed or stopped).
-    bool runSearch() const;
+    // Clicks START (or runs `start`) and waits until the search has ended
+    // (completed or stopped).
+    bool runSearch(const std::function<void()>& start = {}) const;
 };
 
 // Where every named control that is visible now sits on the window.

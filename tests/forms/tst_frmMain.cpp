@@ -223,7 +223,8 @@ void TestFrmMain::fileMaskLostFocus() {
     QCOMPARE(w.options().fileMask, std::string("BLAST*.D64"));
 }
 
-// "&Open file" hands the file to the desktop's opener once it exists. "&File.."
+// "&Open file" hands the file to the desktop's opener once it exists, and
+// tells when no program took it. "&File.."
 // opens the dialog at the window's path; it refuses an empty name, overwrites
 // an existing file only when the user agrees, writes nothing itself, and the
 // window takes the path only when the dialog is accepted.
@@ -237,7 +238,11 @@ void TestFrmMain::resultFileButtons() {
         steps(d, d.findChild<QLineEdit*>("txFileName"));
         return d.result();
     };
-    setup.openUrl = [&](const QUrl& url) { opened.push_back(url); };
+    bool opens = true;
+    setup.openUrl = [&](const QUrl& url) {
+        opened.push_back(url);
+        return opens;
+    };
     frmMain& w = f.open(std::move(setup));
     const std::string first = w.resultsFile();
     f.click("cmdOpenFile");
@@ -246,6 +251,12 @@ void TestFrmMain::resultFileButtons() {
     QVERIFY(WriteWholeFile(first, "keep"));
     f.click("cmdOpenFile");
     QCOMPARE(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(first))});
+    QCOMPARE(f.boxes->shown.size(), std::size_t{1});
+    opens = false;
+    f.click("cmdOpenFile");
+    QCOMPARE(f.boxes->shown.size(), std::size_t{2});
+    QCOMPARE(f.boxes->shown[1].icon, MsgIcon::Exclamation);
+    QCOMPARE(f.boxes->shown[1].text, "No program could open the file " + first + ".");
 
     const auto click = [](frmPath& d, const char* button) {
         QTest::mouseClick(d.findChild<QPushButton*>(button), Qt::LeftButton);

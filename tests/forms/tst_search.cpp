@@ -116,16 +116,18 @@ void TestSearch::searchTheSampleCollection() {
 }
 
 void TestSearch::stoppingASearch_data() {
-    QTest::addColumn<bool>("closeWindow");
-    QTest::newRow("stop button") << false;
-    QTest::newRow("closing the window") << true;
+    QTest::addColumn<QString>("stop");
+    QTest::newRow("stop button") << "cmdStart";
+    QTest::newRow("closing the window") << "close";
+    QTest::newRow("Enter starts, Escape stops") << "Escape";
 }
 
 // Stopped while an outside program that never ends lists a G64 image: the
 // window still answers, the program is ended, no summary reaches the box or
 // the file, and the window is ready for the next search.
 void TestSearch::stoppingASearch() {
-    QFETCH(bool, closeWindow);
+    QFETCH(QString, stop);
+    const bool closeWindow = stop == "close";
     WindowFixture f;
     QDir(f.dir.path()).mkpath(QStringLiteral("app"));
     QFile hanging(QString::fromStdString(f.path("app/c1541")));
@@ -136,6 +138,8 @@ void TestSearch::stoppingASearch() {
     frmMain& w = openOnSamples(f);
     f.child<QCheckBox>("chkFileType(3)")->setChecked(true); // G64
     w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
     auto* start = f.child<QPushButton>("cmdStart");
     QString captionAfterStop;
     QElapsedTimer clock;
@@ -143,11 +147,16 @@ void TestSearch::stoppingASearch() {
     QTimer::singleShot(500, [&] {
         if (closeWindow)
             w.close();
+        else if (stop == "Escape")
+            QTest::keyClick(&w, Qt::Key_Escape);
         else
             QTest::mouseClick(start, Qt::LeftButton);
         captionAfterStop = start->text();
     });
-    QVERIFY(f.runSearch());
+    std::function<void()> enter;
+    if (stop == "Escape")
+        enter = [&] { QTest::keyClick(f.child<QLineEdit>("txFindSTR"), Qt::Key_Return); };
+    QVERIFY(f.runSearch(enter));
     QVERIFY(clock.elapsed() < 20000);
     QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
     if (!closeWindow)
