@@ -222,11 +222,11 @@ void TestSearch::errorsDuringASearch() {
     bool stayed = false;
     QTimer answerer;
     QPointer<QMessageBox> box;
-    QElapsedTimer open;
+    QElapsedTimer shownFor;
     connect(&answerer, &QTimer::timeout, [&] {
         if (box.isNull() && (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())))
-            return open.start();
-        if (box.isNull() || (box->isVisible() && open.elapsed() < 500))
+            return shownFor.start();
+        if (box.isNull() || (box->isVisible() && shownFor.elapsed() < 500))
             return;
         stayed = box->isVisible() && w.searching();
         shown.push_back({MsgIcon::Critical, MsgButtons::Ok, box->windowTitle().toStdString(),
