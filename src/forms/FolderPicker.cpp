@@ -68,7 +68,16 @@ FolderPicker::FolderPicker(const ErrorTrap& trap, const QString& treeName, bool 
     model_->setIconProvider(&icons);
     model_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setRootPath(QStringLiteral("/"));
+    // When the folder shown goes, the tree moves its selection to a
+    // neighbour. That is not the user's choice: the folder shown stays, so
+    // that a search refuses it instead of running somewhere else. (Connected
+    // before the tree's own handlers, so that it runs first.)
+    connect(model_, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { removing_ = true; });
     tree_->setModel(model_);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] {
+        removing_ = false;
+        QTimer::singleShot(0, this, [this] { selectShownFolder(); });
+    });
     tree_->setHeaderHidden(true);
     for (int column = 1; column < model_->columnCount(); ++column)
         tree_->hideColumn(column);
@@ -181,8 +190,23 @@ void FolderPicker::chooseDrive(const std::string& root) {
         showFolder(remembered);
 }
 
+void FolderPicker::selectShownFolder() {
+    std::error_code ec;
+    const QModelIndex index = std::filesystem::is_directory(folder_, ec)
+                                  ? model_->index(QString::fromStdString(folder_))
+                                  : QModelIndex();
+    if (tree_->currentIndex() == index)
+        return;
+    updating_ = true;
+    if (index.isValid())
+        tree_->setCurrentIndex(index);
+    else
+        tree_->selectionModel()->clear(); // no folder looks chosen
+    updating_ = false;
+}
+
 void FolderPicker::onTreeCurrentChanged(const QModelIndex& current) {
-    if (updating_ || !current.isValid())
+    if (updating_ || removing_ || !current.isValid())
         return;
     folder_ = withoutTrailingSlash(model_->filePath(current).toStdString());
     selectDriveOf(folder_);

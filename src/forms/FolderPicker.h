@@ -45,6 +45,8 @@ class FolderPicker final : public QWidget {
     void selectDriveOf(const std::string& path);
     void showFolder(const std::string& path);
     void onTreeCurrentChanged(const QModelIndex& current);
+    // Shows the folder shown as the tree's selection again, or none when it is gone.
+    void selectShownFolder();
 
     const ErrorTrap& trap_;
     QString treeName_;
@@ -54,6 +56,7 @@ class FolderPicker final : public QWidget {
     QFileSystemModel* model_;
     std::string folder_;
     bool updating_ = false;
+    bool removing_ = false;     // the model is removing rows
     bool followFolder_ = false; // keep folder_ in view while the tree loads
 };
 

@@ -1,7 +1,9 @@
 #include "forms/MessageBoxPresenter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace qs::forms {
 
@@ -21,14 +23,16 @@ QMessageBox::Icon qtIcon(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+QString boxText(const std::string& text) {
+    return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 } // namespace
 
 MsgAnswer QtMessageBoxPresenter::present(MsgIcon icon, MsgButtons buttons, const std::string& title,
                                          const std::string& text) {
-    QString body = QString::fromStdString(text);
-    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(qtIcon(icon), QString::fromStdString(title), body, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    QMessageBox box(qtIcon(icon), QString::fromStdString(title), boxText(text),
+                    QMessageBox::NoButton, QApplication::activeWindow());
     switch (buttons) {
     case MsgButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -57,6 +61,19 @@ MsgAnswer QtMessageBoxPresenter::present(MsgIcon icon, MsgButtons buttons, const
             return MsgAnswer::Ok;
         return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
     }
+}
+
+SearchErrorAnswer QtMessageBoxPresenter::presentSearchError(const std::string& title,
+                                                            const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(title), boxText(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.setEscapeButton(QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    QPushButton* stop = box.addButton(QStringLiteral("&Stop search"), QMessageBox::ActionRole);
+    stop->setObjectName(QStringLiteral("cmdStopSearch"));
+    box.setCheckBox(new QCheckBox(QStringLiteral("Don't show further errors for this search")));
+    box.exec();
+    return {box.clickedButton() == stop, box.checkBox()->isChecked()};
 }
 
 } // namespace qs::forms

@@ -7,11 +7,22 @@
 
 namespace qs::forms {
 
+// The answer to an error box shown while a search runs: besides OK it offers
+// to stop the search and to show no further errors of this search.
+struct SearchErrorAnswer {
+    bool stopSearch = false;
+    bool showNoMore = false;
+};
+
 class MessageBoxPresenter {
   public:
     virtual ~MessageBoxPresenter() = default;
     virtual MsgAnswer present(MsgIcon icon, MsgButtons buttons, const std::string& title,
                               const std::string& text) = 0;
+    // A critical box while a search runs, so that a run of failing files
+    // never locks the user out of the stop button.
+    virtual SearchErrorAnswer presentSearchError(const std::string& title,
+                                                 const std::string& text) = 0;
 };
 
 // A QMessageBox over the active window.
@@ -19,6 +30,8 @@ class QtMessageBoxPresenter final : public MessageBoxPresenter {
   public:
     MsgAnswer present(MsgIcon icon, MsgButtons buttons, const std::string& title,
                       const std::string& text) override;
+    SearchErrorAnswer presentSearchError(const std::string& title,
+                                         const std::string& text) override;
 };
 
 } // namespace qs::forms

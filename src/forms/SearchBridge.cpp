@@ -25,6 +25,7 @@ void SearchBridge::beginSearch(const SearchOptions& request) {
     {
         const std::lock_guard lock(mutex_);
         closed_ = false;
+        quietErrors_ = false;
     }
     timer_.start();
 }
@@ -115,10 +116,13 @@ MsgAnswer SearchBridge::messageBox(MsgIcon icon, MsgButtons buttons, const std::
                                    const std::string& text) {
     if (onWindowThread())
         return window_.messageBox(icon, buttons, title, text);
-    auto box = std::make_shared<Box>(Box{icon, buttons, title, text, std::nullopt});
+    const bool searchError = icon == MsgIcon::Critical;
+    auto box = std::make_shared<Box>(Box{icon, buttons, title, text, searchError, std::nullopt});
     std::unique_lock lock(mutex_);
     if (closed_)
         return escapeAnswer(buttons);
+    if (searchError && quietErrors_)
+        return MsgAnswer::Ok;
     boxes_.push_back(box);
     QMetaObject::invokeMethod(this, &SearchBridge::showBoxes, Qt::QueuedConnection);
     answered_.wait(lock, [&] { return box->answer.has_value() || closed_; });
@@ -137,9 +141,18 @@ void SearchBridge::showBoxes() {
             box = boxes_.front();
             boxes_.pop_front();
         }
-        const MsgAnswer answer = window_.messageBox(box->icon, box->buttons, box->title, box->text);
+        MsgAnswer answer = MsgAnswer::Ok;
+        SearchErrorAnswer error;
+        if (box->searchError)
+            error = window_.presenter_->presentSearchError(box->title, box->text);
+        else
+            answer = window_.messageBox(box->icon, box->buttons, box->title, box->text);
+        // The stop is asked for before the search goes on past this error.
+        if (error.stopSearch)
+            window_.stopSearch();
         {
             const std::lock_guard lock(mutex_);
+            quietErrors_ = quietErrors_ || error.showNoMore;
             box->answer = answer;
         }
         answered_.notify_all();

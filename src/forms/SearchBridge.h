@@ -3,8 +3,10 @@
 // its own. Status, progress and report texts are gathered and shown by the
 // window's thread at most about 20 times a second; message boxes are shown by
 // the window's thread, after everything reported before them, while the
-// search waits for the answer. Called on the window's thread (start-up, the
-// folder tree, dialogs), everything happens at once.
+// search waits for the answer; its error boxes offer to stop the search and
+// to show no further errors of it (they are still logged). Called on the
+// window's thread (start-up, the folder tree, dialogs), everything happens at
+// once.
 #include "search/MainView.h"
 
 #include <QObject>
@@ -60,6 +62,7 @@ class SearchBridge final : public QObject, public MainView {
         MsgButtons buttons;
         std::string title;
         std::string text;
+        bool searchError; // a trapped error of the running search
         std::optional<MsgAnswer> answer;
     };
     bool onWindowThread() const;
@@ -83,6 +86,7 @@ class SearchBridge final : public QObject, public MainView {
     std::optional<bool> saveFile_;
     std::deque<std::shared_ptr<Box>> boxes_;
     bool closed_ = false;
+    bool quietErrors_ = false; // no further error boxes for this search
 };
 
 } // namespace qs::forms

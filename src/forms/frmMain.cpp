@@ -25,6 +25,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -81,12 +82,15 @@ frmMain::~frmMain() {
     }
 }
 
-void frmMain::startClicked() {
-    if (StopButtonClick(session_)) {
-        // The files in flight are still being finished: START waits for that.
+void frmMain::stopSearch() {
+    // The files in flight are still being finished: START waits for that.
+    if (StopButtonClick(session_))
         cmdStart_->setEnabled(false);
-        return;
-    }
+}
+
+void frmMain::startClicked() {
+    if (searching())
+        return stopSearch();
     BeginSearch(session_);
     bridge_.beginSearch(options_);
     searchThread_ = std::thread([this] {
@@ -150,6 +154,8 @@ QGroupBox* frmMain::buildSearchFrame() {
         QStringLiteral("You can use wildcards character (* ?)  like the real C64"));
     connect(txFindSTR_, &QLineEdit::textChanged, this,
             [this](const QString& text) { options_.findStr = text.toStdString(); });
+    // Enter starts the search (the field is disabled while one runs).
+    connect(txFindSTR_, &QLineEdit::returnPressed, this, &frmMain::startClicked);
     grid->addWidget(label, 0, 0);
     grid->addWidget(txFindSTR_, 0, 1);
 
@@ -196,6 +202,11 @@ QGroupBox* frmMain::buildSearchFrame() {
                              QStringLiteral("Search in the SID Copyright info. Usually the year of "
                                             "production and the company name"),
                              options_.sidCopyright));
+    // Its space is kept while it is hidden, so that ticking SID moves no
+    // control from under the pointer.
+    QSizePolicy sidPolicy = frameSID_->sizePolicy();
+    sidPolicy.setRetainSizeWhenHidden(true);
+    frameSID_->setSizePolicy(sidPolicy);
     frameSID_->setVisible(false);
     grid->addWidget(frameSID_, 4, 0, 1, 2);
     return frame;
@@ -290,8 +301,18 @@ void frmMain::buildControls() {
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("prgFolders"));
     progress_->setFormat(QStringLiteral("%v / %m folders"));
-    progress_->setMaximumWidth(220);
+    // Wide enough for the text of a large tree, drawn over the bar.
+    progress_->setFixedWidth(
+        progress_->fontMetrics().horizontalAdvance(QStringLiteral("99999 / 99999 folders")) + 24);
+    // Its space is kept while hidden: the rows above never shift when it shows.
+    QSizePolicy barPolicy = progress_->sizePolicy();
+    barPolicy.setRetainSizeWhenHidden(true);
+    progress_->setSizePolicy(barPolicy);
     progress_->setVisible(false);
+
+    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape_->setEnabled(false); // only while a search runs
+    connect(escape_, &QShortcut::activated, this, &frmMain::stopSearch);
 
     auto* options = new QVBoxLayout;
     options->addWidget(frameSearch_);
@@ -397,6 +418,7 @@ void frmMain::setSearchRunning(bool running) {
          std::initializer_list<QWidget*>{frameFile_, frameSearch_, framePCFile_, frameCBMFile_,
                                          cmdAbout_, command1_, cmdOpenFile_, chkSaveFile_})
         control->setEnabled(!running);
+    escape_->setEnabled(running);
     setStartCaption(running ? "&STOP SEARCH" : "&START SEARCH");
     if (running) {
         // Hourglass over the window, arrow and hourglass over the button.
@@ -436,10 +458,9 @@ void frmMain::openResultsFile() {
         return;
     }
     const QUrl url = QUrl::fromLocalFile(qs(path));
-    if (setup_.openUrl)
-        setup_.openUrl(url);
-    else
-        QDesktopServices::openUrl(url);
+    if (!(setup_.openUrl ? setup_.openUrl(url) : QDesktopServices::openUrl(url)))
+        messageBox(MsgIcon::Exclamation, MsgButtons::Ok, "No program!",
+                   "No program could open the file " + path + ".");
 }
 
 void frmMain::chooseResultsFile() {

@@ -23,6 +23,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QShortcut;
 class QUrl;
 
 namespace qs::forms {
@@ -48,8 +49,9 @@ struct MainWindowSetup {
     std::function<void(QWidget* owner)> showAbout;
     // Runs a modal dialog and answers its result; null: QDialog::exec.
     std::function<int(QDialog& dialog)> runDialog;
-    // Hands a file to the desktop's opener; null: QDesktopServices::openUrl.
-    std::function<void(const QUrl& url)> openUrl;
+    // Hands a file to the desktop's opener and answers whether a program took
+    // it; null: QDesktopServices::openUrl.
+    std::function<bool(const QUrl& url)> openUrl;
 };
 
 class frmMain final : public QWidget {
@@ -88,6 +90,8 @@ class frmMain final : public QWidget {
                          const std::string& text);
 
     void startClicked();
+    // The stop button's click while a search runs (also Escape and the error box).
+    void stopSearch();
     void searchEnded();
     void buildControls();
     QGroupBox* buildSearchFrame();
@@ -129,6 +133,7 @@ class frmMain final : public QWidget {
     QLabel* lbFileName_ = nullptr;
     QLabel* lbInfo_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QShortcut* escape_ = nullptr;
     FolderPicker* picker_ = nullptr;
     bool askingMask_ = false;
 };

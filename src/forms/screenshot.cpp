@@ -24,6 +24,11 @@ class PrintingPresenter final : public qs::forms::MessageBoxPresenter {
         std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
         return buttons == qs::MsgButtons::YesNo ? qs::MsgAnswer::Yes : qs::MsgAnswer::Ok;
     }
+    qs::forms::SearchErrorAnswer presentSearchError(const std::string& title,
+                                                    const std::string& text) override {
+        std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
+        return {};
+    }
 };
 
 } // namespace

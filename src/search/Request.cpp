@@ -4,6 +4,8 @@
 #include "common/VbError.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace qs {
 
@@ -57,6 +59,9 @@ bool CheckRequest(MainView& view) {
             }
         if (!anyTicked)
             message = "At least one PC File Type must be selected";
+        // A starting folder that is gone is never swapped for another one.
+        else if (std::error_code ec; !std::filesystem::is_directory(o.startFolder, ec))
+            message = o.startFolder + ": no such folder";
     }
     if (message.empty())
         return true;

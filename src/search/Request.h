@@ -13,7 +13,8 @@ inline constexpr const char* kProgramTitle = "Quillsift";
 // A pattern that no container file fits.
 inline constexpr const char* kNoFilePattern = "abcdefghilmno";
 
-// Shows the first failing check's message; answers whether the search may go on.
+// Shows the first failing check's message (the last check: the starting
+// folder exists); answers whether the search may go on.
 bool CheckRequest(MainView& view);
 
 // The file list pattern: the mask joined with every extension of every ticked

@@ -36,11 +36,14 @@ void WindowFixture::click(const char* button) const {
 
 // The search may end inside the click or later: the status line and the
 // start button tell when it has.
-bool WindowFixture::runSearch() const {
+bool WindowFixture::runSearch(const std::function<void()>& startSearch) const {
     auto* info = child<QLabel>(QStringLiteral("lbInfo"));
     auto* start = child<QPushButton>(QStringLiteral("cmdStart"));
     info->clear();
-    QTest::mouseClick(start, Qt::LeftButton);
+    if (startSearch)
+        startSearch();
+    else
+        QTest::mouseClick(start, Qt::LeftButton);
     return QTest::qWaitFor(
         [&] {
             return !window->searching() && start->text() == QStringLiteral("&START SEARCH") &&
@@ -48,6 +51,22 @@ bool WindowFixture::runSearch() const {
                     info->text() == QStringLiteral("Process Stopped"));
         },
         120000);
+}
+
+std::map<QString, QRect> controlPlaces(const QWidget& window) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    std::map<QString, QRect> places;
+    for (const QWidget* control : window.findChildren<QWidget*>())
+        if (control->isVisible() && !control->objectName().isEmpty() &&
+            !control->objectName().startsWith(QStringLiteral("qt_")))
+            places[control->objectName()] = {control->mapTo(&window, QPoint()), control->size()};
+    return places;
+}
+
+void verifySamePlaces(const std::map<QString, QRect>& before, const QWidget& window) {
+    for (const auto& [name, place] : controlPlaces(window))
+        if (const auto was = before.find(name); was != before.end())
+            QVERIFY2(was->second == place, qPrintable(name));
 }
 
 void verifyMirrors(const WindowFixture& f, const SearchOptions& request) {

@@ -1,13 +1,16 @@
 #pragma once
 // Helpers of the window tests: a scripted answerer for message boxes, a
 // window set up inside a temporary folder, and the checks that the window
-// shows its request and that a search through it has ended.
+// shows its request, that its controls stay in place and that a search
+// through it has ended.
 #include "forms/frmMain.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <deque>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,13 +22,15 @@ struct ShownBox {
     MsgButtons buttons;
     std::string title;
     std::string text;
+    bool searchError = false; // the error box of a running search
 };
 
-// Records every box and answers from a queue; when the queue is empty: OK / Yes.
+// Records every box and answers from queues; when a queue is empty: OK / Yes.
 class ScriptedPresenter final : public MessageBoxPresenter {
   public:
     std::vector<ShownBox> shown;
     std::deque<MsgAnswer> answers;
+    std::deque<SearchErrorAnswer> errorAnswers;
 
     MsgAnswer present(MsgIcon icon, MsgButtons buttons, const std::string& title,
                       const std::string& text) override {
@@ -34,6 +39,15 @@ class ScriptedPresenter final : public MessageBoxPresenter {
             return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
         const MsgAnswer answer = answers.front();
         answers.pop_front();
+        return answer;
+    }
+    SearchErrorAnswer presentSearchError(const std::string& title,
+                                         const std::string& text) override {
+        shown.push_back({MsgIcon::Critical, MsgButtons::Ok, title, text, true});
+        if (errorAnswers.empty())
+            return {};
+        const SearchErrorAnswer answer = errorAnswers.front();
+        errorAnswers.pop_front();
         return answer;
     }
 };
@@ -57,9 +71,16 @@ struct WindowFixture {
         return widget;
     }
     void click(const char* button) const;
-    // Clicks START and waits until the search has ended (completed or stopped).
-    bool runSearch() const;
+    // Clicks START (or runs `start`) and waits until the search has ended
+    // (completed or stopped).
+    bool runSearch(const std::function<void()>& start = {}) const;
 };
+
+// Where every named control that is visible now sits on the window.
+std::map<QString, QRect> controlPlaces(const QWidget& window);
+// Checks that no control visible before and now has moved or changed size
+// (pending layout work done first).
+void verifySamePlaces(const std::map<QString, QRect>& before, const QWidget& window);
 
 // The option boxes and the part of the request each one shows.
 inline const std::vector<std::pair<const char*, bool SearchOptions::*>> kOptionBoxes{

@@ -10,12 +10,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 
 using namespace qs;
@@ -26,6 +30,7 @@ class TestFrmMain : public QObject {
     Q_OBJECT
   private slots:
     void everyControlMirrorsTheRequest();
+    void refusedRequest_data();
     void refusedRequest();
     void missingTools_data();
     void missingTools();
@@ -37,7 +42,8 @@ class TestFrmMain : public QObject {
 
 // A fresh window shows a fresh request, searching where it starts and saving
 // beside the program; a click on any box, typing in a text box or choosing a
-// drive reaches the request.
+// drive reaches the request. No click moves a control from under the pointer
+// (ticking SID shows its options in space kept for them).
 void TestFrmMain::everyControlMirrorsTheRequest() {
     WindowFixture f;
     frmMain& w = f.open();
@@ -53,9 +59,11 @@ void TestFrmMain::everyControlMirrorsTheRequest() {
     const SearchOptions& o = w.options();
     const auto flip = [&](const QString& name, const std::function<bool()>& ticked) {
         const bool before = ticked();
+        const auto places = controlPlaces(w);
         auto* box = f.child<QCheckBox>(name);
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
         QVERIFY2(ticked() != before, qPrintable(name));
+        verifySamePlaces(places, w);
     };
     // The file types first: ticking SID shows the SID options.
     for (const auto& [prefix, boxes] :
@@ -90,16 +98,42 @@ void TestFrmMain::everyControlMirrorsTheRequest() {
     verifyMirrors(f, o);
 }
 
-// A request the check refuses: nothing is searched, nothing is written.
+void TestFrmMain::refusedRequest_data() {
+    QTest::addColumn<bool>("folderGone");
+    QTest::newRow("no file type") << false;
+    QTest::newRow("starting folder gone") << true;
+}
+
+// A request the check refuses: nothing is searched, nothing is written. A
+// starting folder that went after it was chosen is told as missing; the
+// folder tree moving on to a neighbour never chooses that one instead.
 void TestFrmMain::refusedRequest() {
+    QFETCH(bool, folderGone);
     WindowFixture f;
-    frmMain& w = f.open();
-    for (std::size_t i = 0; i < w.options().fileTypes.size(); ++i)
-        f.child<QCheckBox>(QStringLiteral("chkFileType(%1)").arg(i))->setChecked(false);
+    const std::string gone = f.path("gone");
+    QVERIFY(QDir().mkpath(QString::fromStdString(gone)));
+    MainWindowSetup setup;
+    setup.startFolder = gone;
+    frmMain& w = f.open(std::move(setup));
+    auto* model = qobject_cast<QFileSystemModel*>(w.folderPicker()->folderTree()->model());
+    QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+    QSignalSpy removed(model, &QFileSystemModel::rowsRemoved);
+    w.show();
+    if (folderGone) {
+        QTRY_VERIFY(loaded.contains(QList<QVariant>{f.dir.path()}));
+        QVERIFY(QDir(QString::fromStdString(gone)).removeRecursively());
+        removed.wait(3000); // the tree notices when the system tells it
+    } else {
+        for (std::size_t i = 0; i < w.options().fileTypes.size(); ++i)
+            f.child<QCheckBox>(QStringLiteral("chkFileType(%1)").arg(i))->setChecked(false);
+    }
     f.child<QPlainTextEdit>("txResults")->setPlainText("left from before");
     QVERIFY(f.runSearch());
     QCOMPARE(f.boxes->shown.size(), std::size_t{1});
-    QCOMPARE(f.boxes->shown[0].text, std::string("At least one PC File Type must be selected"));
+    QCOMPARE(f.boxes->shown[0].text,
+             folderGone ? gone + ": no such folder" : "At least one PC File Type must be selected");
+    QCOMPARE(w.folderPicker()->folder(), gone);
+    QCOMPARE(w.folderPicker()->folderTree()->currentIndex().isValid(), !folderGone);
     QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
     QVERIFY(f.child<QPlainTextEdit>("txResults")->toPlainText().isEmpty());
     QVERIFY(!FileExists(w.resultsFile()));
@@ -189,7 +223,8 @@ void TestFrmMain::fileMaskLostFocus() {
     QCOMPARE(w.options().fileMask, std::string("BLAST*.D64"));
 }
 
-// "&Open file" hands the file to the desktop's opener once it exists. "&File.."
+// "&Open file" hands the file to the desktop's opener once it exists, and
+// tells when no program took it. "&File.."
 // opens the dialog at the window's path; it refuses an empty name, overwrites
 // an existing file only when the user agrees, writes nothing itself, and the
 // window takes the path only when the dialog is accepted.
@@ -203,7 +238,11 @@ void TestFrmMain::resultFileButtons() {
         steps(d, d.findChild<QLineEdit*>("txFileName"));
         return d.result();
     };
-    setup.openUrl = [&](const QUrl& url) { opened.push_back(url); };
+    bool opens = true;
+    setup.openUrl = [&](const QUrl& url) {
+        opened.push_back(url);
+        return opens;
+    };
     frmMain& w = f.open(std::move(setup));
     const std::string first = w.resultsFile();
     f.click("cmdOpenFile");
@@ -212,6 +251,12 @@ void TestFrmMain::resultFileButtons() {
     QVERIFY(WriteWholeFile(first, "keep"));
     f.click("cmdOpenFile");
     QCOMPARE(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(first))});
+    QCOMPARE(f.boxes->shown.size(), std::size_t{1});
+    opens = false;
+    f.click("cmdOpenFile");
+    QCOMPARE(f.boxes->shown.size(), std::size_t{2});
+    QCOMPARE(f.boxes->shown[1].icon, MsgIcon::Exclamation);
+    QCOMPARE(f.boxes->shown[1].text, "No program could open the file " + first + ".");
 
     const auto click = [](frmPath& d, const char* button) {
         QTest::mouseClick(d.findChild<QPushButton*>(button), Qt::LeftButton);
@@ -328,6 +373,29 @@ void TestFrmMain::realMessageBoxAnswers() {
         });
         QCOMPARE(presenter.present(MsgIcon::Question, c.buttons, "T", "one\r\ntwo"), c.expected);
         QCOMPARE(shownText, QStringLiteral("one\ntwo"));
+    }
+    // The error box of a running search: OK and Escape go on, the stop button
+    // stops it, the check box asks for no further error boxes.
+    for (const std::string action : {"Escape", "OK", "cmdStopSearch", "tick"}) {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box && box->icon() == QMessageBox::Critical && box->checkBox());
+            if (action == "Escape")
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (action == "cmdStopSearch")
+                box->findChild<QPushButton*>("cmdStopSearch")->click();
+            else {
+                box->checkBox()->setChecked(action == "tick");
+                box->button(QMessageBox::Ok)->click();
+            }
+            if (box->isVisible()) {
+                box->close();
+                QFAIL("the box is still open");
+            }
+        });
+        const SearchErrorAnswer answer = presenter.presentSearchError("Error Detected", "[X] - 53");
+        QCOMPARE(answer.stopSearch, action == "cmdStopSearch");
+        QCOMPARE(answer.showNoMore, action == "tick");
     }
 }
 

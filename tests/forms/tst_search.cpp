@@ -1,19 +1,26 @@
 // Searches run from the window: the report against the command line's, the
-// controls during a run, stopping, and the answers to the results box limit.
+// controls during a run, stopping, errors during a run, and the answers to
+// the results box limit.
 // Every test waits for the search's end rather than for the click to return.
 #include "FormsTestSupport.h"
 #include "common/modGeneral.h"
 #include "samples/DiskBuilder.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+
+#include <filesystem>
 
 using namespace qs;
 using namespace qs::forms;
@@ -25,6 +32,8 @@ class TestSearch : public QObject {
     void searchTheSampleCollection();
     void stoppingASearch_data();
     void stoppingASearch();
+    void errorsDuringASearch_data();
+    void errorsDuringASearch();
     void textLimit_data();
     void textLimit();
 };
@@ -48,8 +57,9 @@ QString shownResults(const WindowFixture& f) {
 } // namespace
 
 // While the search runs only the start button (now the stop button) answers
-// and the progress bar counts the folders up; afterwards all is as before, and
-// the report is the command line's for the same request.
+// and the progress bar counts the folders up, its text readable for a large
+// tree, no control moved by its showing; afterwards all is as before, and the
+// report is the command line's for the same request.
 void TestSearch::searchTheSampleCollection() {
     WindowFixture f;
     frmMain& w = openOnSamples(f);
@@ -61,6 +71,7 @@ void TestSearch::searchTheSampleCollection() {
     bool checked = false;
     std::vector<int> progress;
     connect(bar, &QProgressBar::valueChanged, [&](int value) { progress.push_back(value); });
+    const auto places = controlPlaces(w);
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, [&] {
         if (start->text() != QStringLiteral("&STOP SEARCH"))
@@ -71,6 +82,9 @@ void TestSearch::searchTheSampleCollection() {
             QVERIFY2(!f.child(name)->isEnabled(), name);
         QVERIFY(start->isEnabled());
         QVERIFY(bar->isVisible());
+        verifySamePlaces(places, w);
+        QVERIFY(bar->fontMetrics().horizontalAdvance(QStringLiteral("99999 / 99999 folders")) <
+                bar->width());
     });
     watcher.start(0);
     QVERIFY(f.runSearch());
@@ -102,16 +116,18 @@ void TestSearch::searchTheSampleCollection() {
 }
 
 void TestSearch::stoppingASearch_data() {
-    QTest::addColumn<bool>("closeWindow");
-    QTest::newRow("stop button") << false;
-    QTest::newRow("closing the window") << true;
+    QTest::addColumn<QString>("stop");
+    QTest::newRow("stop button") << "cmdStart";
+    QTest::newRow("closing the window") << "close";
+    QTest::newRow("Enter starts, Escape stops") << "Escape";
 }
 
 // Stopped while an outside program that never ends lists a G64 image: the
 // window still answers, the program is ended, no summary reaches the box or
 // the file, and the window is ready for the next search.
 void TestSearch::stoppingASearch() {
-    QFETCH(bool, closeWindow);
+    QFETCH(QString, stop);
+    const bool closeWindow = stop == "close";
     WindowFixture f;
     QDir(f.dir.path()).mkpath(QStringLiteral("app"));
     QFile hanging(QString::fromStdString(f.path("app/c1541")));
@@ -122,6 +138,8 @@ void TestSearch::stoppingASearch() {
     frmMain& w = openOnSamples(f);
     f.child<QCheckBox>("chkFileType(3)")->setChecked(true); // G64
     w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
     auto* start = f.child<QPushButton>("cmdStart");
     QString captionAfterStop;
     QElapsedTimer clock;
@@ -129,11 +147,16 @@ void TestSearch::stoppingASearch() {
     QTimer::singleShot(500, [&] {
         if (closeWindow)
             w.close();
+        else if (stop == "Escape")
+            QTest::keyClick(&w, Qt::Key_Escape);
         else
             QTest::mouseClick(start, Qt::LeftButton);
         captionAfterStop = start->text();
     });
-    QVERIFY(f.runSearch());
+    std::function<void()> enter;
+    if (stop == "Escape")
+        enter = [&] { QTest::keyClick(f.child<QLineEdit>("txFindSTR"), Qt::Key_Return); };
+    QVERIFY(f.runSearch(enter));
     QVERIFY(clock.elapsed() < 20000);
     QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
     if (!closeWindow)
@@ -146,6 +169,95 @@ void TestSearch::stoppingASearch() {
     QVERIFY(f.runSearch());
     QVERIFY(f.child<QLabel>("lbInfo")->text().startsWith("Scan Completed ("));
     QVERIFY(stoppedAfter < w.session().lastOutcome.filesAnalysed);
+}
+
+void TestSearch::errorsDuringASearch_data() {
+    QTest::addColumn<bool>("folderGoes"); // else the folder's files go after it was listed
+    QTest::addColumn<bool>("realBox");
+    QTest::addColumn<bool>("stop");
+    QTest::addColumn<bool>("showNoMore");
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<int>("failed"); // 0: the search stops
+    QTest::newRow("folder gone: the box waits for its answer")
+        << true << true << false << false << 1 << 1;
+    QTest::newRow("files gone: a box each") << false << false << false << false << 6 << 6;
+    QTest::newRow("files gone: no further boxes") << false << false << false << true << 1 << 6;
+    QTest::newRow("files gone: stop search") << false << false << true << false << 1 << 0;
+}
+
+// A subfolder that goes while the search runs, or whose files go after it was
+// listed: each error is shown until answered while the search waits, logged,
+// and counted in the closing status. The error box can stop the search or
+// silence the rest of its errors.
+void TestSearch::errorsDuringASearch() {
+    QFETCH(bool, folderGoes);
+    QFETCH(bool, realBox);
+    QFETCH(bool, stop);
+    QFETCH(bool, showNoMore);
+    QFETCH(int, boxes);
+    QFETCH(int, failed);
+    WindowFixture f;
+    QVERIFY(QDir().mkpath(QString::fromStdString(f.path("start/sub"))));
+    for (const char* name : {"a", "sub/f0", "sub/f1", "sub/f2", "sub/f3", "sub/f4", "sub/f5"}) {
+        samples::DiskBuilder disk;
+        disk.formatBam().add({samples::toPetscii("X"), 0x82, 1, 17, 0});
+        QVERIFY(disk.save(f.path("start/" + std::string(name) + ".d64")));
+    }
+    if (realBox)
+        f.boxes = nullptr;
+    MainWindowSetup setup;
+    setup.startFolder = f.path("start");
+    frmMain& w = f.open(std::move(setup));
+    f.child<QCheckBox>("chkRecurse")->setChecked(true);
+    w.show();
+    // One file after another, so that the folder goes before its turn.
+    w.session().jobs = 1;
+    w.session().opener = [trigger = folderGoes ? "/a.d64" : "/f0.d64", sub = f.path("start/sub"),
+                          open = w.session().opener](const std::string& path) {
+        if (path.ends_with(trigger))
+            std::filesystem::remove_all(sub);
+        return open(path);
+    };
+    std::vector<ShownBox> shown;
+    bool stayed = false;
+    QTimer answerer;
+    QPointer<QMessageBox> box;
+    QElapsedTimer shownFor;
+    connect(&answerer, &QTimer::timeout, [&] {
+        if (box.isNull() && (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())))
+            return shownFor.start();
+        if (box.isNull() || (box->isVisible() && shownFor.elapsed() < 500))
+            return;
+        stayed = box->isVisible() && w.searching();
+        shown.push_back({MsgIcon::Critical, MsgButtons::Ok, box->windowTitle().toStdString(),
+                         box->text().toStdString(), box->checkBox() != nullptr});
+        box->button(QMessageBox::Ok)->click();
+        answerer.stop();
+    });
+    if (realBox)
+        answerer.start(20);
+    else
+        f.boxes->errorAnswers = {{stop, showNoMore}};
+    QVERIFY(f.runSearch());
+    if (realBox)
+        QVERIFY2(stayed, "the box went before it was answered");
+    else
+        shown = f.boxes->shown;
+    QCOMPARE(int(shown.size()), boxes);
+    for (const ShownBox& b : shown)
+        QVERIFY(b.title == "Error Detected" && b.searchError);
+    QVERIFY(shown[0].text.starts_with(folderGoes ? "[SearchC64File] - 76 - " : "["));
+    const QString log = QString::fromStdString(ReadWholeFile(f.path("ErrorLog.txt")));
+    QCOMPARE(int(log.count(" - [")), failed == 0 ? 1 : failed);
+    const std::string status = f.child<QLabel>("lbInfo")->text().toStdString();
+    if (failed == 0)
+        QCOMPARE(status, std::string("Process Stopped"));
+    else
+        QVERIFY2(status.starts_with("Scan Completed (") &&
+                     status.ends_with(") - " + std::to_string(failed) +
+                                      (failed == 1 ? " file" : " files") +
+                                      " could not be searched; see " + f.path("ErrorLog.txt")),
+                 status.c_str());
 }
 
 void TestSearch::textLimit_data() {

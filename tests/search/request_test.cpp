@@ -15,6 +15,7 @@ TEST(RequestCheck, OnlyTheFirstFailingCheckIsShown) {
         const char* find;
         std::vector<std::string> types;
         const char* message; // null: the request passes
+        const char* folder = "/";
     } cases[] = {
         // clang-format off
         {"", "", {}, "The file mask cannot be empty. If you want to match ALL files, just insert "
@@ -24,12 +25,14 @@ TEST(RequestCheck, OnlyTheFirstFailingCheckIsShown) {
                       "insert an asterisk (*)"},
         {"*", "*", {}, "At least one PC File Type must be selected"},
         {" ", " ", {"SID"}, nullptr},
+        {"*", "*", {"D64"}, "/no/such/folder: no such folder", "/no/such/folder"},
         // clang-format on
     };
     for (const auto& c : cases) {
         FakeView v;
         v.opts.fileMask = c.mask;
         v.opts.findStr = c.find;
+        v.opts.startFolder = c.folder;
         tickOnly(v.opts.fileTypes, c.types);
         EXPECT_EQ(CheckRequest(v), c.message == nullptr) << c.mask << "|" << c.find;
         ASSERT_EQ(v.messages.size(), c.message == nullptr ? 0u : 1u);
