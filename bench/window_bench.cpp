@@ -23,6 +23,10 @@ class GoOn final : public qs::forms::MessageBoxPresenter {
                           const std::string&) override {
         return buttons == qs::MsgButtons::YesNo ? qs::MsgAnswer::Yes : qs::MsgAnswer::Ok;
     }
+    qs::forms::SearchErrorAnswer presentSearchError(const std::string&,
+                                                    const std::string&) override {
+        return {};
+    }
 };
 
 } // namespace
