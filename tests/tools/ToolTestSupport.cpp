@@ -16,7 +16,11 @@ std::string BinFolder() {
 ToolSession::ToolSession(std::string toolFolder, int timeoutSeconds)
     : session(view,
               ToolEnv{std::move(toolFolder), temp.path(), std::chrono::seconds(timeoutSeconds)},
-              "") {}
+              "") {
+    // The archive searches run twice: archives read in process, and (with
+    // this set by ctest) every archive through the outside archiver.
+    session.externalArchiver = std::getenv("QS_EXTERNAL_ARCHIVER") != nullptr;
+}
 
 void ToolSession::read(Reader reader, const std::string& path) {
     ReaderContext ctx = session.readerContext();
