@@ -85,7 +85,7 @@ void SearchBridge::clearResults() {
     if (onWindowThread())
         return window_.clearResults();
     const std::lock_guard lock(mutex_);
-    appended_.clear();
+    reported_.clear();
     clear_ = true;
 }
 
@@ -95,7 +95,21 @@ void SearchBridge::appendResult(const std::string& text) {
     if (onWindowThread())
         return window_.appendResult(text);
     const std::lock_guard lock(mutex_);
-    appended_ += "\r\n" + text;
+    reported_.emplace_back(text);
+}
+
+void SearchBridge::reportMatch(const MatchRecord& match) {
+    if (onWindowThread())
+        return window_.reportMatch(match);
+    const std::lock_guard lock(mutex_);
+    reported_.emplace_back(match);
+}
+
+void SearchBridge::reportWarning(const WarningRecord& warning) {
+    if (onWindowThread())
+        return window_.reportWarning(warning);
+    const std::lock_guard lock(mutex_);
+    reported_.emplace_back(warning);
 }
 
 void SearchBridge::setSearchRunning(bool running) {
@@ -163,20 +177,26 @@ void SearchBridge::flush() {
     std::optional<std::string> status;
     std::optional<std::pair<std::size_t, std::size_t>> progress;
     std::optional<bool> saveFile;
-    std::string appended;
+    std::vector<std::variant<std::string, MatchRecord, WarningRecord>> reported;
     bool clear = false;
     {
         const std::lock_guard lock(mutex_);
         status.swap(status_);
         progress.swap(progress_);
         saveFile.swap(saveFile_);
-        appended.swap(appended_);
+        reported.swap(reported_);
         std::swap(clear, clear_);
     }
     if (clear)
         window_.clearResults();
-    if (!appended.empty())
-        window_.appendResult(appended.substr(2)); // the box adds the first line break
+    for (const auto& item : reported) {
+        if (const auto* text = std::get_if<std::string>(&item))
+            window_.appendResult(*text);
+        else if (const auto* match = std::get_if<MatchRecord>(&item))
+            window_.reportMatch(*match);
+        else
+            window_.reportWarning(std::get<WarningRecord>(item));
+    }
     if (saveFile)
         window_.setSaveFile(*saveFile);
     if (progress)

@@ -3,7 +3,8 @@
 // its own. Status, progress and report texts are gathered and shown by the
 // window's thread at most about 20 times a second; message boxes are shown by
 // the window's thread, after everything reported before them, while the
-// search waits for the answer; its error boxes offer to stop the search and
+// search waits for the answer; match records reach the results box in the
+// report's order, after the texts of their block; its error boxes offer to stop the search and
 // to show no further errors of it (they are still logged). Called on the
 // window's thread (start-up, the folder tree, dialogs), everything happens at
 // once.
@@ -20,6 +21,8 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <variant>
+#include <vector>
 
 namespace qs::forms {
 
@@ -53,6 +56,8 @@ class SearchBridge final : public QObject, public MainView {
     void setSearchRunning(bool running) override;
     void setStartCaption(const std::string& caption) override;
     void folderProgress(std::size_t done, std::size_t total) override;
+    void reportMatch(const MatchRecord& match) override;
+    void reportWarning(const WarningRecord& warning) override;
     MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
                          const std::string& text) override;
 
@@ -81,8 +86,9 @@ class SearchBridge final : public QObject, public MainView {
     std::condition_variable answered_;
     std::optional<std::string> status_;
     std::optional<std::pair<std::size_t, std::size_t>> progress_;
-    std::string appended_; // report texts not yet in the box
-    bool clear_ = false;   // empty the box before appending
+    // Report texts and records not yet in the box, in the report's order.
+    std::vector<std::variant<std::string, MatchRecord, WarningRecord>> reported_;
+    bool clear_ = false; // empty the box before appending
     std::optional<bool> saveFile_;
     std::deque<std::shared_ptr<Box>> boxes_;
     bool closed_ = false;

@@ -6,6 +6,8 @@
 #include "common/modGeneral.h"
 #include "forms/FolderPicker.h"
 #include "forms/KeyFilter.h"
+#include "forms/ResultsBox.h"
+#include "forms/frmDirectory.h"
 #include "forms/frmPath.h"
 #include "search/Request.h"
 #include "search/SearchDriver.h"
@@ -15,16 +17,13 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFocusEvent>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
@@ -49,15 +48,6 @@ int requestValue(int state) {
     return state == Qt::Unchecked ? 0 : state == Qt::PartiallyChecked ? 2 : 1;
 }
 
-// The results box draws the box-drawing glyphs of the CBM listings.
-QFont resultsFont() {
-    QFont font(QStringLiteral("DejaVu Sans Mono"));
-    font.setStyleHint(QFont::Monospace);
-    if (!QFontInfo(font).fixedPitch())
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    return font;
-}
-
 } // namespace
 
 frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
@@ -68,6 +58,8 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
         setup_.startFolder = setup_.applicationFolder;
     if (setup_.resultsFolder.empty())
         setup_.resultsFolder = setup_.applicationFolder;
+    // The result blocks learn their files from the match records.
+    options_.records = true;
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillsift [Orvel Soft]"));
     buildControls();
@@ -266,12 +258,14 @@ void frmMain::buildControls() {
     cmdStart_->setMinimumHeight(36);
     connect(cmdStart_, &QPushButton::clicked, this, &frmMain::startClicked);
 
-    txResults_ = new QPlainTextEdit(this);
-    txResults_->setObjectName(QStringLiteral("txResults"));
-    txResults_->setReadOnly(true);
-    txResults_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txResults_->setFont(resultsFont());
-    txResults_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txResults_ = new ResultsBox(this);
+    connect(txResults_, &ResultsBox::directoryAsked, this, [this](const ResultBlock& block) {
+        // A stopped search's stop never cancels the listing's programs.
+        ToolEnv tools = session_.tools;
+        tools.cancel = nullptr;
+        showDirectory(this, block, {tools, session_.externalArchiver, session_.trap, bridge_},
+                      [this](const QUrl& url) { return openUrl(url); });
+    });
 
     cmdOpenFile_ = new QPushButton(QStringLiteral("&Open file"), this);
     cmdOpenFile_->setObjectName(QStringLiteral("cmdOpenFile"));
@@ -397,20 +391,19 @@ void frmMain::info(const std::string& text) {
 }
 
 void frmMain::clearResults() {
-    txResults_->clear();
+    txResults_->clearResults();
 }
 
 void frmMain::appendResult(const std::string& text) {
-    QScrollBar* bar = txResults_->verticalScrollBar();
-    const bool atEnd = bar->value() == bar->maximum();
-    QString shown = qs(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QTextCursor cursor(txResults_->document());
-    cursor.movePosition(QTextCursor::End);
-    // Every text starts on a new line, so the first line stays empty.
-    cursor.insertText(QLatin1Char('\n') + shown);
-    if (atEnd)
-        bar->setValue(bar->maximum());
+    txResults_->appendResult(text);
+}
+
+void frmMain::reportMatch(const MatchRecord& match) {
+    txResults_->reportMatch(match);
+}
+
+void frmMain::reportWarning(const WarningRecord& warning) {
+    txResults_->reportWarning(warning);
 }
 
 void frmMain::setSearchRunning(bool running) {
@@ -457,10 +450,13 @@ void frmMain::openResultsFile() {
                    "The file " + path + " is not present.");
         return;
     }
-    const QUrl url = QUrl::fromLocalFile(qs(path));
-    if (!(setup_.openUrl ? setup_.openUrl(url) : QDesktopServices::openUrl(url)))
+    if (!openUrl(QUrl::fromLocalFile(qs(path))))
         messageBox(MsgIcon::Exclamation, MsgButtons::Ok, "No program!",
                    "No program could open the file " + path + ".");
+}
+
+bool frmMain::openUrl(const QUrl& url) const {
+    return setup_.openUrl ? setup_.openUrl(url) : QDesktopServices::openUrl(url);
 }
 
 void frmMain::chooseResultsFile() {

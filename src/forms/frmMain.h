@@ -20,7 +20,6 @@ class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QShortcut;
@@ -29,6 +28,7 @@ class QUrl;
 namespace qs::forms {
 
 class FolderPicker;
+class ResultsBox;
 
 struct MainWindowSetup {
     std::string applicationFolder; // with a trailing separator
@@ -83,6 +83,8 @@ class frmMain final : public QWidget {
     void info(const std::string& text);
     void clearResults();
     void appendResult(const std::string& text);
+    void reportMatch(const MatchRecord& match);
+    void reportWarning(const WarningRecord& warning);
     void setSearchRunning(bool running);
     void setStartCaption(const std::string& caption);
     void folderProgress(std::size_t done, std::size_t total);
@@ -103,6 +105,7 @@ class frmMain final : public QWidget {
     void pushCheckBoxes();
     void Initialize();
     void openResultsFile();
+    bool openUrl(const QUrl& url) const;
     void chooseResultsFile();
     void fileMaskLostFocus();
 
@@ -129,7 +132,7 @@ class frmMain final : public QWidget {
     std::vector<QCheckBox*> chkCBMType_;
     QLineEdit* txFindSTR_ = nullptr;
     QLineEdit* txFileMask_ = nullptr;
-    QPlainTextEdit* txResults_ = nullptr;
+    ResultsBox* txResults_ = nullptr;
     QLabel* lbFileName_ = nullptr;
     QLabel* lbInfo_ = nullptr;
     QProgressBar* progress_ = nullptr;

@@ -14,7 +14,7 @@ namespace qs {
 namespace {
 
 const std::string kCrLf = "\r\n";
-const std::string kRule = "-------------------------";
+const std::string kRule = kBlockRule;
 
 // Names from CBM media are shown through the code page 437 glyphs.
 std::string shown(const std::string& cbmBytes) {

@@ -7,6 +7,9 @@
 
 namespace qs {
 
+// The line that closes every result block of the report.
+inline constexpr const char* kBlockRule = "-------------------------";
+
 // The pattern from the search string: "*" + text + "*" for partial matches.
 std::string SearchPattern(const SearchOptions& o);
 

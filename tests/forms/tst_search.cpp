@@ -1,13 +1,16 @@
 // Searches run from the window: the report against the command line's, the
-// controls during a run, stopping, errors during a run, and the answers to
-// the results box limit.
+// controls during a run, stopping, errors during a run, the answers to the
+// results box limit, and the directory window of a result block.
 // Every test waits for the search's end rather than for the click to return.
 #include "FormsTestSupport.h"
 #include "common/modGeneral.h"
+#include "forms/ResultsBox.h"
+#include "forms/frmDirectory.h"
 #include "samples/DiskBuilder.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,7 +21,9 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QTimer>
+#include <QUrl>
 
 #include <filesystem>
 
@@ -36,14 +41,15 @@ class TestSearch : public QObject {
     void errorsDuringASearch();
     void textLimit_data();
     void textLimit();
+    void directoryWindow_data();
+    void directoryWindow();
 };
 
 namespace {
 
 // A window over the sample collection, searching it with its folders.
-frmMain& openOnSamples(WindowFixture& f) {
+frmMain& openOnSamples(WindowFixture& f, MainWindowSetup setup = {}) {
     runProgram("quillsift-samples", {f.dir.path() + "/samples"});
-    MainWindowSetup setup;
     setup.startFolder = f.path("samples");
     frmMain& w = f.open(std::move(setup));
     f.child<QCheckBox>("chkRecurse")->setChecked(true);
@@ -294,6 +300,11 @@ void TestSearch::textLimit() {
     QVERIFY(shown.size() <= 65535 && w.resultsLength() <= 65535);
     QVERIFY(shown.find("Scan:") == std::string::npos);
     QCOMPARE(shownResults(f), QString::fromStdString(shown).replace("\r\n", "\n"));
+    // The block cut by the limit opens nothing, nor does the heading; the
+    // first block does.
+    auto* box = f.child<ResultsBox>("txResults");
+    QVERIFY(!box->blockAt(1) && box->blockAt(4) &&
+            !box->blockAt(box->document()->blockCount() - 1));
     QCOMPARE(f.child<QCheckBox>("chkSaveFile")->isChecked(), completes);
     QCOMPARE(FileExists(w.resultsFile()), completes);
     if (!completes) {
@@ -304,6 +315,75 @@ void TestSearch::textLimit() {
     const std::string file = ReadWholeFile(w.resultsFile());
     QVERIFY(file.find("\r\n" + shown.substr(2) + "\r\n") != std::string::npos);
     QVERIFY(file.ends_with("Total: 2880 matching expressions\r\n"));
+}
+
+void TestSearch::directoryWindow_data() {
+    QTest::addColumn<QString>("file"); // in the collection
+    QTest::addColumn<QString>("member");
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("disk") << "Games/Blast Collection.d64"
+                          << ""
+                          << "";
+    QTest::newRow("1581 partition") << "Games/toolbox.d81"
+                                    << ""
+                                    << "";
+    QTest::newRow("archive member") << "Archives/collection.zip"
+                                    << "Disks/zipped.d64"
+                                    << "ZIPPED.D64 in ";
+}
+
+// A double-click on the last line of a block opens the directory of its
+// file (a member read again from its archive) as the command line lists it,
+// the block's entries in reverse; the window copies the listing and opens the
+// folder that holds the file. A file gone since is told in the error box.
+void TestSearch::directoryWindow() {
+    QFETCH(QString, file);
+    QFETCH(QString, member);
+    QFETCH(QString, heading);
+    WindowFixture f;
+    std::vector<QUrl> opened;
+    MainWindowSetup setup;
+    setup.openUrl = [&](const QUrl& url) { return opened.push_back(url), true; };
+    frmMain& w = openOnSamples(f, std::move(setup));
+    f.child<QLineEdit>("txFindSTR")->setText(QStringLiteral("BLAST"));
+    f.child<QCheckBox>("chkZIP")->setChecked(true);
+    w.show();
+    QVERIFY(f.runSearch());
+    const QString path = QString::fromStdString(f.path("samples/")) + file;
+    auto* box = f.child<ResultsBox>("txResults");
+    QTextBlock line = box->document()->findBlock(box->document()->find(heading + path).position());
+    QStringList matched; // the block's entry lines
+    for (line = line.next().next().next(); !line.text().isEmpty(); line = line.next())
+        matched << line.text();
+    const auto doubleClick = [&](QTextBlock at) {
+        QTextCursor cursor(at);
+        box->setTextCursor(cursor);
+        box->ensureCursorVisible();
+        QTest::mouseDClick(box->viewport(), Qt::LeftButton, {}, box->cursorRect().center());
+        return w.findChild<frmDirectory*>();
+    };
+    frmDirectory* directory = doubleClick(line.next()); // the rule
+    QVERIFY(directory && directory->isVisible());
+    const QString listed = QString::fromStdString(
+        runProgram("quillsift-cli", {"--list", member.isEmpty() ? path : path + "::" + member}));
+    auto* screen = directory->findChild<QPlainTextEdit*>("txDirectory");
+    QCOMPARE(screen->toPlainText() + '\n', listed);
+    QStringList reversed;
+    for (QTextBlock b = screen->document()->begin(); b.isValid(); b = b.next())
+        if (b.begin().fragment().charFormat().hasProperty(QTextFormat::BackgroundBrush))
+            reversed << b.text().trimmed();
+    QCOMPARE(reversed, matched);
+    QTest::mouseClick(directory->findChild<QPushButton*>("cmdCopyListing"), Qt::LeftButton);
+    QCOMPARE(QApplication::clipboard()->text(), listed);
+    QTest::mouseClick(directory->findChild<QPushButton*>("cmdOpenFolder"), Qt::LeftButton);
+    QCOMPARE(opened, std::vector{QUrl::fromLocalFile(QFileInfo(path).absolutePath())});
+    directory->close();
+    QTRY_VERIFY(!w.findChild<frmDirectory*>());
+
+    QVERIFY(QFile::remove(path));
+    QVERIFY(!doubleClick(line.previous()));
+    QCOMPARE(f.boxes->shown.size(), std::size_t{1});
+    QVERIFY(f.boxes->shown[0].title == "Error Detected" && !f.boxes->shown[0].searchError);
 }
 
 QTEST_MAIN(TestSearch)

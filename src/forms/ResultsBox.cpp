@@ -1,0 +1,127 @@
+#include "forms/ResultsBox.h"
+
+#include "common/Text.h"
+#include "search/Matcher.h"
+
+#include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include <algorithm>
+#include <memory>
+
+namespace qs::forms {
+
+ResultsBox::ResultsBox(QWidget* parent) : QPlainTextEdit(parent) {
+    setObjectName(QStringLiteral("txResults"));
+    setReadOnly(true);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The box-drawing glyphs of the CBM listings, lined up in a fixed pitch.
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setStyleHint(QFont::Monospace);
+    if (!QFontInfo(font).fixedPitch())
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    setFont(font);
+}
+
+void ResultsBox::appendResult(const std::string& text) {
+    QScrollBar* bar = verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
+    QString shown = QString::fromStdString(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    // Every text starts on a new line, so the first line stays empty.
+    const int first = document()->blockCount();
+    cursor.insertText(QLatin1Char('\n') + shown);
+    if (atEnd)
+        bar->setValue(bar->maximum());
+
+    // The lines are counted as the box breaks them, whatever a text holds.
+    claimed_ = false;
+    ruled_.clear();
+    texts_.push_back({first, text.substr(0, text.find("\r\n"))});
+    if (text == kBlockRule || text == std::string(kBlockRule) + "\r\n") {
+        ruled_.swap(texts_);
+        ruleLine_ = document()->blockCount() - 1;
+    }
+}
+
+void ResultsBox::clearResults() {
+    clear();
+    blocks_.clear();
+    texts_.clear();
+    ruled_.clear();
+    claimed_ = false;
+}
+
+ResultBlock* ResultsBox::claim(const FindingPlace& place) {
+    if (claimed_ && blocks_.back().place.file == place.file &&
+        blocks_.back().place.member == place.member)
+        return &blocks_.back();
+    // The heading names the file, or a member "in" the archive.
+    const std::string file = escapedForLine(place.file);
+    const std::string inArchive = " in " + file;
+    for (auto text = ruled_.rbegin(); text != ruled_.rend(); ++text) {
+        if (place.member.empty() ? text->first != file : !text->first.ends_with(inArchive))
+            continue;
+        blocks_.push_back({text->line, ruleLine_, place, {}});
+        ruled_.clear();
+        claimed_ = true;
+        return &blocks_.back();
+    }
+    return nullptr;
+}
+
+void ResultsBox::reportMatch(const MatchRecord& match) {
+    if (ResultBlock* block = claim(match.place))
+        block->matches.push_back(match);
+}
+
+void ResultsBox::reportWarning(const WarningRecord& warning) {
+    claim(warning.place); // a block of warnings alone lists nothing
+}
+
+const ResultBlock* ResultsBox::blockAt(int line) const {
+    const auto after =
+        std::upper_bound(blocks_.begin(), blocks_.end(), line,
+                         [](int l, const ResultBlock& b) { return l < b.firstLine; });
+    if (after == blocks_.begin())
+        return nullptr;
+    const ResultBlock& block = *std::prev(after);
+    return line <= block.lastLine && !block.matches.empty() ? &block : nullptr;
+}
+
+// A copy: whatever the directory window does, it never holds on to the box.
+std::optional<ResultBlock> ResultsBox::blockAtPoint(const QPoint& point) const {
+    const ResultBlock* block = blockAt(cursorForPosition(point).blockNumber());
+    return block ? std::optional(*block) : std::nullopt;
+}
+
+void ResultsBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        if (const auto block = blockAtPoint(event->position().toPoint())) {
+            event->accept();
+            emit directoryAsked(*block);
+            return;
+        }
+    }
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+}
+
+void ResultsBox::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    menu->addSeparator();
+    QAction* show = menu->addAction(tr("Show directory"));
+    show->setObjectName(QStringLiteral("mnuShowDirectory"));
+    const auto block = blockAtPoint(event->pos());
+    show->setEnabled(block.has_value());
+    if (menu->exec(event->globalPos()) == show && block)
+        emit directoryAsked(*block);
+}
+
+} // namespace qs::forms
