@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Takes the README's picture of the main window: a virtual X display (Xvfb),
-# the window on a copy of the sample collection, a search with the subfolders,
-# then a picture of the window.
-# Usage: ./scripts/screenshot.sh [OUT.png]   (default: docs/main-window.png)
+# Takes the README's pictures of the main window and of the directory window:
+# a virtual X display (Xvfb), a home folder with a collection in ~/C64 (a copy
+# of the sample collection), a search with the subfolders, then pictures of
+# the window and of the directory of the first result block.
+# Usage: ./scripts/screenshot.sh [MAIN.png [DIRECTORY.png]]
+#        (default: docs/main-window.png docs/directory-window.png)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
@@ -10,14 +12,25 @@ qs_install_packages
 qs_build "$QS_ROOT/build" >/dev/null
 
 out="$(realpath -m "${1:-$QS_ROOT/docs/main-window.png}")"
-mkdir -p "$(dirname "$out")"
-# A copy inside the build folder, so that the folder tree shows project folders only.
-work="$QS_ROOT/build/screenshot"
-rm -rf "$work"
-mkdir -p "$work"
-trap 'rm -rf "$work"' EXIT
-cp -r "$QS_ROOT/build/samples" "$work/C64 Collection"
-
-xvfb-run -a -s "-screen 0 1280x800x24" \
-    env QT_QPA_PLATFORM=xcb "$QS_ROOT/build/bin/quillsift-screenshot" "$out" "$work/C64 Collection"
-echo "Wrote $out"
+dir_out="$(realpath -m "${2:-$QS_ROOT/docs/directory-window.png}")"
+mkdir -p "$(dirname "$out")" "$(dirname "$dir_out")"
+export QS_ROOT out dir_out
+# A home folder of its own, so that the pictures show the usual places of a
+# user's collection and results file, and nothing of this machine: an empty
+# /home in a private mount namespace where that is allowed, else a temporary
+# folder.
+shoot='
+    set -e
+    home="$1"
+    mkdir -p "$home"
+    cp -r "$QS_ROOT/build/samples" "$home/C64"
+    HOME="$home" XDG_DATA_HOME="" xvfb-run -a -s "-screen 0 1280x800x24" \
+        env QT_QPA_PLATFORM=xcb "$QS_ROOT/build/bin/quillsift-screenshot" \
+        "$out" "$home/C64" BLAST "$dir_out"'
+if ! unshare --mount --map-root-user sh -c \
+    "mount -t tmpfs none /home && bash -c '$shoot' shoot /home/collector" 2>/dev/null; then
+    home="$(mktemp -d /tmp/quillsift-home.XXXXXX)"
+    trap 'rm -rf "$home"' EXIT
+    bash -c "$shoot" shoot "$home/collector"
+fi
+echo "Wrote $out and $dir_out"

@@ -12,7 +12,7 @@ QS_PACKAGES=(
     libgtest-dev libgmock-dev libcli11-dev libarchive-dev nlohmann-json3-dev
     qt6-base-dev qt6-multimedia-dev
     cc1541 cbmconvert p7zip-full arj jlha-utils libsidplayfp-dev
-    xvfb xauth xfonts-base fonts-dejavu-core ugrep
+    xvfb xauth xfonts-base fonts-dejavu-core fonts-sixtyfour ugrep
 )
 
 # The fuzz build (scripts/test.sh, scripts/fuzz.sh): clang's libFuzzer, no window.

@@ -5,8 +5,8 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QFileInfo>
 #include <QFileIconProvider>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QScrollBar>

@@ -1,7 +1,12 @@
-// quillsift-screenshot OUT.png FOLDER [SEARCH]: opens the main window on
-// FOLDER, searches it with the subfolders and saves a picture of the window.
-// Message boxes are answered with OK and printed to standard error.
+// quillsift-screenshot OUT.png FOLDER [SEARCH [DIRECTORY.png]]: opens the main
+// window on FOLDER, searches it with the subfolders and saves a picture of the
+// window; with DIRECTORY.png also one of the directory window of the first
+// result block. The results file goes where the window puts it for a user
+// (the data folder under $HOME). Message boxes are answered with OK and
+// printed to standard error.
 #include "common/modGeneral.h"
+#include "forms/ResultsBox.h"
+#include "forms/frmDirectory.h"
 #include "forms/frmMain.h"
 
 #include <QApplication>
@@ -14,6 +19,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -31,12 +37,26 @@ class PrintingPresenter final : public qs::forms::MessageBoxPresenter {
     }
 };
 
+void settle(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool save(QWidget& widget, const char* path) {
+    if (widget.grab().save(QString::fromLocal8Bit(path)))
+        return true;
+    std::fprintf(stderr, "quillsift-screenshot: could not write %s\n", path);
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc < 3 || argc > 4) {
-        std::fprintf(stderr, "usage: quillsift-screenshot OUT.png FOLDER [SEARCH]\n");
+    if (argc < 3 || argc > 5) {
+        std::fprintf(stderr,
+                     "usage: quillsift-screenshot OUT.png FOLDER [SEARCH [DIRECTORY.png]]\n");
         return 2;
     }
     qs::PrivateTempFolder temp;
@@ -44,7 +64,11 @@ int main(int argc, char** argv) {
     qs::forms::MainWindowSetup setup;
     setup.applicationFolder = appFolder;
     setup.startFolder = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath().toStdString();
-    setup.resultsFolder = temp.path();
+    // An installed copy writes its results file in the user's data folder;
+    // the picture shows that place rather than the build tree.
+    const char* home = std::getenv("HOME");
+    setup.resultsFolder = std::string(home ? home : "/tmp") + "/.local/share/quillsift/";
+    qs::CreateFolderPath(setup.resultsFolder);
     setup.tools.toolFolder = appFolder;
     setup.tools.tempFolder = temp.path();
     setup.errorLogPath = temp.path() + qs::kErrorLogName;
@@ -53,18 +77,35 @@ int main(int argc, char** argv) {
     qs::forms::frmMain window(std::move(setup));
     window.show();
     window.findChild<QCheckBox*>(QStringLiteral("chkRecurse"))->setChecked(true);
-    if (argc == 4)
+    if (argc >= 4)
         window.findChild<QLineEdit*>(QStringLiteral("txFindSTR"))
             ->setText(QString::fromLocal8Bit(argv[3]));
     QApplication::processEvents();
     window.findChild<QPushButton*>(QStringLiteral("cmdStart"))->click();
     // Let the folder tree finish reading its folders in the background.
-    QEventLoop settle;
-    QTimer::singleShot(1500, &settle, &QEventLoop::quit);
-    settle.exec();
-    if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
-        std::fprintf(stderr, "quillsift-screenshot: could not write %s\n", argv[1]);
+    settle(1500);
+    if (!save(window, argv[1]))
+        return 1;
+    if (argc < 5)
+        return 0;
+    auto* box = window.findChild<qs::forms::ResultsBox*>(QStringLiteral("txResults"));
+    // The first disk's block, else the first block.
+    const qs::forms::ResultBlock* shown = nullptr;
+    for (int line = 0; line < box->document()->blockCount(); ++line)
+        if (const qs::forms::ResultBlock* block = box->blockAt(line)) {
+            if (!shown || block->place.file.ends_with(".d64")) {
+                shown = block;
+                if (block->place.file.ends_with(".d64"))
+                    break;
+            }
+        }
+    if (shown)
+        emit box->directoryAsked(*shown);
+    auto* directory = window.findChild<qs::forms::frmDirectory*>();
+    if (!directory) {
+        std::fprintf(stderr, "quillsift-screenshot: no directory window\n");
         return 1;
     }
-    return 0;
+    settle(500);
+    return save(*directory, argv[4]) ? 0 : 1;
 }
