@@ -3,6 +3,7 @@
 #include "common/Text.h"
 
 #include <cstdint>
+#include <list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -180,16 +181,20 @@ const LikePattern& PreparedLikePattern(std::string_view pattern, bool matchCase,
         LikePattern prepared;
     };
     // Per thread, so that the search's workers share nothing; a handful of
-    // entries, as a search asks for one pattern per kind of name.
-    thread_local std::vector<Prepared> cache;
-    for (const Prepared& p : cache)
-        if (p.matchCase == matchCase && p.shown == shown && p.pattern == pattern)
-            return p.prepared;
+    // entries, as a search asks for one pattern per kind of name. A list, so
+    // that the patterns a caller already holds stay put while it asks for
+    // more; the one asked for longest ago goes first.
+    thread_local std::list<Prepared> cache;
+    for (auto it = cache.begin(); it != cache.end(); ++it)
+        if (it->matchCase == matchCase && it->shown == shown && it->pattern == pattern) {
+            cache.splice(cache.begin(), cache, it);
+            return cache.front().prepared;
+        }
     if (cache.size() >= 16)
-        cache.clear();
+        cache.pop_back();
     return cache
-        .emplace_back(Prepared{std::string(pattern), matchCase, shown,
-                               LikePattern(pattern, matchCase, shown)})
+        .emplace_front(Prepared{std::string(pattern), matchCase, shown,
+                                LikePattern(pattern, matchCase, shown)})
         .prepared;
 }
 
