@@ -1,9 +1,9 @@
 // quillsift-cli run against expected output files, in a fixed order, on a
-// collection built here: expected/NAME.out holds the standard output and
-// expected/NAME.err, where a case has one, the standard error; @ROOT@ stands
-// for the collection's folder.
+// collection built here: expected/NAME.out holds the standard output (none:
+// nothing) and expected/NAME.err, where a case has one, the standard error;
+// @ROOT@ stands for the collection's folder.
 #include "CliRunner.h"
-#include "TempDir.h"
+#include "ToolSession.h"
 #include "common/Text.h"
 #include "media/AnalysisRecords.h"
 #include "samples/CrtBuilder.h"
@@ -16,14 +16,12 @@
 #include "samples/TapBuilder.h"
 #include "samples/ZipWriter.h"
 #include "search/Output.h"
-#include "tools/modShell.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <set>
-#include <sys/stat.h>
 #include <tuple>
 
 using namespace qs;
@@ -44,7 +42,8 @@ DiskBuilder disk(const std::string& name, std::vector<DirEntrySpec> entries) {
 
 // disks/ for the searches and recursion (with a broken image one level down),
 // kinds/ with one file of every kind, odd/ with doubtful files, packs/ with
-// an archive, and an empty folder.
+// an archive, list/ with what --list shows whole and in an archive, and an
+// empty folder.
 void writeCollection(const TempDir& dir) {
     DiskBuilder games = disk(
         "GAMES DISK",
@@ -60,7 +59,7 @@ void writeCollection(const TempDir& dir) {
     D81Builder d81;
     d81.name(toPetscii("BIG")).formatBam();
     d81.add({toPetscii("MENU"), 0x82, 5, 1, 0}).partition(toPetscii("BLAST PART"), 60, 2);
-    d81.add({toPetscii("BLASTOID"), 0xC2, 80, 60, 10}, 60);
+    d81.add({toPetscii("BLASTOID"), 0xC2, 80, 60, 10}, 60).add({toPetscii("LAST"), 0x81, 1, 2, 0});
     dir.write("kinds/b.d81", d81.bytes());
     T64Builder tape(toPetscii("TAPE"), 4);
     tape.add({toPetscii("BLAST RUNNER"), std::string(381, 'x')}).add({"BLAST", "x"});
@@ -87,6 +86,31 @@ void writeCollection(const TempDir& dir) {
                                             {"tunes/theme.sid", makeSid({"Packed", "Me", "1990"})},
                                             {"gcr.g64", D64ToG64(cross.bytes())}}));
     dir.write("packs/fake.zip", "not an archive");
+
+    // Scratched, unclosed and odd types, graphics in a name; 1581 partitions.
+    const std::string odd = disk("LIST ME", {{"CLOSED", 0x82, 12},
+                                             {"GONE", 0x00, 5},
+                                             {"Half", 0x01, 3},
+                                             {"ODD", 0x87, 1},
+                                             {"\x5F\xB0", 0xC4, 2}})
+                                .bytes();
+    const std::vector<std::pair<std::string, std::string>> listed{
+        {"disk.d64", odd},
+        {"disk.g64", D64ToG64(odd)},
+        {"big.d81", d81.bytes()},
+        {"tape.tap", tap.bytes()},
+        {"cart.crt", makeCrt("Blast Cart", 3, {ChipSpec{}, ChipSpec{1}})}};
+    for (const auto& [name, bytes] : listed)
+        dir.write("list/" + name, bytes);
+    // Members that fail, are invalid or have no medium name; tunes too large and too short.
+    auto members = listed;
+    members.insert(members.end(), {{"in/broken.d64", "short"},
+                                   {"bad.t64", "not a tape"},
+                                   {"p/blaster.p00", makePc64(toPetscii("BLASTER"), 0x0801, "x")}});
+    dir.write("list/all.zip", StoredZip(members));
+    dir.write("list/notes.txt", "text");
+    dir.write("list/huge.sid", std::string(130001, 'x'));
+    dir.write("list/short.sid", "PSID");
     std::filesystem::create_directory(dir.path() / "empty");
 }
 
@@ -130,6 +154,17 @@ const Case kCases[] = {
     // The refusal texts are the request check's own, tested with it.
     {"refused", {"-q", "-t", "", "@ROOT@/disks"}, 2, Err::Any},
     {"usage", {"--types", "XYZ", "@ROOT@"}, 2, Err::File},
+    {"help", {"-t", "D65", "--help"}, 0}, // help wins over mistakes
+    // An existing results file is replaced only with --overwrite.
+    {"exists", {"-q", "-o", "@ROOT@/odd/fake.t64", "@ROOT@/disks"}, 2, Err::File},
+    // What --list cannot show.
+    {"list-broken", {"--list", "@ROOT@/disks/sub/broken.d64"}, 2, Err::File},
+    {"list-broken-member", {"--list", "@ROOT@/list/all.zip::in/broken.d64"}, 2, Err::File},
+    {"list-no-member", {"--list", "@ROOT@/list/all.zip::in/other.d64"}, 2, Err::File},
+    {"list-invalid", {"--list", "@ROOT@/odd/fake.t64"}, 2, Err::File},
+    {"list-unknown", {"--list", "@ROOT@/list/notes.txt"}, 2, Err::File},
+    {"list-archive", {"--list", "@ROOT@/list/all.zip"}, 2, Err::File},
+    {"list-folder", {"--list", "@ROOT@/list/disk.d64", "@ROOT@"}, 2, Err::File},
 };
 
 std::string withRoot(const std::string& text, const std::string& root) {
@@ -145,7 +180,7 @@ std::string expected(const std::string& name, const std::string& root) {
 TEST(Cli, ExpectedOutputs) {
     TempDir dir;
     writeCollection(dir);
-    const bool archiver = !FindTool("", OutsideTool::Archiver).empty();
+    const bool archiver = haveArchiver();
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         if (c.name == "archives" && !archiver)
@@ -161,61 +196,31 @@ TEST(Cli, ExpectedOutputs) {
         else
             EXPECT_EQ(run.err.empty(), c.err == Err::Empty) << run.err;
     }
+    EXPECT_EQ(readFile(dir.str() + "/odd/fake.t64"), "not a tape archive");
 }
 
-// The file holds the report after the header line and an empty line; an
-// existing one is replaced only with --overwrite (the question's answer).
-TEST(Cli, ResultsFile) {
+// Our kinds whole and as archive members, read in process and by the outside
+// archiver (G64 and TAP members through their listing programs).
+TEST(Cli, ListsOurKindsWholeAndAsArchiveMembers) {
     TempDir dir;
     writeCollection(dir);
-    const std::string file = dir.str() + "/r\xC3\xA9sultats.txt";
-    const std::string disks = dir.str() + "/disks";
-    const auto asFile = [](const CliRun& run) {
-        return ResultsHeaderLine() + "\r\n" + replaceAll(run.out, "\n", "\r\n");
-    };
-    const CliRun first = runCli({"-q", "-s", "BLAST", "-o", file, disks});
-    EXPECT_EQ(first.status, 0);
-    EXPECT_EQ(readFile(file), asFile(first));
-
-    const CliRun refused = runCli({"-q", "-s", "COPY", "-r", "-o", file, disks});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.err, "File overwriting..: The result file " + file +
-                               " already exists.\nDo you want to overwrite it?\n");
-    EXPECT_EQ(readFile(file), asFile(first));
-
-    const CliRun second = runCli({"-q", "-s", "COPY", "-r", "-o", file, "--overwrite", disks});
-    EXPECT_EQ(second.status, 0);
-    EXPECT_EQ(readFile(file), asFile(second));
-    EXPECT_NE(second.out.find("\"COPY\""), std::string::npos);
-}
-
-// Ctrl-C while an outside program runs ends the program long before its time
-// limit, and the search with it: no summary, exit status 2.
-TEST(Cli, CtrlCEndsARunningToolAndTheSearch) {
-    TempDir dir;
-    const std::string started = dir.str() + "/started";
-    const std::string tool =
-        dir.write("tools/7z", "#!/bin/sh\n: > '" + started + "'\nwhile :; do /bin/sleep 1; done\n");
-    ::chmod(tool.c_str(), 0755);
-    dir.write("files/a.zip", "anything");
-    const auto begin = std::chrono::steady_clock::now();
-    const std::string tools = dir.str() + "/tools";
-    const CliRun run = runCli({"-q", "-z", dir.str() + "/files"}, {tools.c_str(), started});
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(20));
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.out.find("Searching for: *"), std::string::npos);
-    EXPECT_EQ(run.out.find("Scan:"), std::string::npos);
-
-    // As JSON Lines the run still closes with its summary, which says so.
-    std::filesystem::remove(started);
-    const CliRun json =
-        runCli({"-q", "-z", "--json", dir.str() + "/files"}, {tools.c_str(), started});
-    EXPECT_EQ(json.status, 2);
-    const std::vector<std::string> lines = SplitLines(json.out, CrRule::Keep);
-    ASSERT_GE(lines.size(), 2u) << json.out;
-    const auto summary = nlohmann::json::parse(lines[lines.size() - 2]);
-    EXPECT_EQ(summary["record"], "summary");
-    EXPECT_EQ(summary["end"], "stopped");
+    const std::string list = dir.str() + "/list/";
+    const bool archiver = haveArchiver();
+    for (const std::string name : {"disk.d64", "disk.g64", "big.d81", "tape.tap", "cart.crt"}) {
+        SCOPED_TRACE(name);
+        const std::string want = expected("list-" + name.substr(0, name.find('.')) + ".out", "");
+        const std::string member = list + "all.zip::" + name;
+        std::vector<std::vector<std::string>> runs{{"-q", "--list", list + name},
+                                                   {"-q", "--list", member}};
+        if (archiver)
+            runs.push_back({"-q", "--external-archiver", "--list", member});
+        for (const std::vector<std::string>& args : runs) {
+            const CliRun run = runCli(args);
+            EXPECT_EQ(run.status, 0);
+            EXPECT_EQ(run.out, want) << args.back();
+            EXPECT_EQ(run.err, "");
+        }
+    }
 }
 
 namespace {
@@ -281,29 +286,25 @@ JsonRun jsonHits(const std::string& out) {
             run.summary = j;
             continue;
         }
+        const std::string file = j["file"], text = j["text"];
+        const std::string member = j["member"].is_null() ? "" : j["member"];
+        const std::string kind = j["container"].is_null() ? "" : j["container"];
+        const std::string named = member.empty() ? file : member + " in " + file;
         if (record == "error") {
             // A message that names its file names the one the record has.
-            const std::string text = j["text"];
-            const auto named = text.rfind("\nFile: ");
-            if (named != std::string::npos) {
-                EXPECT_EQ(text.substr(named + 7), j["member"].is_null()
-                                                      ? j["file"].get<std::string>()
-                                                      : j["member"].get<std::string>() + " in " +
-                                                            j["file"].get<std::string>());
+            const auto at = text.rfind("\nFile: ");
+            if (at != std::string::npos) {
+                EXPECT_EQ(text.substr(at + 7), named);
             }
             run.errors.insert(text);
             continue;
         }
-        const std::string file = j["file"], kind = j["container"].is_null() ? "" : j["container"];
-        const std::string member = j["member"].is_null() ? "" : j["member"];
-        const std::string text = j["text"];
-        std::string heading = member.empty()  ? file
-                              : kind == "SID" ? FileNameField(member) + " in " + file
-                                              : FileNameField(member) + "." + kind + " in " + file;
+        const std::string heading =
+            member.empty()
+                ? file
+                : FileNameField(member) + (kind == "SID" ? "" : "." + kind) + " in " + file;
         if (record == "warning") {
-            if (text == "INVALID FILE")
-                heading = member.empty() ? file : member + " in " + file;
-            run.hits.insert({heading, record, text});
+            run.hits.insert({text == "INVALID FILE" ? named : heading, record, text});
             continue;
         }
         EXPECT_EQ(record, "match");
@@ -350,40 +351,28 @@ int numberAfter(const std::string& text, const std::string& label) {
 
 // --json reports each hit of the text report once, with the same place and
 // text, and nothing else; warnings and errors only with --warnings; a closing
-// summary with the text report's counts. The results file keeps the text.
+// summary with the text report's counts. The results file, replaced with
+// --overwrite, keeps the text.
 TEST(Cli, JsonFollowsTheTextReport) {
     TempDir dir;
     writeCollection(dir);
-    // A tune too large to be one, a short one that fails, and an archive of
-    // an invalid member, a broken one and a PC64 file.
-    dir.write("more/huge.sid", std::string(130001, 'x'));
-    dir.write("more/short.sid", "PSID");
-    dir.write("more/mixed.zip",
-              StoredZip({{"bad.t64", "not a tape"},
-                         {"deep/broken.d64", std::string(1000, '\x01')},
-                         {"p/blaster.p00", makePc64(toPetscii("BLASTER"), 0x0801, "x")}}));
     const std::string samples = dir.str() + "/samples";
     ASSERT_EQ(runProgram("quillsift-samples", {samples}).status, 0);
 
-    const std::vector<std::string> every = {"-r",          "-z",
-                                            "--file-name", "--container-name",
-                                            "-t",          "D64,T64,D81,G64,PC64,D71,TAP,CRT,SID",
-                                            "-c",          "PRG,DEL,SEQ,USR,REL,CBM,SCR,Others",
-                                            "--sid",       "name,author,copyright"};
     for (const std::string& folder : {dir.str(), samples})
         for (const bool warnings : {true, false}) {
             SCOPED_TRACE(folder + (warnings ? " with warnings" : ""));
-            std::vector<std::string> args = every;
+            std::vector<std::string> args = searchAll({folder});
             if (warnings)
                 args.push_back("--warnings");
-            args.push_back(folder);
             const CliRun text = runCli(args);
             const TempDir saved;
-            const std::string file = saved.str() + "/results.txt";
-            args.insert(args.begin(), {"--json", "-o", file});
+            const std::string file = saved.write("r\xC3\xA9sultats.txt", "earlier results");
+            args.insert(args.begin(), {"--json", "--overwrite", "-o", file});
             const CliRun json = runCli(args);
             EXPECT_EQ(json.status, text.status);
-            EXPECT_EQ(json.err, text.err);
+            EXPECT_EQ(json.err, "File overwriting..: The result file " + file +
+                                    " already exists.\nDo you want to overwrite it?\n" + text.err);
             EXPECT_EQ(readFile(file),
                       ResultsHeaderLine() + "\r\n" + replaceAll(text.out, "\n", "\r\n"));
 
@@ -398,4 +387,27 @@ TEST(Cli, JsonFollowsTheTextReport) {
                       numberAfter(text.err, "matching expressions ) - "));
             EXPECT_EQ(records.summary["end"], "completed");
         }
+}
+
+// Ctrl-C while an outside program runs ends the program long before its time
+// limit, and the search with it: no summary, exit status 2.
+TEST(Cli, CtrlCEndsARunningToolAndTheSearch) {
+    TempDir dir;
+    const std::string started = dir.str() + "/started";
+    writeScript(dir, "tools/7z", ": > '" + started + "'\nwhile :; do /bin/sleep 1; done");
+    dir.write("files/a.zip", "anything");
+    const auto begin = std::chrono::steady_clock::now();
+    const std::string tools = dir.str() + "/tools";
+    const CliRun run = runCli({"-q", "-z", dir.str() + "/files"}, {tools.c_str(), started});
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(20));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("Searching for: *"), std::string::npos);
+    EXPECT_EQ(run.out.find("Scan:"), std::string::npos);
+
+    // As JSON Lines the run still closes with its summary, which says so.
+    std::filesystem::remove(started);
+    const CliRun json =
+        runCli({"-q", "-z", "--json", dir.str() + "/files"}, {tools.c_str(), started});
+    EXPECT_EQ(json.status, 2);
+    EXPECT_EQ(jsonHits(json.out).summary["end"], "stopped");
 }

@@ -2,7 +2,7 @@
 // by the outside archiver, one job or several. Each case runs quillsift-cli
 // both ways and compares the bytes. A zip bomb costs neither memory nor disk.
 #include "CliRunner.h"
-#include "ToolTestSupport.h"
+#include "ToolSession.h"
 #include "samples/CrtBuilder.h"
 #include "samples/DiskBuilder.h"
 #include "samples/G64Builder.h"
@@ -24,16 +24,6 @@ namespace qs::test {
 using namespace samples;
 
 namespace {
-
-// Every PC type, entry type and SID field, archives, subfolders, all names.
-std::vector<std::string> everything(const std::vector<std::string>& more) {
-    std::istringstream words("-z -r -t D64,T64,D81,G64,PC64,D71,TAP,CRT,SID -c "
-                             "PRG,DEL,SEQ,USR,REL,CBM,SCR,Others --sid name,author,copyright "
-                             "--warnings --container-name --file-name");
-    std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
-}
 
 // Equal texts, or where they part (whole reports would flood the log).
 testing::AssertionResult same(const std::string& a, const std::string& b) {
@@ -111,7 +101,8 @@ TEST(ArchivePaths, InProcessAndOutsideArchiverGiveTheSameReport) {
     for (const char* root : {"/samples", "/arch"})
         for (const char* mask : {"*", "BLAST*"}) {
             SCOPED_TRACE(std::string(root) + " " + mask);
-            std::vector<std::string> args = everything({"-q", "-m", mask, dir.str() + root});
+            std::vector<std::string> args =
+                searchAll({"--warnings", "-q", "-m", mask, dir.str() + root});
             const CliRun inProcess = runCli(args);
             args.push_back("--external-archiver");
             const CliRun outside = runCli(args);
@@ -124,7 +115,7 @@ TEST(ArchivePaths, InProcessAndOutsideArchiverGiveTheSameReport) {
     TempDir tools;
     writeScript(tools, "7z", "exit 0");
     const std::string toolPath = tools.str();
-    const auto args = everything({"-q", dir.str() + "/arch/lib"});
+    const auto args = searchAll({"--warnings", "-q", dir.str() + "/arch/lib"});
     const CliRun inProcess = runCli(args);
     EXPECT_TRUE(same(runCli(args, {toolPath.c_str(), ""}).out, inProcess.out));
     for (const char* name : {"solid.7z", "More/normal.7z", "stored.zip", "tree.lzh", "mixed.zip"})
@@ -232,7 +223,8 @@ TEST(Jobs, OneJobAndFourGiveTheSameBytes) {
             std::vector<std::string> files;
             for (const char* jobs : {"1", "4"}) {
                 files.push_back(dir.str() + root + (outside ? "-outside-" : "-") + jobs + ".txt");
-                auto args = everything({"-j", jobs, "-o", files.back(), dir.str() + root});
+                auto args =
+                    searchAll({"--warnings", "-j", jobs, "-o", files.back(), dir.str() + root});
                 if (outside)
                     args.push_back("--external-archiver");
                 runs.push_back(runCli(args));

@@ -1,7 +1,7 @@
 // G64: the listing parser, and the reader through our c1541 against the D64
 // reader on images of Debian's cc1541 and of our own encoder, whole and
 // damaged (bad input at large is the fuzz targets').
-#include "ToolTestSupport.h"
+#include "ToolSession.h"
 #include "common/Text.h"
 #include "media/mod_D64.h"
 #include "media/mod_G64.h"

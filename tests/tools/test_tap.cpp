@@ -1,7 +1,7 @@
 // TAP: the ROM loader decoder of our tape64 against our encoder, the listing
 // parser, and the reader with tape64 (a tape's listing in a search is checked
 // with the command line).
-#include "ToolTestSupport.h"
+#include "ToolSession.h"
 #include "common/Text.h"
 #include "media/mod_TAP.h"
 #include "samples/DiskBuilder.h"
