@@ -46,15 +46,6 @@ void ToolSession::search(const std::string& folder, const std::string& find,
     StartButtonClick(session);
 }
 
-std::vector<std::string> ToolSession::entryKeys() const {
-    std::vector<std::string> keys;
-    for (const CbmEntry& e : session.records.entries())
-        if (e.Valid && !e.Name.empty() && e.Name[0] != '\0')
-            keys.push_back(e.Name + "|" + e.FileType + "|" + std::to_string(e.Blocks) +
-                           (e.Locked ? "<" : ""));
-    return keys;
-}
-
 std::vector<std::string> ToolSession::leftovers() const {
     std::vector<std::string> names;
     std::error_code ec;

@@ -27,8 +27,6 @@ struct ToolSession {
     // Searches `folder` and its subfolders, archives included, for `find` in files of `types`.
     void search(const std::string& folder, const std::string& find,
                 const std::vector<std::string>& types);
-    // The valid named entries as "NAME|type|blocks", "<" added when locked.
-    std::vector<std::string> entryKeys() const;
     // Names left in the temporary folder.
     std::vector<std::string> leftovers() const;
 };
