@@ -172,12 +172,13 @@ bool LikePattern::matches(std::string_view text) const {
     return matchTokens(text, tokens_, !matchCase_);
 }
 
-const LikePattern& PreparedLikePattern(std::string_view pattern, bool matchCase, ShownAs shown) {
+std::shared_ptr<const LikePattern> PreparedLikePattern(std::string_view pattern, bool matchCase,
+                                                       ShownAs shown) {
     struct Prepared {
         std::string pattern;
         bool matchCase;
         ShownAs shown;
-        LikePattern prepared;
+        std::shared_ptr<const LikePattern> prepared;
     };
     // Per thread, so that the search's workers share nothing; a handful of
     // entries, as a search asks for one pattern per kind of name.
@@ -189,7 +190,7 @@ const LikePattern& PreparedLikePattern(std::string_view pattern, bool matchCase,
         cache.clear();
     return cache
         .emplace_back(Prepared{std::string(pattern), matchCase, shown,
-                               LikePattern(pattern, matchCase, shown)})
+                               std::make_shared<const LikePattern>(pattern, matchCase, shown)})
         .prepared;
 }
 

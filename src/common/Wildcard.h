@@ -7,6 +7,7 @@
 #include "common/Text.h"
 
 #include <bitset>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,9 +48,10 @@ class LikePattern {
 
 // The prepared pattern of LikePattern(pattern, matchCase, shown), made once
 // per thread and kept while it is asked for again: the matcher needs the same
-// few patterns for every file of a search.
-const LikePattern& PreparedLikePattern(std::string_view pattern, bool matchCase,
-                                       ShownAs shown = ShownAs::Itself);
+// few patterns for every file of a search. Shared, so that a pattern asked for
+// earlier stays whole while later requests grow or clear the cache.
+std::shared_ptr<const LikePattern> PreparedLikePattern(std::string_view pattern, bool matchCase,
+                                                       ShownAs shown = ShownAs::Itself);
 
 // A ";"-separated list of file-name patterns, prepared once for many names;
 // names fit without regard to case.

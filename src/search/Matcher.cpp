@@ -110,12 +110,11 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         // name as it is, the medium name in code page 437 glyphs, the entry
         // names in the glyphs of their listing lines.
         const std::string typed = SearchPattern(o);
-        const LikePattern& fileNamePattern = PreparedLikePattern(typed, o.matchCase);
-        const LikePattern& mediaNamePattern =
-            PreparedLikePattern(typed, o.matchCase, ShownAs::Cp437);
-        const LikePattern& entryPattern = PreparedLikePattern(typed, o.matchCase, ShownAs::Listing);
+        const auto fileNamePattern = PreparedLikePattern(typed, o.matchCase);
+        const auto mediaNamePattern = PreparedLikePattern(typed, o.matchCase, ShownAs::Cp437);
+        const auto entryPattern = PreparedLikePattern(typed, o.matchCase, ShownAs::Listing);
 
-        if (o.fileName && fileNamePattern.matches(m.FileName)) {
+        if (o.fileName && fileNamePattern->matches(m.FileName)) {
             matches = 1;
             const std::string text = escapedForLine(m.FileName);
             lines += "[Filename match] " + text + kCrLf + kCrLf;
@@ -124,7 +123,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         }
         const std::string storedMediaName =
             cartridge ? m.MediaName : std::exchange(m.MediaName, SwapPetsciiCase(m.MediaName));
-        if (o.header && hasMediaName && mediaNamePattern.matches(m.MediaName)) {
+        if (o.header && hasMediaName && mediaNamePattern->matches(m.MediaName)) {
             ++matches;
             const std::string text = shown(m.MediaName);
             lines += "[MediaName match] " + text + kCrLf;
@@ -142,7 +141,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
             // The name as stored goes into the match's record.
             const std::string stored =
                 cartridge ? e.Name : std::exchange(e.Name, SwapPetsciiCase(e.Name));
-            if (!entryPattern.matches(e.Name))
+            if (!entryPattern->matches(e.Name))
                 continue;
             ++matches;
             std::string line = ListingLine(e);
@@ -194,13 +193,13 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
 
         // The file name comes from the path and is already UTF-8; the header
         // texts are Latin-1, and the typed string meets them as Latin-1.
-        const LikePattern& fileNamePattern = PreparedLikePattern(SearchPattern(o), o.matchCase);
-        const LikePattern& headerPattern =
+        const auto fileNamePattern = PreparedLikePattern(SearchPattern(o), o.matchCase);
+        const auto headerPattern =
             PreparedLikePattern(SearchPattern(o), o.matchCase, ShownAs::Latin1);
         using Field = MatchRecord::Field;
         auto compare = [&](bool ticked, const std::string& value, const char* label, Field field) {
             const bool headerText = field != Field::FileName;
-            if (!ticked || !(headerText ? headerPattern : fileNamePattern).matches(value))
+            if (!ticked || !(headerText ? headerPattern : fileNamePattern)->matches(value))
                 return false;
             ++matches;
             const std::string text = headerText ? latin1ToUtf8(value) : escapedForLine(value);
