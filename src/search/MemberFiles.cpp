@@ -20,7 +20,7 @@ std::string MemberListingRunner::listing(ListingProgram program, const std::stri
     const std::string file =
         env_.tempPath("member" + (dot == std::string::npos ? "" : path.substr(dot)));
     const RemoveOnExit remove(file, RemoveOnExit::Kind::File);
-    if (!WriteWholeFile(file, member_.open()->readAll()))
+    if (!member_.writeTo(file))
         return {};
     return ToolListingRunner(env_).listing(program, file);
 }

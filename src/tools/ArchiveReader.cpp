@@ -8,6 +8,7 @@
 #include <archive_entry.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace qs {
 
@@ -94,6 +95,33 @@ void ArchiveMember::inflateTo(std::uint64_t end) const {
         size_ = bytes_.size();
         sizeKnown_ = true;
     }
+}
+
+bool ArchiveMember::writeTo(const std::string& path) const {
+    if (damaged_)
+        raise(err::PathFileAccess, "damaged archive member");
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    bool ok = std::fwrite(bytes_.data(), 1, bytes_.size(), out) == bytes_.size();
+    std::uint64_t written = bytes_.size();
+    char buffer[64 * 1024];
+    while (ok && !ended_ && written < std::min(size_, kMaxMemberBytes)) {
+        const la_ssize_t n = archive_read_data(archive_, buffer, sizeof buffer);
+        if (n < 0) {
+            std::fclose(out);
+            damaged_ = ended_ = true;
+            raise(err::PathFileAccess, "damaged archive member (" + errorOf(archive_) + ")");
+        }
+        if (n == 0)
+            break;
+        ok =
+            std::fwrite(buffer, 1, static_cast<std::size_t>(n), out) == static_cast<std::size_t>(n);
+        written += static_cast<std::uint64_t>(n);
+    }
+    // What was streamed is not kept: nothing more may be read from the member.
+    ended_ = true;
+    return std::fclose(out) == 0 && ok;
 }
 
 bool MemberFits(const std::string& memberName, const std::string& patterns) {

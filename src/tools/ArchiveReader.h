@@ -29,6 +29,11 @@ class ArchiveMember {
     // access error" and marks the member damaged.
     std::unique_ptr<ByteSource> open() const;
     bool damaged() const { return damaged_; }
+    // Writes the whole member to a new file at `path`, the part not yet read
+    // streamed through a small buffer rather than held in memory (a TAP member
+    // for its listing program may be large). False when it could not be
+    // written; damage raises as above.
+    bool writeTo(const std::string& path) const;
 
   private:
     friend class MemberSource;
