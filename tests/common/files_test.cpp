@@ -4,6 +4,7 @@
 // the end of a byte view, in the readers' tables.)
 #include "FakeView.h"
 #include "TempDir.h"
+#include "common/ByteView.h"
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
 #include "common/VbError.h"

@@ -3,6 +3,7 @@
 // on our images, whole and damaged. (cc1541's G64 images are compared with
 // --list; bad input at large is the fuzz targets'.)
 #include "ToolSession.h"
+#include "common/Text.h"
 #include "media/mod_D64.h"
 #include "media/mod_G64.h"
 #include "media/mod_TAP.h"
