@@ -1,7 +1,8 @@
 // quillsift-cli --list against independent readers: the directories cc1541
 // prints of its own images, the files cbmconvert reads from our T64 and P00
-// files, the SID header as libsidplayfp reads it. (Our own kinds, and what
-// cannot be listed, are among the expected outputs.)
+// files and from the P00 files it writes itself, the SID header as
+// libsidplayfp reads it. (Our own kinds, and what cannot be listed, are among
+// the expected outputs.)
 #include "CliRunner.h"
 #include "ToolSession.h"
 #include "common/Text.h"
@@ -128,11 +129,17 @@ TEST(CliList, TapesAndPc64FilesAsCbmconvertReadsThem) {
         .add({toPetscii("Game 2"), std::string(1000, 'g'), 0x1000, 0xC2});
     dir.write("o.t64", tape.bytes());
     dir.write("blast.p00", makePc64(toPetscii("Blast Off"), 0x0801, std::string(600, 'p')));
+    // cbmconvert's own P00 files pad their names with $A0, not with bytes 0.
+    dir.write("blast off.prg", std::string("\x01\x08", 2) + std::string(600, 'p'));
+    dir.write("notes.seq", "some text");
+    oracle(dir, "cbmconvert -P -n 'blast off.prg' notes.seq");
     struct Case {
         std::string file, cbmconvertArgs, header;
     };
-    for (const Case& c : {Case{"o.t64", "-t", "0 \"ORACLE TAPE             \""},
-                          Case{"blast.p00", "-p", "0 \"C64File\" PC64"}}) {
+    const std::string pc64 = "0 \"C64File\" PC64";
+    for (const Case& c :
+         {Case{"o.t64", "-t", "0 \"ORACLE TAPE             \""}, Case{"blast.p00", "-p", pc64},
+          Case{"blastoff.p00", "-p", pc64}, Case{"notes.s00", "-p", pc64}}) {
         SCOPED_TRACE(c.file);
         const std::vector<Shown> files =
             cbmconvertFiles(oracle(dir, "cbmconvert -v2 -N " + c.cbmconvertArgs + " " + c.file));
@@ -150,29 +157,43 @@ TEST(CliList, TapesAndPc64FilesAsCbmconvertReadsThem) {
             EXPECT_EQ(ours.blocks, c.file == "o.t64" ? T64Blocks(0, data) : (data + 2) / 254);
         }
     }
+    // What it took from the tape is what the builder meant to store there.
+    EXPECT_EQ(dir.read("ALPHA.prg"), std::string("\x01\x08", 2) + std::string(300, 'a'));
+    EXPECT_EQ(dir.read("beta.seq"), std::string("\x00\xC0", 2) + std::string(10, 'b'));
 }
 
 TEST(CliList, TuneFieldsAsLibsidplayfpReadsThem) {
     TempDir dir;
-    const std::string path =
-        dir.write("t.sid", makeSid({"Blast Theme", "J\xF6rg M\xFCller", "1987 Blast Soft", 0x2000,
-                                    0x2003, 0x2010, std::string(700, '\x60')}));
-    SidTune tune(path.c_str());
-    ASSERT_TRUE(tune.getStatus()) << tune.statusString();
-    const SidTuneInfo& info = *tune.getInfo();
+    const std::pair<SidSpec, std::string> tunes[] = {
+        {{"Title", "Someone", "1985 Publisher", 0x1000, 0x1000, 0x1003, std::string(4096, '\x60')},
+         "1985"},
+        {{"Blast Theme", "J\xF6rg M\xFCller", "1987 Blast Soft", 0x2000, 0x2003, 0x2010,
+          std::string(700, '\x60')},
+         "1987"},
+        {{"Space", "Anna", "198? Unknown"}, "198?"},
+        {{"A Very Long Title Of 32 Chars..", "Composer", "Unknown", 0xC000, 0xC000, 0xC003},
+         "0???"},
+    };
     const auto hex = [](unsigned value) {
         char text[8];
         std::snprintf(text, sizeof text, "$%04X", value);
         return std::string(text);
     };
-    EXPECT_EQ(listed(path), (std::vector<std::string>{
-                                "Name:         " + latin1ToUtf8(info.infoString(0)),
-                                "Author:       " + latin1ToUtf8(info.infoString(1)),
-                                "Copyright:    " + latin1ToUtf8(info.infoString(2)),
-                                "Year:         1987",
-                                "Load address: " + hex(info.loadAddr()),
-                                "End address:  " + hex(info.loadAddr() + info.c64dataLen()),
-                                "Init address: " + hex(info.initAddr()),
-                                "Play address: " + hex(info.playAddr()),
-                            }));
+    for (const auto& [spec, year] : tunes) {
+        SCOPED_TRACE(spec.name);
+        const std::string path = dir.write("t.sid", makeSid(spec));
+        SidTune tune(path.c_str());
+        ASSERT_TRUE(tune.getStatus()) << tune.statusString();
+        const SidTuneInfo& info = *tune.getInfo();
+        EXPECT_EQ(listed(path), (std::vector<std::string>{
+                                    "Name:         " + latin1ToUtf8(info.infoString(0)),
+                                    "Author:       " + latin1ToUtf8(info.infoString(1)),
+                                    "Copyright:    " + latin1ToUtf8(info.infoString(2)),
+                                    "Year:         " + year,
+                                    "Load address: " + hex(info.loadAddr()),
+                                    "End address:  " + hex(info.loadAddr() + info.c64dataLen()),
+                                    "Init address: " + hex(info.initAddr()),
+                                    "Play address: " + hex(info.playAddr()),
+                                }));
+    }
 }

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -53,10 +52,5 @@ struct ReaderHarness {
         }
     }
 };
-
-// Runs a shell command of an outside oracle tool quietly; answers its exit status.
-inline int runQuietly(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str());
-}
 
 } // namespace qs::test

@@ -85,7 +85,7 @@ TEST(ParseG64Listing, FillsTheRecordsFromTheListingColumns) {
     EXPECT_THROW(ParseG64Listing(bad, "0 \"X\"\n664 blocks free.\n", "x.g64"), VbError);
 }
 
-TEST(G64Reader, OurImagesWholeAndDamagedAndFilesThatAreNoG64) {
+TEST(G64Reader, OurImagesWholeAndDamagedAndOneC1541CannotRead) {
     // Thirteen entries over two directory sectors, one locked, one in mixed
     // case and one with a zero byte (printed byte for byte).
     samples::DiskBuilder d;
@@ -100,24 +100,26 @@ TEST(G64Reader, OurImagesWholeAndDamagedAndFilesThatAreNoG64) {
     d.add({std::string("ZERO\0BYTE", 9), 0x82, 2, 17, 0});
     TempDir dir;
     ToolSession t;
+    // The real entries: c1541 lists no empty slot of the second sector.
+    const auto named = [&] {
+        std::vector<std::string> k = keys(t.session.records);
+        std::erase_if(k, [](const std::string& e) { return e.ends_with("|invalid"); });
+        return k;
+    };
     t.read(analizzaD64, dir.write("x.d64", d.bytes()));
-    const auto expected = keys(t.session.records);
+    const auto expected = named();
     ASSERT_EQ(expected.size(), 13U);
     std::string g64 = samples::D64ToG64(d.bytes());
     t.read(analizzaG64, dir.write("x.g64", g64));
-    EXPECT_EQ(keys(t.session.records), expected);
+    EXPECT_EQ(named(), expected);
 
     // The data of the second directory sector (18/4) spoilt: the first eight entries remain.
     g64[samples::G64TrackOffset(g64, 18) + 4 * 362 + 40 + 100] ^= 0x5A;
     t.read(analizzaG64, dir.write("x.g64", g64));
-    EXPECT_EQ(keys(t.session.records),
-              std::vector<std::string>(expected.begin(), expected.begin() + 8));
+    EXPECT_EQ(named(), std::vector<std::string>(expected.begin(), expected.begin() + 8));
 
-    // Not a G64: marked invalid; one c1541 cannot read: said, with why.
-    t.read(analizzaG64, dir.write("bad.g64", "GCR-1540 and more"));
-    EXPECT_EQ(t.session.records.media.MediaName, "NOT A G64 IMAGE FILE");
-    EXPECT_EQ(t.session.records.media.Status, "INVALID FILE");
-    EXPECT_TRUE(t.view.messages.empty());
+    // One c1541 cannot read: said, with why. (Files that are no G64 at all
+    // are in the readers' failure table.)
     t.read(analizzaG64, dir.write("d.g64", "GCR-1541"));
     EXPECT_EQ(t.session.records.entryCount(), 0U);
     EXPECT_EQ(t.session.records.media.MediaName, "");
@@ -194,7 +196,7 @@ TEST(TapDecoder, FindsTheRomLoaderHeadersAndWhatSurvivesDamage) {
     EXPECT_EQ(headers(ScanTap(turbo.bytes(0))), "1:BOOT:2049-2249;");
 }
 
-TEST(TapReader, ProgramsOnlyAndFilesThatAreNoTape) {
+TEST(TapReader, ProgramsOnly) {
     TempDir dir;
     ToolSession t;
     t.read(analizzaTAP, dir.write("we ird \"&;$ tape.tap", twoPrograms().bytes(1)));
@@ -208,10 +210,6 @@ TEST(TapReader, ProgramsOnlyAndFilesThatAreNoTape) {
     t.read(analizzaTAP, dir.write("data.tap", data.bytes(1)));
     EXPECT_EQ(t.session.records.entryCount(), 0U);
     EXPECT_EQ(t.session.records.media.MediaName, "DATA");
-    t.read(analizzaTAP, dir.write("not.tap", "C64-TAPE-RAX and so on"));
-    EXPECT_EQ(t.session.records.media.MediaName, "NOT A TAPE RAW IMAGE FILE");
-    EXPECT_EQ(t.session.records.media.Status, "INVALID FILE");
-    EXPECT_EQ(t.session.records.entryCount(), 0U);
     EXPECT_TRUE(t.view.messages.empty());
     EXPECT_TRUE(t.leftovers().empty());
 }
