@@ -1,6 +1,6 @@
 #pragma once
-// Runs one reader on bytes held in memory (or on a file) with a scripted
-// window, and checks what it found as "key = value" pairs (see probe()).
+// Runs one reader on bytes held in memory with a scripted window, and checks
+// what it found as "key = value" pairs (see probe()).
 #include "FakeView.h"
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
@@ -23,14 +23,12 @@ struct ReaderHarness {
     ErrorTrap trap{view, log};
     AnalysisRecords records;
 
-    // The reader sees `path` holding exactly `bytes`, or the file on disk
-    // when `bytes` is null.
-    void run(Reader reader, const std::string& path, const std::string* bytes) {
+    // The reader sees `path` holding exactly `bytes`.
+    void run(Reader reader, const std::string& path, const std::string& bytes) {
         ReaderContext ctx{records, trap};
-        if (bytes != nullptr)
-            ctx.open = [bytes](const std::string&) -> std::unique_ptr<ByteSource> {
-                return std::make_unique<MemoryByteSource>(*bytes);
-            };
+        ctx.open = [&bytes](const std::string&) -> std::unique_ptr<ByteSource> {
+            return std::make_unique<MemoryByteSource>(bytes);
+        };
         reader(ctx, path);
     }
 

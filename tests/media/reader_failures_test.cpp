@@ -4,11 +4,9 @@
 // must be named (by its trapped message or its own report block), show none of
 // the D64's entries under its name, count as analysed, and the search must go
 // on to c.*. G64 and TAP images are listed by our c1541 and tape64.
-#include "FakeView.h"
-#include "TempDir.h"
+#include "ToolSession.h"
 #include "common/Text.h"
 #include "common/VbError.h"
-#include "common/modGeneral.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
@@ -21,9 +19,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <ostream>
 
 using namespace qs;
 using namespace qs::test;
@@ -63,10 +59,6 @@ const Row kRows[] = {
 };
 // clang-format on
 
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.ext << " fault " << static_cast<int>(row.fault) << " length " << row.length;
-}
-
 std::string disk(std::size_t size = DiskBuilder::kD64Size) {
     DiskBuilder d(size);
     d.name(toPetscii("GOOD")).formatBam();
@@ -96,12 +88,6 @@ std::string goodFile(const std::string& ext) {
     return makeSid({"Blast Theme", "Someone", "1987 Soft"});
 }
 
-std::string binFolder() {
-    // ctest says where; run by hand, the tests sit in build/tests next to build/bin.
-    const char* dir = std::getenv("QS_BIN_DIR");
-    return TrailingSlash(dir != nullptr ? dir : ApplicationFolder() + "../bin");
-}
-
 std::size_t occurrences(const std::string& text, const std::string& part) {
     std::size_t n = 0;
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
@@ -117,7 +103,7 @@ TEST_P(ReaderFailure, IsNamedShowsNothingOfThePreviousFileAndTheSearchGoesOn) {
     TempDir dir;
     std::filesystem::create_directories(dir.path() / "tmp");
     FakeView view;
-    Session session(view, ToolEnv{binFolder(), dir.str() + "/tmp/"}, dir.str() + "/ErrorLog.txt");
+    Session session(view, ToolEnv{BinFolder(), dir.str() + "/tmp/"}, dir.str() + "/ErrorLog.txt");
 
     const std::string good = goodFile(ext);
     const std::string first = dir.write("root/a.d64", disk());

@@ -268,7 +268,7 @@ TEST(MediaReaders, Layouts) {
     for (const Layout& row : layouts()) {
         SCOPED_TRACE(row.path);
         ReaderHarness h;
-        h.run(readerFor(row.path), row.path, &row.bytes);
+        h.run(readerFor(row.path), row.path, row.bytes);
         h.expect(row.expect);
     }
 }
