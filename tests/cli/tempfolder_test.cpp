@@ -35,7 +35,6 @@ void writeFiles(const TempDir& dir) {
 TEST(TempFolder, WhenTheUsualOneCannotBeMadeTheCommandLineSaysSoOnceAndStillSearches) {
     TempDir dir;
     writeFiles(dir);
-    const std::string file = dir.write("file", "x");
     const std::vector<std::string> args{
         "-q", "-s", "BLAST", "-t", "G64,TAP", "-z", dir.str() + "/root"};
     const CliRun usual = runCli(args, {nullptr, {}, {{"TMPDIR", dir.str()}}});
@@ -43,23 +42,18 @@ TEST(TempFolder, WhenTheUsualOneCannotBeMadeTheCommandLineSaysSoOnceAndStillSear
     EXPECT_EQ(usual.err, "");
     EXPECT_NE(usual.out.find("\nTotal: 3 matching expressions\n"), std::string::npos) << usual.out;
 
-    const std::pair<std::string, std::string> cases[] = {
-        {dir.str() + "/missing", "No such file or directory"},
-        {file + "/tmp", "Not a directory"}, // not even root can make this one
-    };
-    for (const auto& [tmpdir, reason] : cases) {
-        SCOPED_TRACE(tmpdir);
-        const CliRun run = runCli(args, {nullptr, {}, {{"TMPDIR", tmpdir}}});
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out, usual.out);
-        std::smatch used;
-        ASSERT_TRUE(std::regex_match(run.err, used,
-                                     std::regex("quillsift-cli: the temporary folder " + tmpdir +
-                                                "/ cannot be used \\(" + reason +
-                                                "\\); using (/.*/quillsift-[^/\n]+)/ instead\n")))
-            << run.err;
-        EXPECT_FALSE(std::filesystem::exists(used[1].str())); // removed at the end
-    }
+    // Once, with the reason; the other reasons are the temporary folder's own test.
+    const std::string missing = dir.str() + "/missing";
+    const CliRun run = runCli(args, {nullptr, {}, {{"TMPDIR", missing}}});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, usual.out);
+    std::smatch used;
+    ASSERT_TRUE(std::regex_match(run.err, used,
+                                 std::regex("quillsift-cli: the temporary folder " + missing +
+                                            "/ cannot be used \\(No such file or directory\\); "
+                                            "using (/.*/quillsift-[^/\n]+)/ instead\n")))
+        << run.err;
+    EXPECT_FALSE(std::filesystem::exists(used[1].str())); // removed at the end
 }
 
 TEST(TempFolder, WithoutAnyEachFileThatNeedsOneIsReported) {
