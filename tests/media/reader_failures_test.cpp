@@ -14,12 +14,8 @@
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
 #include "samples/TapBuilder.h"
-#include "search/Request.h"
-#include "search/SearchDriver.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 using namespace qs;
 using namespace qs::test;
@@ -101,9 +97,8 @@ TEST_P(ReaderFailure, IsNamedShowsNothingOfThePreviousFileAndTheSearchGoesOn) {
     const Row& row = GetParam();
     const std::string ext = row.ext;
     TempDir dir;
-    std::filesystem::create_directories(dir.path() / "tmp");
-    FakeView view;
-    Session session(view, ToolEnv{BinFolder(), dir.str() + "/tmp/"}, dir.str() + "/ErrorLog.txt");
+    ToolSession t;
+    const FakeView& view = t.view;
 
     const std::string good = goodFile(ext);
     const std::string first = dir.write("root/a.d64", disk());
@@ -115,21 +110,14 @@ TEST_P(ReaderFailure, IsNamedShowsNothingOfThePreviousFileAndTheSearchGoesOn) {
     const std::string bad = dir.write("root/b." + ext, failing);
     const std::string last = dir.write("root/c." + ext, good);
     if (row.fault == Fault::Unreadable)
-        session.opener = [bad](const std::string& path) -> std::unique_ptr<ByteSource> {
+        t.session.opener = [bad](const std::string& path) -> std::unique_ptr<ByteSource> {
             if (path == bad)
                 raise(err::PermissionDenied, path);
             return std::make_unique<FileByteSource>(path);
         };
 
-    SearchOptions& o = view.opts;
-    o.findStr = "BLAST";
-    o.showMediaWarn = true;
-    o.saveFile = false;
-    o.startFolder = dir.str() + "/root";
-    const std::string tag = ext == "p00" ? kPc64Tag : upperAscii(ext);
-    for (CheckBox& box : o.fileTypes)
-        box.value = box.tag == "D64" || box.tag == tag;
-    StartButtonClick(session);
+    t.view.opts.showMediaWarn = true;
+    t.search(dir.str() + "/root", "BLAST", {"D64", ext == "p00" ? "PC64" : upperAscii(ext)});
 
     const std::string& report = view.results;
     SCOPED_TRACE(report);
@@ -147,7 +135,7 @@ TEST_P(ReaderFailure, IsNamedShowsNothingOfThePreviousFileAndTheSearchGoesOn) {
     }
     EXPECT_NE(report.find("\r\nScan: 3 files analyzed\r\nTotal: 2 matching expressions"),
               std::string::npos);
-    EXPECT_EQ(session.lastOutcome.end, SearchEnd::Completed);
+    EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Completed);
 
     if (row.trapped == 0) {
         EXPECT_TRUE(view.messages.empty());
