@@ -5,7 +5,6 @@
 #include "CliRunner.h"
 #include "ToolSession.h"
 #include "common/Text.h"
-#include "media/AnalysisRecords.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/DiskBuilder.h"

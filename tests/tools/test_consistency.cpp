@@ -14,10 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sstream>
 
 namespace qs::test {
 
@@ -181,30 +178,29 @@ void writeLargeCollection(const TempDir& dir) {
         const std::string tune = makeSid({"Tune " + n, "Author " + std::to_string(i % 13), "1987"});
         const std::string broken(static_cast<std::size_t>(i % 900), static_cast<char>(i));
         const auto cut = static_cast<std::size_t>(91396 + 97 * i % 70000); // in the directory
-        const bool zip = i % 20 == 8, gcr = i % 100 == 9;
-        const std::pair<std::string, std::function<std::string()>> kinds[] = {
-            {".d64", [&] { return disk.bytes(); }},
-            {".d64", [&] { return disk.bytes(); }},
-            {".d64", [&] { return disk.bytes(); }},
-            {".d64", [&] { return i % 20 == 3 ? broken : disk.bytes().substr(0, cut); }},
-            {".sid", [&] { return tune; }},
-            {".t64", [&] { return tape.bytes(); }},
-            {".p00", [&] { return makePc64(toPetscii("PROG " + n), 0x0801, "x"); }},
-            {".crt", [&] { return makeCrt("Cart " + n, static_cast<std::uint16_t>(i % 3)); }},
-            {zip ? ".zip" : ".d64",
-             [&] {
-                 return zip ? StoredZip(
-                                  {{"in/a.sid", tune}, {"b.t64", tape.bytes()}, {"c.d64", broken}})
-                            : disk.bytes();
-             }},
-            {gcr ? ".g64" : ".d64",
-             [&] { return gcr ? D64ToG64(disk.bytes()) : disk.bytes() + "x"; }}};
-        const auto& [extension, bytes] = kinds[i % 10];
+        std::string extension = ".d64", bytes = disk.bytes();
+        if (i % 10 == 3)
+            bytes = i % 20 == 3 ? broken : bytes.substr(0, cut);
+        else if (i % 10 == 4)
+            extension = ".sid", bytes = tune;
+        else if (i % 10 == 5)
+            extension = ".t64", bytes = tape.bytes();
+        else if (i % 10 == 6)
+            extension = ".p00", bytes = makePc64(toPetscii("PROG " + n), 0x0801, "x");
+        else if (i % 10 == 7)
+            extension = ".crt", bytes = makeCrt("Cart " + n, static_cast<std::uint16_t>(i % 3));
+        else if (i % 20 == 8)
+            extension = ".zip",
+            bytes = StoredZip({{"in/a.sid", tune}, {"b.t64", tape.bytes()}, {"c.d64", broken}});
+        else if (i % 100 == 9)
+            extension = ".g64", bytes = D64ToG64(bytes);
+        else if (i % 10 == 9)
+            bytes += "x";
         writeSparse(dir,
                     "big/f" + std::to_string(i % 7) +
                         (i % 3 != 0 ? "/" : "/deep/d" + std::to_string(i % 5) + "/") + n +
                         extension,
-                    bytes());
+                    bytes);
     }
 }
 
