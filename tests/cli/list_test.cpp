@@ -179,9 +179,9 @@ TEST(CliList, TuneFieldsAsLibsidplayfpReadsThem) {
         std::snprintf(text, sizeof text, "$%04X", value);
         return std::string(text);
     };
-    for (const auto& [spec, year] : tunes) {
-        SCOPED_TRACE(spec.name);
-        const std::string path = dir.write("t.sid", makeSid(spec));
+    for (const auto& [fields, year] : tunes) {
+        SCOPED_TRACE(fields.name);
+        const std::string path = dir.write("t.sid", makeSid(fields));
         SidTune tune(path.c_str());
         ASSERT_TRUE(tune.getStatus()) << tune.statusString();
         const SidTuneInfo& info = *tune.getInfo();

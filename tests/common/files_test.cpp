@@ -104,9 +104,8 @@ TEST(Files, ThePrivateTempFolderFallsBackAndSaysSo) {
             const std::string own = c.used + "quillsift-" + std::to_string(::getpid()) + "-";
             EXPECT_EQ(path.rfind(own, 0), c.used.empty() ? std::string::npos : 0u);
             EXPECT_EQ(path.size(), c.used.empty() ? 0u : own.size() + 7);
-            EXPECT_EQ(temp.notice(), c.notice.empty() || c.used.empty()
-                                         ? c.notice
-                                         : c.notice + path + " instead");
+            EXPECT_EQ(temp.notice(),
+                      c.notice.empty() || c.used.empty() ? c.notice : c.notice + path + " instead");
             if (!c.used.empty()) {
                 EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_all);
                 EXPECT_TRUE(WriteWholeFile(path + "left-over.txt", "x"));
