@@ -1,11 +1,10 @@
 // quillsift-cli run against expected output files, in a fixed order, on a
-// collection built here: expected/NAME.out holds the standard output and
-// expected/NAME.err, where a case has one, the standard error; @ROOT@ stands
-// for the collection's folder.
+// collection built here: expected/NAME.out holds the standard output (none:
+// nothing) and expected/NAME.err, where a case has one, the standard error;
+// @ROOT@ stands for the collection's folder.
 #include "CliRunner.h"
-#include "TempDir.h"
+#include "ToolSession.h"
 #include "common/Text.h"
-#include "media/AnalysisRecords.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/DiskBuilder.h"
@@ -16,15 +15,11 @@
 #include "samples/TapBuilder.h"
 #include "samples/ZipWriter.h"
 #include "search/Output.h"
-#include "tools/modShell.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <filesystem>
-#include <set>
-#include <sys/stat.h>
-#include <tuple>
 
 using namespace qs;
 using namespace qs::samples;
@@ -44,7 +39,8 @@ DiskBuilder disk(const std::string& name, std::vector<DirEntrySpec> entries) {
 
 // disks/ for the searches and recursion (with a broken image one level down),
 // kinds/ with one file of every kind, odd/ with doubtful files, packs/ with
-// an archive, and an empty folder.
+// an archive, list/ with what --list shows whole and in an archive, and an
+// empty folder.
 void writeCollection(const TempDir& dir) {
     DiskBuilder games = disk(
         "GAMES DISK",
@@ -60,7 +56,7 @@ void writeCollection(const TempDir& dir) {
     D81Builder d81;
     d81.name(toPetscii("BIG")).formatBam();
     d81.add({toPetscii("MENU"), 0x82, 5, 1, 0}).partition(toPetscii("BLAST PART"), 60, 2);
-    d81.add({toPetscii("BLASTOID"), 0xC2, 80, 60, 10}, 60);
+    d81.add({toPetscii("BLASTOID"), 0xC2, 80, 60, 10}, 60).add({toPetscii("LAST"), 0x81, 1, 2, 0});
     dir.write("kinds/b.d81", d81.bytes());
     T64Builder tape(toPetscii("TAPE"), 4);
     tape.add({toPetscii("BLAST RUNNER"), std::string(381, 'x')}).add({"BLAST", "x"});
@@ -68,8 +64,9 @@ void writeCollection(const TempDir& dir) {
     dir.write("kinds/d.p00", makePc64(toPetscii("BLASTER"), 0x0801, std::string(2048, 'x')));
     dir.write("kinds/e.s00", makePc64(toPetscii("NO MATCH"), 0x0801, "x"));
     // Listed with PC64 files (P??, R??) but not of their family: not analysed.
-    for (const char* name : {"kinds/j.prg", "kinds/k.rar"})
-        dir.write(name, makePc64(toPetscii("BLAST NOT"), 0x0801, "x"));
+    // k.rar, an archive by its content, is read as one with -z.
+    dir.write("kinds/j.prg", makePc64(toPetscii("BLAST NOT"), 0x0801, "x"));
+    dir.write("kinds/k.rar", StoredZip({{"notes.txt", "text"}}));
     dir.write("kinds/f.crt", makeCrt("BLAST Cart", 0));
     dir.write("kinds/g.sid", makeSid({"Blast Theme", "J\xF6rg", "1987 Blast"}));
     dir.write("kinds/h.g64", D64ToG64(disk("GCR", {{"BLAST GCR", 0x82, 33}}).bytes()));
@@ -87,6 +84,31 @@ void writeCollection(const TempDir& dir) {
                                             {"tunes/theme.sid", makeSid({"Packed", "Me", "1990"})},
                                             {"gcr.g64", D64ToG64(cross.bytes())}}));
     dir.write("packs/fake.zip", "not an archive");
+
+    // Scratched, unclosed and odd types, graphics in a name; 1581 partitions.
+    const std::string odd = disk("LIST ME", {{"CLOSED", 0x82, 12},
+                                             {"GONE", 0x00, 5},
+                                             {"Half", 0x01, 3},
+                                             {"ODD", 0x87, 1},
+                                             {"\x5F\xB0", 0xC4, 2}})
+                                .bytes();
+    const std::vector<std::pair<std::string, std::string>> listed{
+        {"disk.d64", odd},
+        {"disk.g64", D64ToG64(odd)},
+        {"big.d81", d81.bytes()},
+        {"tape.tap", tap.bytes()},
+        {"cart.crt", makeCrt("Blast Cart", 3, {ChipSpec{}, ChipSpec{1}})}};
+    for (const auto& [name, bytes] : listed)
+        dir.write("list/" + name, bytes);
+    // Members that fail, are invalid or have no medium name; tunes too large and too short.
+    auto members = listed;
+    members.insert(members.end(), {{"in/broken.d64", "short"},
+                                   {"bad.t64", "not a tape"},
+                                   {"p/blaster.p00", makePc64(toPetscii("BLASTER"), 0x0801, "x")}});
+    dir.write("list/all.zip", StoredZip(members));
+    dir.write("list/notes.txt", "text");
+    dir.write("list/huge.sid", std::string(130001, 'x'));
+    dir.write("list/short.sid", "PSID");
     std::filesystem::create_directory(dir.path() / "empty");
 }
 
@@ -130,6 +152,30 @@ const Case kCases[] = {
     // The refusal texts are the request check's own, tested with it.
     {"refused", {"-q", "-t", "", "@ROOT@/disks"}, 2, Err::Any},
     {"usage", {"--types", "XYZ", "@ROOT@"}, 2, Err::File},
+    {"help", {"-t", "D65", "--help"}, 0}, // help wins over mistakes
+    // JSON Lines: every hit, warning and error, then the summary; the errors
+    // still go to standard error.
+    {"json",
+     {"-q", "--json", "--warnings", "-r", "-z", "--file-name", "--container-name", "-t",
+      "D64,T64,D81,G64,PC64,D71,TAP,CRT,SID", "-c", "PRG,DEL,SEQ,USR,REL,CBM,SCR,Others", "--sid",
+      "name,author,copyright", "@ROOT@"},
+     0,
+     Err::File},
+    // Without --warnings neither warnings nor errors are records.
+    {"json-quiet",
+     {"-q", "--json", "-r", "-s", "NOTHING", "-t", "D64", "@ROOT@/disks"},
+     2,
+     Err::File},
+    // An existing results file is replaced only with --overwrite.
+    {"exists", {"-q", "-o", "@ROOT@/odd/fake.t64", "@ROOT@/disks"}, 2, Err::File},
+    // What --list cannot show.
+    {"list-broken", {"--list", "@ROOT@/disks/sub/broken.d64"}, 2, Err::File},
+    {"list-broken-member", {"--list", "@ROOT@/list/all.zip::in/broken.d64"}, 2, Err::File},
+    {"list-no-member", {"--list", "@ROOT@/list/all.zip::in/other.d64"}, 2, Err::File},
+    {"list-invalid", {"--list", "@ROOT@/odd/fake.t64"}, 2, Err::File},
+    {"list-unknown", {"--list", "@ROOT@/list/notes.txt"}, 2, Err::File},
+    {"list-archive", {"--list", "@ROOT@/list/all.zip"}, 2, Err::File},
+    {"list-folder", {"--list", "@ROOT@/list/disk.d64", "@ROOT@"}, 2, Err::File},
 };
 
 std::string withRoot(const std::string& text, const std::string& root) {
@@ -145,10 +191,10 @@ std::string expected(const std::string& name, const std::string& root) {
 TEST(Cli, ExpectedOutputs) {
     TempDir dir;
     writeCollection(dir);
-    const bool archiver = !FindTool("", OutsideTool::Archiver).empty();
+    const bool archiver = haveArchiver();
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
-        if (c.name == "archives" && !archiver)
+        if ((c.name == "archives" || c.name == "json") && !archiver)
             continue;
         std::vector<std::string> args;
         for (const std::string& a : c.args)
@@ -161,32 +207,46 @@ TEST(Cli, ExpectedOutputs) {
         else
             EXPECT_EQ(run.err.empty(), c.err == Err::Empty) << run.err;
     }
+    EXPECT_EQ(readFile(dir.str() + "/odd/fake.t64"), "not a tape archive");
 }
 
-// The file holds the report after the header line and an empty line; an
-// existing one is replaced only with --overwrite (the question's answer).
-TEST(Cli, ResultsFile) {
+// Our kinds whole and as archive members, read in process and by the outside
+// archiver (G64 and TAP members through their listing programs).
+TEST(Cli, ListsOurKindsWholeAndAsArchiveMembers) {
     TempDir dir;
     writeCollection(dir);
-    const std::string file = dir.str() + "/r\xC3\xA9sultats.txt";
-    const std::string disks = dir.str() + "/disks";
-    const auto asFile = [](const CliRun& run) {
-        return ResultsHeaderLine() + "\r\n" + replaceAll(run.out, "\n", "\r\n");
-    };
-    const CliRun first = runCli({"-q", "-s", "BLAST", "-o", file, disks});
-    EXPECT_EQ(first.status, 0);
-    EXPECT_EQ(readFile(file), asFile(first));
+    const std::string list = dir.str() + "/list/";
+    const bool archiver = haveArchiver();
+    for (const std::string name : {"disk.d64", "disk.g64", "big.d81", "tape.tap", "cart.crt"}) {
+        SCOPED_TRACE(name);
+        const std::string want = expected("list-" + name.substr(0, name.find('.')) + ".out", "");
+        const std::string member = list + "all.zip::" + name;
+        std::vector<std::vector<std::string>> runs{{"-q", "--list", list + name},
+                                                   {"-q", "--list", member}};
+        if (archiver)
+            runs.push_back({"-q", "--external-archiver", "--list", member});
+        for (const std::vector<std::string>& args : runs) {
+            const CliRun run = runCli(args);
+            EXPECT_EQ(run.status, 0);
+            EXPECT_EQ(run.out, want) << args.back();
+            EXPECT_EQ(run.err, "");
+        }
+    }
+}
 
-    const CliRun refused = runCli({"-q", "-s", "COPY", "-r", "-o", file, disks});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.err, "File overwriting..: The result file " + file +
-                               " already exists.\nDo you want to overwrite it?\n");
-    EXPECT_EQ(readFile(file), asFile(first));
-
-    const CliRun second = runCli({"-q", "-s", "COPY", "-r", "-o", file, "--overwrite", disks});
-    EXPECT_EQ(second.status, 0);
-    EXPECT_EQ(readFile(file), asFile(second));
-    EXPECT_NE(second.out.find("\"COPY\""), std::string::npos);
+// Under --json the results file, replaced with --overwrite, keeps the text report.
+TEST(Cli, JsonLeavesTheResultsFileAsText) {
+    TempDir dir;
+    writeCollection(dir);
+    const std::string file = dir.write("r\xC3\xA9sultats.txt", "earlier results");
+    const CliRun json =
+        runCli({"--json", "--overwrite", "-o", file, "-s", "BLAST", dir.str() + "/disks"});
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(json.err, "File overwriting..: The result file " + file +
+                            " already exists.\nDo you want to overwrite it?\n" +
+                            expected("typical.err", ""));
+    EXPECT_EQ(readFile(file), ResultsHeaderLine() + "\r\n" +
+                                  replaceAll(expected("typical.out", dir.str()), "\n", "\r\n"));
 }
 
 // Ctrl-C while an outside program runs ends the program long before its time
@@ -194,9 +254,7 @@ TEST(Cli, ResultsFile) {
 TEST(Cli, CtrlCEndsARunningToolAndTheSearch) {
     TempDir dir;
     const std::string started = dir.str() + "/started";
-    const std::string tool =
-        dir.write("tools/7z", "#!/bin/sh\n: > '" + started + "'\nwhile :; do /bin/sleep 1; done\n");
-    ::chmod(tool.c_str(), 0755);
+    writeScript(dir, "tools/7z", ": > '" + started + "'\nwhile :; do /bin/sleep 1; done");
     dir.write("files/a.zip", "anything");
     const auto begin = std::chrono::steady_clock::now();
     const std::string tools = dir.str() + "/tools";
@@ -211,191 +269,5 @@ TEST(Cli, CtrlCEndsARunningToolAndTheSearch) {
     const CliRun json =
         runCli({"-q", "-z", "--json", dir.str() + "/files"}, {tools.c_str(), started});
     EXPECT_EQ(json.status, 2);
-    const std::vector<std::string> lines = SplitLines(json.out, CrRule::Keep);
-    ASSERT_GE(lines.size(), 2u) << json.out;
-    const auto summary = nlohmann::json::parse(lines[lines.size() - 2]);
-    EXPECT_EQ(summary["record"], "summary");
-    EXPECT_EQ(summary["end"], "stopped");
-}
-
-namespace {
-
-// One match or warning: the heading of its block (or the invalid file's
-// name), what it is, and its text as the report shows it; an entry's text
-// also carries its blocks, type and lock mark.
-using Hit = std::tuple<std::string, std::string, std::string>;
-
-std::multiset<Hit> textHits(const std::string& report) {
-    static const std::pair<std::string, std::string> kLabels[] = {
-        {"[Filename match] ", "file name"},
-        {"[MediaName match] ", "medium name"},
-        {"[SID Name match] ", "sid name"},
-        {"[SID Author match] ", "sid author"},
-        {"[SID Copyright match] ", "sid copyright"}};
-    const std::string invalid = " is an invalid file";
-    std::multiset<Hit> hits;
-    const std::vector<std::string> lines = SplitLines(report, CrRule::Keep);
-    std::string heading;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string& l = lines[i];
-        if (i + 1 < lines.size() && lines[i + 1].ends_with("] entries found:")) {
-            heading = l;
-            ++i;
-        } else if (l == "-------------------------") {
-            heading.clear();
-        } else if (l.ends_with(invalid)) {
-            hits.insert({l.substr(0, l.size() - invalid.size()), "warning", "INVALID FILE"});
-        } else if (!heading.empty() && !l.empty()) {
-            const auto label = std::ranges::find_if(
-                kLabels, [&](const auto& lb) { return l.starts_with(lb.first); });
-            const auto q = l.find('"'), endQ = l.rfind('"');
-            if (label != std::end(kLabels))
-                hits.insert({heading, label->second, l.substr(label->first.size())});
-            else if (q != std::string::npos && endQ > q && l[0] >= '0' && l[0] <= '9')
-                hits.insert({heading, "entry",
-                             l.substr(q + 1, endQ - q - 1) + "|" + trimBlanks(l.substr(0, q)) +
-                                 "|" + trimBlanks(l.substr(endQ + 1))});
-            else
-                hits.insert({heading, "warning", l});
-        }
-    }
-    return hits;
-}
-
-struct JsonRun {
-    std::multiset<Hit> hits;
-    std::multiset<std::string> errors;
-    nlohmann::json summary;
-};
-
-JsonRun jsonHits(const std::string& out) {
-    JsonRun run;
-    const std::vector<std::string> lines = SplitLines(out, CrRule::Keep);
-    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-        SCOPED_TRACE(lines[i]);
-        nlohmann::json j;
-        EXPECT_NO_THROW(j = nlohmann::json::parse(lines[i]));
-        EXPECT_TRUE(run.summary.is_null()) << "the summary comes last";
-        const std::string record = j.value("record", "");
-        if (record == "summary") {
-            run.summary = j;
-            continue;
-        }
-        if (record == "error") {
-            // A message that names its file names the one the record has.
-            const std::string text = j["text"];
-            const auto named = text.rfind("\nFile: ");
-            if (named != std::string::npos) {
-                EXPECT_EQ(text.substr(named + 7), j["member"].is_null()
-                                                      ? j["file"].get<std::string>()
-                                                      : j["member"].get<std::string>() + " in " +
-                                                            j["file"].get<std::string>());
-            }
-            run.errors.insert(text);
-            continue;
-        }
-        const std::string file = j["file"], kind = j["container"].is_null() ? "" : j["container"];
-        const std::string member = j["member"].is_null() ? "" : j["member"];
-        const std::string text = j["text"];
-        std::string heading = member.empty()  ? file
-                              : kind == "SID" ? FileNameField(member) + " in " + file
-                                              : FileNameField(member) + "." + kind + " in " + file;
-        if (record == "warning") {
-            if (text == "INVALID FILE")
-                heading = member.empty() ? file : member + " in " + file;
-            run.hits.insert({heading, record, text});
-            continue;
-        }
-        EXPECT_EQ(record, "match");
-        if (j["matched"] != "entry") {
-            run.hits.insert({heading, j["matched"], text});
-            continue;
-        }
-        // Lock marks and positions where the container keeps them.
-        const bool disk = kind == "D64" || kind == "D71" || kind == "D81" || kind == "G64";
-        EXPECT_EQ(j["locked"].is_null(), !disk);
-        EXPECT_EQ(j["entry"].is_null(), kind == "PC64" || kind == "CRT");
-        run.hits.insert({heading, "entry",
-                         text + "|" + std::to_string(j["blocks"].get<int>()) + "|" +
-                             j["type"].get<std::string>() + (j["locked"] == true ? "<" : "")});
-    }
-    EXPECT_TRUE(out.ends_with("\n"));
-    return run;
-}
-
-// The trapped errors on standard error ("Error Detected: " and the text),
-// before the closing status.
-std::multiset<std::string> errorsOf(std::string err) {
-    err = err.substr(0, err.find("Scan Completed ("));
-    const std::string mark = "Error Detected: ";
-    std::multiset<std::string> errors;
-    for (auto at = err.find(mark); at != std::string::npos;) {
-        const auto next = err.find(mark, at + mark.size());
-        std::string text = err.substr(at + mark.size(), next - at - mark.size());
-        if (text.ends_with("\n"))
-            text.pop_back();
-        errors.insert(text);
-        at = next;
-    }
-    return errors;
-}
-
-// "Scan: N files analyzed" and the like: the number after `label`.
-int numberAfter(const std::string& text, const std::string& label) {
-    const auto at = text.find(label);
-    return at == std::string::npos ? 0 : std::atoi(text.c_str() + at + label.size());
-}
-
-} // namespace
-
-// --json reports each hit of the text report once, with the same place and
-// text, and nothing else; warnings and errors only with --warnings; a closing
-// summary with the text report's counts. The results file keeps the text.
-TEST(Cli, JsonFollowsTheTextReport) {
-    TempDir dir;
-    writeCollection(dir);
-    // A tune too large to be one, a short one that fails, and an archive of
-    // an invalid member, a broken one and a PC64 file.
-    dir.write("more/huge.sid", std::string(130001, 'x'));
-    dir.write("more/short.sid", "PSID");
-    dir.write("more/mixed.zip",
-              StoredZip({{"bad.t64", "not a tape"},
-                         {"deep/broken.d64", std::string(1000, '\x01')},
-                         {"p/blaster.p00", makePc64(toPetscii("BLASTER"), 0x0801, "x")}}));
-    const std::string samples = dir.str() + "/samples";
-    ASSERT_EQ(runProgram("quillsift-samples", {samples}).status, 0);
-
-    const std::vector<std::string> every = {"-r",          "-z",
-                                            "--file-name", "--container-name",
-                                            "-t",          "D64,T64,D81,G64,PC64,D71,TAP,CRT,SID",
-                                            "-c",          "PRG,DEL,SEQ,USR,REL,CBM,SCR,Others",
-                                            "--sid",       "name,author,copyright"};
-    for (const std::string& folder : {dir.str(), samples})
-        for (const bool warnings : {true, false}) {
-            SCOPED_TRACE(folder + (warnings ? " with warnings" : ""));
-            std::vector<std::string> args = every;
-            if (warnings)
-                args.push_back("--warnings");
-            args.push_back(folder);
-            const CliRun text = runCli(args);
-            const TempDir saved;
-            const std::string file = saved.str() + "/results.txt";
-            args.insert(args.begin(), {"--json", "-o", file});
-            const CliRun json = runCli(args);
-            EXPECT_EQ(json.status, text.status);
-            EXPECT_EQ(json.err, text.err);
-            EXPECT_EQ(readFile(file),
-                      ResultsHeaderLine() + "\r\n" + replaceAll(text.out, "\n", "\r\n"));
-
-            const JsonRun records = jsonHits(json.out);
-            const std::multiset<Hit> expectedHits = textHits(text.out);
-            EXPECT_GT(expectedHits.size(), 20u);
-            EXPECT_EQ(records.hits, expectedHits);
-            EXPECT_EQ(records.errors, warnings ? errorsOf(text.err) : std::multiset<std::string>{});
-            EXPECT_EQ(records.summary["files_analysed"], numberAfter(text.out, "\nScan: "));
-            EXPECT_EQ(records.summary["matches"], numberAfter(text.out, "\nTotal: "));
-            EXPECT_EQ(records.summary["files_failed"],
-                      numberAfter(text.err, "matching expressions ) - "));
-            EXPECT_EQ(records.summary["end"], "completed");
-        }
+    EXPECT_TRUE(json.out.ends_with(",\"end\":\"stopped\"}\n")) << json.out;
 }

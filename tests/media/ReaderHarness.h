@@ -1,6 +1,6 @@
 #pragma once
-// Runs one reader on bytes held in memory (or on a file) with a scripted
-// window, and checks what it found as "key = value" pairs (see probe()).
+// Runs one reader on bytes held in memory with a scripted window, and checks
+// what it found as "key = value" pairs (see probe()).
 #include "FakeView.h"
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -24,14 +23,12 @@ struct ReaderHarness {
     ErrorTrap trap{view, log};
     AnalysisRecords records;
 
-    // The reader sees `path` holding exactly `bytes`, or the file on disk
-    // when `bytes` is null.
-    void run(Reader reader, const std::string& path, const std::string* bytes) {
+    // The reader sees `path` holding exactly `bytes`.
+    void run(Reader reader, const std::string& path, const std::string& bytes) {
         ReaderContext ctx{records, trap};
-        if (bytes != nullptr)
-            ctx.open = [bytes](const std::string&) -> std::unique_ptr<ByteSource> {
-                return std::make_unique<MemoryByteSource>(*bytes);
-            };
+        ctx.open = [&bytes](const std::string&) -> std::unique_ptr<ByteSource> {
+            return std::make_unique<MemoryByteSource>(bytes);
+        };
         reader(ctx, path);
     }
 
@@ -53,10 +50,5 @@ struct ReaderHarness {
         }
     }
 };
-
-// Runs a shell command of an outside oracle tool quietly; answers its exit status.
-inline int runQuietly(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str());
-}
 
 } // namespace qs::test

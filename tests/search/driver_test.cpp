@@ -62,12 +62,10 @@ TEST(SearchDriver, WalkOrder) {
     EXPECT_TRUE(h.view.lastStatus().rfind("Scan Completed (7 files analyzed", 0) == 0);
 }
 
-// A broken image, a folder that cannot be read and one that vanishes during
-// the run are each shown and logged, and the search goes on.
-TEST(SearchDriver, FailuresAreReportedAndTheSearchGoesOn) {
+// A folder that cannot be read and one that vanishes during the run are each
+// shown and logged, and the search goes on. (Broken files: the readers' table.)
+TEST(SearchDriver, FolderFailuresAreReportedAndTheSearchGoesOn) {
     SearchHarness h;
-    h.write("a_short.d64", std::string(1000, '\0'));
-    h.write("b_good.d64", disk("GOOD"));
     h.write("locked/c.d64", disk("HIDDEN AWAY"));
     h.write("vanish/d.d64", disk("GONE"));
     h.write("z/e.d64", disk("LAST"));
@@ -83,19 +81,16 @@ TEST(SearchDriver, FailuresAreReportedAndTheSearchGoesOn) {
     h.view.opts.recurse = true;
     StartButtonClick(h.session);
 
-    ASSERT_EQ(h.view.messages.size(), rightsIgnored ? 2u : 3u);
-    EXPECT_NE(h.view.messages[0].text.find("File: " + h.root() + "/a_short.d64"),
-              std::string::npos);
+    ASSERT_EQ(h.view.messages.size(), rightsIgnored ? 1u : 2u);
     EXPECT_EQ(h.view.messages.back().text.rfind("[SearchC64File] - 76 - Path not found", 0), 0u);
     if (!rightsIgnored) {
-        EXPECT_EQ(h.view.messages[1].text.rfind("[SearchC64File] - 70 - ", 0), 0u);
+        EXPECT_EQ(h.view.messages[0].text.rfind("[SearchC64File] - 70 - ", 0), 0u);
     }
     for (const ShownMessage& m : h.view.messages)
         EXPECT_NE(h.errorLog().find(m.text), std::string::npos) << m.text;
     EXPECT_EQ(headings(h).back(), "z/e.d64");
     EXPECT_EQ(h.view.results.find("GONE"), std::string::npos);
-    // The short image is analysed as far as it goes and counted.
-    EXPECT_EQ(h.session.lastOutcome.filesAnalysed, rightsIgnored ? 4 : 3);
+    EXPECT_EQ(h.session.lastOutcome.filesAnalysed, rightsIgnored ? 2 : 1);
     EXPECT_EQ(h.session.lastOutcome.end, SearchEnd::Completed);
 }
 
@@ -182,7 +177,6 @@ TEST(SearchDriver, EveryStopEndsTheSameWay) {
         EXPECT_EQ(h.view.results.empty(), c.filesAnalysed == 0) << h.view.results;
         EXPECT_EQ(h.view.results.find("Scan:"), std::string::npos);
         EXPECT_FALSE(h.view.running);
-        EXPECT_EQ(h.view.startCaption, "&START SEARCH");
         EXPECT_EQ(h.dir.read("Quillsift Results.txt"), "keep");
     }
 }

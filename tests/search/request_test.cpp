@@ -1,5 +1,5 @@
-// The request before a search: its checks, the file pattern, the check boxes
-// found by tag, and which options the missing outside programs switch off.
+// The request before a search: its checks, the file pattern, and which options
+// the missing outside programs switch off.
 #include "SearchHarness.h"
 #include "search/Request.h"
 #include "search/ToolPolicy.h"
@@ -63,15 +63,6 @@ TEST(FilePattern, MaskJoinedWithEveryTickedExtension) {
     }
     EXPECT_EQ(BuildFilePattern(SearchOptions{}), // the start states
               "*.D64;*.T64;*.D81;*.P??;*.S??;*.U??;*.R??;*.D71;*.CRT");
-}
-
-TEST(ControlArrays, TheFirstBoxWithTheTagDecides) {
-    std::vector<CheckBox> cbm = defaultCbmTypes();
-    EXPECT_TRUE(GetControlValueByTag(cbm, "prg"));
-    EXPECT_FALSE(GetControlValueByTag(cbm, "PRG")); // tags are compared as written
-    EXPECT_FALSE(GetControlValueByTag(cbm, "inf")); // no such box
-    cbm[1].value = 2;                               // greyed counts as ticked
-    EXPECT_TRUE(GetControlValueByTag(cbm, "del"));
 }
 
 // The command line looks only for the programs that the request needs; the

@@ -63,4 +63,14 @@ CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
             usage.ru_maxrss};
 }
 
+std::vector<std::string> searchAll(const std::vector<std::string>& more) {
+    std::vector<std::string> args{"-r",          "-z",
+                                  "--file-name", "--container-name",
+                                  "-t",          "D64,T64,D81,G64,PC64,D71,TAP,CRT,SID",
+                                  "-c",          "PRG,DEL,SEQ,USR,REL,CBM,SCR,Others",
+                                  "--sid",       "name,author,copyright"};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
 } // namespace qs::test

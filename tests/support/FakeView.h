@@ -29,7 +29,6 @@ class FakeView : public MainView {
     std::size_t failAppendAbove = 0; // raise "Out of memory" past this length (0: never)
     std::function<void()> onDoEvents;
     bool running = false;
-    std::string startCaption = "&START SEARCH";
 
     SearchOptions& options() override { return opts; }
     void setSaveFile(bool ticked) override { opts.saveFile = ticked; }
@@ -43,11 +42,8 @@ class FakeView : public MainView {
     std::string resultsText() const override { return results; }
     void clearResults() override { results.clear(); }
     void appendResult(const std::string& text) override;
-    void setSearchRunning(bool isRunning) override {
-        running = isRunning;
-        startCaption = isRunning ? "&STOP SEARCH" : "&START SEARCH";
-    }
-    void setStartCaption(const std::string& caption) override { startCaption = caption; }
+    void setSearchRunning(bool isRunning) override { running = isRunning; }
+    void setStartCaption(const std::string&) override {}
     MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
                          const std::string& text) override;
 

@@ -1,7 +1,7 @@
 // Archives: the listing parser, the member-name check, and searches through
 // archives made by 7za, arj and lha, end to end (the archiver's words go
 // through the oddly named folder unharmed).
-#include "ToolTestSupport.h"
+#include "ToolSession.h"
 #include "samples/DiskBuilder.h"
 #include "samples/ZipWriter.h"
 #include "search/SearchDriver.h"
@@ -26,22 +26,6 @@ std::string disk(const std::string& entry) {
     d.name(samples::toPetscii("ARCHIVED")).formatBam();
     d.add({samples::toPetscii(entry), 0x82, 7, 17, 0});
     return d.bytes();
-}
-
-bool haveArchiver() {
-    return !FindTool("", OutsideTool::Archiver).empty();
-}
-
-// A search through `folder` for `find` in D64 images, archives included.
-void searchArchives(ToolSession& t, const std::string& folder, const std::string& find = "*") {
-    SearchOptions& o = t.view.opts;
-    o.startFolder = folder;
-    o.findStr = find;
-    o.saveFile = false;
-    o.recurse = true;
-    o.zip.value = 1;
-    tickOnly(o.fileTypes, {"D64"});
-    StartButtonClick(t.session);
 }
 
 } // namespace
@@ -89,7 +73,7 @@ TEST(ArchiveSearch, FindsMembersOfZip7zArjAndLzhArchivesAndCleansUp) {
                   0)
             << command;
     ToolSession t;
-    searchArchives(t, folder, "GAME");
+    t.search(folder, "GAME", {"D64"});
     for (const auto& [name, command] : archives)
         for (const char* member : {"GAME.D64 in ", "DEEP.D64 in "})
             EXPECT_NE(t.view.results.find(member + folder + "/" + name + "\r\n"), std::string::npos)
@@ -117,7 +101,7 @@ TEST(ArchiveSearch, NamesThatCouldReachOtherFilesReachNone) {
     dir.write("x?.zip", samples::StoredZip({{"one.d64", disk("FIRST")}}));
     dir.write("xy.zip",
               samples::StoredZip({{"one.d64", disk("SECOND")}, {"two.d64", disk("THIRD")}}));
-    searchArchives(t, dir.str());
+    t.search(dir.str(), "*", {"D64"});
     const std::string& r = t.view.results;
     EXPECT_EQ(readFile(victim), "keep me");
     EXPECT_NE(r.find("FINE.D64 in "), std::string::npos);
@@ -145,7 +129,7 @@ TEST(ArchiveSearch, AnUnpackedLinkIsNeverFollowed) {
         "x) o=${4#-o}; mkdir -p \"$o\"; ln -s ../victim.d64 \"$o/up.d64\"; ln -s " +
             quoted(victim) + " \"$o/abs.d64\";;\nesac");
     dir.write("links.zip", "stands for an archive");
-    searchArchives(t, dir.str());
+    t.search(dir.str(), "*", {"D64"});
     EXPECT_EQ(readFile(victim), disk("EVIL"));
     EXPECT_EQ(t.view.results.find("EVIL"), std::string::npos) << t.view.results;
     EXPECT_EQ(t.session.lastOutcome.filesAnalysed, 0);
@@ -162,7 +146,7 @@ TEST(ArchiveSearch, AnArchiverThatNeverEndsIsStoppedAndTheSearchGoesOn) {
     dir.write("b.d64", disk("AFTER"));
     ToolSession t(tools.str(), 1);
     const auto started = std::chrono::steady_clock::now();
-    searchArchives(t, dir.str());
+    t.search(dir.str(), "*", {"D64"});
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Completed);
     EXPECT_NE(t.view.results.find("AFTER"), std::string::npos);
@@ -186,7 +170,7 @@ TEST(ArchiveSearch, TheExtractionFolderGoesAlsoAfterAStop) {
         if (t.view.lastStatus().rfind("Analyzing file one.d64", 0) == 0)
             StartButtonClick(t.session); // the stop click
     };
-    searchArchives(t, dir.str());
+    t.search(dir.str(), "*", {"D64"});
     EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Stopped);
     EXPECT_EQ(t.session.lastOutcome.filesAnalysed, 1);
     EXPECT_TRUE(t.leftovers().empty());

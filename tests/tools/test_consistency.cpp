@@ -2,7 +2,7 @@
 // by the outside archiver, one job or several. Each case runs quillsift-cli
 // both ways and compares the bytes. A zip bomb costs neither memory nor disk.
 #include "CliRunner.h"
-#include "ToolTestSupport.h"
+#include "ToolSession.h"
 #include "samples/CrtBuilder.h"
 #include "samples/DiskBuilder.h"
 #include "samples/G64Builder.h"
@@ -14,26 +14,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sstream>
 
 namespace qs::test {
 
 using namespace samples;
 
 namespace {
-
-// Every PC type, entry type and SID field, archives, subfolders, all names.
-std::vector<std::string> everything(const std::vector<std::string>& more) {
-    std::istringstream words("-z -r -t D64,T64,D81,G64,PC64,D71,TAP,CRT,SID -c "
-                             "PRG,DEL,SEQ,USR,REL,CBM,SCR,Others --sid name,author,copyright "
-                             "--warnings --container-name --file-name");
-    std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
-}
 
 // Equal texts, or where they part (whole reports would flood the log).
 testing::AssertionResult same(const std::string& a, const std::string& b) {
@@ -111,7 +98,8 @@ TEST(ArchivePaths, InProcessAndOutsideArchiverGiveTheSameReport) {
     for (const char* root : {"/samples", "/arch"})
         for (const char* mask : {"*", "BLAST*"}) {
             SCOPED_TRACE(std::string(root) + " " + mask);
-            std::vector<std::string> args = everything({"-q", "-m", mask, dir.str() + root});
+            std::vector<std::string> args =
+                searchAll({"--warnings", "-q", "-m", mask, dir.str() + root});
             const CliRun inProcess = runCli(args);
             args.push_back("--external-archiver");
             const CliRun outside = runCli(args);
@@ -124,7 +112,7 @@ TEST(ArchivePaths, InProcessAndOutsideArchiverGiveTheSameReport) {
     TempDir tools;
     writeScript(tools, "7z", "exit 0");
     const std::string toolPath = tools.str();
-    const auto args = everything({"-q", dir.str() + "/arch/lib"});
+    const auto args = searchAll({"--warnings", "-q", dir.str() + "/arch/lib"});
     const CliRun inProcess = runCli(args);
     EXPECT_TRUE(same(runCli(args, {toolPath.c_str(), ""}).out, inProcess.out));
     for (const char* name : {"solid.7z", "More/normal.7z", "stored.zip", "tree.lzh", "mixed.zip"})
@@ -190,30 +178,29 @@ void writeLargeCollection(const TempDir& dir) {
         const std::string tune = makeSid({"Tune " + n, "Author " + std::to_string(i % 13), "1987"});
         const std::string broken(static_cast<std::size_t>(i % 900), static_cast<char>(i));
         const auto cut = static_cast<std::size_t>(91396 + 97 * i % 70000); // in the directory
-        const bool zip = i % 20 == 8, gcr = i % 100 == 9;
-        const std::pair<std::string, std::function<std::string()>> kinds[] = {
-            {".d64", [&] { return disk.bytes(); }},
-            {".d64", [&] { return disk.bytes(); }},
-            {".d64", [&] { return disk.bytes(); }},
-            {".d64", [&] { return i % 20 == 3 ? broken : disk.bytes().substr(0, cut); }},
-            {".sid", [&] { return tune; }},
-            {".t64", [&] { return tape.bytes(); }},
-            {".p00", [&] { return makePc64(toPetscii("PROG " + n), 0x0801, "x"); }},
-            {".crt", [&] { return makeCrt("Cart " + n, static_cast<std::uint16_t>(i % 3)); }},
-            {zip ? ".zip" : ".d64",
-             [&] {
-                 return zip ? StoredZip(
-                                  {{"in/a.sid", tune}, {"b.t64", tape.bytes()}, {"c.d64", broken}})
-                            : disk.bytes();
-             }},
-            {gcr ? ".g64" : ".d64",
-             [&] { return gcr ? D64ToG64(disk.bytes()) : disk.bytes() + "x"; }}};
-        const auto& [extension, bytes] = kinds[i % 10];
+        std::string extension = ".d64", bytes = disk.bytes();
+        if (i % 10 == 3)
+            bytes = i % 20 == 3 ? broken : bytes.substr(0, cut);
+        else if (i % 10 == 4)
+            extension = ".sid", bytes = tune;
+        else if (i % 10 == 5)
+            extension = ".t64", bytes = tape.bytes();
+        else if (i % 10 == 6)
+            extension = ".p00", bytes = makePc64(toPetscii("PROG " + n), 0x0801, "x");
+        else if (i % 10 == 7)
+            extension = ".crt", bytes = makeCrt("Cart " + n, static_cast<std::uint16_t>(i % 3));
+        else if (i % 20 == 8)
+            extension = ".zip",
+            bytes = StoredZip({{"in/a.sid", tune}, {"b.t64", tape.bytes()}, {"c.d64", broken}});
+        else if (i % 100 == 9)
+            extension = ".g64", bytes = D64ToG64(bytes);
+        else if (i % 10 == 9)
+            bytes += "x";
         writeSparse(dir,
                     "big/f" + std::to_string(i % 7) +
                         (i % 3 != 0 ? "/" : "/deep/d" + std::to_string(i % 5) + "/") + n +
                         extension,
-                    bytes());
+                    bytes);
     }
 }
 
@@ -232,7 +219,8 @@ TEST(Jobs, OneJobAndFourGiveTheSameBytes) {
             std::vector<std::string> files;
             for (const char* jobs : {"1", "4"}) {
                 files.push_back(dir.str() + root + (outside ? "-outside-" : "-") + jobs + ".txt");
-                auto args = everything({"-j", jobs, "-o", files.back(), dir.str() + root});
+                auto args =
+                    searchAll({"--warnings", "-j", jobs, "-o", files.back(), dir.str() + root});
                 if (outside)
                     args.push_back("--external-archiver");
                 runs.push_back(runCli(args));

@@ -1,7 +1,7 @@
 // The tool runner: no shell between us and the tool, output redirected, the
 // time limit, and where tools are looked for. (A stop request ending a tool is
 // tested end to end as Ctrl-C on the command line.)
-#include "ToolTestSupport.h"
+#include "ToolSession.h"
 #include "tools/modShell.h"
 
 #include <cstdlib>

@@ -1,4 +1,7 @@
-#include "ToolTestSupport.h"
+#include "ToolSession.h"
+
+#include "search/SearchDriver.h"
+#include "tools/modShell.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +14,10 @@ std::string BinFolder() {
     // ctest says where; run by hand, the tests sit in build/tests next to build/bin.
     const char* dir = std::getenv("QS_BIN_DIR");
     return dir != nullptr ? TrailingSlash(dir) : ApplicationFolder() + "../bin/";
+}
+
+bool haveArchiver() {
+    return !FindTool("", OutsideTool::Archiver).empty();
 }
 
 ToolSession::ToolSession(std::string toolFolder, int timeoutSeconds)
@@ -28,13 +35,15 @@ void ToolSession::read(Reader reader, const std::string& path) {
     reader(ctx, path);
 }
 
-std::vector<std::string> ToolSession::entryKeys() const {
-    std::vector<std::string> keys;
-    for (const CbmEntry& e : session.records.entries())
-        if (e.Valid && !e.Name.empty() && e.Name[0] != '\0')
-            keys.push_back(e.Name + "|" + e.FileType + "|" + std::to_string(e.Blocks) +
-                           (e.Locked ? "<" : ""));
-    return keys;
+void ToolSession::search(const std::string& folder, const std::string& find,
+                         const std::vector<std::string>& types) {
+    view.opts.startFolder = folder;
+    view.opts.findStr = find;
+    view.opts.saveFile = false;
+    view.opts.recurse = true;
+    view.opts.zip.value = 1;
+    tickOnly(view.opts.fileTypes, types);
+    StartButtonClick(session);
 }
 
 std::vector<std::string> ToolSession::leftovers() const {

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the tool tests: a session over a fake window with its own private
-// temporary folder and the build's application folder, and small helpers.
+// A search session over a fake window with its own private temporary folder
+// and the build's application folder, and the shell helpers of the tool tests.
 #include "FakeView.h"
 #include "TempDir.h"
 #include "common/modGeneral.h"
@@ -13,6 +13,8 @@ namespace qs::test {
 
 // The build's application folder (c1541, tape64), from QS_BIN_DIR.
 std::string BinFolder();
+// Whether a 7z archiver is on PATH.
+bool haveArchiver();
 
 struct ToolSession {
     explicit ToolSession(std::string toolFolder = BinFolder(), int timeoutSeconds = 60);
@@ -22,17 +24,18 @@ struct ToolSession {
 
     // Runs one reader on a file as the dispatcher would, on fresh records.
     void read(Reader reader, const std::string& path);
-    // The valid named entries as "NAME|type|blocks", "<" added when locked.
-    std::vector<std::string> entryKeys() const;
+    // Searches `folder` and its subfolders, archives included, for `find` in files of `types`.
+    void search(const std::string& folder, const std::string& find,
+                const std::vector<std::string>& types);
     // Names left in the temporary folder.
     std::vector<std::string> leftovers() const;
 };
 
-// Runs a shell command line (tests only); answers its exit status.
+// Runs a shell command line; answers its exit status.
 int shell(const std::string& commandLine);
 // Quotes a word for the shell.
 std::string quoted(const std::string& word);
-// Writes an executable shell script.
+// Writes an executable shell script and answers its path.
 std::string writeScript(const TempDir& dir, const std::string& name, const std::string& body);
 
 } // namespace qs::test
