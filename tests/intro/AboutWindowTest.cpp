@@ -42,11 +42,12 @@ class AboutWindowTest : public QObject {
     int count(const char* name) {
         return static_cast<int>(window_->findChildren<QLabel*>(name).size());
     }
-    void runToStep(int step) {
-        for (int i = 0; i < 2000 && window_->step() < step; ++i)
-            window_->clock().Advance(10);
-        QCOMPARE(window_->step(), step);
+    static void runToStep(int step, qs::frm_ABOUT& window) {
+        for (int i = 0; i < 2000 && window.step() < step; ++i)
+            window.clock().Advance(10);
+        QCOMPARE(window.step(), step);
     }
+    void runToStep(int step) { runToStep(step, *window_); }
 
   private slots:
     void init() {
@@ -96,7 +97,6 @@ class AboutWindowTest : public QObject {
         const std::vector<QUrl> links{qs::frm_ABOUT::mailLink(), qs::frm_ABOUT::homePageLink(),
                                       qs::frm_ABOUT::groupPageLink()};
         QCOMPARE(opened_, links);
-        QVERIFY(links[0].query(QUrl::FullyDecoded).contains("subject=[C64]"));
     }
 
     void closingDuringPreparationWaitsForIt() {
@@ -143,9 +143,7 @@ class AboutWindowTest : public QObject {
         o.tempFolder = temp_->str();
         qs::frm_ABOUT window(nullptr, std::move(o));
         window.show();
-        for (int i = 0; i < 1800 && window.step() < 11; ++i)
-            window.clock().Advance(10);
-        QCOMPARE(window.step(), 11);
+        runToStep(11, window);
         window.clock().Advance(3000);
         for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY(w == &window || !w->isVisible());
