@@ -196,10 +196,8 @@ void fuzzTap(std::uint8_t choice, std::string_view bytes) {
 
 std::string tapFile(int version) {
     std::string header(kTapHeaderSize, ' ');
-    header.replace(0, 10,
-                   "\x03\x01\x08\x09\x08"
-                   "BLAST",
-                   10); // a program from $0801 to $0809
+    header.replace(0, 5, "\x03\x01\x08\x09\x08", 5); // a program from $0801 to $0809
+    header.replace(5, 5, "BLAST");
     TapBuilder b;
     b.block(header, 16).pause().block(std::string("\x0B\x08\x0A\x00\x9E\x32\x30\x36", 8), 16);
     return b.bytes(version);
