@@ -160,7 +160,6 @@ class TestFrmMain : public QObject {
         QTest::newRow("all") << QStringList{"c1541", "tape64", "7za"} << true;
         QTest::newRow("7za") << QStringList{"7za"} << false;
         QTest::newRow("none") << QStringList{} << false;
-        QTest::newRow("temporary folder") << QStringList{} << true;
     }
     void missingTools() {
         QFETCH(QStringList, missing);

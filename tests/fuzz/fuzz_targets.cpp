@@ -323,10 +323,12 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
         std::fprintf(stderr, "\n");
         std::exit(2);
     }
-    const auto folder = std::find_if(*argv + 1, *argv + *argc, [](char* a) { return a[0] != '-'; });
+    char** const end = *argv + *argc;
+    char** const folder = std::find_if(*argv + 1, end, [](char* a) { return a[0] != '-'; });
     std::error_code ec;
-    if (folder != *argv + *argc && (std::filesystem::create_directories(*folder, ec),
-                                    std::filesystem::is_directory(*folder, ec))) {
+    if (folder != end)
+        std::filesystem::create_directories(*folder, ec);
+    if (folder != end && std::filesystem::is_directory(*folder, ec)) {
         int n = 0;
         for (const std::string& input : chosen->starts)
             std::ofstream(std::filesystem::path(*folder) / ("start-" + std::to_string(++n)),
