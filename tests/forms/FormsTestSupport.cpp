@@ -75,21 +75,18 @@ void verifyMirrors(const WindowFixture& f, const SearchOptions& request) {
 
     const auto mirrors = [&](const QString& name, const CheckBox& box) {
         auto* widget = f.child<QCheckBox>(name);
-        const Qt::CheckState state = box.value == 0   ? Qt::Unchecked
-                                     : box.value == 2 ? Qt::PartiallyChecked
-                                                      : Qt::Checked;
-        return widget->checkState() == state && widget->isEnabled() == box.enabled &&
+        const Qt::CheckState states[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
+        return widget->checkState() == states[box.value] && widget->isEnabled() == box.enabled &&
                widget->text().toStdString() == box.caption &&
                widget->property("tag").toString().toStdString() == box.tag;
     };
     const std::pair<const char*, const std::vector<CheckBox>*> arrays[] = {
         {"chkFileType", &request.fileTypes}, {"chkCBMType", &request.cbmTypes}};
-    for (const auto& [prefix, boxes] : arrays) {
+    for (const auto& [prefix, boxes] : arrays)
         for (std::size_t i = 0; i < boxes->size(); ++i) {
             const QString name = QStringLiteral("%1(%2)").arg(prefix).arg(i);
             QVERIFY2(mirrors(name, (*boxes)[i]), qPrintable(name));
         }
-    }
     QVERIFY(mirrors(QStringLiteral("chkZIP"), request.zip));
 
     QCOMPARE(f.child<QLineEdit>(QStringLiteral("txFindSTR"))->text().toStdString(),

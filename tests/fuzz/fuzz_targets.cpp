@@ -5,10 +5,6 @@
 // that no input grows into a whole image. Where a reader reads far into a
 // file, the input stands there and the rest of the file is implied as zeros.
 // The first byte often picks a variant (a size class, an extension, a mode).
-//
-// LLVMFuzzerInitialize adds the target's -max_len before the caller's flags
-// (which may override it) and writes its starting inputs, made here by the
-// sample builders, into the corpus folder named on the command line.
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
 #include "common/VbError.h"
@@ -40,6 +36,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,46 +46,36 @@ namespace {
 using namespace qs;
 using namespace qs::samples;
 
-class SilentSink final : public MessageSink {
-  public:
+struct SilentSink final : MessageSink {
     MsgAnswer messageBox(MsgIcon, MsgButtons, const std::string&, const std::string&) override {
         return MsgAnswer::Ok;
     }
 };
 
 // A file of `size` bytes, zero but for `bytes` standing at `offset`.
-class PlacedBytes final : public ByteSource {
-  public:
-    PlacedBytes(std::string_view bytes, std::uint64_t offset, std::uint64_t size)
-        : bytes_(bytes), offset_(offset), size_(size) {}
-    std::uint64_t size() const override { return size_; }
-    std::string read(std::uint64_t offset, std::size_t length) const override {
-        if (offset >= size_)
-            return {};
-        std::string out(static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset)),
-                        '\0');
-        const std::uint64_t from = std::max(offset, offset_);
-        const std::uint64_t to = std::min(offset + out.size(), offset_ + bytes_.size());
-        if (from < to)
-            std::copy_n(bytes_.data() + (from - offset_), to - from, out.data() + (from - offset));
+struct PlacedBytes final : ByteSource {
+    std::string_view bytes;
+    std::uint64_t offset, total;
+    PlacedBytes(std::string_view b, std::uint64_t o, std::uint64_t t)
+        : bytes(b), offset(o), total(t) {}
+    std::uint64_t size() const override { return total; }
+    std::string read(std::uint64_t from, std::size_t length) const override {
+        std::string out(from >= total ? 0 : std::min<std::uint64_t>(length, total - from), '\0');
+        const std::uint64_t first = std::max(from, offset);
+        const std::uint64_t end = std::min(from + out.size(), offset + bytes.size());
+        if (first < end)
+            std::copy_n(bytes.data() + (first - offset), end - first, out.data() + (first - from));
         return out;
     }
-
-  private:
-    std::string_view bytes_;
-    std::uint64_t offset_, size_;
 };
 
 // The outside program's listing of every image is the same text.
-class FixedListing final : public ListingRunner {
-  public:
-    explicit FixedListing(std::string_view text) : text_(text) {}
+struct FixedListing final : ListingRunner {
+    std::string_view text;
+    explicit FixedListing(std::string_view t) : text(t) {}
     std::string listing(ListingProgram, const std::string&) const override {
-        return std::string(text_);
+        return std::string(text);
     }
-
-  private:
-    std::string_view text_;
 };
 
 // Runs the reader with a silent trap on a file that holds `bytes` at
@@ -109,36 +96,32 @@ void readAs(Reader reader, const std::string& path, std::string_view bytes,
     reader(ctx, path);
 }
 
-std::string le(std::uint64_t value, int bytes) {
+// `count` bytes of `value`, the lowest first unless `bigEndian`.
+std::string le(std::uint64_t value, int count, bool bigEndian = false) {
     std::string out;
-    for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>(value >> (8 * i) & 0xFF);
+    for (int i = 0; i < count; ++i)
+        out += static_cast<char>(value >> (8 * (bigEndian ? count - 1 - i : i)) & 0xFF);
     return out;
 }
 
-// --- Disk images read from one directory track ---
+// --- Disk images read from one directory track, files read from their start ---
 
 constexpr std::uint64_t kD81Track40 = (kD81DirTrack - 1) * kD81TrackBytes;
 
 // Picks one of the standard sizes, or (past them) a file ending with the input.
-std::uint64_t sizeClass(std::uint8_t choice, std::vector<std::uint64_t> sizes) {
+std::uint64_t sizeClass(std::uint8_t choice, const std::vector<std::uint64_t>& sizes) {
     const std::size_t pick = choice % (sizes.size() + 1);
     return pick < sizes.size() ? sizes[pick] : 0;
 }
 
-void fuzzD64(std::uint8_t choice, std::string_view track18) {
-    readAs(analizzaD64, "fuzz.d64", track18, kTrack18Offset,
-           sizeClass(choice, {174848, 175531, 196608, 197376}));
-}
+using Run = std::function<void(std::uint8_t choice, std::string_view body)>;
 
-void fuzzD71(std::uint8_t choice, std::string_view track18) {
-    readAs(analizzaD71, "fuzz.d71", track18, kTrack18Offset, sizeClass(choice, {349696, 351062}));
-}
-
-// Track 40 and the start of track 41, where a partition may lie.
-void fuzzD81(std::uint8_t choice, std::string_view track40) {
-    readAs(analizzaD81, "fuzz.d81", track40, kD81Track40,
-           sizeClass(choice, {kD81Size, kD81SizeWithErrors}));
+// The input stands at `offset` in a file of the size the choice byte picks.
+Run placed(Reader reader, const char* path, std::uint64_t offset = 0,
+           std::vector<std::uint64_t> sizes = {}) {
+    return [=](std::uint8_t choice, std::string_view bytes) {
+        readAs(reader, path, bytes, offset, sizeClass(choice, sizes));
+    };
 }
 
 std::string disk(std::size_t size) {
@@ -149,6 +132,7 @@ std::string disk(std::size_t size) {
     return d.bytes().substr(kTrack18Offset, kTrack18Length);
 }
 
+// Track 40 and the start of track 41, where a partition may lie.
 std::string d81Window() {
     D81Builder d;
     d.name("FUZZ").formatBam().add({"FIRST"}).partition("PART", 41, 2).add({"LAST", 0xC1});
@@ -156,33 +140,16 @@ std::string d81Window() {
     return d.bytes().substr(kD81Track40, kD81TrackBytes + 4 * 256);
 }
 
-// --- Files read from their start ---
-
-void fuzzT64(std::uint8_t, std::string_view file) {
-    readAs(analizzaT64, "fuzz.t64", file);
-}
-
 void fuzzPc64(std::uint8_t choice, std::string_view file) {
     const char* names[] = {"fuzz.p00", "fuzz.s01", "fuzz.u02", "fuzz.r03", "fuzz.q00"};
     readAs(analizzaPC64, names[choice % 5], file, 0, sizeClass(choice / 5, {1000000, 999999}));
-}
-
-void fuzzCrt(std::uint8_t, std::string_view file) {
-    readAs(analizzaCRT, "fuzz.crt", file);
-}
-
-void fuzzSid(std::uint8_t choice, std::string_view file) {
-    readAs(analizzaSID, "fuzz.sid", file, 0, sizeClass(choice, {130000, 130001}));
 }
 
 // --- G64: the GCR decoder as c1541 uses it, and the listing parser ---
 
 // A G64 whose only track is track 18.
 std::string g64WithTrack18(std::string_view gcr) {
-    std::string image = "GCR-1541";
-    image += '\0';
-    image += static_cast<char>(84);
-    image += le(7928, 2);
+    std::string image = std::string("GCR-1541\0\x54", 10) + le(7928, 2);
     image.resize(12 + 8 * 84, '\0');
     image.replace(12 + 4 * 34, 4, le(image.size(), 4));
     const std::size_t length = std::min<std::size_t>(gcr.size(), 0xFFFF);
@@ -194,9 +161,9 @@ std::string g64WithTrack18(std::string_view gcr) {
 void fuzzG64(std::uint8_t choice, std::string_view bytes) {
     if (choice % 3 == 2)
         return readAs(analizzaG64, "fuzz.g64", bytes, 0, 0, bytes);
-    const std::string image = choice % 3 == 0 ? g64WithTrack18(bytes) : std::string(bytes);
     // What c1541 does: the directory track decoded into a D64, read as one.
-    const std::string d64 = G64DirectoryAsD64(image);
+    const std::string d64 =
+        G64DirectoryAsD64(choice % 3 == 0 ? g64WithTrack18(bytes) : std::string(bytes));
     if (!d64.empty())
         readAs(analizzaD64, "fuzz.g64", d64);
 }
@@ -222,11 +189,9 @@ void fuzzTap(std::uint8_t choice, std::string_view bytes) {
         ScanTap(bytes);
         return readAs(analizzaTAP, "fuzz.tap", bytes, 0, 0, bytes);
     }
-    std::string tap = "C64-TAPE-RAW";
-    tap += static_cast<char>(choice % 4 == 0 ? 0 : 1);
-    tap.append(3, '\0');
-    tap += le(choice % 4 == 2 ? 0x7FFFFFFF : bytes.size(), 4);
-    ScanTap(tap + std::string(bytes));
+    const std::string head = std::string("C64-TAPE-RAW") + static_cast<char>(choice % 4 != 0);
+    ScanTap(head + std::string(3, '\0') + le(choice % 4 == 2 ? 0x7FFFFFFF : bytes.size(), 4) +
+            std::string(bytes));
 }
 
 std::string tapFile(int version) {
@@ -242,19 +207,14 @@ std::string tapFile(int version) {
 
 // 0: the input is a MIDI file; 1: the events of its one track.
 void fuzzMidi(std::uint8_t choice, std::string_view bytes) {
-    std::string file(bytes);
-    if (choice % 2 == 1) {
-        file = std::string("MThd\0\0\0\6\0\0\0\1\0\x60MTrk", 18);
-        for (int shift = 24; shift >= 0; shift -= 8)
-            file += static_cast<char>((bytes.size() >> shift) & 0xFF);
-        file += bytes;
-    }
+    const std::string file = choice % 2 == 0 ? std::string(bytes)
+                                             : std::string("MThd\0\0\0\6\0\0\0\1\0\x60MTrk", 18) +
+                                                   le(bytes.size(), 4, true) + std::string(bytes);
     try {
-        const intro::MidiTune tune = intro::ParseMidi(file);
         intro::SynthSettings settings;
         settings.sampleRate = 1000;
         settings.maxSeconds = 5;
-        (void)intro::RenderTune(tune, settings);
+        (void)intro::RenderTune(intro::ParseMidi(file), settings);
     } catch (const VbError&) {
         // A broken file is refused; that is all it may do.
     }
@@ -276,108 +236,105 @@ std::string midiTrack() {
 
 // --- The table ---
 
-std::string choose(std::uint8_t choice, const std::string& body) {
-    return static_cast<char>(choice) + body;
+std::string at(char choice, const std::string& body) {
+    return choice + body;
 }
 
 struct Target {
     const char* name;
     std::size_t maxLen;
-    void (*run)(std::uint8_t choice, std::string_view body);
-    std::vector<std::string> (*starts)(); // starting inputs, choice byte first
+    Run run;
+    std::vector<std::string> starts; // the choice byte first
 };
 
-const Target kTargets[] = {
-    {"d64", 1 + kTrack18Length, fuzzD64,
-     [] {
-         return std::vector{choose(0, disk(DiskBuilder::kD64Size)), choose(4, disk(DiskBuilder::kD64Size))};
-     }},
-    {"d71", 1 + kTrack18Length, fuzzD71,
-     [] { return std::vector{choose(0, disk(DiskBuilder::kD71Size))}; }},
-    {"d81", 1 + kD81TrackBytes + 4 * 256, fuzzD81,
-     [] {
-         return std::vector{choose(0, d81Window()), choose(2, d81Window())};
-     }},
-    {"t64", 512, fuzzT64,
-     [] {
-         T64Builder t("FUZZ TAPE", 4);
-         t.add({"ONE", "abc"}).add({"TWO", "defgh", 0xC000, 0x81});
-         return std::vector{choose(0, t.bytes())};
-     }},
-    {"pc64", 64, fuzzPc64,
-     [] {
-         const std::string file = makePc64("GAME", 0x0801, "0123456789");
-         return std::vector{choose(0, file), choose(6, file)};
-     }},
-    {"crt", 256, fuzzCrt,
-     [] {
-         return std::vector{choose(0, makeCrt("GAME", 3, {{0, 0x8000, std::string(16, '\0')}}))};
-     }},
-    {"sid", 256, fuzzSid,
-     [] {
-         return std::vector{choose(0, makeSid({"Tune", "Someone", "1987 Soft"}))};
-     }},
-    {"g64", 1 + 12 + 8 * 84 + 2 + kGcrBytes, fuzzG64,
-     [] {
-         const std::string gcr = track18Gcr();
-         return std::vector{choose(0, gcr), choose(1, g64WithTrack18(gcr)),
-                            choose(2, "GCR-1541\n0 \"FUZZ DISK       \" 01 2a\n3    \"BLAST\"     "
-                                      "       prg \n1    \"OTHER\"            seq<\n"
-                                      "660 BLOCKS FREE.\n")};
-     }},
-    {"tap", 1 + 9000, fuzzTap,
-     [] {
-         return std::vector{choose(0, tapFile(0).substr(kTapDataOffset)),
-                            choose(1, tapFile(1).substr(kTapDataOffset)), choose(3, tapFile(1)),
-                            choose(3, "C64-TAPE-RAW\r\n" +
-                                          TapListingLine(3, "blast", 2049, 4096, "program") +
-                                          "\r\n")};
-     }},
-    {"midi", 1024, fuzzMidi,
-     [] {
-         const std::string track = midiTrack();
-         return std::vector{choose(0, intro::WriteMidiFile(1, 96, {track, track})),
-                            choose(1, track.substr(8))};
-     }},
-};
+// Made on first use, when the sample builders' own constants are ready.
+const std::vector<Target>& targets() {
+    static const std::vector<Target> all{
+        {"d64",
+         1 + kTrack18Length,
+         placed(analizzaD64, "fuzz.d64", kTrack18Offset, {174848, 175531, 196608, 197376}),
+         {at(0, disk(DiskBuilder::kD64Size)), at(4, disk(DiskBuilder::kD64Size))}},
+        {"d71",
+         1 + kTrack18Length,
+         placed(analizzaD71, "fuzz.d71", kTrack18Offset, {349696, 351062}),
+         {at(0, disk(DiskBuilder::kD71Size))}},
+        {"d81",
+         1 + kD81TrackBytes + 4 * 256,
+         placed(analizzaD81, "fuzz.d81", kD81Track40, {kD81Size, kD81SizeWithErrors}),
+         {at(0, d81Window()), at(2, d81Window())}},
+        {"t64",
+         512,
+         placed(analizzaT64, "fuzz.t64"),
+         {at(0, T64Builder("FUZZ TAPE", 4)
+                    .add({"ONE", "abc"})
+                    .add({"TWO", "defgh", 0xC000, 0x81})
+                    .bytes())}},
+        {"pc64",
+         64,
+         fuzzPc64,
+         {at(0, makePc64("GAME", 0x0801, "0123456789")),
+          at(6, makePc64("GAME", 0x0801, "0123456789"))}},
+        {"crt",
+         256,
+         placed(analizzaCRT, "fuzz.crt"),
+         {at(0, makeCrt("GAME", 3, {{0, 0x8000, std::string(16, '\0')}}))}},
+        {"sid",
+         256,
+         placed(analizzaSID, "fuzz.sid", 0, {130000, 130001}),
+         {at(0, makeSid({"Tune", "Someone", "1987 Soft"}))}},
+        {"g64",
+         1 + 12 + 8 * 84 + 2 + kGcrBytes,
+         fuzzG64,
+         {at(0, track18Gcr()), at(1, g64WithTrack18(track18Gcr())),
+          at(2, "GCR-1541\n0 \"FUZZ DISK       \" 01 2a\n3    \"BLAST\"            prg \n"
+                "1    \"OTHER\"            seq<\n660 BLOCKS FREE.\n")}},
+        {"tap",
+         1 + 9000,
+         fuzzTap,
+         {at(0, tapFile(0).substr(kTapDataOffset)), at(1, tapFile(1).substr(kTapDataOffset)),
+          at(3, tapFile(1)),
+          at(3, "C64-TAPE-RAW\r\n" + TapListingLine(3, "blast", 2049, 4096, "program") + "\r\n")}},
+        {"midi",
+         1024,
+         fuzzMidi,
+         {at(0, intro::WriteMidiFile(1, 96, {midiTrack(), midiTrack()})),
+          at(1, midiTrack().substr(8))}},
+    };
+    return all;
+}
 
 const Target* chosen = nullptr;
 
-// Writes the starting inputs into the corpus folder (the first argument that
-// is not a flag), when it is a folder or does not exist yet.
-void writeStartingInputs(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (argv[i][0] == '-')
-            continue;
-        const std::filesystem::path folder(argv[i]);
-        std::error_code ec;
-        std::filesystem::create_directories(folder, ec);
-        if (!std::filesystem::is_directory(folder, ec))
-            return; // a file to run once, as when a crash is replayed
-        int n = 0;
-        for (const std::string& input : chosen->starts()) {
-            std::ofstream out(folder / ("start-" + std::to_string(++n)), std::ios::binary);
-            out.write(input.data(), static_cast<std::streamsize>(input.size()));
-        }
-        return;
-    }
-}
-
 } // namespace
 
+// Adds the target's -max_len before the caller's flags (which may override it)
+// and writes its starting inputs into the corpus folder (the first argument
+// that is not a flag), unless that is a file to run once, as when a crash is
+// replayed.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     const char* name = std::getenv("QS_FUZZ_TARGET");
-    for (const Target& t : kTargets)
+    for (const Target& t : targets())
         if (name != nullptr && std::strcmp(name, t.name) == 0)
             chosen = &t;
     if (chosen == nullptr) {
         std::fprintf(stderr, "Set QS_FUZZ_TARGET to one of:");
-        for (const Target& t : kTargets)
+        for (const Target& t : targets())
             std::fprintf(stderr, " %s", t.name);
         std::fprintf(stderr, "\n");
         std::exit(2);
     }
-    writeStartingInputs(*argc, *argv);
+    char** const end = *argv + *argc;
+    char** const folder = std::find_if(*argv + 1, end, [](char* a) { return a[0] != '-'; });
+    std::error_code ec;
+    if (folder != end)
+        std::filesystem::create_directories(*folder, ec);
+    if (folder != end && std::filesystem::is_directory(*folder, ec)) {
+        int n = 0;
+        for (const std::string& input : chosen->starts)
+            std::ofstream(std::filesystem::path(*folder) / ("start-" + std::to_string(++n)),
+                          std::ios::binary)
+                << input;
+    }
     static std::string maxLen = "-max_len=" + std::to_string(chosen->maxLen);
     static std::vector<char*> args;
     args.assign(*argv, *argv + *argc);

@@ -91,10 +91,6 @@ TEST(MidiFile, TheCommittedTuneIsTheGeneratorsOutputAndSoundsThroughout) {
             energy += double(pcm[i]) * pcm[i];
         EXPECT_GT(std::sqrt(energy / 8000), 1000.0) << "second " << second;
     }
-    MidiTune quiet;
-    quiet.length = 1.0;
-    const std::vector<std::int16_t> silence = RenderTune(quiet, settings);
-    EXPECT_TRUE(std::all_of(silence.begin(), silence.end(), [](std::int16_t s) { return s == 0; }));
 }
 
 namespace {
@@ -113,10 +109,7 @@ struct FakeOutput final : AudioOutput {
         log->state = log->failStart ? State::Failed : State::Playing;
         return !log->failStart;
     }
-    void Stop() override {
-        if (log->state == State::Playing)
-            log->state = State::Idle;
-    }
+    void Stop() override { log->state = log->state == State::Playing ? State::Idle : log->state; }
     State GetState() const override { return log->state; }
     std::shared_ptr<Log> log;
 };
