@@ -28,26 +28,47 @@ ResultsBox::ResultsBox(QWidget* parent) : QPlainTextEdit(parent) {
     setFont(font);
 }
 
-void ResultsBox::appendResult(const std::string& text) {
+void ResultsBox::report(const std::vector<ReportItem>& items) {
+    QString added;
+    for (const ReportItem& item : items) {
+        if (const auto* text = std::get_if<std::string>(&item)) {
+            QString shown = QString::fromStdString(*text);
+            shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            noteText(*text, shown);
+            // Every text starts on a new line, so the first line stays empty.
+            added += QLatin1Char('\n') + shown;
+        } else if (const auto* match = std::get_if<MatchRecord>(&item)) {
+            if (ResultBlock* block = claim(match->place))
+                block->matches.push_back({match->field, match->shown, match->entryNo});
+        } else {
+            claim(std::get<WarningRecord>(item).place); // a block of warnings alone lists nothing
+        }
+    }
+    if (added.isEmpty())
+        return;
+    // One insertion for the lot: the box lays out and scrolls once.
     QScrollBar* bar = verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
-    QString shown = QString::fromStdString(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    // Every text starts on a new line, so the first line stays empty.
-    const int first = document()->blockCount();
-    cursor.insertText(QLatin1Char('\n') + shown);
+    cursor.insertText(added);
     if (atEnd)
         bar->setValue(bar->maximum());
+    lines_ = document()->blockCount();
+}
 
-    // The lines are counted as the box breaks them, whatever a text holds.
+void ResultsBox::noteText(const std::string& text, const QString& shown) {
     claimed_ = false;
     ruled_.clear();
-    texts_.push_back({first, text.substr(0, text.find("\r\n"))});
+    texts_.push_back({lines_, text.substr(0, text.find("\r\n"))});
+    // The characters the box starts a new line at.
+    lines_ += 1 + static_cast<int>(std::count_if(shown.begin(), shown.end(), [](QChar c) {
+                  return c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
+                         c == QChar::ParagraphSeparator || c == QChar(0xfdd0) || c == QChar(0xfdd1);
+              }));
     if (text == kBlockRule || text == std::string(kBlockRule) + "\r\n") {
         ruled_.swap(texts_);
-        ruleLine_ = document()->blockCount() - 1;
+        ruleLine_ = lines_ - 1;
     }
 }
 
@@ -56,6 +77,7 @@ void ResultsBox::clearResults() {
     blocks_.clear();
     texts_.clear();
     ruled_.clear();
+    lines_ = 1;
     claimed_ = false;
 }
 
@@ -75,15 +97,6 @@ ResultBlock* ResultsBox::claim(const FindingPlace& place) {
         return &blocks_.back();
     }
     return nullptr;
-}
-
-void ResultsBox::reportMatch(const MatchRecord& match) {
-    if (ResultBlock* block = claim(match.place))
-        block->matches.push_back(match);
-}
-
-void ResultsBox::reportWarning(const WarningRecord& warning) {
-    claim(warning.place); // a block of warnings alone lists nothing
 }
 
 const ResultBlock* ResultsBox::blockAt(int line) const {

@@ -7,18 +7,30 @@
 
 #include <QPlainTextEdit>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace qs::forms {
+
+// A report text (CR LF line ends), or a record of the block just reported.
+using ReportItem = std::variant<std::string, MatchRecord, WarningRecord>;
+
+// What the directory window needs of a match to highlight its line.
+struct Highlight {
+    MatchRecord::Field field = MatchRecord::Field::Entry;
+    std::string shown;
+    std::optional<std::int32_t> entryNo;
+};
 
 // One result block of the box: its lines, its file and its matches.
 struct ResultBlock {
     int firstLine = 0;
     int lastLine = 0; // the rule that closes it
     FindingPlace place;
-    std::vector<MatchRecord> matches;
+    std::vector<Highlight> matches;
 };
 
 class ResultsBox final : public QPlainTextEdit {
@@ -26,14 +38,12 @@ class ResultsBox final : public QPlainTextEdit {
   public:
     explicit ResultsBox(QWidget* parent = nullptr);
 
-    // Appends a line break and the text (CR LF line ends).
-    void appendResult(const std::string& text);
+    // Each text goes on a new line; all texts of the call are inserted at
+    // once. The records arrive right after their block's texts; they belong
+    // to the block just ruled off whose heading names their file. A block the
+    // box did not take up to its rule gets none and stays unclickable.
+    void report(const std::vector<ReportItem>& items);
     void clearResults();
-    // The records arrive right after their block's texts; they belong to the
-    // block just ruled off whose heading names their file. A block the box
-    // did not take up to its rule gets none and stays unclickable.
-    void reportMatch(const MatchRecord& match);
-    void reportWarning(const WarningRecord& warning);
     // The block with matches shown on `line` (a block number of the box), or null.
     const ResultBlock* blockAt(int line) const;
 
@@ -45,6 +55,8 @@ class ResultsBox final : public QPlainTextEdit {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    // Notes a text that starts on line `lines_` and how many lines it adds.
+    void noteText(const std::string& text, const QString& shown);
     // The block that the records of `place` belong to, or null.
     ResultBlock* claim(const FindingPlace& place);
     std::optional<ResultBlock> blockAtPoint(const QPoint& point) const;
@@ -56,6 +68,7 @@ class ResultsBox final : public QPlainTextEdit {
     std::vector<ResultBlock> blocks_;
     std::vector<Text> texts_; // the texts since the last rule
     std::vector<Text> ruled_; // those of the block just ruled off, not claimed yet
+    int lines_ = 1;           // the box's lines, counted as the box breaks them
     int ruleLine_ = 0;        // the last line of that rule
     bool claimed_ = false;    // blocks_.back() takes the records coming in
 };

@@ -93,21 +93,21 @@ void SearchBridge::appendResult(const std::string& text) {
     results_ += "\r\n" + text;
     resultsLength_ += 2 + utf8Length(text);
     if (onWindowThread())
-        return window_.appendResult(text);
+        return window_.report({text});
     const std::lock_guard lock(mutex_);
     reported_.emplace_back(text);
 }
 
 void SearchBridge::reportMatch(const MatchRecord& match) {
     if (onWindowThread())
-        return window_.reportMatch(match);
+        return window_.report({match});
     const std::lock_guard lock(mutex_);
     reported_.emplace_back(match);
 }
 
 void SearchBridge::reportWarning(const WarningRecord& warning) {
     if (onWindowThread())
-        return window_.reportWarning(warning);
+        return window_.report({warning});
     const std::lock_guard lock(mutex_);
     reported_.emplace_back(warning);
 }
@@ -177,7 +177,7 @@ void SearchBridge::flush() {
     std::optional<std::string> status;
     std::optional<std::pair<std::size_t, std::size_t>> progress;
     std::optional<bool> saveFile;
-    std::vector<std::variant<std::string, MatchRecord, WarningRecord>> reported;
+    std::vector<ReportItem> reported;
     bool clear = false;
     {
         const std::lock_guard lock(mutex_);
@@ -189,14 +189,8 @@ void SearchBridge::flush() {
     }
     if (clear)
         window_.clearResults();
-    for (const auto& item : reported) {
-        if (const auto* text = std::get_if<std::string>(&item))
-            window_.appendResult(*text);
-        else if (const auto* match = std::get_if<MatchRecord>(&item))
-            window_.reportMatch(*match);
-        else
-            window_.reportWarning(std::get<WarningRecord>(item));
-    }
+    if (!reported.empty())
+        window_.report(reported);
     if (saveFile)
         window_.setSaveFile(*saveFile);
     if (progress)

@@ -8,6 +8,7 @@
 // to show no further errors of it (they are still logged). Called on the
 // window's thread (start-up, the folder tree, dialogs), everything happens at
 // once.
+#include "forms/ResultsBox.h"
 #include "search/MainView.h"
 
 #include <QObject>
@@ -21,7 +22,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <variant>
 #include <vector>
 
 namespace qs::forms {
@@ -87,7 +87,7 @@ class SearchBridge final : public QObject, public MainView {
     std::optional<std::string> status_;
     std::optional<std::pair<std::size_t, std::size_t>> progress_;
     // Report texts and records not yet in the box, in the report's order.
-    std::vector<std::variant<std::string, MatchRecord, WarningRecord>> reported_;
+    std::vector<ReportItem> reported_;
     bool clear_ = false; // empty the box before appending
     std::optional<bool> saveFile_;
     std::deque<std::shared_ptr<Box>> boxes_;

@@ -37,21 +37,21 @@ QFont screenFont() {
     return font;
 }
 
-bool samePlace(const ListedEntry& e, const MatchRecord& m) {
+bool samePlace(const ListedEntry& e, const Highlight& m) {
     return m.field == MatchRecord::Field::Entry && !e.partitionEnd && e.name == m.shown &&
            (!m.entryNo || *m.entryNo == e.entryNo);
 }
 
 // Which of ListingLines' lines show a match: an entry by its position and
 // name, the header for a medium name, a tune's fields by their label.
-std::vector<bool> matchedLines(const DirectoryListing& l, const std::vector<MatchRecord>& matches) {
+std::vector<bool> matchedLines(const DirectoryListing& l, const std::vector<Highlight>& matches) {
     using Field = MatchRecord::Field;
     const auto any = [&](auto&& test) { return std::any_of(matches.begin(), matches.end(), test); };
     std::vector<bool> lines;
     if (!l.header.empty())
-        lines.push_back(any([](const MatchRecord& m) { return m.field == Field::MediumName; }));
+        lines.push_back(any([](const Highlight& m) { return m.field == Field::MediumName; }));
     for (const ListedEntry& e : l.entries)
-        lines.push_back(any([&](const MatchRecord& m) { return samePlace(e, m); }));
+        lines.push_back(any([&](const Highlight& m) { return samePlace(e, m); }));
     if (l.blocksFree)
         lines.push_back(false);
     for (const auto& field : l.fields) {
@@ -60,7 +60,7 @@ std::vector<bool> matchedLines(const DirectoryListing& l, const std::vector<Matc
                             : field.first == "Copyright" ? Field::SidCopyright
                                                          : Field::Entry;
         lines.push_back(shown != Field::Entry &&
-                        any([&](const MatchRecord& m) { return m.field == shown; }));
+                        any([&](const Highlight& m) { return m.field == shown; }));
     }
     return lines;
 }

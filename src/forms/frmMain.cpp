@@ -394,16 +394,8 @@ void frmMain::clearResults() {
     txResults_->clearResults();
 }
 
-void frmMain::appendResult(const std::string& text) {
-    txResults_->appendResult(text);
-}
-
-void frmMain::reportMatch(const MatchRecord& match) {
-    txResults_->reportMatch(match);
-}
-
-void frmMain::reportWarning(const WarningRecord& warning) {
-    txResults_->reportWarning(warning);
+void frmMain::report(const std::vector<ReportItem>& items) {
+    txResults_->report(items);
 }
 
 void frmMain::setSearchRunning(bool running) {
