@@ -37,11 +37,11 @@ void ResultsBox::report(const std::vector<ReportItem>& items) {
             noteText(*text, shown);
             // Every text starts on a new line, so the first line stays empty.
             added += QLatin1Char('\n') + shown;
-        } else if (const auto* match = std::get_if<MatchRecord>(&item)) {
-            if (ResultBlock* block = claim(match->place))
-                block->matches.push_back({match->field, match->shown, match->entryNo});
-        } else {
-            claim(std::get<WarningRecord>(item).place); // a block of warnings alone lists nothing
+        } else if (const auto* place = std::get_if<FindingPlace>(&item)) {
+            current_ = claim(*place);
+        } else if (current_ >= 0) {
+            blocks_[static_cast<std::size_t>(current_)].matches.push_back(
+                std::get<Highlight>(item));
         }
     }
     if (added.isEmpty())
@@ -59,6 +59,7 @@ void ResultsBox::report(const std::vector<ReportItem>& items) {
 
 void ResultsBox::noteText(const std::string& text, const QString& shown) {
     claimed_ = false;
+    current_ = -1;
     ruled_.clear();
     texts_.push_back({lines_, text.substr(0, text.find("\r\n"))});
     // The characters the box starts a new line at.
@@ -79,12 +80,14 @@ void ResultsBox::clearResults() {
     ruled_.clear();
     lines_ = 1;
     claimed_ = false;
+    current_ = -1;
 }
 
-ResultBlock* ResultsBox::claim(const FindingPlace& place) {
+int ResultsBox::claim(const FindingPlace& place) {
+    const int last = static_cast<int>(blocks_.size()) - 1;
     if (claimed_ && blocks_.back().place.file == place.file &&
         blocks_.back().place.member == place.member)
-        return &blocks_.back();
+        return last;
     // The heading names the file, or a member "in" the archive.
     const std::string file = escapedForLine(place.file);
     const std::string inArchive = " in " + file;
@@ -94,9 +97,9 @@ ResultBlock* ResultsBox::claim(const FindingPlace& place) {
         blocks_.push_back({text->line, ruleLine_, place, {}});
         ruled_.clear();
         claimed_ = true;
-        return &blocks_.back();
+        return last + 1;
     }
-    return nullptr;
+    return -1;
 }
 
 const ResultBlock* ResultsBox::blockAt(int line) const {

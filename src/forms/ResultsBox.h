@@ -15,15 +15,16 @@
 
 namespace qs::forms {
 
-// A report text (CR LF line ends), or a record of the block just reported.
-using ReportItem = std::variant<std::string, MatchRecord, WarningRecord>;
-
 // What the directory window needs of a match to highlight its line.
 struct Highlight {
     MatchRecord::Field field = MatchRecord::Field::Entry;
     std::string shown;
     std::optional<std::int32_t> entryNo;
 };
+
+// A report text (CR LF line ends); or, after a block's texts, the place its
+// records are about, then what matched there.
+using ReportItem = std::variant<std::string, FindingPlace, Highlight>;
 
 // One result block of the box: its lines, its file and its matches.
 struct ResultBlock {
@@ -39,9 +40,10 @@ class ResultsBox final : public QPlainTextEdit {
     explicit ResultsBox(QWidget* parent = nullptr);
 
     // Each text goes on a new line; all texts of the call are inserted at
-    // once. The records arrive right after their block's texts; they belong
-    // to the block just ruled off whose heading names their file. A block the
-    // box did not take up to its rule gets none and stays unclickable.
+    // once. A place follows its block's texts: it claims the block just ruled
+    // off whose heading names that file, and the highlights after it go to
+    // that block. A block the box did not take up to its rule gets none and
+    // stays unclickable.
     void report(const std::vector<ReportItem>& items);
     void clearResults();
     // The block with matches shown on `line` (a block number of the box), or null.
@@ -57,8 +59,8 @@ class ResultsBox final : public QPlainTextEdit {
   private:
     // Notes a text that starts on line `lines_` and how many lines it adds.
     void noteText(const std::string& text, const QString& shown);
-    // The block that the records of `place` belong to, or null.
-    ResultBlock* claim(const FindingPlace& place);
+    // The block that the records of `place` belong to, or -1.
+    int claim(const FindingPlace& place);
     std::optional<ResultBlock> blockAtPoint(const QPoint& point) const;
 
     struct Text {
@@ -71,6 +73,7 @@ class ResultsBox final : public QPlainTextEdit {
     int lines_ = 1;           // the box's lines, counted as the box breaks them
     int ruleLine_ = 0;        // the last line of that rule
     bool claimed_ = false;    // blocks_.back() takes the records coming in
+    int current_ = -1;        // the block that takes the highlights coming in
 };
 
 } // namespace qs::forms

@@ -88,7 +88,8 @@ class SearchBridge final : public QObject, public MainView {
     std::optional<std::pair<std::size_t, std::size_t>> progress_;
     // Report texts and records not yet in the box, in the report's order.
     std::vector<ReportItem> reported_;
-    bool clear_ = false; // empty the box before appending
+    bool placeSent_ = false; // the records' place follows the block's texts once
+    bool clear_ = false;     // empty the box before appending
     std::optional<bool> saveFile_;
     std::deque<std::shared_ptr<Box>> boxes_;
     bool closed_ = false;
