@@ -29,9 +29,7 @@ namespace {
 
 DiskBuilder disk(const std::string& name, std::vector<DirEntrySpec> entries) {
     DiskBuilder d;
-    d.name(toPetscii(name), "QS\xA0"
-                            "2A")
-        .formatBam();
+    d.name(toPetscii(name), "QS\2402A").formatBam();
     for (DirEntrySpec& e : entries)
         d.add({toPetscii(e.name), e.type, e.blocks, 17, 0});
     return d;
@@ -86,18 +84,15 @@ void writeCollection(const TempDir& dir) {
     dir.write("packs/fake.zip", "not an archive");
 
     // Scratched, unclosed and odd types, graphics in a name; 1581 partitions.
-    const std::string odd = disk("LIST ME", {{"CLOSED", 0x82, 12},
-                                             {"GONE", 0x00, 5},
-                                             {"Half", 0x01, 3},
-                                             {"ODD", 0x87, 1},
-                                             {"\x5F\xB0", 0xC4, 2}})
-                                .bytes();
+    // clang-format off
+    const std::string odd = disk("LIST ME", {{"CLOSED", 0x82, 12}, {"GONE", 0x00, 5},
+                                             {"Half", 0x01, 3}, {"ODD", 0x87, 1},
+                                             {"\x5F\xB0", 0xC4, 2}}).bytes();
     const std::vector<std::pair<std::string, std::string>> listed{
-        {"disk.d64", odd},
-        {"disk.g64", D64ToG64(odd)},
-        {"big.d81", d81.bytes()},
+        {"disk.d64", odd}, {"disk.g64", D64ToG64(odd)}, {"big.d81", d81.bytes()},
         {"tape.tap", tap.bytes()},
         {"cart.crt", makeCrt("Blast Cart", 3, {ChipSpec{}, ChipSpec{1}})}};
+    // clang-format on
     for (const auto& [name, bytes] : listed)
         dir.write("list/" + name, bytes);
     // Members that fail, are invalid or have no medium name; tunes too large and too short.
@@ -121,30 +116,25 @@ struct Case {
     Err err = Err::Empty;
 };
 
+// clang-format off
 const Case kCases[] = {
     // Without -q the closing status goes to standard error.
     {"typical", {"-s", "BLAST", "@ROOT@/disks"}, 0, Err::File},
     // The broken image's error goes to standard error, and the search goes on.
-    {"recursive",
-     {"-q", "-r", "-c", "prg,seq,scr", "--container-name", "--file-name", "@ROOT@/disks"},
-     0,
-     Err::File},
+    {"recursive", {"-q", "-r", "-c", "prg,seq,scr", "--container-name", "--file-name",
+                   "@ROOT@/disks"}, 0, Err::File},
     {"mask", {"-q", "-r", "-m", "g*", "@ROOT@/disks"}, 0},
     {"exact", {"-q", "-s", "BLAST", "--no-partial", "@ROOT@/disks"}, 1},
     {"case", {"-q", "-s", "Blast", "--match-case", "@ROOT@/disks"}, 0},
     {"empty", {"-q", "@ROOT@/empty"}, 1},
-    {"kinds",
-     {"-q", "-s", "BLAST", "-t", "D71,D81,T64,PC64,CRT,SID,G64,TAP", "-c", "PRG,CBM", "--sid",
-      "name,author,copyright", "@ROOT@/kinds"},
-     0},
+    {"kinds", {"-q", "-s", "BLAST", "-t", "D71,D81,T64,PC64,CRT,SID,G64,TAP", "-c", "PRG,CBM",
+               "--sid", "name,author,copyright", "@ROOT@/kinds"}, 0},
     {"sid", {"-q", "-s", "j?rg", "-t", "sid", "--sid", "author", "@ROOT@/kinds"}, 0},
     // Cartridge names compare as stored; PC64 files have no medium name.
-    {"crt-case",
-     {"-q", "-s", "BLAST Cart", "--match-case", "--no-partial", "-t", "CRT", "@ROOT@/kinds"},
-     0},
-    {"names",
-     {"-q", "--container-name", "--file-name", "-t", "PC64,CRT", "-c", "PRG,SEQ", "@ROOT@/kinds"},
-     0},
+    {"crt-case", {"-q", "-s", "BLAST Cart", "--match-case", "--no-partial", "-t", "CRT",
+                  "@ROOT@/kinds"}, 0},
+    {"names", {"-q", "--container-name", "--file-name", "-t", "PC64,CRT", "-c", "PRG,SEQ",
+               "@ROOT@/kinds"}, 0},
     {"quiet-warnings", {"-q", "-s", "NOTHING", "-t", "D64,T64", "@ROOT@/odd"}, 1},
     {"warnings", {"-q", "--warnings", "-s", "NOTHING", "-t", "D64,T64", "@ROOT@/odd"}, 1},
     // Needs an archiver; fake.zip is no archive, and is said so.
@@ -155,16 +145,11 @@ const Case kCases[] = {
     {"help", {"-t", "D65", "--help"}, 0}, // help wins over mistakes
     // JSON Lines: every hit, warning and error, then the summary; the errors
     // still go to standard error.
-    {"json",
-     {"-q", "--json", "--warnings", "-r", "-z", "--file-name", "--container-name", "-t",
-      "D64,T64,D81,G64,PC64,D71,TAP,CRT,SID", "-c", "PRG,DEL,SEQ,USR,REL,CBM,SCR,Others", "--sid",
-      "name,author,copyright", "@ROOT@"},
-     0,
-     Err::File},
+    {"json", {"-q", "--json", "--warnings", "-r", "-z", "--file-name", "--container-name", "-t",
+              "D64,T64,D81,G64,PC64,D71,TAP,CRT,SID", "-c", "PRG,DEL,SEQ,USR,REL,CBM,SCR,Others",
+              "--sid", "name,author,copyright", "@ROOT@"}, 0, Err::File},
     // Without --warnings neither warnings nor errors are records.
-    {"json-quiet",
-     {"-q", "--json", "-r", "-s", "NOTHING", "-t", "D64", "@ROOT@/disks"},
-     2,
+    {"json-quiet", {"-q", "--json", "-r", "-s", "NOTHING", "-t", "D64", "@ROOT@/disks"}, 2,
      Err::File},
     // An existing results file is replaced only with --overwrite.
     {"exists", {"-q", "-o", "@ROOT@/odd/fake.t64", "@ROOT@/disks"}, 2, Err::File},
@@ -177,6 +162,7 @@ const Case kCases[] = {
     {"list-archive", {"--list", "@ROOT@/list/all.zip"}, 2, Err::File},
     {"list-folder", {"--list", "@ROOT@/list/disk.d64", "@ROOT@"}, 2, Err::File},
 };
+// clang-format on
 
 std::string withRoot(const std::string& text, const std::string& root) {
     return replaceAll(text, "@ROOT@", root);

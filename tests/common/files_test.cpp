@@ -1,7 +1,6 @@
-// Files and folders: whole-file reads and writes, the appending writer, the
-// file byte source, the private temporary folder, and the error log with the
-// error trap. (The file lister's order shows in the search's walk; reads past
-// the end of a byte view, in the readers' tables.)
+// Files and folders, the private temporary folder, the error log and trap.
+// (The lister's order shows in the search's walk; reads past the end, in the
+// readers' tables.)
 #include "FakeView.h"
 #include "TempDir.h"
 #include "common/ByteView.h"
@@ -81,19 +80,17 @@ TEST(Files, ThePrivateTempFolderFallsBackAndSaysSo) {
         std::string used; // the place that holds the folder; empty: none
         std::string notice;
     } cases[] = {
+        // clang-format off
         {{{good}, {missing}}, good, ""},
-        {{{missing}, {good}},
-         good,
+        {{{missing}, {good}}, good,
          "the temporary folder " + missing + " cannot be used (No such file or directory); using "},
-        {{{underFile}, {missing}, {cache, true}},
-         cache,
+        {{{underFile}, {missing}, {cache, true}}, cache,
          "the temporary folder " + underFile + " cannot be used (Not a directory); using "},
-        {{{missing}, {underFile, true}},
-         "",
-         "the temporary folder " + missing +
-             " cannot be used (No such file or directory) and no other private folder can be "
-             "made: G64 and TAP images, and archives that need the outside archiver, cannot be "
-             "searched"},
+        {{{missing}, {underFile, true}}, "",
+         "the temporary folder " + missing + " cannot be used (No such file or directory) and no "
+         "other private folder can be made: G64 and TAP images, and archives that need the "
+         "outside archiver, cannot be searched"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.notice);

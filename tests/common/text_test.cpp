@@ -47,8 +47,7 @@ TEST(Text, PetsciiMappings) {
     EXPECT_EQ(SwapPetsciiCase("\xC1\xC2\xC3"), "ABC");
     EXPECT_EQ(SwapPetsciiCase("ABCabc"), "abcABC");
     EXPECT_EQ(SwapPetsciiCase("\xE1\xE2 1"), "a\xE2 1"); // 225 -> 97 only
-    EXPECT_EQ(ShiftListingLetters("AZaz1"), "\xC1\xDA"
-                                            "az1");
+    EXPECT_EQ(ShiftListingLetters("AZaz1"), "\301\332az1");
     EXPECT_EQ(PetsciiToDisplay("\xD3\xDA\xD8\xC1\xD1_\xCE\xCD"), "\x03\x04\x05\x06\x07\x1B/\\");
     EXPECT_EQ(PetsciiToDisplay("\xC2\xDD\xC9\xCA\xC0\xDB\xCB\xCF\xAB\xB3"),
               "\xB3\xB3\xBF\xC0\xC4\xC5\xD9\xDA\xC3\xB4");
@@ -62,24 +61,17 @@ TEST(Wildcard, SearchStringsAndFileListPatterns) {
         bool like;        // the search string's syntax
         bool filePattern; // the file list's: only * and ?, ";" between patterns
     } cases[] = {
-        {"BLASTER", "*BLAST*", true, true},
-        {"BLASTER", "BLAST", false, false},
-        {"GAME1", "GAME#", true, false},
-        {"GAMEX", "GAME#", false, false},
-        {"B", "[A-C]", true, false},
-        {"D", "[!A-C]", true, false},
-        {"*", "[*]", true, false},
+        // clang-format off
+        {"BLASTER", "*BLAST*", true, true}, {"BLASTER", "BLAST", false, false},
+        {"GAME1", "GAME#", true, false}, {"GAMEX", "GAME#", false, false},
+        {"B", "[A-C]", true, false}, {"D", "[!A-C]", true, false}, {"*", "[*]", true, false},
         {"A[B", "A[B", true, true}, // an unclosed list stands for itself
-        {"[1].d64", "[1].D64", false, true},
-        {"#1.d64", "#?.d64", false, true},
-        {"", "*", true, true},
-        {"", "?", false, false},
-        {"ABCABD", "*AB?", true, true},
-        {"XAXBX", "*A*B*C", false, false},
-        {"\xC1\xC2", "\xC1?", true, true},
-        {"GAME.P00", "*.D64;*.P??", false, true},
-        {"GAME.P0", "*.P??", false, false},
+        {"[1].d64", "[1].D64", false, true}, {"#1.d64", "#?.d64", false, true},
+        {"", "*", true, true}, {"", "?", false, false}, {"ABCABD", "*AB?", true, true},
+        {"XAXBX", "*A*B*C", false, false}, {"\xC1\xC2", "\xC1?", true, true},
+        {"GAME.P00", "*.D64;*.P??", false, true}, {"GAME.P0", "*.P??", false, false},
         {"x.d64", "", false, false},
+        // clang-format on
     };
     for (const auto& c : cases) {
         EXPECT_EQ(wildcardMatch(c.text, c.pattern), c.like) << c.text << " ~ " << c.pattern;

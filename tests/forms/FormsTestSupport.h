@@ -83,17 +83,14 @@ std::map<QString, QRect> controlPlaces(const QWidget& window);
 void verifySamePlaces(const std::map<QString, QRect>& before, const QWidget& window);
 
 // The option boxes and the part of the request each one shows.
+// clang-format off
 inline const std::vector<std::pair<const char*, bool SearchOptions::*>> kOptionBoxes{
-    {"chkPartial", &SearchOptions::partial},
-    {"chkMatchCase", &SearchOptions::matchCase},
-    {"chkFileName", &SearchOptions::fileName},
-    {"chkHeader", &SearchOptions::header},
-    {"chkShowMediaWarn", &SearchOptions::showMediaWarn},
-    {"chkSIDName", &SearchOptions::sidName},
-    {"chkSIDAuthor", &SearchOptions::sidAuthor},
-    {"chkSIDCopyright", &SearchOptions::sidCopyright},
-    {"chkRecurse", &SearchOptions::recurse},
-    {"chkSaveFile", &SearchOptions::saveFile}};
+    {"chkPartial", &SearchOptions::partial}, {"chkMatchCase", &SearchOptions::matchCase},
+    {"chkFileName", &SearchOptions::fileName}, {"chkHeader", &SearchOptions::header},
+    {"chkShowMediaWarn", &SearchOptions::showMediaWarn}, {"chkSIDName", &SearchOptions::sidName},
+    {"chkSIDAuthor", &SearchOptions::sidAuthor}, {"chkSIDCopyright", &SearchOptions::sidCopyright},
+    {"chkRecurse", &SearchOptions::recurse}, {"chkSaveFile", &SearchOptions::saveFile}};
+// clang-format on
 
 // Checks that every option control shows what `request` holds: check and
 // enabled states, captions and tags of the boxes, the texts, the folder and

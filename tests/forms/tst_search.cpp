@@ -1,7 +1,5 @@
-// Searches run from the window: the report against the command line's, the
-// controls during a run, stopping, errors during a run, the answers to the
-// results box limit, and the directory window of a result block.
-// Every test waits for the search's end rather than for the click to return.
+// Searches run from the window, each test waiting for the search's end rather
+// than for the click to return.
 #include "FormsTestSupport.h"
 #include "common/modGeneral.h"
 #include "forms/ResultsBox.h"
@@ -31,20 +29,6 @@ using namespace qs;
 using namespace qs::forms;
 using namespace qs::forms::test;
 
-class TestSearch : public QObject {
-    Q_OBJECT
-  private slots:
-    void searchTheSampleCollection();
-    void stoppingASearch_data();
-    void stoppingASearch();
-    void errorsDuringASearch_data();
-    void errorsDuringASearch();
-    void textLimit_data();
-    void textLimit();
-    void directoryWindow_data();
-    void directoryWindow();
-};
-
 namespace {
 
 // A window over the sample collection, searching it with its folders.
@@ -62,329 +46,328 @@ QString shownResults(const WindowFixture& f) {
 
 } // namespace
 
-// While the search runs only the start button (now the stop button) answers
-// and the progress bar counts the folders up, its text readable for a large
-// tree, no control moved by its showing; afterwards all is as before, and the
-// report is the command line's for the same request.
-void TestSearch::searchTheSampleCollection() {
-    WindowFixture f;
-    frmMain& w = openOnSamples(f);
-    w.show();
-    const char* locked[] = {"frameFile", "frameSearch", "FramePCFile", "FrameCBMFile",
-                            "cmdAbout",  "Command1",    "cmdOpenFile", "chkSaveFile"};
-    auto* start = f.child<QPushButton>("cmdStart");
-    auto* bar = f.child<QProgressBar>("prgFolders");
-    bool checked = false;
-    std::vector<int> progress;
-    connect(bar, &QProgressBar::valueChanged, [&](int value) { progress.push_back(value); });
-    const auto places = controlPlaces(w);
-    QTimer watcher;
-    connect(&watcher, &QTimer::timeout, [&] {
-        if (start->text() != QStringLiteral("&STOP SEARCH"))
-            return;
-        if (std::exchange(checked, true))
-            return;
+class TestSearch : public QObject {
+    Q_OBJECT
+  private slots:
+    // While the search runs only the start button (now the stop button) answers
+    // and the progress bar counts the folders up, its text readable for a large
+    // tree, no control moved by its showing; afterwards all is as before, and the
+    // report is the command line's for the same request.
+    void searchTheSampleCollection() {
+        WindowFixture f;
+        frmMain& w = openOnSamples(f);
+        w.show();
+        const char* locked[] = {"frameFile", "frameSearch", "FramePCFile", "FrameCBMFile",
+                                "cmdAbout",  "Command1",    "cmdOpenFile", "chkSaveFile"};
+        auto* start = f.child<QPushButton>("cmdStart");
+        auto* bar = f.child<QProgressBar>("prgFolders");
+        bool checked = false;
+        std::vector<int> progress;
+        connect(bar, &QProgressBar::valueChanged, [&](int value) { progress.push_back(value); });
+        const auto places = controlPlaces(w);
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, [&] {
+            if (start->text() != QStringLiteral("&STOP SEARCH"))
+                return;
+            if (std::exchange(checked, true))
+                return;
+            for (const char* name : locked)
+                QVERIFY2(!f.child(name)->isEnabled(), name);
+            QVERIFY(start->isEnabled());
+            QVERIFY(bar->isVisible());
+            verifySamePlaces(places, w);
+            QVERIFY(bar->fontMetrics().horizontalAdvance(QStringLiteral("99999 / 99999 folders")) <
+                    bar->width());
+        });
+        watcher.start(0);
+        QVERIFY(f.runSearch());
+        watcher.stop();
+        QVERIFY(checked);
+        QVERIFY(!progress.empty() && std::is_sorted(progress.begin(), progress.end()));
+        QVERIFY(progress.back() >= 4);
         for (const char* name : locked)
-            QVERIFY2(!f.child(name)->isEnabled(), name);
-        QVERIFY(start->isEnabled());
-        QVERIFY(bar->isVisible());
-        verifySamePlaces(places, w);
-        QVERIFY(bar->fontMetrics().horizontalAdvance(QStringLiteral("99999 / 99999 folders")) <
-                bar->width());
-    });
-    watcher.start(0);
-    QVERIFY(f.runSearch());
-    watcher.stop();
-    QVERIFY(checked);
-    QVERIFY(!progress.empty() && std::is_sorted(progress.begin(), progress.end()));
-    QVERIFY(progress.back() >= 4);
-    for (const char* name : locked)
-        QVERIFY2(f.child(name)->isEnabled(), name);
-    QVERIFY(!bar->isVisible());
-    QVERIFY(f.boxes->shown.empty());
+            QVERIFY2(f.child(name)->isEnabled(), name);
+        QVERIFY(!bar->isVisible());
+        QVERIFY(f.boxes->shown.empty());
 
-    // The same report as the command line's: in the box after an empty line, in
-    // the file after the header line and an empty line.
-    const QString cli = QString::fromStdString(
-        runProgram("quillsift-cli", {"-q", "-r", QString::fromStdString(f.path("samples"))}));
-    const QStringList lines = cli.trimmed().split('\n');
-    QVERIFY(lines.size() > 2 && lines.last().section(' ', 1, 1).toInt() > 0);
-    QCOMPARE(f.child<QLabel>("lbInfo")->text(),
-             QStringLiteral("Scan Completed (%1 files analyzed, %2 matching expressions )")
-                 .arg(lines.value(lines.size() - 2).section(' ', 1, 1),
-                      lines.last().section(' ', 1, 1)));
-    QCOMPARE(shownResults(f), '\n' + cli.chopped(1));
-    QCOMPARE(QString::fromStdString(w.resultsText()).replace("\r\n", "\n"), shownResults(f));
-    const std::string file = ReadWholeFile(w.resultsFile());
-    QVERIFY(file.starts_with("Generated by Quillsift "));
-    QCOMPARE(file.substr(file.find("\r\n\r\n") + 4),
-             QString(cli).replace('\n', "\r\n").toStdString());
-}
-
-void TestSearch::stoppingASearch_data() {
-    QTest::addColumn<QString>("stop");
-    QTest::newRow("stop button") << "cmdStart";
-    QTest::newRow("closing the window") << "close";
-    QTest::newRow("Enter starts, Escape stops") << "Escape";
-}
-
-// Stopped while an outside program that never ends lists a G64 image: the
-// window still answers, the program is ended, no summary reaches the box or
-// the file, and the window is ready for the next search.
-void TestSearch::stoppingASearch() {
-    QFETCH(QString, stop);
-    const bool closeWindow = stop == "close";
-    WindowFixture f;
-    QDir(f.dir.path()).mkpath(QStringLiteral("app"));
-    QFile hanging(QString::fromStdString(f.path("app/c1541")));
-    QVERIFY(hanging.open(QIODevice::WriteOnly));
-    hanging.write("#!/bin/sh\nexec sleep 60\n");
-    hanging.close();
-    hanging.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    frmMain& w = openOnSamples(f);
-    f.child<QCheckBox>("chkFileType(3)")->setChecked(true); // G64
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    auto* start = f.child<QPushButton>("cmdStart");
-    QString captionAfterStop;
-    QElapsedTimer clock;
-    clock.start();
-    QTimer::singleShot(500, [&] {
-        if (closeWindow)
-            w.close();
-        else if (stop == "Escape")
-            QTest::keyClick(&w, Qt::Key_Escape);
-        else
-            QTest::mouseClick(start, Qt::LeftButton);
-        captionAfterStop = start->text();
-    });
-    std::function<void()> enter;
-    if (stop == "Escape")
-        enter = [&] { QTest::keyClick(f.child<QLineEdit>("txFindSTR"), Qt::Key_Return); };
-    QVERIFY(f.runSearch(enter));
-    QVERIFY(clock.elapsed() < 20000);
-    QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
-    if (!closeWindow)
-        QCOMPARE(captionAfterStop, QStringLiteral("&START SEARCH"));
-    QVERIFY(!shownResults(f).contains("Scan:"));
-    QVERIFY(ReadWholeFile(w.resultsFile()).find("Scan:") == std::string::npos);
-    const int stoppedAfter = w.session().lastOutcome.filesAnalysed;
-
-    f.child<QCheckBox>("chkFileType(3)")->setChecked(false);
-    QVERIFY(f.runSearch());
-    QVERIFY(f.child<QLabel>("lbInfo")->text().startsWith("Scan Completed ("));
-    QVERIFY(stoppedAfter < w.session().lastOutcome.filesAnalysed);
-}
-
-void TestSearch::errorsDuringASearch_data() {
-    QTest::addColumn<bool>("folderGoes"); // else the folder's files go after it was listed
-    QTest::addColumn<bool>("realBox");
-    QTest::addColumn<bool>("stop");
-    QTest::addColumn<bool>("showNoMore");
-    QTest::addColumn<int>("boxes");
-    QTest::addColumn<int>("failed"); // 0: the search stops
-    QTest::newRow("folder gone: the box waits for its answer")
-        << true << true << false << false << 1 << 1;
-    QTest::newRow("files gone: a box each") << false << false << false << false << 6 << 6;
-    QTest::newRow("files gone: no further boxes") << false << false << false << true << 1 << 6;
-    QTest::newRow("files gone: stop search") << false << false << true << false << 1 << 0;
-}
-
-// A subfolder that goes while the search runs, or whose files go after it was
-// listed: each error is shown until answered while the search waits, logged,
-// and counted in the closing status. The error box can stop the search or
-// silence the rest of its errors.
-void TestSearch::errorsDuringASearch() {
-    QFETCH(bool, folderGoes);
-    QFETCH(bool, realBox);
-    QFETCH(bool, stop);
-    QFETCH(bool, showNoMore);
-    QFETCH(int, boxes);
-    QFETCH(int, failed);
-    WindowFixture f;
-    QVERIFY(QDir().mkpath(QString::fromStdString(f.path("start/sub"))));
-    for (const char* name : {"a", "sub/f0", "sub/f1", "sub/f2", "sub/f3", "sub/f4", "sub/f5"}) {
-        samples::DiskBuilder disk;
-        disk.formatBam().add({samples::toPetscii("X"), 0x82, 1, 17, 0});
-        QVERIFY(disk.save(f.path("start/" + std::string(name) + ".d64")));
+        // The same report as the command line's: in the box after an empty line, in
+        // the file after the header line and an empty line.
+        const QString cli = QString::fromStdString(
+            runProgram("quillsift-cli", {"-q", "-r", QString::fromStdString(f.path("samples"))}));
+        const QStringList lines = cli.trimmed().split('\n');
+        QVERIFY(lines.size() > 2 && lines.last().section(' ', 1, 1).toInt() > 0);
+        QCOMPARE(f.child<QLabel>("lbInfo")->text(),
+                 QStringLiteral("Scan Completed (%1 files analyzed, %2 matching expressions )")
+                     .arg(lines.value(lines.size() - 2).section(' ', 1, 1),
+                          lines.last().section(' ', 1, 1)));
+        QCOMPARE(shownResults(f), '\n' + cli.chopped(1));
+        QCOMPARE(QString::fromStdString(w.resultsText()).replace("\r\n", "\n"), shownResults(f));
+        const std::string file = ReadWholeFile(w.resultsFile());
+        QVERIFY(file.starts_with("Generated by Quillsift "));
+        QCOMPARE(file.substr(file.find("\r\n\r\n") + 4),
+                 QString(cli).replace('\n', "\r\n").toStdString());
     }
-    if (realBox)
-        f.boxes = nullptr;
-    MainWindowSetup setup;
-    setup.startFolder = f.path("start");
-    frmMain& w = f.open(std::move(setup));
-    f.child<QCheckBox>("chkRecurse")->setChecked(true);
-    w.show();
-    // One file after another, so that the folder goes before its turn.
-    w.session().jobs = 1;
-    w.session().opener = [trigger = folderGoes ? "/a.d64" : "/f0.d64", sub = f.path("start/sub"),
-                          open = w.session().opener](const std::string& path) {
-        if (path.ends_with(trigger))
-            std::filesystem::remove_all(sub);
-        return open(path);
-    };
-    std::vector<ShownBox> shown;
-    bool stayed = false;
-    QTimer answerer;
-    QPointer<QMessageBox> box;
-    QElapsedTimer shownFor;
-    connect(&answerer, &QTimer::timeout, [&] {
-        if (box.isNull() && (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())))
-            return shownFor.start();
-        if (box.isNull() || (box->isVisible() && shownFor.elapsed() < 500))
-            return;
-        stayed = box->isVisible() && w.searching();
-        shown.push_back({MsgIcon::Critical, MsgButtons::Ok, box->windowTitle().toStdString(),
-                         box->text().toStdString(), box->checkBox() != nullptr});
-        box->button(QMessageBox::Ok)->click();
-        answerer.stop();
-    });
-    if (realBox)
-        answerer.start(20);
-    else
-        f.boxes->errorAnswers = {{stop, showNoMore}};
-    QVERIFY(f.runSearch());
-    if (realBox)
-        QVERIFY2(stayed, "the box went before it was answered");
-    else
-        shown = f.boxes->shown;
-    QCOMPARE(int(shown.size()), boxes);
-    for (const ShownBox& b : shown)
-        QVERIFY(b.title == "Error Detected" && b.searchError);
-    QVERIFY(shown[0].text.starts_with(folderGoes ? "[SearchC64File] - 76 - " : "["));
-    const QString log = QString::fromStdString(ReadWholeFile(f.path("ErrorLog.txt")));
-    QCOMPARE(int(log.count(" - [")), failed == 0 ? 1 : failed);
-    const std::string status = f.child<QLabel>("lbInfo")->text().toStdString();
-    if (failed == 0)
-        QCOMPARE(status, std::string("Process Stopped"));
-    else
-        QVERIFY2(status.starts_with("Scan Completed (") &&
-                     status.ends_with(") - " + std::to_string(failed) +
-                                      (failed == 1 ? " file" : " files") +
-                                      " could not be searched; see " + f.path("ErrorLog.txt")),
-                 status.c_str());
-}
 
-void TestSearch::textLimit_data() {
-    QTest::addColumn<bool>("saving");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("completes");
-    QTest::newRow("saving: told once") << true << int(MsgAnswer::Ok) << true;
-    QTest::newRow("not saving, No: stops") << false << int(MsgAnswer::No) << false;
-    QTest::newRow("not saving, Yes: the file takes over") << false << int(MsgAnswer::Yes) << true;
-}
-
-// 20 disks of 144 entries: about 82,000 characters of report.
-void TestSearch::textLimit() {
-    QFETCH(bool, saving);
-    QFETCH(int, answer);
-    QFETCH(bool, completes);
-    WindowFixture f;
-    for (int d = 0; d < 20; ++d) {
-        samples::DiskBuilder disk;
-        disk.name(samples::toPetscii("FULL DISK " + std::to_string(d))).formatBam();
-        for (int e = 0; e < 144; ++e)
-            disk.add({samples::toPetscii("PROGRAM " + std::to_string(e)), 0x82, 1, 17, 0});
-        QVERIFY(disk.save(f.path("disk" + std::to_string(100 + d) + ".d64")));
+    void stoppingASearch_data() {
+        QTest::addColumn<QString>("stop");
+        QTest::newRow("stop button") << "cmdStart";
+        QTest::newRow("closing the window") << "close";
+        QTest::newRow("Enter starts, Escape stops") << "Escape";
     }
-    frmMain& w = f.open();
-    f.child<QCheckBox>("chkSaveFile")->setChecked(saving);
-    f.boxes->answers = {static_cast<MsgAnswer>(answer)};
-    QVERIFY(f.runSearch());
 
-    QCOMPARE(f.boxes->shown.size(), std::size_t{1});
-    QCOMPARE(f.boxes->shown[0].title, std::string("Text Limit."));
-    // The box holds what fit, as the view holds it; the summary never fits.
-    const std::string shown = w.resultsText();
-    QVERIFY(shown.size() <= 65535 && w.resultsLength() <= 65535);
-    QVERIFY(shown.find("Scan:") == std::string::npos);
-    QCOMPARE(shownResults(f), QString::fromStdString(shown).replace("\r\n", "\n"));
-    // The block cut by the limit opens nothing, nor does the heading; the
-    // first block does.
-    auto* box = f.child<ResultsBox>("txResults");
-    QVERIFY(!box->blockAt(1) && box->blockAt(4) &&
-            !box->blockAt(box->document()->blockCount() - 1));
-    QCOMPARE(f.child<QCheckBox>("chkSaveFile")->isChecked(), completes);
-    QCOMPARE(FileExists(w.resultsFile()), completes);
-    if (!completes) {
+    // Stopped while an outside program that never ends lists a G64 image: the
+    // window still answers, the program is ended, no summary reaches the box or
+    // the file, and the window is ready for the next search.
+    void stoppingASearch() {
+        QFETCH(QString, stop);
+        const bool closeWindow = stop == "close";
+        WindowFixture f;
+        QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("app")));
+        QVERIFY(WriteWholeFile(f.path("app/c1541"), "#!/bin/sh\nexec sleep 60\n"));
+        std::filesystem::permissions(f.path("app/c1541"), std::filesystem::perms::owner_all);
+        frmMain& w = openOnSamples(f);
+        f.child<QCheckBox>("chkFileType(3)")->setChecked(true); // G64
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* start = f.child<QPushButton>("cmdStart");
+        QString captionAfterStop;
+        QElapsedTimer clock;
+        clock.start();
+        QTimer::singleShot(500, [&] {
+            if (closeWindow)
+                w.close();
+            else if (stop == "Escape")
+                QTest::keyClick(&w, Qt::Key_Escape);
+            else
+                QTest::mouseClick(start, Qt::LeftButton);
+            captionAfterStop = start->text();
+        });
+        std::function<void()> enter;
+        if (stop == "Escape")
+            enter = [&] { QTest::keyClick(f.child<QLineEdit>("txFindSTR"), Qt::Key_Return); };
+        QVERIFY(f.runSearch(enter));
+        QVERIFY(clock.elapsed() < 20000);
         QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
-        return;
+        if (!closeWindow)
+            QCOMPARE(captionAfterStop, QStringLiteral("&START SEARCH"));
+        QVERIFY(!shownResults(f).contains("Scan:"));
+        QVERIFY(ReadWholeFile(w.resultsFile()).find("Scan:") == std::string::npos);
+        const int stoppedAfter = w.session().lastOutcome.filesAnalysed;
+
+        f.child<QCheckBox>("chkFileType(3)")->setChecked(false);
+        QVERIFY(f.runSearch());
+        QVERIFY(f.child<QLabel>("lbInfo")->text().startsWith("Scan Completed ("));
+        QVERIFY(stoppedAfter < w.session().lastOutcome.filesAnalysed);
     }
-    QVERIFY(f.child<QLabel>("lbInfo")->text().startsWith("Scan Completed (20 files analyzed"));
-    const std::string file = ReadWholeFile(w.resultsFile());
-    QVERIFY(file.find("\r\n" + shown.substr(2) + "\r\n") != std::string::npos);
-    QVERIFY(file.ends_with("Total: 2880 matching expressions\r\n"));
-}
 
-void TestSearch::directoryWindow_data() {
-    QTest::addColumn<QString>("file"); // in the collection
-    QTest::addColumn<QString>("member");
-    QTest::addColumn<QString>("heading");
-    QTest::newRow("disk") << "Games/Blast Collection.d64"
-                          << ""
-                          << "";
-    QTest::newRow("1581 partition") << "Games/toolbox.d81"
-                                    << ""
-                                    << "";
-    QTest::newRow("archive member") << "Archives/collection.zip"
-                                    << "Disks/zipped.d64"
-                                    << "ZIPPED.D64 in ";
-}
+    void errorsDuringASearch_data() {
+        QTest::addColumn<bool>("folderGoes"); // on the real box; else its files go once listed
+        QTest::addColumn<bool>("stop");
+        QTest::addColumn<bool>("showNoMore");
+        QTest::addColumn<int>("boxes");
+        QTest::addColumn<int>("failed"); // 0: the search stops
+        QTest::newRow("folder gone: the real box waits") << true << false << false << 1 << 1;
+        QTest::newRow("files gone: a box each") << false << false << false << 6 << 6;
+        QTest::newRow("files gone: no further boxes") << false << false << true << 1 << 6;
+        QTest::newRow("files gone: stop search") << false << true << false << 1 << 0;
+    }
 
-// A double-click on the last line of a block opens the directory of its
-// file (a member read again from its archive) as the command line lists it,
-// the block's entries in reverse; the window copies the listing and opens the
-// folder that holds the file. A file gone since is told in the error box.
-void TestSearch::directoryWindow() {
-    QFETCH(QString, file);
-    QFETCH(QString, member);
-    QFETCH(QString, heading);
-    WindowFixture f;
-    std::vector<QUrl> opened;
-    MainWindowSetup setup;
-    setup.openUrl = [&](const QUrl& url) { return opened.push_back(url), true; };
-    frmMain& w = openOnSamples(f, std::move(setup));
-    f.child<QLineEdit>("txFindSTR")->setText(QStringLiteral("BLAST"));
-    f.child<QCheckBox>("chkZIP")->setChecked(true);
-    w.show();
-    QVERIFY(f.runSearch());
-    const QString path = QString::fromStdString(f.path("samples/")) + file;
-    auto* box = f.child<ResultsBox>("txResults");
-    QTextBlock line = box->document()->findBlock(box->document()->find(heading + path).position());
-    QStringList matched; // the block's entry lines
-    for (line = line.next().next().next(); !line.text().isEmpty(); line = line.next())
-        matched << line.text();
-    const auto doubleClick = [&](QTextBlock at) {
-        QTextCursor cursor(at);
-        box->setTextCursor(cursor);
-        box->ensureCursorVisible();
-        QTest::mouseDClick(box->viewport(), Qt::LeftButton, {}, box->cursorRect().center());
-        return w.findChild<frmDirectory*>();
-    };
-    frmDirectory* directory = doubleClick(line.next()); // the rule
-    QVERIFY(directory && directory->isVisible());
-    const QString listed = QString::fromStdString(
-        runProgram("quillsift-cli", {"--list", member.isEmpty() ? path : path + "::" + member}));
-    auto* screen = directory->findChild<QPlainTextEdit*>("txDirectory");
-    QCOMPARE(screen->toPlainText() + '\n', listed);
-    QStringList reversed;
-    for (QTextBlock b = screen->document()->begin(); b.isValid(); b = b.next())
-        if (b.begin().fragment().charFormat().hasProperty(QTextFormat::BackgroundBrush))
-            reversed << b.text().trimmed();
-    QCOMPARE(reversed, matched);
-    QTest::mouseClick(directory->findChild<QPushButton*>("cmdCopyListing"), Qt::LeftButton);
-    QCOMPARE(QApplication::clipboard()->text(), listed);
-    QTest::mouseClick(directory->findChild<QPushButton*>("cmdOpenFolder"), Qt::LeftButton);
-    QCOMPARE(opened, std::vector{QUrl::fromLocalFile(QFileInfo(path).absolutePath())});
-    directory->close();
-    QTRY_VERIFY(!w.findChild<frmDirectory*>());
+    // A subfolder that goes while the search runs, or whose files go after it was
+    // listed: each error is shown until answered while the search waits, logged,
+    // and counted in the closing status. The error box can stop the search or
+    // silence the rest of its errors.
+    void errorsDuringASearch() {
+        QFETCH(bool, folderGoes);
+        const bool realBox = folderGoes;
+        QFETCH(bool, stop);
+        QFETCH(bool, showNoMore);
+        QFETCH(int, boxes);
+        QFETCH(int, failed);
+        WindowFixture f;
+        QVERIFY(QDir().mkpath(QString::fromStdString(f.path("start/sub"))));
+        for (const char* name : {"a", "sub/f0", "sub/f1", "sub/f2", "sub/f3", "sub/f4", "sub/f5"}) {
+            samples::DiskBuilder disk;
+            disk.formatBam().add({samples::toPetscii("X"), 0x82, 1, 17, 0});
+            QVERIFY(disk.save(f.path("start/" + std::string(name) + ".d64")));
+        }
+        if (realBox)
+            f.boxes = nullptr;
+        MainWindowSetup setup;
+        setup.startFolder = f.path("start");
+        frmMain& w = f.open(std::move(setup));
+        f.child<QCheckBox>("chkRecurse")->setChecked(true);
+        w.show();
+        // One file after another, so that the folder goes before its turn.
+        w.session().jobs = 1;
+        w.session().opener = [trigger = folderGoes ? "/a.d64" : "/f0.d64",
+                              sub = f.path("start/sub"),
+                              open = w.session().opener](const std::string& path) {
+            if (path.ends_with(trigger))
+                std::filesystem::remove_all(sub);
+            return open(path);
+        };
+        std::vector<ShownBox> shown;
+        bool stayed = false;
+        QTimer answerer;
+        QPointer<QMessageBox> box;
+        QElapsedTimer shownFor;
+        connect(&answerer, &QTimer::timeout, [&] {
+            if (box.isNull() &&
+                (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())))
+                return shownFor.start();
+            if (box.isNull() || (box->isVisible() && shownFor.elapsed() < 500))
+                return;
+            stayed = box->isVisible() && w.searching();
+            shown.push_back({MsgIcon::Critical, MsgButtons::Ok, box->windowTitle().toStdString(),
+                             box->text().toStdString(), box->checkBox() != nullptr});
+            box->button(QMessageBox::Ok)->click();
+            answerer.stop();
+        });
+        if (realBox)
+            answerer.start(20);
+        else
+            f.boxes->errorAnswers = {{stop, showNoMore}};
+        QVERIFY(f.runSearch());
+        if (realBox)
+            QVERIFY2(stayed, "the box went before it was answered");
+        else
+            shown = f.boxes->shown;
+        QCOMPARE(int(shown.size()), boxes);
+        for (const ShownBox& b : shown)
+            QVERIFY(b.title == "Error Detected" && b.searchError);
+        QVERIFY(shown[0].text.starts_with(folderGoes ? "[SearchC64File] - 76 - " : "["));
+        const QString log = QString::fromStdString(ReadWholeFile(f.path("ErrorLog.txt")));
+        QCOMPARE(int(log.count(" - [")), failed == 0 ? 1 : failed);
+        const std::string status = f.child<QLabel>("lbInfo")->text().toStdString();
+        if (failed == 0)
+            QCOMPARE(status, std::string("Process Stopped"));
+        else
+            QVERIFY2(status.starts_with("Scan Completed (") &&
+                         status.ends_with(") - " + std::to_string(failed) +
+                                          (failed == 1 ? " file" : " files") +
+                                          " could not be searched; see " + f.path("ErrorLog.txt")),
+                     status.c_str());
+    }
 
-    QVERIFY(QFile::remove(path));
-    QVERIFY(!doubleClick(line.previous()));
-    QCOMPARE(f.boxes->shown.size(), std::size_t{1});
-    QVERIFY(f.boxes->shown[0].title == "Error Detected" && !f.boxes->shown[0].searchError);
-}
+    void textLimit_data() {
+        QTest::addColumn<bool>("saving");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("completes");
+        QTest::newRow("saving: told once") << true << int(MsgAnswer::Ok) << true;
+        QTest::newRow("not saving, No: stops") << false << int(MsgAnswer::No) << false;
+        QTest::newRow("not saving, Yes: the file takes over")
+            << false << int(MsgAnswer::Yes) << true;
+    }
+
+    // 20 disks of 144 entries: about 82,000 characters of report.
+    void textLimit() {
+        QFETCH(bool, saving);
+        QFETCH(int, answer);
+        QFETCH(bool, completes);
+        WindowFixture f;
+        for (int d = 0; d < 20; ++d) {
+            samples::DiskBuilder disk;
+            disk.name(samples::toPetscii("FULL DISK " + std::to_string(d))).formatBam();
+            for (int e = 0; e < 144; ++e)
+                disk.add({samples::toPetscii("PROGRAM " + std::to_string(e)), 0x82, 1, 17, 0});
+            QVERIFY(disk.save(f.path("disk" + std::to_string(100 + d) + ".d64")));
+        }
+        frmMain& w = f.open();
+        f.child<QCheckBox>("chkSaveFile")->setChecked(saving);
+        f.boxes->answers = {static_cast<MsgAnswer>(answer)};
+        QVERIFY(f.runSearch());
+
+        QCOMPARE(f.boxes->shown.size(), std::size_t{1});
+        QCOMPARE(f.boxes->shown[0].title, std::string("Text Limit."));
+        // The box holds what fit, as the view holds it; the summary never fits.
+        const std::string shown = w.resultsText();
+        QVERIFY(shown.size() <= 65535 && w.resultsLength() <= 65535);
+        QVERIFY(shown.find("Scan:") == std::string::npos);
+        QCOMPARE(shownResults(f), QString::fromStdString(shown).replace("\r\n", "\n"));
+        // The block cut by the limit opens nothing, nor does the heading; the
+        // first block does.
+        auto* box = f.child<ResultsBox>("txResults");
+        QVERIFY(!box->blockAt(1) && box->blockAt(4) &&
+                !box->blockAt(box->document()->blockCount() - 1));
+        QCOMPARE(f.child<QCheckBox>("chkSaveFile")->isChecked(), completes);
+        QCOMPARE(FileExists(w.resultsFile()), completes);
+        if (!completes) {
+            QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
+            return;
+        }
+        QVERIFY(f.child<QLabel>("lbInfo")->text().startsWith("Scan Completed (20 files analyzed"));
+        const std::string file = ReadWholeFile(w.resultsFile());
+        QVERIFY(file.find("\r\n" + shown.substr(2) + "\r\n") != std::string::npos);
+        QVERIFY(file.ends_with("Total: 2880 matching expressions\r\n"));
+    }
+
+    void directoryWindow_data() {
+        QTest::addColumn<QString>("file"); // in the collection
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("disk") << "Games/Blast Collection.d64" << QString() << QString();
+        QTest::newRow("1581 partition") << "Games/toolbox.d81" << QString() << QString();
+        QTest::newRow("archive member") << "Archives/collection.zip"
+                                        << "Disks/zipped.d64"
+                                        << "ZIPPED.D64 in ";
+    }
+
+    // A double-click on the last line of a block opens the directory of its
+    // file (a member read again from its archive) as the command line lists it,
+    // the block's entries in reverse; the window copies the listing and opens the
+    // folder that holds the file. A file gone since is told in the error box.
+    void directoryWindow() {
+        QFETCH(QString, file);
+        QFETCH(QString, member);
+        QFETCH(QString, heading);
+        WindowFixture f;
+        std::vector<QUrl> opened;
+        MainWindowSetup setup;
+        setup.openUrl = [&](const QUrl& url) { return opened.push_back(url), true; };
+        frmMain& w = openOnSamples(f, std::move(setup));
+        f.child<QLineEdit>("txFindSTR")->setText(QStringLiteral("BLAST"));
+        f.child<QCheckBox>("chkZIP")->setChecked(true);
+        w.show();
+        QVERIFY(f.runSearch());
+        const QString path = QString::fromStdString(f.path("samples/")) + file;
+        auto* box = f.child<ResultsBox>("txResults");
+        QTextBlock line =
+            box->document()->findBlock(box->document()->find(heading + path).position());
+        QStringList matched; // the block's entry lines
+        for (line = line.next().next().next(); !line.text().isEmpty(); line = line.next())
+            matched << line.text();
+        const auto doubleClick = [&](QTextBlock at) {
+            QTextCursor cursor(at);
+            box->setTextCursor(cursor);
+            box->ensureCursorVisible();
+            QTest::mouseDClick(box->viewport(), Qt::LeftButton, {}, box->cursorRect().center());
+            return w.findChild<frmDirectory*>();
+        };
+        frmDirectory* directory = doubleClick(line.next()); // the rule
+        QVERIFY(directory && directory->isVisible());
+        const QString listed = QString::fromStdString(runProgram(
+            "quillsift-cli", {"--list", member.isEmpty() ? path : path + "::" + member}));
+        auto* screen = directory->findChild<QPlainTextEdit*>("txDirectory");
+        QCOMPARE(screen->toPlainText() + '\n', listed);
+        QStringList reversed;
+        for (QTextBlock b = screen->document()->begin(); b.isValid(); b = b.next())
+            if (b.begin().fragment().charFormat().hasProperty(QTextFormat::BackgroundBrush))
+                reversed << b.text().trimmed();
+        QCOMPARE(reversed, matched);
+        QTest::mouseClick(directory->findChild<QPushButton*>("cmdCopyListing"), Qt::LeftButton);
+        QCOMPARE(QApplication::clipboard()->text(), listed);
+        QTest::mouseClick(directory->findChild<QPushButton*>("cmdOpenFolder"), Qt::LeftButton);
+        QCOMPARE(opened, std::vector{QUrl::fromLocalFile(QFileInfo(path).absolutePath())});
+        directory->close();
+        QTRY_VERIFY(!w.findChild<frmDirectory*>());
+
+        QVERIFY(QFile::remove(path));
+        QVERIFY(!doubleClick(line.previous()));
+        QCOMPARE(f.boxes->shown.size(), std::size_t{1});
+        QVERIFY(f.boxes->shown[0].title == "Error Detected" && !f.boxes->shown[0].searchError);
+    }
+};
 
 QTEST_MAIN(TestSearch)
 #include "tst_search.moc"

@@ -1,10 +1,7 @@
-// Every fuzz target in one program; the environment variable QS_FUZZ_TARGET
-// picks one. Each target feeds the fuzzer's bytes to one reader (or to the
-// GCR and TAP decoders and the listing parsers, or to the MIDI player) and has
-// a maximum input length that still covers everything the reader looks at, so
-// that no input grows into a whole image. Where a reader reads far into a
-// file, the input stands there and the rest of the file is implied as zeros.
-// The first byte often picks a variant (a size class, an extension, a mode).
+// Every fuzz target in one program, picked by QS_FUZZ_TARGET. Each feeds the
+// input to one reader (or decoder, listing parser, MIDI player), no longer than
+// all the reader looks at; where it reads far into a file, the input stands
+// there among zeros. The first byte often picks a variant (size, extension).
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
 #include "common/VbError.h"
@@ -249,57 +246,39 @@ struct Target {
 
 // Made on first use, when the sample builders' own constants are ready.
 const std::vector<Target>& targets() {
+    const std::string pc64 = makePc64("GAME", 0x0801, "0123456789");
+    // clang-format off
     static const std::vector<Target> all{
-        {"d64",
-         1 + kTrack18Length,
+        {"d64", 1 + kTrack18Length,
          placed(analizzaD64, "fuzz.d64", kTrack18Offset, {174848, 175531, 196608, 197376}),
          {at(0, disk(DiskBuilder::kD64Size)), at(4, disk(DiskBuilder::kD64Size))}},
-        {"d71",
-         1 + kTrack18Length,
+        {"d71", 1 + kTrack18Length,
          placed(analizzaD71, "fuzz.d71", kTrack18Offset, {349696, 351062}),
          {at(0, disk(DiskBuilder::kD71Size))}},
-        {"d81",
-         1 + kD81TrackBytes + 4 * 256,
+        {"d81", 1 + kD81TrackBytes + 4 * 256,
          placed(analizzaD81, "fuzz.d81", kD81Track40, {kD81Size, kD81SizeWithErrors}),
          {at(0, d81Window()), at(2, d81Window())}},
-        {"t64",
-         512,
-         placed(analizzaT64, "fuzz.t64"),
-         {at(0, T64Builder("FUZZ TAPE", 4)
-                    .add({"ONE", "abc"})
-                    .add({"TWO", "defgh", 0xC000, 0x81})
+        {"t64", 512, placed(analizzaT64, "fuzz.t64"),
+         {at(0, T64Builder("FUZZ TAPE", 4).add({"ONE", "abc"}).add({"TWO", "defgh", 0xC000, 0x81})
                     .bytes())}},
-        {"pc64",
-         64,
-         fuzzPc64,
-         {at(0, makePc64("GAME", 0x0801, "0123456789")),
-          at(6, makePc64("GAME", 0x0801, "0123456789"))}},
-        {"crt",
-         256,
-         placed(analizzaCRT, "fuzz.crt"),
+        {"pc64", 64, fuzzPc64, {at(0, pc64), at(6, pc64)}},
+        {"crt", 256, placed(analizzaCRT, "fuzz.crt"),
          {at(0, makeCrt("GAME", 3, {{0, 0x8000, std::string(16, '\0')}}))}},
-        {"sid",
-         256,
-         placed(analizzaSID, "fuzz.sid", 0, {130000, 130001}),
+        {"sid", 256, placed(analizzaSID, "fuzz.sid", 0, {130000, 130001}),
          {at(0, makeSid({"Tune", "Someone", "1987 Soft"}))}},
-        {"g64",
-         1 + 12 + 8 * 84 + 2 + kGcrBytes,
-         fuzzG64,
+        {"g64", 1 + 12 + 8 * 84 + 2 + kGcrBytes, fuzzG64,
          {at(0, track18Gcr()), at(1, g64WithTrack18(track18Gcr())),
           at(2, "GCR-1541\n0 \"FUZZ DISK       \" 01 2a\n3    \"BLAST\"            prg \n"
                 "1    \"OTHER\"            seq<\n660 BLOCKS FREE.\n")}},
-        {"tap",
-         1 + 9000,
-         fuzzTap,
+        {"tap", 1 + 9000, fuzzTap,
          {at(0, tapFile(0).substr(kTapDataOffset)), at(1, tapFile(1).substr(kTapDataOffset)),
           at(3, tapFile(1)),
           at(3, "C64-TAPE-RAW\r\n" + TapListingLine(3, "blast", 2049, 4096, "program") + "\r\n")}},
-        {"midi",
-         1024,
-         fuzzMidi,
+        {"midi", 1024, fuzzMidi,
          {at(0, intro::WriteMidiFile(1, 96, {midiTrack(), midiTrack()})),
           at(1, midiTrack().substr(8))}},
     };
+    // clang-format on
     return all;
 }
 
@@ -307,10 +286,9 @@ const Target* chosen = nullptr;
 
 } // namespace
 
-// Adds the target's -max_len before the caller's flags (which may override it)
-// and writes its starting inputs into the corpus folder (the first argument
-// that is not a flag), unless that is a file to run once, as when a crash is
-// replayed.
+// Puts the target's -max_len before the caller's flags (which may override it)
+// and its starting inputs into the corpus folder, the first non-flag argument
+// (unless that is a file to run once, as when a crash is replayed).
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     const char* name = std::getenv("QS_FUZZ_TARGET");
     for (const Target& t : targets())

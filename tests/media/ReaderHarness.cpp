@@ -11,16 +11,14 @@ std::string flag(bool value) {
 }
 
 std::string entryField(const CbmEntry& e, const std::string& field) {
-    const std::map<std::string, std::string> fields{{"name", e.Name},
-                                                    {"type", e.FileType},
-                                                    {"blocks", std::to_string(e.Blocks)},
-                                                    {"no", std::to_string(e.EntryNo)},
-                                                    {"track", std::to_string(e.Track)},
-                                                    {"sector", std::to_string(e.Sector)},
-                                                    {"load", std::to_string(e.LoadAddress)},
-                                                    {"end", std::to_string(e.EndAddress)},
-                                                    {"valid", flag(e.Valid)},
-                                                    {"locked", flag(e.Locked)}};
+    // clang-format off
+    const std::map<std::string, std::string> fields{
+        {"name", e.Name}, {"type", e.FileType}, {"blocks", std::to_string(e.Blocks)},
+        {"no", std::to_string(e.EntryNo)}, {"track", std::to_string(e.Track)},
+        {"sector", std::to_string(e.Sector)}, {"load", std::to_string(e.LoadAddress)},
+        {"end", std::to_string(e.EndAddress)}, {"valid", flag(e.Valid)},
+        {"locked", flag(e.Locked)}};
+    // clang-format on
     const auto it = fields.find(field);
     return it == fields.end() ? "(no field " + field + ")" : it->second;
 }
@@ -59,26 +57,18 @@ std::string ReaderHarness::probe(const std::string& key) const {
             return text.substr(at + 8);
         return text.size() > 2 && text.substr(text.size() - 2) == "\r\n" ? "CRLF" : "-";
     }
+    // clang-format off
     const std::map<std::string, std::string> fields{
-        {"file", m.FileName},
-        {"name", m.MediaName},
-        {"header", m.HeaderLine},
-        {"type", m.MediaType},
-        {"free", std::to_string(m.BlocksFree)},
-        {"status", m.Status},
-        {"40", flag(m.Tracks40)},
-        {"err", flag(m.ErrorInfo)},
+        {"file", m.FileName}, {"name", m.MediaName}, {"header", m.HeaderLine},
+        {"type", m.MediaType}, {"free", std::to_string(m.BlocksFree)}, {"status", m.Status},
+        {"40", flag(m.Tracks40)}, {"err", flag(m.ErrorInfo)},
         {"count", std::to_string(records.entryCount())},
-        {"sid.file", s.FileName},
-        {"sid.name", s.Name},
-        {"sid.year", s.Year},
-        {"sid.status", s.Status},
-        {"sid.load", s.LoadAddress},
-        {"sid.init", s.InitAddress},
-        {"sid.play", s.PlayAddress},
-        {"msgs", std::to_string(shown.size())},
+        {"sid.file", s.FileName}, {"sid.name", s.Name}, {"sid.year", s.Year},
+        {"sid.status", s.Status}, {"sid.load", s.LoadAddress}, {"sid.init", s.InitAddress},
+        {"sid.play", s.PlayAddress}, {"msgs", std::to_string(shown.size())},
         {"msg", shown.empty() ? "" : shown[0].text},
         {"msg2", shown.size() < 2 ? "" : shown[1].text}};
+    // clang-format on
     const auto it = fields.find(key);
     return it == fields.end() ? "(no key " + key + ")" : it->second;
 }

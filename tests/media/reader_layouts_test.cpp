@@ -1,8 +1,6 @@
-// The native readers over byte layouts made by the sample builders, one
-// thing changed per row: directory chains and their stop rules, size classes,
-// partitions, lying headers, overflowing counts, signatures and files cut
-// inside what they describe. (Files too short for their kind, and unreadable
-// ones, are in the readers' failure table.)
+// The native readers over layouts made by the sample builders, one thing
+// changed per row. (Files too short for their kind, and unreadable ones, are
+// in the readers' failure table.)
 #include "ReaderHarness.h"
 #include "common/Text.h"
 #include "media/mod_CRT.h"

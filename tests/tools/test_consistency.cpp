@@ -47,17 +47,15 @@ void writeArchives(const TempDir& dir) {
     const std::string disk = readFile(samples + "/Games/ARCADE.D64");
     // Names in mixed case against upper-case patterns; a folder whose name
     // fits the mask takes its members along.
+    // clang-format off
     dir.write("arch/lib/mixed.zip",
-              StoredZip({{"Sub/BlAsT.D64", disk},
-                         {"sub/blast.d64", disk},
+              StoredZip({{"Sub/BlAsT.D64", disk}, {"sub/blast.d64", disk},
                          {"Blast1.D64/Nested.d64", disk},
                          {"Tunes/BLAST Tune.SID", readFile(samples + "/Music/Blast Theme.sid")},
-                         {"other.D64", disk},
-                         {"empty.d64", ""}}));
-    dir.write("arch/lib/evil.zip", StoredZip({{"../up.d64", disk},
-                                              {"/abs.d64", disk},
-                                              {"a/../../b.d64", disk},
-                                              {"ok/fine.d64", disk}}));
+                         {"other.D64", disk}, {"empty.d64", ""}}));
+    dir.write("arch/lib/evil.zip", StoredZip({{"../up.d64", disk}, {"/abs.d64", disk},
+                                              {"a/../../b.d64", disk}, {"ok/fine.d64", disk}}));
+    // clang-format on
     for (int i = 0; i < 150; ++i) { // for the solid 7z
         T64Builder tape(toPetscii("TAPE"));
         tape.add({toPetscii((i % 3 != 0 ? "Blast " : "GAME ") + std::to_string(i)), "x"});

@@ -89,9 +89,7 @@ TEST(G64Reader, OurImagesWholeAndDamagedAndOneC1541CannotRead) {
     // Thirteen entries over two directory sectors, one locked, one in mixed
     // case and one with a zero byte (printed byte for byte).
     samples::DiskBuilder d;
-    d.name(toPetscii("GCR TEST"), "GT\xA0"
-                                  "2A")
-        .formatBam();
+    d.name(toPetscii("GCR TEST"), "GT\2402A").formatBam();
     for (int i = 0; i < 11; ++i)
         d.add({toPetscii("FILE " + std::to_string(i)),
                static_cast<std::uint8_t>(i == 3 ? 0xC1 : 0x82), static_cast<std::uint16_t>(10 + i),
@@ -162,8 +160,7 @@ TEST(TapDecoder, FindsTheRomLoaderHeadersAndWhatSurvivesDamage) {
     for (int version : {0, 1}) {
         const TapScan scan = ScanTap(b.bytes(version));
         EXPECT_TRUE(scan.isTap);
-        EXPECT_EQ(headers(scan), "1:FIRST:2049-4096;3:\xD3"
-                                 "ECOND ONE:49152-49533;4:DATA:828-1020;")
+        EXPECT_EQ(headers(scan), "1:FIRST:2049-4096;3:\323ECOND ONE:49152-49533;4:DATA:828-1020;")
             << version;
     }
     EXPECT_FALSE(ScanTap("C64-TAPE-RAX" + std::string(20, '\0')).isTap);
@@ -175,13 +172,11 @@ TEST(TapDecoder, FindsTheRomLoaderHeadersAndWhatSurvivesDamage) {
     // A pulse of the first header copy spoilt: the second copy is used.
     std::string first = good;
     first[20 + 0x6A00 + 300] = '\x10';
-    EXPECT_EQ(headers(ScanTap(first)), "1:FIRST:2049-4096(2);3:\xD3"
-                                       "ECOND ONE:49152-49533;");
+    EXPECT_EQ(headers(ScanTap(first)), "1:FIRST:2049-4096(2);3:\323ECOND ONE:49152-49533;");
     // Both copies spoilt: that header is lost, the other program stays.
     std::string both = first;
     both[20 + 0x6A00 + 202 * 20 + 0x4F + 300] = '\x10';
-    EXPECT_EQ(headers(ScanTap(both)), "3:\xD3"
-                                      "ECOND ONE:49152-49533;");
+    EXPECT_EQ(headers(ScanTap(both)), "3:\323ECOND ONE:49152-49533;");
     // Cut in the middle of the second program, and a size field that claims more.
     std::string cut = good.substr(0, good.size() / 2 + 30000);
     cut[16] = '\xFF';
@@ -200,9 +195,9 @@ TEST(TapReader, ProgramsOnly) {
     TempDir dir;
     ToolSession t;
     t.read(analizzaTAP, dir.write("we ird \"&;$ tape.tap", twoPrograms().bytes(1)));
-    EXPECT_EQ(keys(t.session.records, true),
-              (std::vector<std::string>{"FIRST|prg|8|2049-4096", "\xD3"
-                                                                 "ECOND ONE|prg|2|49152-49533"}));
+    EXPECT_EQ(
+        keys(t.session.records, true),
+        (std::vector<std::string>{"FIRST|prg|8|2049-4096", "\323ECOND ONE|prg|2|49152-49533"}));
     EXPECT_EQ(t.session.records.media.MediaName, "WE IRD \"&;$ TAPE");
     // A tape without programs leaves no entry of the tape before.
     TapBuilder data;
