@@ -28,9 +28,9 @@ ResultsBox::ResultsBox(QWidget* parent) : QPlainTextEdit(parent) {
     setFont(font);
 }
 
-void ResultsBox::report(const std::vector<ReportItem>& items) {
+void ResultsBox::report(std::vector<ReportItem> items) {
     QString added;
-    for (const ReportItem& item : items) {
+    for (ReportItem& item : items) {
         if (const auto* text = std::get_if<std::string>(&item)) {
             QString shown = QString::fromStdString(*text);
             shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -41,7 +41,7 @@ void ResultsBox::report(const std::vector<ReportItem>& items) {
             current_ = claim(*place);
         } else if (current_ >= 0) {
             blocks_[static_cast<std::size_t>(current_)].matches.push_back(
-                std::get<Highlight>(item));
+                std::move(std::get<Highlight>(item)));
         }
     }
     if (added.isEmpty())

@@ -44,7 +44,7 @@ class ResultsBox final : public QPlainTextEdit {
     // off whose heading names that file, and the highlights after it go to
     // that block. A block the box did not take up to its rule gets none and
     // stays unclickable.
-    void report(const std::vector<ReportItem>& items);
+    void report(std::vector<ReportItem> items);
     void clearResults();
     // The block with matches shown on `line` (a block number of the box), or null.
     const ResultBlock* blockAt(int line) const;

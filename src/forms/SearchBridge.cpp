@@ -199,7 +199,7 @@ void SearchBridge::flush() {
     if (clear)
         window_.clearResults();
     if (!reported.empty())
-        window_.report(reported);
+        window_.report(std::move(reported));
     if (saveFile)
         window_.setSaveFile(*saveFile);
     if (progress)

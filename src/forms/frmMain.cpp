@@ -394,8 +394,8 @@ void frmMain::clearResults() {
     txResults_->clearResults();
 }
 
-void frmMain::report(const std::vector<ReportItem>& items) {
-    txResults_->report(items);
+void frmMain::report(std::vector<ReportItem> items) {
+    txResults_->report(std::move(items));
 }
 
 void frmMain::setSearchRunning(bool running) {

@@ -82,7 +82,7 @@ class frmMain final : public QWidget {
     void setSaveFile(bool ticked);
     void info(const std::string& text);
     void clearResults();
-    void report(const std::vector<ReportItem>& items);
+    void report(std::vector<ReportItem> items);
     void setSearchRunning(bool running);
     void setStartCaption(const std::string& caption);
     void folderProgress(std::size_t done, std::size_t total);

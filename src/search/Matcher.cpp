@@ -58,11 +58,19 @@ std::string SearchPattern(const SearchOptions& o) {
     return o.partial ? "*" + o.findStr + "*" : o.findStr;
 }
 
+std::string ShownName(const CbmEntry& entry) {
+    return shown(PetsciiToDisplay(entry.Name));
+}
+
 std::string ListingLine(const CbmEntry& entry) {
+    return ListingLine(entry, ShownName(entry));
+}
+
+std::string ListingLine(const CbmEntry& entry, const std::string& shownName) {
     std::string line = std::to_string(entry.Blocks);
     if (line.size() < 5)
         line.append(5 - line.size(), ' ');
-    line += "\"" + shown(PetsciiToDisplay(entry.Name)) + "\"";
+    line += "\"" + shownName + "\"";
     if (entry.Name.size() < 16)
         line.append(16 - entry.Name.size(), ' ');
     line += " " + entry.FileType;
@@ -144,19 +152,16 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
                 cartridge ? e.Name : std::exchange(e.Name, SwapPetsciiCase(e.Name));
             if (!entryPattern.matches(e.Name))
                 continue;
-            ++matches;
-            std::string line = ListingLine(e);
-            if (e.FileType == "scr" && (e.Name.empty() || e.Name[0] == '\0')) {
-                line.clear();
-                --matches;
-            }
-            if (line.empty())
+            if (e.FileType == "scr" && (e.Name.empty() || e.Name[0] == '\0'))
                 continue;
-            lines += line + kCrLf;
+            ++matches;
+            std::string name = ShownName(e);
+            lines += ListingLine(e, name);
+            lines += kCrLf;
             if (!o.records)
                 continue;
-            MatchRecord& r = found.emplace_back(
-                nameRecord(MatchRecord::Field::Entry, shown(PetsciiToDisplay(e.Name)), stored));
+            MatchRecord& r =
+                found.emplace_back(nameRecord(MatchRecord::Field::Entry, std::move(name), stored));
             r.type = e.FileType;
             r.blocks = e.Blocks;
             if (hasLockBits(kind))

@@ -15,6 +15,10 @@ std::string SearchPattern(const SearchOptions& o);
 
 // The listing line of one entry: blocks, quoted display name, type, lock mark.
 std::string ListingLine(const CbmEntry& entry);
+// The same with the display name already made (ShownName).
+std::string ListingLine(const CbmEntry& entry, const std::string& shownName);
+// An entry's name as its listing line shows it (UTF-8).
+std::string ShownName(const CbmEntry& entry);
 
 // Compare the search string with an analysed file's names (its entries, or
 // the header texts of a SID tune) and put its result block into `report`;
