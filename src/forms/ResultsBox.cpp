@@ -37,11 +37,8 @@ void ResultsBox::report(std::vector<ReportItem> items) {
             noteText(*text, shown);
             // Every text starts on a new line, so the first line stays empty.
             added += QLatin1Char('\n') + shown;
-        } else if (const auto* place = std::get_if<FindingPlace>(&item)) {
-            current_ = claim(*place);
-        } else if (current_ >= 0) {
-            blocks_[static_cast<std::size_t>(current_)].matches.push_back(
-                std::move(std::get<Highlight>(item)));
+        } else {
+            claim(std::get<FindingPlace>(item));
         }
     }
     if (added.isEmpty())
@@ -58,8 +55,6 @@ void ResultsBox::report(std::vector<ReportItem> items) {
 }
 
 void ResultsBox::noteText(const std::string& text, const QString& shown) {
-    claimed_ = false;
-    current_ = -1;
     ruled_.clear();
     texts_.push_back({lines_, text.substr(0, text.find("\r\n"))});
     // The characters the box starts a new line at.
@@ -79,27 +74,19 @@ void ResultsBox::clearResults() {
     texts_.clear();
     ruled_.clear();
     lines_ = 1;
-    claimed_ = false;
-    current_ = -1;
 }
 
-int ResultsBox::claim(const FindingPlace& place) {
-    const int last = static_cast<int>(blocks_.size()) - 1;
-    if (claimed_ && blocks_.back().place.file == place.file &&
-        blocks_.back().place.member == place.member)
-        return last;
+void ResultsBox::claim(const FindingPlace& place) {
     // The heading names the file, or a member "in" the archive.
     const std::string file = escapedForLine(place.file);
     const std::string inArchive = " in " + file;
     for (auto text = ruled_.rbegin(); text != ruled_.rend(); ++text) {
         if (place.member.empty() ? text->first != file : !text->first.ends_with(inArchive))
             continue;
-        blocks_.push_back({text->line, ruleLine_, place, {}});
-        ruled_.clear();
-        claimed_ = true;
-        return last + 1;
+        blocks_.push_back({text->line, ruleLine_, place});
+        break;
     }
-    return -1;
+    ruled_.clear();
 }
 
 const ResultBlock* ResultsBox::blockAt(int line) const {
@@ -109,7 +96,7 @@ const ResultBlock* ResultsBox::blockAt(int line) const {
     if (after == blocks_.begin())
         return nullptr;
     const ResultBlock& block = *std::prev(after);
-    return line <= block.lastLine && !block.matches.empty() ? &block : nullptr;
+    return line <= block.lastLine ? &block : nullptr;
 }
 
 // A copy: whatever the directory window does, it never holds on to the box.

@@ -1,8 +1,8 @@
 #pragma once
 // The results box txResults: the report as the search gives it, each result
-// block remembering the file it is about and what matched there (from the
-// search's match records), so that a double-click on the block, or "Show
-// directory" in its menu, can ask for that file's directory.
+// block remembering the file it is about (from the search's block places), so
+// that a double-click on the block, or "Show directory" in its menu, can ask
+// for that file's directory.
 #include "search/ReportRecords.h"
 
 #include <QPlainTextEdit>
@@ -15,23 +15,14 @@
 
 namespace qs::forms {
 
-// What the directory window needs of a match to highlight its line.
-struct Highlight {
-    MatchRecord::Field field = MatchRecord::Field::Entry;
-    std::string shown;
-    std::optional<std::int32_t> entryNo;
-};
+// A report text (CR LF line ends), or after a block's texts the place it is about.
+using ReportItem = std::variant<std::string, FindingPlace>;
 
-// A report text (CR LF line ends); or, after a block's texts, the place its
-// records are about, then what matched there.
-using ReportItem = std::variant<std::string, FindingPlace, Highlight>;
-
-// One result block of the box: its lines, its file and its matches.
+// One result block of the box: its lines and its file.
 struct ResultBlock {
     int firstLine = 0;
     int lastLine = 0; // the rule that closes it
     FindingPlace place;
-    std::vector<Highlight> matches;
 };
 
 class ResultsBox final : public QPlainTextEdit {
@@ -41,12 +32,11 @@ class ResultsBox final : public QPlainTextEdit {
 
     // Each text goes on a new line; all texts of the call are inserted at
     // once. A place follows its block's texts: it claims the block just ruled
-    // off whose heading names that file, and the highlights after it go to
-    // that block. A block the box did not take up to its rule gets none and
-    // stays unclickable.
+    // off whose heading names that file. A block the box did not take up to
+    // its rule gets none and stays unclickable.
     void report(std::vector<ReportItem> items);
     void clearResults();
-    // The block with matches shown on `line` (a block number of the box), or null.
+    // The block shown on `line` (a block number of the box), or null.
     const ResultBlock* blockAt(int line) const;
 
   signals:
@@ -59,8 +49,8 @@ class ResultsBox final : public QPlainTextEdit {
   private:
     // Notes a text that starts on line `lines_` and how many lines it adds.
     void noteText(const std::string& text, const QString& shown);
-    // The block that the records of `place` belong to, or -1.
-    int claim(const FindingPlace& place);
+    // Remembers `place` for the block just ruled off whose heading names it.
+    void claim(const FindingPlace& place);
     std::optional<ResultBlock> blockAtPoint(const QPoint& point) const;
 
     struct Text {
@@ -72,8 +62,6 @@ class ResultsBox final : public QPlainTextEdit {
     std::vector<Text> ruled_; // those of the block just ruled off, not claimed yet
     int lines_ = 1;           // the box's lines, counted as the box breaks them
     int ruleLine_ = 0;        // the last line of that rule
-    bool claimed_ = false;    // blocks_.back() takes the records coming in
-    int current_ = -1;        // the block that takes the highlights coming in
 };
 
 } // namespace qs::forms

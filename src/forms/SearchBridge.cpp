@@ -88,7 +88,6 @@ void SearchBridge::clearResults() {
         return window_.clearResults();
     const std::lock_guard lock(mutex_);
     reported_.clear();
-    placeSent_ = false;
     clear_ = true;
 }
 
@@ -99,26 +98,13 @@ void SearchBridge::appendResult(const std::string& text) {
         return window_.report({text});
     const std::lock_guard lock(mutex_);
     reported_.emplace_back(text);
-    placeSent_ = false;
 }
 
-// The box needs a block's place once and of each match only its highlight.
-void SearchBridge::reportMatch(const MatchRecord& match) {
-    Highlight highlight{match.field, match.shown, match.entryNo};
+void SearchBridge::reportBlock(const FindingPlace& place) {
     if (onWindowThread())
-        return window_.report({match.place, std::move(highlight)});
+        return window_.report({place});
     const std::lock_guard lock(mutex_);
-    if (!std::exchange(placeSent_, true))
-        reported_.emplace_back(match.place);
-    reported_.emplace_back(std::move(highlight));
-}
-
-void SearchBridge::reportWarning(const WarningRecord& warning) {
-    if (onWindowThread())
-        return window_.report({warning.place});
-    const std::lock_guard lock(mutex_);
-    if (!std::exchange(placeSent_, true))
-        reported_.emplace_back(warning.place);
+    reported_.emplace_back(place);
 }
 
 void SearchBridge::setSearchRunning(bool running) {

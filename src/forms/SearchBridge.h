@@ -3,7 +3,7 @@
 // its own. Status, progress and report texts are gathered and shown by the
 // window's thread at most about 20 times a second; message boxes are shown by
 // the window's thread, after everything reported before them, while the
-// search waits for the answer; match records reach the results box in the
+// search waits for the answer; block places reach the results box in the
 // report's order, after the texts of their block; its error boxes offer to stop the search and
 // to show no further errors of it (they are still logged). Called on the
 // window's thread (start-up, the folder tree, dialogs), everything happens at
@@ -56,8 +56,7 @@ class SearchBridge final : public QObject, public MainView {
     void setSearchRunning(bool running) override;
     void setStartCaption(const std::string& caption) override;
     void folderProgress(std::size_t done, std::size_t total) override;
-    void reportMatch(const MatchRecord& match) override;
-    void reportWarning(const WarningRecord& warning) override;
+    void reportBlock(const FindingPlace& place) override;
     MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
                          const std::string& text) override;
 
@@ -88,8 +87,7 @@ class SearchBridge final : public QObject, public MainView {
     std::optional<std::pair<std::size_t, std::size_t>> progress_;
     // Report texts and records not yet in the box, in the report's order.
     std::vector<ReportItem> reported_;
-    bool placeSent_ = false; // the records' place follows the block's texts once
-    bool clear_ = false;     // empty the box before appending
+    bool clear_ = false; // empty the box before appending
     std::optional<bool> saveFile_;
     std::deque<std::shared_ptr<Box>> boxes_;
     bool closed_ = false;

@@ -37,21 +37,21 @@ QFont screenFont() {
     return font;
 }
 
-bool samePlace(const ListedEntry& e, const Highlight& m) {
+bool samePlace(const ListedEntry& e, const MatchRecord& m) {
     return m.field == MatchRecord::Field::Entry && !e.partitionEnd && e.name == m.shown &&
            (!m.entryNo || *m.entryNo == e.entryNo);
 }
 
 // Which of ListingLines' lines show a match: an entry by its position and
 // name, the header for a medium name, a tune's fields by their label.
-std::vector<bool> matchedLines(const DirectoryListing& l, const std::vector<Highlight>& matches) {
+std::vector<bool> matchedLines(const DirectoryListing& l, const std::vector<MatchRecord>& matches) {
     using Field = MatchRecord::Field;
     const auto any = [&](auto&& test) { return std::any_of(matches.begin(), matches.end(), test); };
     std::vector<bool> lines;
     if (!l.header.empty())
-        lines.push_back(any([](const Highlight& m) { return m.field == Field::MediumName; }));
+        lines.push_back(any([](const MatchRecord& m) { return m.field == Field::MediumName; }));
     for (const ListedEntry& e : l.entries)
-        lines.push_back(any([&](const Highlight& m) { return samePlace(e, m); }));
+        lines.push_back(any([&](const MatchRecord& m) { return samePlace(e, m); }));
     if (l.blocksFree)
         lines.push_back(false);
     for (const auto& field : l.fields) {
@@ -60,15 +60,16 @@ std::vector<bool> matchedLines(const DirectoryListing& l, const std::vector<High
                             : field.first == "Copyright" ? Field::SidCopyright
                                                          : Field::Entry;
         lines.push_back(shown != Field::Entry &&
-                        any([&](const Highlight& m) { return m.field == shown; }));
+                        any([&](const MatchRecord& m) { return m.field == shown; }));
     }
     return lines;
 }
 
 } // namespace
 
-frmDirectory::frmDirectory(const DirectoryListing& listing, const ResultBlock& block,
-                           MessageSink& sink, UrlOpener openUrl, QWidget* parent)
+frmDirectory::frmDirectory(const DirectoryListing& listing, const std::vector<MatchRecord>& matches,
+                           const ResultBlock& block, MessageSink& sink, UrlOpener openUrl,
+                           QWidget* parent)
     : QDialog(parent), lines_(ListingLines(listing)),
       folder_(QFileInfo(QString::fromStdString(block.place.file)).absolutePath().toStdString()),
       sink_(sink), openUrl_(std::move(openUrl)) {
@@ -96,7 +97,7 @@ frmDirectory::frmDirectory(const DirectoryListing& listing, const ResultBlock& b
     screen->setFont(screenFont());
     screen->setPalette(colours);
 
-    const std::vector<bool> matched = matchedLines(listing, block.matches);
+    const std::vector<bool> matched = matchedLines(listing, matches);
     QTextCharFormat reversed;
     reversed.setForeground(kBlue);
     reversed.setBackground(kLightBlue);
@@ -155,7 +156,7 @@ frmDirectory* showDirectory(QWidget* owner, const ResultBlock& block, const List
                             UrlOpener openUrl) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const ListingResult result = ListContainer({block.place.file, block.place.member}, env.tools,
-                                               env.externalArchiver, env.trap);
+                                               env.externalArchiver, env.trap, &env.search);
     QApplication::restoreOverrideCursor();
     if (!result.listing) {
         if (!result.problem.empty())
@@ -163,7 +164,8 @@ frmDirectory* showDirectory(QWidget* owner, const ResultBlock& block, const List
                                 result.problem);
         return nullptr;
     }
-    auto* window = new frmDirectory(*result.listing, block, env.sink, std::move(openUrl), owner);
+    auto* window = new frmDirectory(*result.listing, result.matches, block, env.sink,
+                                    std::move(openUrl), owner);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;

@@ -24,19 +24,22 @@ namespace qs::forms {
 using UrlOpener = std::function<bool(const QUrl& url)>;
 
 // What listing a file of the results again takes: the search's tools and way
-// with archives, and where errors and messages go.
+// with archives, where errors and messages go, and the request whose matches
+// are shown.
 struct ListingEnv {
     ToolEnv tools;
     bool externalArchiver = false;
     const ErrorTrap& trap;
     MessageSink& sink;
+    const SearchOptions& search;
 };
 
 class frmDirectory final : public QDialog {
     Q_OBJECT
   public:
-    frmDirectory(const DirectoryListing& listing, const ResultBlock& block, MessageSink& sink,
-                 UrlOpener openUrl, QWidget* parent = nullptr);
+    frmDirectory(const DirectoryListing& listing, const std::vector<MatchRecord>& matches,
+                 const ResultBlock& block, MessageSink& sink, UrlOpener openUrl,
+                 QWidget* parent = nullptr);
 
     // The listing's lines as shown and copied.
     const std::vector<std::string>& lines() const { return lines_; }
@@ -51,9 +54,9 @@ class frmDirectory final : public QDialog {
     UrlOpener openUrl_;
 };
 
-// Lists the block's file (a member read again from its archive) and opens its
-// directory window over `owner`. Errors are shown and logged by the trap; a
-// file with nothing to list is told in a box. Answers the window, or null.
+// Lists the block's file (a member read again from its archive), matches it
+// as the search did, and opens its directory window over `owner`. Errors are shown and logged by
+// the trap; a file with nothing to list is told in a box. Answers the window, or null.
 frmDirectory* showDirectory(QWidget* owner, const ResultBlock& block, const ListingEnv& env,
                             UrlOpener openUrl);
 

@@ -58,8 +58,9 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
         setup_.startFolder = setup_.applicationFolder;
     if (setup_.resultsFolder.empty())
         setup_.resultsFolder = setup_.applicationFolder;
-    // The result blocks learn their files from the match records.
-    options_.records = true;
+    // The result blocks learn their files from the search; the directory
+    // window finds their matches again.
+    options_.blockPlaces = true;
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillsift [Orvel Soft]"));
     buildControls();
@@ -84,6 +85,7 @@ void frmMain::startClicked() {
     if (searching())
         return stopSearch();
     BeginSearch(session_);
+    shownSearch_ = options_; // the box is emptied for every new search
     bridge_.beginSearch(options_);
     searchThread_ = std::thread([this] {
         SearchC64File(session_);
@@ -263,7 +265,8 @@ void frmMain::buildControls() {
         // A stopped search's stop never cancels the listing's programs.
         ToolEnv tools = session_.tools;
         tools.cancel = nullptr;
-        showDirectory(this, block, {tools, session_.externalArchiver, session_.trap, bridge_},
+        showDirectory(this, block,
+                      {tools, session_.externalArchiver, session_.trap, bridge_, shownSearch_},
                       [this](const QUrl& url) { return openUrl(url); });
     });
 

@@ -110,6 +110,7 @@ class frmMain final : public QWidget {
     MainWindowSetup setup_;
     std::shared_ptr<MessageBoxPresenter> presenter_;
     SearchOptions options_;
+    SearchOptions shownSearch_; // the request whose report the results box shows
     SearchBridge bridge_{*this};
     Session session_;
     std::thread searchThread_;

@@ -23,6 +23,10 @@ void FileReport::match(MatchRecord record) {
     events.push_back(std::move(e));
 }
 
+void FileReport::block() {
+    events.push_back({Kind::Block});
+}
+
 void FileReport::warning(std::string text) {
     events.push_back({Kind::Warning, std::move(text)});
 }
@@ -85,6 +89,10 @@ void Replay(Session& s, const FileReport& report) {
         case FileReport::Kind::Warning:
             if (!s.StopSearch)
                 s.view.reportWarning({report.place, e.text});
+            break;
+        case FileReport::Kind::Block:
+            if (!s.StopSearch)
+                s.view.reportBlock(report.place);
             break;
         }
     }

@@ -17,7 +17,7 @@ class Session;
 
 class FileReport final : public ErrorRecorder {
   public:
-    enum class Kind { Status, PumpedStatus, Error, Result, FolderProgress, Match, Warning };
+    enum class Kind { Status, PumpedStatus, Error, Result, FolderProgress, Match, Warning, Block };
     struct Event {
         Kind kind;
         std::string text = {};
@@ -36,6 +36,8 @@ class FileReport final : public ErrorRecorder {
     // this report's place.
     void match(MatchRecord record);
     void warning(std::string text);
+    // The result block just reported is about this report's place.
+    void block();
     void recordError(const TrappedMessage& message, bool log) override;
     void folderProgress(std::size_t done, std::size_t total);
     // Error messages about the file at `path` name it `label` instead: an

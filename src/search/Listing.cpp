@@ -226,7 +226,8 @@ DirectoryListing fromRecords(const AnalysisRecords& records) {
 } // namespace
 
 ListingResult ListContainer(const ListingSource& source, const ToolEnv& tools,
-                            bool externalArchiver, const ErrorTrap& trap) {
+                            bool externalArchiver, const ErrorTrap& trap,
+                            const SearchOptions* search) {
     ListingResult result;
     if (source.member.empty() && fitsFilePattern(FileNameOf(source.path), kArchivePatterns)) {
         result.problem = escapedForLine(source.path) +
@@ -256,6 +257,17 @@ ListingResult ListContainer(const ListingSource& source, const ToolEnv& tools,
         return result;
     }
     result.listing = fromRecords(a.records);
+    if (search != nullptr) {
+        // The matcher once more, on the records the listing came from.
+        SearchOptions o = *search;
+        o.records = true;
+        o.blockPlaces = false;
+        FileReport found;
+        MatchFile(o, a.records, found, source.path, source.member.empty() ? "" : source.path);
+        for (const FileReport::Event& e : found.events)
+            if (e.kind == FileReport::Kind::Match)
+                result.matches.push_back(*e.match);
+    }
     return result;
 }
 

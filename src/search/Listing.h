@@ -6,6 +6,8 @@
 // as in a search; the listing is built from the reader's records, for
 // quillsift-cli --list and the window's directory window alike.
 #include "common/ErrorTrap.h"
+#include "search/ReportRecords.h"
+#include "search/SearchOptions.h"
 #include "tools/ToolEnv.h"
 
 #include <cstdint>
@@ -56,13 +58,18 @@ struct ListingResult {
     // says in one line why there is nothing to list.
     std::optional<DirectoryListing> listing;
     std::string problem;
+    // With a search's request: the records of what that search matches in
+    // the container, as it reported them.
+    std::vector<MatchRecord> matches;
 };
 
 // Analyses the file or member with the reader its extension names (every
 // kind is allowed). Archives are read in process unless `externalArchiver`,
-// and by the outside archiver when libarchive refuses them.
+// and by the outside archiver when libarchive refuses them. With `search`,
+// also matches the container as that search did.
 ListingResult ListContainer(const ListingSource& source, const ToolEnv& tools,
-                            bool externalArchiver, const ErrorTrap& trap);
+                            bool externalArchiver, const ErrorTrap& trap,
+                            const SearchOptions* search = nullptr);
 
 // The listing as text lines: header, entries (two blanks deeper per
 // partition), "664 BLOCKS FREE."; a tune's fields as "Label: value".

@@ -46,6 +46,8 @@ class MainView : public MessageSink {
     // the outcome when the search ends, however it ends.
     virtual void reportMatch(const MatchRecord& /*match*/) {}
     virtual void reportWarning(const WarningRecord& /*warning*/) {}
+    // Where the result block just reported was found (SearchOptions::blockPlaces).
+    virtual void reportBlock(const FindingPlace& /*place*/) {}
     virtual void reportSummary(const SearchOutcome& /*outcome*/) {}
 };
 

@@ -22,12 +22,15 @@ std::string shown(const std::string& cbmBytes) {
 }
 
 // The block's texts, then the records of what its lines report.
-void writeBlock(FileReport& report, const std::string& heading, const std::string& lines,
-                const std::string& warning, std::vector<MatchRecord>& found) {
-    report.events.reserve(report.events.size() + 4 + found.size());
+void writeBlock(const SearchOptions& o, FileReport& report, const std::string& heading,
+                const std::string& lines, const std::string& warning,
+                std::vector<MatchRecord>& found) {
+    report.events.reserve(report.events.size() + 5 + found.size());
     report.result(heading);
     report.result(lines);
     report.result(kRule);
+    if (o.blockPlaces)
+        report.block();
     if (!warning.empty())
         report.warning(warning);
     for (MatchRecord& r : found)
@@ -178,7 +181,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
                                ? filePath
                                : m.FileName + "." + m.MediaType + " in " + archivePath) +
             kCrLf + count;
-        writeBlock(report, heading, lines, warning, found);
+        writeBlock(o, report, heading, lines, warning, found);
     });
     return finished ? matches : 0;
 }
@@ -227,7 +230,7 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
             escapedForLine(archivePath.empty() ? filePath
                                                : records.media.FileName + " in " + archivePath) +
             kCrLf + count;
-        writeBlock(report, heading, lines, warning, found);
+        writeBlock(o, report, heading, lines, warning, found);
     });
     return finished ? matches : 0;
 }

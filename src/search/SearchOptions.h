@@ -44,6 +44,9 @@ struct SearchOptions {
     // No control: a front end that writes the report in a structured form
     // also asks for its matches and warnings as records (MainView::reportMatch).
     bool records = false;
+    // No control: a front end that only needs to know which file each result
+    // block is about asks for one place per block (MainView::reportBlock).
+    bool blockPlaces = false;
 };
 
 } // namespace qs
