@@ -7,42 +7,61 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
+#include <dirent.h>
+#include <memory>
 #include <sys/stat.h>
-
-namespace fs = std::filesystem;
 
 namespace qs {
 
 namespace {
 
-template <class Keep> std::vector<std::string> listEntries(const std::string& folder, Keep keep) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    fs::directory_iterator it(fs::path(folder), ec);
-    if (ec)
-        raise(errorNumberFromErrno(ec.value()) == err::FileNotFound
-                  ? err::PathNotFound
-                  : errorNumberFromErrno(ec.value()),
-              folder);
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            raise(errorNumberFromErrno(ec.value()), folder);
-        std::string name = it->path().filename().string();
-        if (IsHiddenName(name))
-            continue;
-        std::error_code typeEc;
-        if (keep(*it, typeEc))
-            names.push_back(std::move(name));
+enum class Kind { File, Folder, Other };
+
+// What an entry is, links followed: from the listing's own type where it
+// gives one, else asked of the system relative to the open folder.
+Kind kindOf(int folderFd, const dirent& entry) {
+    if (entry.d_type == DT_REG)
+        return Kind::File;
+    if (entry.d_type == DT_DIR)
+        return Kind::Folder;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return Kind::Other;
+    struct stat st {};
+    if (::fstatat(folderFd, entry.d_name, &st, 0) != 0)
+        return Kind::Other;
+    return S_ISREG(st.st_mode) ? Kind::File : S_ISDIR(st.st_mode) ? Kind::Folder : Kind::Other;
+}
+
+// The folder's visible entries of `wanted` kind that `keep` takes, sorted by
+// their upper-case form, ties by the name. Read with the system's own
+// listing: a search lists every folder twice and tens of thousands of names.
+template <class Keep>
+std::vector<std::string> listEntries(const std::string& folder, Kind wanted, Keep keep) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        const int number = errorNumberFromErrno(errno);
+        raise(number == err::FileNotFound ? err::PathNotFound : number, folder);
     }
-    // Sorted by their upper-case form (made once per name), ties by the name.
-    std::vector<std::pair<std::string, std::string>> keyed;
-    keyed.reserve(names.size());
-    for (std::string& name : names)
+    const std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, ::closedir);
+    std::vector<std::pair<std::string, std::string>> keyed; // upper-case form, name
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            if (errno != 0)
+                raise(errorNumberFromErrno(errno), folder);
+            break;
+        }
+        std::string name = entry->d_name;
+        if (IsHiddenName(name) || kindOf(::dirfd(dir), *entry) != wanted || !keep(name))
+            continue;
         keyed.emplace_back(upperAscii(name), std::move(name));
+    }
     std::sort(keyed.begin(), keyed.end());
-    for (std::size_t i = 0; i < keyed.size(); ++i)
-        names[i] = std::move(keyed[i].second);
+    std::vector<std::string> names;
+    names.reserve(keyed.size());
+    for (auto& [key, name] : keyed)
+        names.push_back(std::move(name));
     return names;
 }
 
@@ -50,15 +69,12 @@ template <class Keep> std::vector<std::string> listEntries(const std::string& fo
 
 std::vector<std::string> listFiles(const std::string& folder, const std::string& patternList) {
     const FilePatterns patterns(patternList);
-    return listEntries(folder, [&](const fs::directory_entry& e, std::error_code& ec) {
-        return e.is_regular_file(ec) && patterns.fits(e.path().filename().string());
-    });
+    return listEntries(folder, Kind::File,
+                       [&](const std::string& name) { return patterns.fits(name); });
 }
 
 std::vector<std::string> listSubfolders(const std::string& folder) {
-    return listEntries(folder, [](const fs::directory_entry& e, std::error_code& ec) {
-        return e.is_directory(ec) || ec == std::errc::filename_too_long;
-    });
+    return listEntries(folder, Kind::Folder, [](const std::string&) { return true; });
 }
 
 std::optional<FolderId> folderIdentity(const std::string& folder, int* error) {
