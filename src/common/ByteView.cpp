@@ -46,20 +46,28 @@ std::string FileByteSource::read(std::uint64_t offset, std::size_t length) const
     if (offset >= size_ || length == 0)
         return {};
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset));
+    // The bytes up to `wanted`, fewer if the file shrank since it was measured.
+    auto fill = [&](char* out) {
+        std::size_t got = 0;
+        while (got < wanted) {
+            const ssize_t n =
+                ::pread(fd_, out + got, wanted - got, static_cast<off_t>(offset + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                raise(err::PathFileAccess, path_);
+            if (n == 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        return got;
+    };
+    // A directory track or a header, read for every file of a search, is
+    // read on the stack, so that its string is made once and not cleared first.
+    if (char small[8192]; wanted <= sizeof small)
+        return std::string(small, fill(small));
     std::string out(wanted, '\0');
-    std::size_t got = 0;
-    while (got < wanted) {
-        const ssize_t n =
-            ::pread(fd_, out.data() + got, wanted - got, static_cast<off_t>(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            raise(err::PathFileAccess, path_);
-        if (n == 0)
-            break; // the file shrank since it was measured
-        got += static_cast<std::size_t>(n);
-    }
-    out.resize(got);
+    out.resize(fill(out.data()));
     return out;
 }
 
@@ -67,14 +75,8 @@ std::string MemoryByteSource::read(std::uint64_t offset, std::size_t length) con
     return clip(bytes_, offset, length);
 }
 
-void ByteView::check(std::size_t offset, std::size_t width) const {
-    if (offset > bytes_.size() || bytes_.size() - offset < width)
-        raise(err::SubscriptOutOfRange, "no byte at offset " + std::to_string(base_ + offset));
-}
-
-std::uint8_t ByteView::u8(std::size_t offset) const {
-    check(offset, 1);
-    return static_cast<std::uint8_t>(bytes_[offset]);
+void ByteView::outOfRange(std::size_t offset) const {
+    raise(err::SubscriptOutOfRange, "no byte at offset " + std::to_string(base_ + offset));
 }
 
 std::uint16_t ByteView::u16le(std::size_t offset) const {
@@ -100,12 +102,6 @@ std::uint32_t ByteView::u32be(std::size_t offset) const {
 
 std::string ByteView::text(std::size_t offset, std::size_t length) const {
     return clip(bytes_, offset, length);
-}
-
-ByteView ByteView::sub(std::size_t offset, std::size_t length) const {
-    if (offset >= bytes_.size())
-        return ByteView(std::string_view{}, base_ + offset);
-    return ByteView(bytes_.substr(offset, length), base_ + offset);
 }
 
 } // namespace qs

@@ -61,8 +61,12 @@ class ByteView {
     std::string_view bytes() const { return bytes_; }
     std::uint64_t base() const { return base_; }
 
-    // Checked single reads: past the end is error 9.
-    std::uint8_t u8(std::size_t offset) const;
+    // Checked single reads: past the end is error 9. (The byte read and the
+    // view are inline: readers make tens of them for every file.)
+    std::uint8_t u8(std::size_t offset) const {
+        check(offset, 1);
+        return static_cast<std::uint8_t>(bytes_[offset]);
+    }
     std::uint16_t u16le(std::size_t offset) const;
     std::uint16_t u16be(std::size_t offset) const;
     std::uint32_t u32le(std::size_t offset) const;
@@ -70,10 +74,18 @@ class ByteView {
 
     // Clipped reads: what lies inside the view, possibly nothing.
     std::string text(std::size_t offset, std::size_t length) const;
-    ByteView sub(std::size_t offset, std::size_t length) const;
+    ByteView sub(std::size_t offset, std::size_t length) const {
+        if (offset >= bytes_.size())
+            return ByteView(std::string_view{}, base_ + offset);
+        return ByteView(bytes_.substr(offset, length), base_ + offset);
+    }
 
   private:
-    void check(std::size_t offset, std::size_t width) const;
+    void check(std::size_t offset, std::size_t width) const {
+        if (offset > bytes_.size() || bytes_.size() - offset < width)
+            outOfRange(offset);
+    }
+    [[noreturn]] void outOfRange(std::size_t offset) const;
 
     std::string_view bytes_;
     std::uint64_t base_ = 0;

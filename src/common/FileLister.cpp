@@ -32,18 +32,27 @@ Kind kindOf(int folderFd, const dirent& entry) {
     return S_ISREG(st.st_mode) ? Kind::File : S_ISDIR(st.st_mode) ? Kind::Folder : Kind::Other;
 }
 
-// The folder's visible entries of `wanted` kind that `keep` takes, sorted by
-// their upper-case form, ties by the name. Read with the system's own
-// listing: a search lists every folder twice and tens of thousands of names.
-template <class Keep>
-std::vector<std::string> listEntries(const std::string& folder, Kind wanted, Keep keep) {
+// Sorted by upper-case form, ties by the name.
+using Keyed = std::vector<std::pair<std::string, std::string>>; // upper-case form, name
+
+std::vector<std::string> sortedNames(Keyed keyed) {
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<std::string> names;
+    names.reserve(keyed.size());
+    for (auto& [key, name] : keyed)
+        names.push_back(std::move(name));
+    return names;
+}
+
+// Hands `take` each visible entry of the folder with its kind. Read with the
+// system's own listing: a search reads tens of thousands of names.
+template <class Take> void readFolder(const std::string& folder, Take take) {
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
         const int number = errorNumberFromErrno(errno);
         raise(number == err::FileNotFound ? err::PathNotFound : number, folder);
     }
     const std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, ::closedir);
-    std::vector<std::pair<std::string, std::string>> keyed; // upper-case form, name
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(dir);
@@ -53,28 +62,31 @@ std::vector<std::string> listEntries(const std::string& folder, Kind wanted, Kee
             break;
         }
         std::string name = entry->d_name;
-        if (IsHiddenName(name) || kindOf(::dirfd(dir), *entry) != wanted || !keep(name))
-            continue;
-        keyed.emplace_back(upperAscii(name), std::move(name));
+        if (!IsHiddenName(name))
+            take(kindOf(::dirfd(dir), *entry), std::move(name));
     }
-    std::sort(keyed.begin(), keyed.end());
-    std::vector<std::string> names;
-    names.reserve(keyed.size());
-    for (auto& [key, name] : keyed)
-        names.push_back(std::move(name));
-    return names;
 }
 
 } // namespace
 
-std::vector<std::string> listFiles(const std::string& folder, const std::string& patternList) {
+FolderListing listFolder(const std::string& folder, const std::string& patternList) {
     const FilePatterns patterns(patternList);
-    return listEntries(folder, Kind::File,
-                       [&](const std::string& name) { return patterns.fits(name); });
+    Keyed files, subfolders;
+    readFolder(folder, [&](Kind kind, std::string name) {
+        if (kind == Kind::File && patterns.fits(name))
+            files.emplace_back(upperAscii(name), std::move(name));
+        else if (kind == Kind::Folder)
+            subfolders.emplace_back(upperAscii(name), std::move(name));
+    });
+    return {sortedNames(std::move(files)), sortedNames(std::move(subfolders))};
+}
+
+std::vector<std::string> listFiles(const std::string& folder, const std::string& patternList) {
+    return listFolder(folder, patternList).files;
 }
 
 std::vector<std::string> listSubfolders(const std::string& folder) {
-    return listEntries(folder, Kind::Folder, [](const std::string&) { return true; });
+    return listFolder(folder, "").subfolders;
 }
 
 std::optional<FolderId> folderIdentity(const std::string& folder, int* error) {

@@ -18,6 +18,13 @@ std::vector<std::string> listFiles(const std::string& folder, const std::string&
 // walk can say so.
 std::vector<std::string> listSubfolders(const std::string& folder);
 
+// Both of the above from one reading of the folder.
+struct FolderListing {
+    std::vector<std::string> files;
+    std::vector<std::string> subfolders;
+};
+FolderListing listFolder(const std::string& folder, const std::string& patternList);
+
 // Device and inode of a folder, so that a walk can tell a folder it has seen;
 // none when it cannot be looked at, with the errno value in `error`.
 using FolderId = std::pair<std::uint64_t, std::uint64_t>;

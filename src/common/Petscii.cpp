@@ -47,15 +47,18 @@ std::string ShiftListingLetters(std::string text) {
 }
 
 std::string SwapPetsciiCase(std::string text) {
-    for (char& c : text) {
-        const auto b = static_cast<std::uint8_t>(c);
-        if (b >= 65 && b <= 90)
-            c = static_cast<char>(b + 32);
-        else if (b >= 97 && b <= 122)
-            c = static_cast<char>(b - 32);
-        else if (b >= 193 && b <= 225)
-            c = static_cast<char>(b - 128);
-    }
+    // By table: the matcher swaps every name of every file.
+    static const std::array<std::uint8_t, 256> table = [] {
+        std::array<std::uint8_t, 256> t{};
+        for (unsigned b = 0; b < 256; ++b)
+            t[b] = static_cast<std::uint8_t>(b >= 65 && b <= 90     ? b + 32
+                                             : b >= 97 && b <= 122  ? b - 32
+                                             : b >= 193 && b <= 225 ? b - 128
+                                                                    : b);
+        return t;
+    }();
+    for (char& c : text)
+        c = static_cast<char>(table[static_cast<std::uint8_t>(c)]);
     return text;
 }
 

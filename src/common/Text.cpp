@@ -225,10 +225,14 @@ std::optional<char32_t> nextUtf8(std::string_view text, std::size_t& pos) {
     return cp;
 }
 
+bool isPlainLine(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c >= 0x20 && c < 0x7F && c != '\\'; });
+}
+
 std::string escapedForLine(std::string_view text) {
     // Most names are plain printable ASCII: nothing to look at more closely.
-    if (std::all_of(text.begin(), text.end(),
-                    [](char c) { return c >= 0x20 && c < 0x7F && c != '\\'; }))
+    if (isPlainLine(text))
         return std::string(text);
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;

@@ -59,6 +59,9 @@ std::optional<char32_t> nextUtf8(std::string_view text, std::size_t& pos);
 // byte, two upper-case hex digits. All other text, such as "Jörg", stays
 // exactly as it is.
 std::string escapedForLine(std::string_view text);
+// True when escapedForLine would give the text back unchanged (printable
+// ASCII without a backslash, as most names are).
+bool isPlainLine(std::string_view text);
 
 // Number of characters (code points) in a UTF-8 text.
 std::size_t utf8Length(std::string_view text);

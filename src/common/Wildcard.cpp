@@ -163,13 +163,21 @@ bool wildcardMatch(std::string_view text, std::string_view pattern, WildcardSynt
 LikePattern::LikePattern(std::string_view pattern, bool matchCase, ShownAs shown)
     : tokens_(tokenize(matchCase ? trimBlanks(pattern) : trimBlanks(upperAscii(pattern)),
                        WildcardSyntax::Like, shown)),
-      matchCase_(matchCase) {}
+      matchCase_(matchCase) {
+    for (const Token& t : tokens_) {
+        hasStar_ = hasStar_ || t.kind == Token::Star;
+        fixedLength_ += t.kind == Token::Star ? 0 : 1;
+    }
+}
 
 bool LikePattern::matches(std::string_view text) const {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos)
         return matchTokens({}, tokens_);
     text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    // Most names of a search fail here, without a scan.
+    if (text.size() < fixedLength_ || (!hasStar_ && text.size() != fixedLength_))
+        return false;
     return matchTokens(text, tokens_, !matchCase_);
 }
 

@@ -43,6 +43,10 @@ class LikePattern {
   private:
     std::vector<Token> tokens_;
     bool matchCase_;
+    // Every token but "*" takes one character: a text needs at least this
+    // many, exactly this many when there is no "*".
+    std::size_t fixedLength_ = 0;
+    bool hasStar_ = false;
 };
 
 // The prepared pattern of LikePattern(pattern, matchCase, shown), made once

@@ -122,6 +122,16 @@ std::string TrailingSlash(const std::string& path) {
     return path + "/";
 }
 
+std::string PathInFolder(std::string_view folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += name;
+    return path;
+}
+
 void CreateFolderPath(const std::string& path) {
     std::error_code ec;
     if (path.empty() || fs::exists(fs::path(path), ec))

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qs {
@@ -53,6 +54,8 @@ void KillFile(const std::string& path);
 
 // The path with exactly one trailing separator ("" gives "/").
 std::string TrailingSlash(const std::string& path);
+// `name` in `folder`: TrailingSlash(folder) + name, made at once.
+std::string PathInFolder(std::string_view folder, std::string_view name);
 
 // Creates the folder and every missing folder above it; all errors ignored.
 void CreateFolderPath(const std::string& path);

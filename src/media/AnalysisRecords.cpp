@@ -45,12 +45,14 @@ std::uint8_t ListedTypeByte(const std::string& typeText, bool unclosed, bool loc
 }
 
 std::string FileNameField(const std::string& path) {
-    const std::string name = FileNameOf(path);
-    return upperAscii(name.size() > 4 ? name.substr(0, name.size() - 4) : std::string{});
+    std::string_view name = path;
+    name.remove_prefix(name.find_last_of('/') + 1); // npos + 1 is 0
+    return upperAscii(name.size() > 4 ? name.substr(0, name.size() - 4) : std::string_view{});
 }
 
 std::string MediaTypeField(const std::string& path) {
-    return upperAscii(path.size() > 3 ? path.substr(path.size() - 3) : path);
+    const std::string_view p = path;
+    return upperAscii(p.size() > 3 ? p.substr(p.size() - 3) : p);
 }
 
 void SetNameFields(MediaInfo& media, const std::string& path) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace qs {
 
@@ -28,6 +29,6 @@ using Reader = void (*)(ReaderContext& ctx, const std::string& path);
 // Replaces every byte 160 (the shifted space that pads CBM names) by a blank.
 std::string PaddingToBlanks(std::string text);
 // Cuts a CBM name before its first byte 160.
-std::string CutAtPadding(const std::string& text);
+std::string CutAtPadding(std::string_view text);
 
 } // namespace qs

@@ -9,8 +9,8 @@ std::string PaddingToBlanks(std::string text) {
     return text;
 }
 
-std::string CutAtPadding(const std::string& text) {
-    return text.substr(0, text.find('\xA0'));
+std::string CutAtPadding(std::string_view text) {
+    return std::string(text.substr(0, text.find('\xA0')));
 }
 
 namespace {
@@ -29,7 +29,7 @@ const Track18Format kD64{
     d64BlocksFree};
 
 void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
-    e.Name = CutAtPadding(slot.text(5, 16));
+    e.Name = CutAtPadding(slot.sub(5, 16).bytes());
     const std::uint8_t lo = slot.u8(30), hi = slot.u8(31);
     // A count that does not fit a signed 16-bit value is recorded as 0.
     e.Blocks = hi >= 128 ? 0 : lo + 256 * hi;

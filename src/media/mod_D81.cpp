@@ -15,7 +15,7 @@ std::uint64_t trackOffset(std::int32_t track) {
 }
 
 void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
-    e.Name = CutAtPadding(slot.text(5, 16));
+    e.Name = CutAtPadding(slot.sub(5, 16).bytes());
     const std::uint8_t type = slot.u8(2);
     e.FileType = TypeText(type);
     e.TypeByte = type;

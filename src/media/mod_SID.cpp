@@ -3,7 +3,7 @@
 #include "common/Text.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 
 namespace qs {
 
@@ -92,9 +92,11 @@ std::string FieldNormalizer(std::int64_t value, int mode, int width, int decimal
 }
 
 std::string GetHexByte(std::int64_t value, int width) {
-    char hex[20];
-    std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(static_cast<std::uint32_t>(value)));
-    return FieldNormalizer(std::string_view(hex), 3, width);
+    char hex[8];
+    char* const end =
+        std::to_chars(hex, hex + sizeof hex, static_cast<std::uint32_t>(value), 16).ptr;
+    std::transform(hex, end, hex, [](char c) { return c >= 'a' ? static_cast<char>(c - 32) : c; });
+    return FieldNormalizer(std::string_view(hex, static_cast<std::size_t>(end - hex)), 3, width);
 }
 
 std::string TrimSidField(std::string& text) {

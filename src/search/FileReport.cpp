@@ -9,7 +9,9 @@ namespace qs {
 // A status text is one line, and the paths it names may hold anything: it is
 // shown escaped.
 void FileReport::status(std::string text, bool pump) {
-    events.push_back({pump ? Kind::PumpedStatus : Kind::Status, escapedForLine(text)});
+    if (!isPlainLine(text))
+        text = escapedForLine(text);
+    events.push_back({pump ? Kind::PumpedStatus : Kind::Status, std::move(text)});
 }
 
 void FileReport::result(std::string text) {

@@ -146,9 +146,15 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         const std::string& kind = report.place.kind;
 
         auto& entries = records.entries();
+        // Entries of one type come in runs: the type's box is looked up once a run.
+        const std::string* lastType = nullptr;
+        bool typeTicked = false;
         for (std::size_t i = 1; i < entries.size(); ++i) {
             CbmEntry& e = entries[i];
-            if (!GetControlValueByTag(o.cbmTypes, e.FileType))
+            if (lastType == nullptr || *lastType != e.FileType)
+                typeTicked = GetControlValueByTag(o.cbmTypes, e.FileType);
+            lastType = &e.FileType;
+            if (!typeTicked)
                 continue;
             // The name as stored goes into the match's record.
             const std::string stored =

@@ -6,6 +6,7 @@
 #include "common/ByteView.h"
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
+#include "common/FileLister.h"
 #include "common/VbError.h"
 #include "common/modGeneral.h"
 
@@ -32,6 +33,24 @@ int errorNumber(const std::function<void()>& f) {
 }
 
 } // namespace
+
+// One reading of a folder gives both lists: links count as what they lead to,
+// hidden entries and dangling links as nothing, files only when they fit.
+TEST(Files, OneReadingListsFilesAndSubfolders) {
+    TempDir dir;
+    for (const char* f : {"b.d64", "A.D64", "c.txt", ".h.d64", "Sub/x.d64", "sub2/y.d64"})
+        dir.write(f, "x");
+    fs::create_directory(dir.path() / ".hidden");
+    fs::create_directory_symlink(dir.path() / "Sub", dir.path() / "link");
+    fs::create_symlink(dir.path() / "b.d64", dir.path() / "a-link.d64");
+    fs::create_symlink(dir.path() / "gone.d64", dir.path() / "dangling.d64");
+    const FolderListing listing = listFolder(dir.str(), "*.d64;*.SID");
+    EXPECT_EQ(listing.files, (std::vector<std::string>{"a-link.d64", "A.D64", "b.d64"}));
+    EXPECT_EQ(listing.subfolders, (std::vector<std::string>{"link", "Sub", "sub2"}));
+    EXPECT_EQ(listFiles(dir.str(), "*.d64"), listing.files);
+    EXPECT_EQ(listSubfolders(dir.str()), listing.subfolders);
+    EXPECT_EQ(errorNumber([&] { listFolder(dir.str() + "/none", "*"); }), err::PathNotFound);
+}
 
 TEST(Files, WholeFilesKeepEveryByteMissingOnesRaiseHiddenOnesStay) {
     TempDir dir;

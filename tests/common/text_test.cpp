@@ -81,4 +81,19 @@ TEST(Wildcard, SearchStringsAndFileListPatterns) {
     EXPECT_TRUE(likeCompare("BLAST", "blast", false));
     EXPECT_FALSE(likeCompare("BLAST", "blast", true));
     EXPECT_TRUE(likeCompare("  BLAST   ", " BLAST ", true)); // blanks around do not count
+    // Texts too short (or, without "*", of another length) fail before any scan:
+    // a list, "#", "?" and a typed character beyond ASCII take one byte each.
+    const struct {
+        const char* text;
+        const char* pattern;
+        bool matches;
+    } lengths[] = {
+        {"GAME1", "GAME#", true}, {"GAME12", "GAME#", false}, {"AB", "A?B", false},
+        {"BX", "[A-C]X", true},   {"A", "**A**", true},       {"", "?*", false},
+        {" A ", "?", true},       {"ABC", "*ABCD*", false},   {"XABCDX", "*ABCD*", true},
+    };
+    for (const auto& c : lengths)
+        EXPECT_EQ(likeCompare(c.text, c.pattern, true), c.matches) << c.text << " ~ " << c.pattern;
+    EXPECT_TRUE(LikePattern("M\xC3\xA4rta", true, ShownAs::Latin1).matches("M\xE4rta"));
+    EXPECT_FALSE(LikePattern("M\xC3\xA4rta", true, ShownAs::Latin1).matches("M\xE4rt"));
 }
