@@ -63,12 +63,11 @@ Reader ReaderForExtension(const std::string& extension) {
 }
 
 const char* DispatchFile(ReaderContext& ctx, const std::vector<CheckBox>& fileTypes,
-                         const std::string& folder, const std::string& fileName) {
+                         const std::string& path) {
     // Every reader starts from empty records, so that a file that fails
     // early can never show the previous file's findings.
     ctx.records.reset();
 
-    const std::string path = folder.empty() ? fileName : TrailingSlash(folder) + fileName;
     const auto dot = path.find_last_of('.');
     const std::string ext = upperAscii(dot == std::string::npos ? path : path.substr(dot + 1));
 

@@ -16,13 +16,12 @@ namespace qs {
 namespace {
 
 // Runs the dispatcher and the matcher on one file into `report`.
-void analyse(const TaskContext& ctx, FileReport& report, ReaderContext::Opener opener,
-             const ListingRunner& listings, const std::string& folder, const std::string& name,
+void analyse(const TaskContext& ctx, AnalysisRecords& records, FileReport& report,
+             ReaderContext::Opener opener, const ListingRunner& listings, const std::string& path,
              const std::string& shownPath, const std::string& archivePath) {
-    AnalysisRecords records;
     const ErrorTrap trap = report.trap();
     ReaderContext readers{records, trap, std::move(opener), &listings};
-    const char* kind = DispatchFile(readers, ctx.options.fileTypes, folder, name);
+    const char* kind = DispatchFile(readers, ctx.options.fileTypes, path);
     if (kind == nullptr)
         return;
     report.place.kind = kind;
@@ -31,7 +30,7 @@ void analyse(const TaskContext& ctx, FileReport& report, ReaderContext::Opener o
 }
 
 // Members read by libarchive; false when it refused the archive.
-bool readInProcess(const TaskContext& ctx, const std::string& archivePath,
+bool readInProcess(const TaskContext& ctx, AnalysisRecords& records, const std::string& archivePath,
                    std::vector<FileReport>& units) {
     std::vector<FileReport> members;
     const ArchiveRead end = ReadArchive(
@@ -53,8 +52,8 @@ bool readInProcess(const TaskContext& ctx, const std::string& archivePath,
             r.nameFile(name, MemberLabel(name, archivePath));
             const MemberListingRunner listings(ctx.tools, member);
             analyse(
-                ctx, r, [&member](const std::string&) { return member.open(); }, listings, "", name,
-                MemberLabel(name, archivePath), archivePath);
+                ctx, records, r, [&member](const std::string&) { return member.open(); }, listings,
+                name, MemberLabel(name, archivePath), archivePath);
             return !ctx.stop;
         });
     if (end == ArchiveRead::Refused)
@@ -70,8 +69,8 @@ bool readInProcess(const TaskContext& ctx, const std::string& archivePath,
 
 // Members listed and unpacked by the outside archiver. An archive it cannot
 // list is reported, with the reason, like any other file that fails.
-void readWithArchiver(const TaskContext& ctx, const std::string& archivePath,
-                      std::vector<FileReport>& units) {
+void readWithArchiver(const TaskContext& ctx, AnalysisRecords& records,
+                      const std::string& archivePath, std::vector<FileReport>& units) {
     std::vector<std::string> members;
     int count = 0;
     const bool listed = units.front().trap().runOnFile("SearchC64File", archivePath, [&] {
@@ -101,8 +100,8 @@ void readWithArchiver(const TaskContext& ctx, const std::string& archivePath,
         const MemberState state = ExtractedMemberState(workFolder, memberPath);
         r.nameFile(memberPath, MemberLabel(member, archivePath));
         if (state != MemberState::Outside)
-            analyse(ctx, r, ctx.opener, listings, "", memberPath, MemberLabel(member, archivePath),
-                    archivePath);
+            analyse(ctx, records, r, ctx.opener, listings, memberPath,
+                    MemberLabel(member, archivePath), archivePath);
         if (state == MemberState::Inside) {
             ::chmod(memberPath.c_str(), 0600);
             KillFile(memberPath);
@@ -114,16 +113,17 @@ void readWithArchiver(const TaskContext& ctx, const std::string& archivePath,
 
 } // namespace
 
-std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, const std::string& folder,
-                                          const std::string& name, bool isArchive) {
-    const std::string path = TrailingSlash(folder) + name;
+std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records,
+                                          const std::string& folder, const std::string& name,
+                                          bool isArchive) {
+    const std::string path = PathInFolder(folder, name);
     std::vector<FileReport> units(1);
     FileReport& first = units.front();
     first.place.file = path;
     first.status("Analyzing file " + path, true);
     if (!isArchive) {
         const ToolListingRunner listings(ctx.tools);
-        analyse(ctx, first, ctx.opener, listings, folder, name, path, "");
+        analyse(ctx, records, first, ctx.opener, listings, path, path, "");
         return units;
     }
     first.status("Creating array filelist for " + path, true);
@@ -131,8 +131,8 @@ std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, const std::str
     // it would have been read.
     if (!first.trap().runOnFile("SearchC64File", path, [&] { FileByteSource{path}; }))
         return units;
-    if (ctx.externalArchiver || !readInProcess(ctx, path, units))
-        readWithArchiver(ctx, path, units);
+    if (ctx.externalArchiver || !readInProcess(ctx, records, path, units))
+        readWithArchiver(ctx, records, path, units);
     return units;
 }
 

@@ -29,8 +29,10 @@ struct TaskContext {
 
 // The file `name` in `folder` (whose full path is `path`): one report for a
 // plain file; for an archive, a first report of the listing steps followed
-// by one per member analysed.
-std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, const std::string& folder,
-                                          const std::string& name, bool isArchive);
+// by one per member analysed. `records` are the readers' records, handed from
+// file to file so that their room is kept; the dispatcher resets them.
+std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records,
+                                          const std::string& folder, const std::string& name,
+                                          bool isArchive);
 
 } // namespace qs

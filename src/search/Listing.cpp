@@ -40,7 +40,7 @@ struct Analysis {
     void run(ReaderContext::Opener opener, const ListingRunner& listings, const std::string& path) {
         const ErrorTrap trap = report.trap();
         ReaderContext ctx{records, trap, std::move(opener), &listings};
-        dispatched = DispatchFile(ctx, everyFileType(), "", path);
+        dispatched = DispatchFile(ctx, everyFileType(), path);
     }
 };
 

@@ -10,8 +10,7 @@
 
 #include <algorithm>
 #include <memory>
-#include <set>
-#include <system_error>
+#include <variant>
 
 namespace qs {
 
@@ -36,52 +35,181 @@ std::string completedStatus(const Session& s, const Counters& c) {
     return text;
 }
 
-// The folder's own unit of the report: its status and progress, and the
-// error of a folder that cannot be listed; its files come after it.
-FileReport folderUnit(Session& s, const std::string& folder, std::size_t done, std::size_t total,
-                      std::vector<std::string>& files) {
+// The folder's own unit of the report: its status and progress; its files
+// come after it.
+FileReport folderReport(const std::string& folder, std::size_t done, std::size_t total) {
     FileReport unit;
     unit.place.file = folder;
     unit.folderProgress(done, total);
     unit.status("Checking folder " + folder, true);
+    return unit;
+}
+
+// The same, its files read unless the walk kept them, and the error of a
+// folder that cannot be read.
+FileReport folderUnit(Session& s, const std::string& folder, std::size_t done, std::size_t total,
+                      WalkedFiles& walked, std::vector<std::string>& files) {
+    FileReport unit = folderReport(folder, done, total);
+    // What the walk read stands unless the folder went since: then reading
+    // it again says so, once for the folder rather than once for each file.
+    if (auto kept = walked.take(done); kept && folderIdentity(folder)) {
+        files = std::move(*kept);
+        return unit;
+    }
     // A folder that cannot be listed is reported and skipped; the other
     // folders are still searched.
     unit.trap().run("SearchC64File", [&] { files = listFiles(folder, s.filePattern); });
     return unit;
 }
 
-void dirArray2(Session& s, const std::string& folder, std::vector<std::string>& folders,
-               std::set<FolderId>& seen) {
-    std::vector<std::string> noted;
-    s.trap.run("DirArray2", [&] {
-        s.view.info("Folder Array creation (" + std::to_string(folders.size() - 1) + " folders)");
-        if (s.stopAsked())
-            return;
-        s.view.doEvents();
-        const std::string base = TrailingSlash(folder);
-        for (const std::string& name : listSubfolders(base)) {
-            const std::string sub = base + name;
-            int error = 0;
-            const auto id = folderIdentity(sub, &error);
-            if (!id) {
-                // Shown, never passed over silently: a path beyond the
-                // system's limit, say, whose files would be missed.
-                s.trap.runOnFile("DirArray2", sub, [error] {
-                    const int number = errorNumberFromErrno(error);
-                    raise(number == err::FileNotFound ? err::PathNotFound : number,
-                          std::generic_category().message(error));
-                });
+// What a batch of work holds, in the order of the report: a folder's turn
+// (its report is made when shown, once the number of folders is known), a
+// folder's report made as it was read, or a file to analyse.
+struct Listed {
+    enum class Kind { FolderTurn, FolderReport, File } kind;
+    std::size_t folder = 0; // a turn: place in the folder list; a file: in the batch's folders
+    FileReport report = {};
+    std::string name = {};
+    bool archive = false;
+};
+struct Batch {
+    std::vector<std::string> folders;
+    std::vector<Listed> items;
+};
+// What the workers give back: a folder's turn, or a report.
+using Shown = std::variant<std::size_t, FileReport>;
+using Pipeline = OrderedPipeline<std::vector<Shown>>;
+
+// Runs on a worker: the batch's files analysed, in order.
+std::vector<Shown> analyseBatch(const TaskContext& task, Batch& batch) {
+    std::vector<Shown> shown;
+    AnalysisRecords records;
+    for (Listed& item : batch.items) {
+        switch (item.kind) {
+        case Listed::Kind::FolderTurn:
+            shown.emplace_back(item.folder);
+            break;
+        case Listed::Kind::FolderReport:
+            shown.emplace_back(std::move(item.report));
+            break;
+        case Listed::Kind::File:
+            for (FileReport& report : AnalyseListedFile(task, records, batch.folders[item.folder],
+                                                        item.name, item.archive))
+                shown.emplace_back(std::move(report));
+            break;
+        }
+        if (task.stop)
+            break;
+    }
+    return shown;
+}
+
+// Gives the folders' files to the workers in batches, in the order of the
+// report. Batches run across folders, so that waking a worker costs far
+// less than the batch it takes: about a hundred plain files, or a few
+// archives, which take much longer each. While the walk goes on, it gives
+// what the walk has read, as far as the pipeline has room, and shows nothing
+// (the number of folders is not known yet); after the walk, everything,
+// showing the oldest batch whenever room is needed.
+class Feeder {
+  public:
+    using ShowNext = std::function<bool()>;
+    Feeder(Session& s, const TaskContext& task, unsigned jobs, Pipeline& pipeline,
+           const std::vector<std::string>& folders, WalkedFiles& walked, ShowNext showNext)
+        : s_(s), task_(task), jobs_(jobs), pipeline_(pipeline), folders_(folders), walked_(walked),
+          showNext_(std::move(showNext)) {}
+
+    // During the walk, after each folder read. One job waits for the walk,
+    // as the single-threaded search does.
+    void feedWalked() {
+        while (jobs_ > 1 && !pipeline_.full()) {
+            if (next_ == files_.size()) {
+                if (folder_ == folders_.size())
+                    return;
+                auto kept = walked_.take(folder_);
+                if (!kept)
+                    return; // not read yet; or not kept, read again after the walk
+                add({Listed::Kind::FolderTurn, folder_}, 1, false);
+                startFolder(std::move(*kept));
                 continue;
             }
-            if (!seen.insert(*id).second)
-                continue; // a link back to a folder already listed
-            folders.push_back(sub);
-            noted.push_back(sub);
+            addFile(false);
         }
-    });
-    for (const std::string& sub : noted)
-        dirArray2(s, sub, folders, seen);
-}
+    }
+
+    // After the walk; false when the run is to stop.
+    bool feedAll() {
+        for (;;) {
+            if (next_ == files_.size()) {
+                if (folder_ == folders_.size())
+                    break;
+                std::vector<std::string> files;
+                FileReport unit =
+                    folderUnit(s_, folders_[folder_], folder_, folders_.size(), walked_, files);
+                if (!add({Listed::Kind::FolderReport, folder_, std::move(unit)}, 1, true))
+                    return false;
+                startFolder(std::move(files));
+                continue;
+            }
+            if (!addFile(true))
+                return false;
+        }
+        if (!batch_->items.empty() && !give(true))
+            return false;
+        while (!pipeline_.empty())
+            if (!showNext_())
+                return false;
+        return true;
+    }
+
+  private:
+    void startFolder(std::vector<std::string> files) {
+        files_ = std::move(files);
+        next_ = 0;
+        ++folder_;
+    }
+
+    bool addFile(bool mayShow) {
+        const std::size_t folder = folder_ - 1;
+        if (batch_->folders.empty() || batchFolder_ != folder) {
+            batch_->folders.push_back(folders_[folder]);
+            batchFolder_ = folder;
+        }
+        std::string& name = files_[next_++];
+        const bool archive = IsArchiveName(task_.options, name);
+        return add({Listed::Kind::File, batch_->folders.size() - 1, {}, std::move(name), archive},
+                   archive ? kArchiveWeight : 1, mayShow);
+    }
+
+    bool add(Listed item, std::size_t weight, bool mayShow) {
+        batch_->items.push_back(std::move(item));
+        weight_ += weight;
+        return weight_ < (jobs_ == 1 ? 1 : kBatchWeight) || give(mayShow);
+    }
+
+    bool give(bool mayShow) {
+        pipeline_.submit(
+            [&task = task_, work = std::move(batch_)] { return analyseBatch(task, *work); });
+        batch_ = std::make_shared<Batch>();
+        weight_ = 0;
+        return !mayShow || !pipeline_.full() || showNext_();
+    }
+
+    static constexpr std::size_t kBatchWeight = 128, kArchiveWeight = 16;
+    Session& s_;
+    const TaskContext& task_;
+    const unsigned jobs_;
+    Pipeline& pipeline_;
+    const std::vector<std::string>& folders_;
+    WalkedFiles& walked_;
+    ShowNext showNext_;
+    std::size_t folder_ = 0;         // the next folder to begin
+    std::vector<std::string> files_; // the files of the folder begun
+    std::size_t next_ = 0;           // the next of them to give
+    std::shared_ptr<Batch> batch_ = std::make_shared<Batch>();
+    std::size_t weight_ = 0;
+    std::size_t batchFolder_ = 0; // the folder of the batch's last folder entry
+};
 
 } // namespace
 
@@ -92,16 +220,6 @@ bool IsArchiveName(const SearchOptions& o, const std::string& fileName) {
     const std::string ext =
         upperAscii(dot == std::string::npos ? fileName : fileName.substr(dot + 1));
     return upperAscii(o.zip.tag).find(ext) != std::string::npos;
-}
-
-void DirArray2(Session& s, const std::string& folder, std::vector<std::string>& folders) {
-    std::set<FolderId> seen;
-    for (const std::string& f : folders)
-        if (const auto id = folderIdentity(f))
-            seen.insert(*id);
-    if (const auto id = folderIdentity(folder))
-        seen.insert(*id);
-    dirArray2(s, folder, folders, seen);
 }
 
 SearchOutcome SearchC64File(Session& s) {
@@ -154,21 +272,10 @@ SearchOutcome SearchC64File(Session& s) {
         if (o.zip.ticked())
             s.filePattern += ";" + o.zip.tag;
 
-        view.info("Folder Array creation");
-        std::vector<std::string> folders{o.startFolder};
-        if (o.recurse)
-            DirArray2(s, o.startFolder, folders);
-        view.info(std::to_string(folders.size()) + " folders to check");
-        if (s.stopAsked())
-            return stop();
-
-        Result(s, "Searching for: " + o.findStr);
-        Result(s, "Starting Folder: " + folders.front());
-        Result(s, "------");
-
-        // Files are analysed ahead of the report on worker threads; the
-        // report, its messages and the results file still come out in the
-        // order of the walk, replayed here one file after another.
+        // Files are analysed ahead of the report on worker threads, from
+        // while the walk still goes on; the report, its messages and the
+        // results file still come out in the order of the walk, replayed
+        // here one file after another.
         const SearchOptions request = o;
         const TaskContext task{
             request,
@@ -178,56 +285,43 @@ SearchOutcome SearchC64File(Session& s) {
             s.externalArchiver,
             s.StopSearch};
         const unsigned jobs = std::max(1u, s.jobs);
-        // Files are handed to the workers a few at a time, so that waking a
-        // worker costs less than the file it analyses; one job takes them
-        // one by one, as the single-threaded search does.
-        const std::size_t batch = jobs == 1 ? 1 : 16;
-        OrderedPipeline<std::vector<FileReport>> pipeline(jobs, jobs == 1 ? 1 : 8 * jobs);
+        std::vector<std::string> folders{o.startFolder};
+        WalkedFiles walked(s.filePattern, s.walkMemory);
+        Pipeline pipeline(jobs, jobs == 1 ? 1 : 8 * jobs);
         // Shows the oldest batch's reports; false when the run is to stop.
         auto showNext = [&] {
-            for (const FileReport& unit : pipeline.next()) {
-                Replay(s, unit);
-                c.files += unit.analysed ? 1 : 0;
-                c.matches += unit.matches;
-                c.failed += unit.failed() ? 1 : 0;
+            for (Shown& shown : pipeline.next()) {
+                if (const std::size_t* turn = std::get_if<std::size_t>(&shown)) {
+                    Replay(s, folderReport(folders[*turn], *turn, folders.size()));
+                } else {
+                    const FileReport& unit = std::get<FileReport>(shown);
+                    Replay(s, unit);
+                    c.files += unit.analysed ? 1 : 0;
+                    c.matches += unit.matches;
+                    c.failed += unit.failed() ? 1 : 0;
+                }
                 if (s.stopAsked())
                     return false;
             }
             return true;
         };
-        auto give = [&](std::function<std::vector<FileReport>()> work) {
-            pipeline.submit(std::move(work));
-            return !pipeline.full() || showNext();
-        };
+        Feeder feeder(s, task, jobs, pipeline, folders, walked, showNext);
 
-        for (std::size_t done = 0; done < folders.size(); ++done) {
-            const std::string& folder = folders[done];
-            std::vector<std::string> files;
-            auto unit =
-                std::make_shared<FileReport>(folderUnit(s, folder, done, folders.size(), files));
-            if (!give([unit] { return std::vector<FileReport>{std::move(*unit)}; }))
-                return stop();
-            for (std::size_t first = 0; first < files.size(); first += batch) {
-                std::vector<std::pair<std::string, bool>> names; // name, is an archive
-                for (std::size_t i = first; i < std::min(files.size(), first + batch); ++i)
-                    names.emplace_back(files[i], IsArchiveName(o, files[i]));
-                if (!give([&task, folder, names = std::move(names)] {
-                        std::vector<FileReport> units;
-                        for (const auto& [name, archive] : names) {
-                            for (FileReport& report :
-                                 AnalyseListedFile(task, folder, name, archive))
-                                units.push_back(std::move(report));
-                            if (task.stop)
-                                break;
-                        }
-                        return units;
-                    }))
-                    return stop();
-            }
+        view.info("Folder Array creation");
+        if (o.recurse) {
+            walked.afterEach = [&] { feeder.feedWalked(); };
+            DirArray2(s, o.startFolder, folders, &walked);
         }
-        while (!pipeline.empty())
-            if (!showNext())
-                return stop();
+        view.info(std::to_string(folders.size()) + " folders to check");
+        if (s.stopAsked())
+            return stop();
+
+        Result(s, "Searching for: " + o.findStr);
+        Result(s, "Starting Folder: " + folders.front());
+        Result(s, "------");
+
+        if (!feeder.feedAll())
+            return stop();
 
         view.folderProgress(folders.size(), folders.size());
         Result(s, "------");

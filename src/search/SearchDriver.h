@@ -1,5 +1,6 @@
 #pragma once
 // The run of one search, from the start button to the summary line.
+#include "search/FolderWalk.h"
 #include "search/Session.h"
 
 #include <string>
@@ -18,11 +19,6 @@ void EndSearch(Session& s);
 
 // The search run itself; its outcome is also kept in s.lastOutcome.
 SearchOutcome SearchC64File(Session& s);
-
-// Appends every subfolder below `folder` to `folders`: each folder's direct
-// subfolders together, then the subtree of each. A folder already listed
-// (reached again through a link) is not listed twice.
-void DirArray2(Session& s, const std::string& folder, std::vector<std::string>& folders);
 
 // True when the file is handled as an archive under the current options.
 bool IsArchiveName(const SearchOptions& o, const std::string& fileName);

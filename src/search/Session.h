@@ -66,6 +66,9 @@ class Session {
     unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
     // Every archive through the outside archiver rather than read in process.
     bool externalArchiver = false;
+    // The memory the folder walk may keep file names in, so that a folder is
+    // not read again for the search (past it, it is).
+    std::size_t walkMemory = std::size_t{8} << 20;
     StartState startState = StartState::Idle; // cmdStart
     bool resultsBoxOpen = true;               // txResults still takes text
     AppendingFile resultsFile;                // open while a search writes it

@@ -46,7 +46,9 @@ std::vector<std::string> headings(const SearchHarness& h) {
 
 // Each folder's subfolders together, then the subtree of each; files in name
 // order without regard to case; hidden entries left out; no folder twice,
-// however links lead back.
+// however links lead back. The same whether the walk's reading of each folder
+// is kept for the search (work starting while the walk goes on), kept in
+// part, or not at all, and with one job or several.
 TEST(SearchDriver, WalkOrder) {
     SearchHarness h;
     for (const char* f : {"b.d64", "A.D64", "c.d64", ".h.d64", "A/x.d64", "A/A2/z.d64",
@@ -55,11 +57,20 @@ TEST(SearchDriver, WalkOrder) {
     fs::create_directory_symlink(h.root(), h.dir.path() / "root/A/A1/loop");
     fs::create_directory_symlink(h.root() + "/B", h.dir.path() / "root/A/toB");
     h.view.opts.recurse = true;
-    StartButtonClick(h.session);
-    EXPECT_EQ(headings(h), (std::vector<std::string>{"A.D64", "b.d64", "c.d64", "A/x.d64",
-                                                     "A/A1/y.d64", "A/A2/z.d64", "B/B1/w.d64"}));
-    EXPECT_TRUE(hasStatus(h.view, "6 folders to check"));
-    EXPECT_TRUE(h.view.lastStatus().rfind("Scan Completed (7 files analyzed", 0) == 0);
+    const std::size_t whole = h.session.walkMemory;
+    for (const std::size_t memory : {whole, std::size_t{0}, std::size_t{300}})
+        for (const unsigned jobs : {1u, 4u}) {
+            SCOPED_TRACE(std::to_string(memory) + " bytes, " + std::to_string(jobs) + " jobs");
+            h.session.walkMemory = memory;
+            h.session.jobs = jobs;
+            h.view.statuses.clear();
+            StartButtonClick(h.session);
+            EXPECT_EQ(headings(h),
+                      (std::vector<std::string>{"A.D64", "b.d64", "c.d64", "A/x.d64", "A/A1/y.d64",
+                                                "A/A2/z.d64", "B/B1/w.d64"}));
+            EXPECT_TRUE(hasStatus(h.view, "6 folders to check"));
+            EXPECT_TRUE(h.view.lastStatus().rfind("Scan Completed (7 files analyzed", 0) == 0);
+        }
 }
 
 // A folder that cannot be read and one that vanishes during the run are each
@@ -79,6 +90,7 @@ TEST(SearchDriver, FolderFailuresAreReportedAndTheSearchGoesOn) {
             fs::remove_all(h.dir.path() / "root/vanish");
     };
     h.view.opts.recurse = true;
+    h.session.jobs = 1; // one file after another, so that the folder goes before its turn
     StartButtonClick(h.session);
 
     ASSERT_EQ(h.view.messages.size(), rightsIgnored ? 1u : 2u);

@@ -1,0 +1,90 @@
+#include "search/FolderWalk.h"
+
+#include "common/FileLister.h"
+#include "common/modGeneral.h"
+
+#include <algorithm>
+#include <set>
+#include <system_error>
+
+namespace qs {
+
+namespace {
+
+// Lists `folder`, at `index` of `folders` (npos: not in the list).
+void dirArray2(Session& s, const std::string& folder, std::size_t index,
+               std::vector<std::string>& folders, std::set<FolderId>& seen, WalkedFiles* files) {
+    std::vector<std::size_t> noted;
+    s.trap.run("DirArray2", [&] {
+        s.view.info("Folder Array creation (" + std::to_string(folders.size() - 1) + " folders)");
+        if (s.stopAsked())
+            return;
+        s.view.doEvents();
+        const std::string base = TrailingSlash(folder);
+        FolderListing listing = listFolder(base, files != nullptr ? files->patternList() : "");
+        if (files != nullptr && index != std::string::npos)
+            files->keep(index, std::move(listing.files));
+        for (const std::string& name : listing.subfolders) {
+            const std::string sub = base + name;
+            int error = 0;
+            const auto id = folderIdentity(sub, &error);
+            if (!id) {
+                // Shown, never passed over silently: a path beyond the
+                // system's limit, say, whose files would be missed.
+                s.trap.runOnFile("DirArray2", sub, [error] {
+                    const int number = errorNumberFromErrno(error);
+                    raise(number == err::FileNotFound ? err::PathNotFound : number,
+                          std::generic_category().message(error));
+                });
+                continue;
+            }
+            if (!seen.insert(*id).second)
+                continue; // a link back to a folder already listed
+            noted.push_back(folders.size());
+            folders.push_back(sub);
+        }
+    });
+    if (files != nullptr && files->afterEach)
+        files->afterEach();
+    for (const std::size_t sub : noted)
+        dirArray2(s, folders[sub], sub, folders, seen, files);
+}
+
+} // namespace
+
+void WalkedFiles::keep(std::size_t folder, std::vector<std::string> files) {
+    std::size_t bytes = sizeof files + files.capacity() * sizeof(std::string);
+    for (const std::string& name : files)
+        bytes += name.capacity() > 15 ? name.capacity() + 1 : 0;
+    if (bytes_ + bytes > bound_)
+        return;
+    bytes_ += bytes;
+    files_.insert_or_assign(folder, Kept{std::move(files), bytes});
+}
+
+std::optional<std::vector<std::string>> WalkedFiles::take(std::size_t folder) {
+    const auto it = files_.find(folder);
+    if (it == files_.end())
+        return std::nullopt;
+    std::vector<std::string> files = std::move(it->second.files);
+    bytes_ -= it->second.bytes;
+    files_.erase(it);
+    return files;
+}
+
+void DirArray2(Session& s, const std::string& folder, std::vector<std::string>& folders,
+               WalkedFiles* files) {
+    std::set<FolderId> seen;
+    for (const std::string& f : folders)
+        if (const auto id = folderIdentity(f))
+            seen.insert(*id);
+    if (const auto id = folderIdentity(folder))
+        seen.insert(*id);
+    const auto at = std::find(folders.begin(), folders.end(), folder);
+    dirArray2(s, folder,
+              at == folders.end() ? std::string::npos
+                                  : static_cast<std::size_t>(at - folders.begin()),
+              folders, seen, files);
+}
+
+} // namespace qs
