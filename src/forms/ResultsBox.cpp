@@ -26,6 +26,9 @@ ResultsBox::ResultsBox(QWidget* parent) : QPlainTextEdit(parent) {
     if (!QFontInfo(font).fixedPitch())
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     setFont(font);
+    // A box the user cannot edit keeps no undo history: it would hold a
+    // second copy of every report.
+    setUndoRedoEnabled(false);
 }
 
 void ResultsBox::report(std::vector<ReportItem> items) {

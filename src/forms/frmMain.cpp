@@ -429,8 +429,14 @@ void frmMain::folderProgress(std::size_t done, std::size_t total) {
     const auto clamp = [](std::size_t n) {
         return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
     };
+    // The bar repaints itself at once on a new value; its paint waits for
+    // the window's next one instead, so that a search's progress costs the
+    // window no paint of its own.
+    progress_->setUpdatesEnabled(false);
     progress_->setRange(0, clamp(total));
     progress_->setValue(clamp(done));
+    progress_->setUpdatesEnabled(true);
+    progress_->update();
 }
 
 MsgAnswer frmMain::messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
