@@ -1,6 +1,7 @@
 // quillsift-benchmark [--runs N] [--folder DIR] [--reuse]: builds the
 // benchmark collection and prints, in one run, the search's times against
-// references on the same data, as medians of N runs (default 5):
+// references on the same data, as medians of N runs (default 5), each
+// measurement run by turns with its reference:
 //   archives      quillsift-cli -z against ugrep -z (ZIPs) and 7z t (7z)
 //   plain files   quillsift-cli against the I/O floor program and ugrep -r
 //   the window    its START button (offscreen) against quillsift-cli
@@ -79,23 +80,33 @@ double median(std::vector<double> values) {
 
 long peakKiB = 0;
 
-// The median time of `runs` runs; `own` runs count towards the peak size.
-// `reported` takes the time a program printed (milliseconds) over the wall time.
-double measure(const std::vector<std::string>& command, int runs, bool own = true,
-               bool reported = false) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const Run run = runOnce(command);
-        if (run.status < 0 || run.status > 1) { // 1: no match
-            std::fprintf(stderr, "quillsift-benchmark: %s ended with status %d\n",
-                         command.front().c_str(), run.status);
-            std::exit(1);
-        }
-        if (own)
-            peakKiB = std::max(peakKiB, run.peakKiB);
-        times.push_back(reported ? std::atof(run.out.c_str()) / 1000.0 : run.seconds);
+struct Side {
+    std::vector<std::string> command;
+    bool own = true;       // a Quillsift run: counts towards the peak size
+    bool reported = false; // the time the program printed (ms), not the wall time
+};
+
+double timeOf(const Side& side) {
+    const Run run = runOnce(side.command);
+    if (run.status < 0 || run.status > 1) { // 1: no match
+        std::fprintf(stderr, "quillsift-benchmark: %s ended with status %d\n",
+                     side.command.front().c_str(), run.status);
+        std::exit(1);
     }
-    return median(times);
+    if (side.own)
+        peakKiB = std::max(peakKiB, run.peakKiB);
+    return side.reported ? std::atof(run.out.c_str()) / 1000.0 : run.seconds;
+}
+
+// The medians of `runs` runs of each side, run by turns, so that a change in
+// the shared machine's load meets both alike.
+std::pair<double, double> measure(const Side& ours, const Side& reference, int runs) {
+    std::vector<double> a, b;
+    for (int i = 0; i < runs; ++i) {
+        a.push_back(timeOf(ours));
+        b.push_back(timeOf(reference));
+    }
+    return {median(a), median(b)};
 }
 
 struct Row {
@@ -129,7 +140,8 @@ int main(int argc, char** argv) {
         else if (arg == "--reuse")
             reuse = true;
         else {
-            std::fprintf(stderr, "usage: quillsift-benchmark [--runs N] [--folder DIR] [--reuse]\n");
+            std::fprintf(stderr,
+                         "usage: quillsift-benchmark [--runs N] [--folder DIR] [--reuse]\n");
             return 2;
         }
     }
@@ -148,44 +160,43 @@ int main(int argc, char** argv) {
     const std::string zips = folder + "/zips", sevens = folder + "/7z", plain = folder + "/plain",
                       window = folder + "/window";
     // Everything read once, so that every program meets a warm cache.
-    measure({bin + "quillsift-io-floor", folder}, 1, false);
-    measure({"ugrep", "-z", "-r", "-c", "", folder}, 1, false);
+    timeOf({{bin + "quillsift-io-floor", folder}, false});
+    timeOf({{"ugrep", "-z", "-r", "-c", "", folder}, false});
 
     std::vector<Row> rows;
+    auto row = [&](const std::string& what, const Side& ours, const std::string& reference,
+                   const Side& theirs, const std::string& target) {
+        const auto [oursTime, theirTime] = measure(ours, theirs, runs);
+        rows.push_back({what, oursTime, reference, theirTime, target});
+    };
     const std::string none = "NOTHINGMATCHES";
-    rows.push_back({std::to_string(size.zips) + " ZIPs of one D64",
-                    measure({cli, "-q", "-z", "-r", "-s", none, "-t", "D64", zips}, runs),
-                    "ugrep -z -r -i -l BLAST",
-                    measure({"ugrep", "-z", "-r", "-i", "-l", "BLAST", zips}, runs, false),
-                    "at most 1.0"});
-    rows.push_back({std::to_string(2 * size.sevenZips) + " 7z of " +
-                        std::to_string(size.sevenZipMembers) + " D64 (half solid)",
-                    measure({cli, "-q", "-z", "-r", "-s", none, "-t", "D64", sevens}, runs),
-                    "7z t, each archive",
-                    measure({"sh", "-c", "for f in '" + sevens + "'/*.7z; do 7z t -bso0 \"$f\"; done"},
-                            runs, false),
-                    "-"});
+    row(std::to_string(size.zips) + " ZIPs of one D64",
+        {{cli, "-q", "-z", "-r", "-s", none, "-t", "D64", zips}}, "ugrep -z -r -i -l BLAST",
+        {{"ugrep", "-z", "-r", "-i", "-l", "BLAST", zips}, false}, "at most 1.0");
+    row(std::to_string(2 * size.sevenZips) + " 7z of " + std::to_string(size.sevenZipMembers) +
+            " D64 (half solid)",
+        {{cli, "-q", "-z", "-r", "-s", none, "-t", "D64", sevens}}, "7z t, each archive",
+        {{"sh", "-c", "for f in '" + sevens + "'/*.7z; do 7z t -bso0 \"$f\"; done"}, false}, "-");
     const std::string plainCount = std::to_string(size.plainDisks + size.plainTunes);
-    const double plainOurs =
-        measure({cli, "-q", "-r", "-s", none, "-t", "D64,SID", plain}, runs);
-    rows.push_back({plainCount + " plain D64 and SID files", plainOurs,
-                    "I/O floor (one thread)", measure({bin + "quillsift-io-floor", plain}, runs, false),
-                    "at most 1.0"});
-    rows.push_back({plainCount + " plain files, --jobs 1",
-                    measure({cli, "-q", "-j", "1", "-r", "-s", none, "-t", "D64,SID", plain}, runs),
-                    "I/O floor (one thread)", measure({bin + "quillsift-io-floor", plain}, runs, false),
-                    "-"});
-    rows.push_back({plainCount + " plain D64 and SID files", plainOurs, "ugrep -r -l BLAST",
-                    measure({"ugrep", "-r", "-l", "BLAST", plain}, runs, false), "-"});
-    for (const std::string search : {"BLAST", "*"}) {
-        const double cliTime = measure({cli, "-q", "-s", search, "-o", results + "/cli.txt",
-                                        "--overwrite", window},
-                                       runs);
-        const double windowTime =
-            measure({bin + "quillsift-window-bench", window, search, results}, runs, true, true);
-        rows.push_back({"window, " + std::to_string(size.windowDisks) + " D64, search " + search,
-                        windowTime, "quillsift-cli, same request", cliTime, "at most 1.2"});
-    }
+    const Side floor{{bin + "quillsift-io-floor", plain}, false};
+    row(plainCount + " plain D64 and SID files",
+        {{cli, "-q", "-r", "-s", none, "-t", "D64,SID", plain}}, "I/O floor (one thread)", floor,
+        "at most 1.0");
+    row(plainCount + " plain files, search BLAST",
+        {{cli, "-q", "-r", "-s", "BLAST", "-t", "D64,SID", plain}}, "I/O floor (one thread)", floor,
+        "-");
+    row(plainCount + " plain files, --jobs 1",
+        {{cli, "-q", "-j", "1", "-r", "-s", none, "-t", "D64,SID", plain}},
+        "I/O floor (one thread)", floor, "-");
+    row(plainCount + " plain D64 and SID files",
+        {{cli, "-q", "-r", "-s", none, "-t", "D64,SID", plain}}, "ugrep -r -l BLAST",
+        {{"ugrep", "-r", "-l", "BLAST", plain}, false}, "-");
+    for (const std::string search : {"BLAST", "*"})
+        row("window, " + std::to_string(size.windowDisks) + " D64, search " + search,
+            {{bin + "quillsift-window-bench", window, search, results}, true, true},
+            "quillsift-cli, same request",
+            {{cli, "-q", "-s", search, "-o", results + "/cli.txt", "--overwrite", window}},
+            "at most 1.2");
     print(rows);
     const double perArchive = rows.front().ours / size.zips;
     std::printf("\nLargest resident size of a Quillsift run: %.1f MiB (target: under 64 MiB)\n",
