@@ -20,9 +20,30 @@ std::string clip(std::string_view bytes, std::uint64_t offset, std::size_t lengt
 
 } // namespace
 
+// Non-blocking, so that a pipe that looks like a file cannot hold the search.
+constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
+OpenFolder::OpenFolder(const std::string& path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+OpenFolder::~OpenFolder() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
 FileByteSource::FileByteSource(std::string path) : path_(std::move(path)) {
-    // Non-blocking, so that a pipe that looks like a file cannot hold the search.
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    fd_ = ::open(path_.c_str(), kOpenFlags);
+    measure();
+}
+
+FileByteSource::FileByteSource(std::string path, const OpenFolder& folder, const std::string& name)
+    : path_(std::move(path)) {
+    fd_ = folder.fd() >= 0 ? ::openat(folder.fd(), name.c_str(), kOpenFlags)
+                           : ::open(path_.c_str(), kOpenFlags);
+    measure();
+}
+
+void FileByteSource::measure() {
     if (fd_ < 0)
         raise(errorNumberFromErrno(errno), path_);
     struct stat st {};

@@ -20,12 +20,30 @@ class ByteSource {
     std::string readAll() const { return read(0, static_cast<std::size_t>(size())); }
 };
 
+// A folder held open, so that its files open by name alone: the system then
+// looks up one name instead of every folder of the path again. Not valid
+// (fd() < 0) when the folder could not be opened.
+class OpenFolder {
+  public:
+    explicit OpenFolder(const std::string& path);
+    ~OpenFolder();
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+    int fd() const { return fd_; }
+
+  private:
+    int fd_ = -1;
+};
+
 // Bytes of a file on disk, open from construction to destruction (one
 // reader's run). Construction raises "File not found" and friends for a
 // missing or unreadable path, and for a folder.
 class FileByteSource final : public ByteSource {
   public:
     explicit FileByteSource(std::string path);
+    // The file `name` of an open folder; `path` (the folder's path and the
+    // name) is what messages call it.
+    FileByteSource(std::string path, const OpenFolder& folder, const std::string& name);
     ~FileByteSource() override;
     FileByteSource(const FileByteSource&) = delete;
     FileByteSource& operator=(const FileByteSource&) = delete;
@@ -34,6 +52,8 @@ class FileByteSource final : public ByteSource {
     const std::string& path() const { return path_; }
 
   private:
+    void measure(); // the size, raising for a folder
+
     std::string path_;
     int fd_ = -1;
     std::uint64_t size_ = 0;

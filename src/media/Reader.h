@@ -13,13 +13,21 @@
 
 namespace qs {
 
+// Files on disk, by their path: the opener unless a caller (a fuzzer, a
+// test) serves bytes from memory. A named type, so that a search can tell it
+// from a stand-in and open files by name in their open folder instead.
+struct OpenOnDisk {
+    std::unique_ptr<ByteSource> operator()(const std::string& path) const {
+        return std::make_unique<FileByteSource>(path);
+    }
+};
+
 struct ReaderContext {
     using Opener = std::function<std::unique_ptr<ByteSource>(const std::string& path)>;
 
     AnalysisRecords& records;
     const ErrorTrap& trap;
-    // Files on disk unless a caller (a fuzzer, a test) serves bytes from memory.
-    Opener open = [](const std::string& path) { return std::make_unique<FileByteSource>(path); };
+    Opener open = OpenOnDisk{};
     // Lists G64 and TAP images; null when no outside program may run.
     const ListingRunner* listings = nullptr;
 };

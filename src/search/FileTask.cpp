@@ -115,7 +115,7 @@ void readWithArchiver(const TaskContext& ctx, AnalysisRecords& records,
 
 std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records,
                                           const std::string& folder, const std::string& name,
-                                          bool isArchive) {
+                                          bool isArchive, const OpenFolder* openFolder) {
     const std::string path = PathInFolder(folder, name);
     std::vector<FileReport> units(1);
     FileReport& first = units.front();
@@ -123,7 +123,22 @@ std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, AnalysisRecord
     first.status("Analyzing file " + path, true);
     if (!isArchive) {
         const ToolListingRunner listings(ctx.tools);
-        analyse(ctx, records, first, ctx.opener, listings, path, path, "");
+        if (openFolder == nullptr || ctx.opener.target<OpenOnDisk>() == nullptr) {
+            analyse(ctx, records, first, ctx.opener, listings, path, path, "");
+            return units;
+        }
+        struct InFolder {
+            const std::string& path;
+            const OpenFolder& folder;
+            const std::string& name;
+        } file{path, *openFolder, name};
+        analyse(
+            ctx, records, first,
+            [&file](const std::string& p) {
+                return p == file.path ? std::make_unique<FileByteSource>(p, file.folder, file.name)
+                                      : std::make_unique<FileByteSource>(p);
+            },
+            listings, path, path, "");
         return units;
     }
     first.status("Creating array filelist for " + path, true);

@@ -31,8 +31,10 @@ struct TaskContext {
 // plain file; for an archive, a first report of the listing steps followed
 // by one per member analysed. `records` are the readers' records, handed from
 // file to file so that their room is kept; the dispatcher resets them.
+// With `openFolder` (the folder held open), a plain file on disk is opened by
+// its name in it.
 std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records,
                                           const std::string& folder, const std::string& name,
-                                          bool isArchive);
+                                          bool isArchive, const OpenFolder* openFolder = nullptr);
 
 } // namespace qs

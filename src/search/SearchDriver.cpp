@@ -84,6 +84,8 @@ using Pipeline = OrderedPipeline<std::vector<Shown>>;
 std::vector<Shown> analyseBatch(const TaskContext& task, Batch& batch) {
     std::vector<Shown> shown;
     AnalysisRecords records;
+    // Each folder held open while its files are read.
+    std::vector<std::unique_ptr<OpenFolder>> open(batch.folders.size());
     for (Listed& item : batch.items) {
         switch (item.kind) {
         case Listed::Kind::FolderTurn:
@@ -92,11 +94,15 @@ std::vector<Shown> analyseBatch(const TaskContext& task, Batch& batch) {
         case Listed::Kind::FolderReport:
             shown.emplace_back(std::move(item.report));
             break;
-        case Listed::Kind::File:
+        case Listed::Kind::File: {
+            std::unique_ptr<OpenFolder>& folder = open[item.folder];
+            if (!folder)
+                folder = std::make_unique<OpenFolder>(batch.folders[item.folder]);
             for (FileReport& report : AnalyseListedFile(task, records, batch.folders[item.folder],
-                                                        item.name, item.archive))
+                                                        item.name, item.archive, folder.get()))
                 shown.emplace_back(std::move(report));
             break;
+        }
         }
         if (task.stop)
             break;

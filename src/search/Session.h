@@ -75,9 +75,7 @@ class Session {
     std::string filePattern = "*.xyz";        // FilePrg's pattern, until the first search
     SearchOutcome lastOutcome;
     // How readers get at a file's bytes; tests may stand in for the disk.
-    ReaderContext::Opener opener = [](const std::string& path) {
-        return std::make_unique<FileByteSource>(path);
-    };
+    ReaderContext::Opener opener = OpenOnDisk{};
 };
 
 } // namespace qs

@@ -68,6 +68,16 @@ TEST(Files, WholeFilesKeepEveryByteMissingOnesRaiseHiddenOnesStay) {
     EXPECT_EQ(errorNumber([&] { ReadWholeFile(dir.str() + "/missing"); }), err::FileNotFound);
     EXPECT_EQ(errorNumber([&] { FileByteSource s(dir.str() + "/missing"); }), err::FileNotFound);
     EXPECT_EQ(errorNumber([&] { FileByteSource s(dir.str()); }), err::PathFileAccess);
+    // By name in an open folder: the same bytes and the same errors; a folder
+    // that could not be opened leaves the path to do it.
+    const OpenFolder folder(dir.str()), none(dir.str() + "/missing");
+    EXPECT_EQ(FileByteSource(path, folder, "bytes.bin").read(0, 6), bytes);
+    EXPECT_EQ(FileByteSource(path, none, "bytes.bin").size(), 6u);
+    EXPECT_EQ(errorNumber([&] { FileByteSource s(dir.str() + "/x", folder, "x"); }),
+              err::FileNotFound);
+    fs::create_directory(dir.path() / "sub");
+    EXPECT_EQ(errorNumber([&] { FileByteSource s(dir.str() + "/sub", folder, "sub"); }),
+              err::PathFileAccess);
 
     // Exists, kill and create leave folders and hidden files alone.
     const std::string plain = dir.write("a.d64", "x");
