@@ -85,10 +85,6 @@ std::vector<std::string> listFiles(const std::string& folder, const std::string&
     return listFolder(folder, patternList).files;
 }
 
-std::vector<std::string> listSubfolders(const std::string& folder) {
-    return listFolder(folder, "").subfolders;
-}
-
 std::optional<FolderId> folderIdentity(const std::string& folder, int* error) {
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) {

@@ -13,12 +13,9 @@ namespace qs {
 // Raises "Path not found" and friends when the folder cannot be read.
 std::vector<std::string> listFiles(const std::string& folder, const std::string& patternList);
 
-// Non-hidden subfolders of `folder` (links to folders included), sorted by
-// name. A link whose path is too long to follow is listed too, so that the
-// walk can say so.
-std::vector<std::string> listSubfolders(const std::string& folder);
-
-// Both of the above from one reading of the folder.
+// Those files and the non-hidden subfolders (links to folders included),
+// sorted the same way, from one reading of the folder. A link whose path is
+// too long to follow is listed as a subfolder too, so that the walk can say so.
 struct FolderListing {
     std::vector<std::string> files;
     std::vector<std::string> subfolders;

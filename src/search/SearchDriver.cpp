@@ -127,40 +127,11 @@ class Feeder {
 
     // During the walk, after each folder read. One job waits for the walk,
     // as the single-threaded search does.
-    void feedWalked() {
-        while (jobs_ > 1 && !pipeline_.full()) {
-            if (next_ == files_.size()) {
-                if (folder_ == folders_.size())
-                    return;
-                auto kept = walked_.take(folder_);
-                if (!kept)
-                    return; // not read yet; or not kept, read again after the walk
-                add({Listed::Kind::FolderTurn, folder_}, 1, false);
-                startFolder(std::move(*kept));
-                continue;
-            }
-            addFile(false);
-        }
-    }
+    void feedWalked() { feed(true); }
 
     // After the walk; false when the run is to stop.
     bool feedAll() {
-        for (;;) {
-            if (next_ == files_.size()) {
-                if (folder_ == folders_.size())
-                    break;
-                std::vector<std::string> files;
-                FileReport unit =
-                    folderUnit(s_, folders_[folder_], folder_, folders_.size(), walked_, files);
-                if (!add({Listed::Kind::FolderReport, folder_, std::move(unit)}, 1, true))
-                    return false;
-                startFolder(std::move(files));
-                continue;
-            }
-            if (!addFile(true))
-                return false;
-        }
-        if (!batch_->items.empty() && !give(true))
+        if (!feed(false) || (!batch_->items.empty() && !give(true)))
             return false;
         while (!pipeline_.empty())
             if (!showNext_())
@@ -169,6 +140,37 @@ class Feeder {
     }
 
   private:
+    // Gives the files folder after folder; false when the run is to stop.
+    // While the walk goes on it gives only folders already read, while the
+    // pipeline has room, and shows nothing.
+    bool feed(bool walking) {
+        while (!walking || (jobs_ > 1 && !pipeline_.full())) {
+            if (next_ < files_.size()) {
+                if (!addFile(!walking))
+                    return false;
+                continue;
+            }
+            if (folder_ == folders_.size())
+                return true;
+            std::vector<std::string> files;
+            Listed begun{Listed::Kind::FolderTurn, folder_};
+            if (walking) {
+                auto kept = walked_.take(folder_);
+                if (!kept)
+                    return true; // not read yet; or not kept, read again after the walk
+                files = std::move(*kept);
+            } else {
+                begun = {
+                    Listed::Kind::FolderReport, folder_,
+                    folderUnit(s_, folders_[folder_], folder_, folders_.size(), walked_, files)};
+            }
+            if (!add(std::move(begun), 1, !walking))
+                return false;
+            startFolder(std::move(files));
+        }
+        return true;
+    }
+
     void startFolder(std::vector<std::string> files) {
         files_ = std::move(files);
         next_ = 0;
