@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -311,6 +312,15 @@ void frmMain::buildControls() {
     escape_->setEnabled(false); // only while a search runs
     connect(escape_, &QShortcut::activated, this, &frmMain::stopSearch);
 
+    // Longer than a search of a few thousand files, short enough to be seen
+    // as at once.
+    greyLater_.setSingleShot(true);
+    greyLater_.setInterval(150);
+    connect(&greyLater_, &QTimer::timeout, this, [this] {
+        for (QWidget* control : searchLockedControls())
+            control->setUpdatesEnabled(true);
+    });
+
     auto* options = new QVBoxLayout;
     options->addWidget(frameSearch_);
     options->addWidget(framePCFile_);
@@ -401,11 +411,27 @@ void frmMain::report(std::vector<ReportItem> items) {
     txResults_->report(std::move(items));
 }
 
+std::vector<QWidget*> frmMain::searchLockedControls() const {
+    return {frameFile_, frameSearch_, framePCFile_, frameCBMFile_,
+            cmdAbout_,  command1_,    cmdOpenFile_, chkSaveFile_};
+}
+
 void frmMain::setSearchRunning(bool running) {
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{frameFile_, frameSearch_, framePCFile_, frameCBMFile_,
-                                         cmdAbout_, command1_, cmdOpenFile_, chkSaveFile_})
+    // The controls are disabled at once, but painted grey only once the
+    // search has run for a moment: a search that ends at once does not flash
+    // the window grey and back, and its first moments are not spent
+    // repainting every control while the search starts.
+    const bool greyPending = greyLater_.isActive();
+    greyLater_.stop();
+    for (QWidget* control : searchLockedControls()) {
+        if (running)
+            control->setUpdatesEnabled(false);
         control->setEnabled(!running);
+        if (!running && greyPending)
+            control->setUpdatesEnabled(true);
+    }
+    if (running)
+        greyLater_.start();
     escape_->setEnabled(running);
     setStartCaption(running ? "&STOP SEARCH" : "&START SEARCH");
     if (running) {
@@ -432,7 +458,17 @@ void frmMain::folderProgress(std::size_t done, std::size_t total) {
     // The bar repaints itself at once on a new value; its paint waits for
     // the window's next one instead, so that a search's progress costs the
     // window no paint of its own.
+    const bool wasBusy = progress_->maximum() == 0;
     progress_->setUpdatesEnabled(false);
+    if (wasBusy && done == 0 && total > 0) {
+        // A style's busy animation goes on at 60 frames a second on a bar
+        // that leaves the busy state at its minimum, until the bar is painted
+        // past it: one paint off the screen ends it.
+        progress_->setRange(0, 2);
+        progress_->setValue(1);
+        QPixmap offScreen(progress_->size());
+        progress_->render(&offScreen);
+    }
     progress_->setRange(0, clamp(total));
     progress_->setValue(clamp(done));
     progress_->setUpdatesEnabled(true);

@@ -7,6 +7,7 @@
 #include "forms/SearchBridge.h"
 #include "search/Session.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -84,6 +85,8 @@ class frmMain final : public QWidget {
     void clearResults();
     void report(std::vector<ReportItem> items);
     void setSearchRunning(bool running);
+    // The controls a search disables.
+    std::vector<QWidget*> searchLockedControls() const;
     void setStartCaption(const std::string& caption);
     void folderProgress(std::size_t done, std::size_t total);
     MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
@@ -136,6 +139,9 @@ class frmMain final : public QWidget {
     QLabel* lbInfo_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QShortcut* escape_ = nullptr;
+    // Paints the controls a search disabled as disabled once it has run a
+    // moment (see setSearchRunning).
+    QTimer greyLater_;
     FolderPicker* picker_ = nullptr;
     bool askingMask_ = false;
 };
