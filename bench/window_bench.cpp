@@ -1,7 +1,10 @@
 // quillsift-window-bench FOLDER SEARCH RESULTS_FOLDER: the window's search,
 // started through its real START button on the offscreen platform once the
-// window has settled, timed from the click to the final status. Message boxes are answered as a user
-// who wants the search to go on would (OK, Yes). Prints the milliseconds.
+// window has settled, timed from the click until the window has painted its
+// final status. The results file of an earlier run is removed first, as the
+// command line it is compared with is told to overwrite it without asking.
+// Message boxes are answered as a user who wants the search to go on would
+// (OK, Yes). Prints the milliseconds.
 #include "common/modGeneral.h"
 #include "forms/frmMain.h"
 
@@ -14,6 +17,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -29,10 +34,47 @@ class GoOn final : public qs::forms::MessageBoxPresenter {
     }
 };
 
+// Calls afterRepaint once each repaint of a window has been flushed.
+class Clocked final : public QApplication {
+  public:
+    using QApplication::QApplication;
+    std::function<void()> afterRepaint;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        const bool repaint = event->type() == QEvent::UpdateRequest;
+        const bool handled = QApplication::notify(receiver, event);
+        if (repaint && afterRepaint)
+            afterRepaint();
+        return handled;
+    }
+};
+
+// Notes when the status label is painted with the final status.
+class FinalStatus final : public QObject {
+  public:
+    FinalStatus(const qs::forms::frmMain& window, QLabel& status)
+        : window_(window), status_(status) {
+        status_.installEventFilter(this);
+    }
+    bool painted = false;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &status_ && event->type() == QEvent::Paint && !window_.searching() &&
+            status_.text().startsWith(QStringLiteral("Scan Completed")))
+            painted = true;
+        return false;
+    }
+
+  private:
+    const qs::forms::frmMain& window_;
+    QLabel& status_;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    Clocked app(argc, argv);
     if (argc != 4) {
         std::fprintf(stderr, "usage: quillsift-window-bench FOLDER SEARCH RESULTS_FOLDER\n");
         return 2;
@@ -55,20 +97,29 @@ int main(int argc, char** argv) {
     QTimer::singleShot(1500, &settle, &QEventLoop::quit);
     settle.exec();
 
+    std::error_code ignored;
+    std::filesystem::remove(window.resultsFile(), ignored);
     auto* start = window.findChild<QPushButton*>(QStringLiteral("cmdStart"));
     auto* status = window.findChild<QLabel*>(QStringLiteral("lbInfo"));
-    QElapsedTimer clock;
-    clock.start();
-    start->click();
+    FinalStatus finalStatus(window, *status);
     // The window's own event loop runs meanwhile, as it would for a user.
     QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!window.searching() && status->text().startsWith(QStringLiteral("Scan Completed")))
+    double elapsed = -1; // milliseconds
+    QElapsedTimer clock;
+    app.afterRepaint = [&] {
+        if (finalStatus.painted && elapsed < 0) {
+            elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e6;
             loop.quit();
-    });
-    poll.start(2);
+        }
+    };
+    QTimer::singleShot(600000, &loop, &QEventLoop::quit);
+    clock.start();
+    start->click();
     loop.exec();
-    std::printf("%lld\n", static_cast<long long>(clock.elapsed()));
+    if (elapsed < 0) {
+        std::fprintf(stderr, "quillsift-window-bench: the search did not end in 10 minutes\n");
+        return 1;
+    }
+    std::printf("%.1f\n", elapsed);
     return 0;
 }
