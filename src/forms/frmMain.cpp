@@ -36,6 +36,9 @@ namespace qs::forms {
 
 namespace {
 
+// Posted when a search has ended before its controls were painted grey.
+const auto kControlsUnlocked = static_cast<QEvent::Type>(QEvent::registerEventType());
+
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -427,11 +430,14 @@ void frmMain::setSearchRunning(bool running) {
         if (running)
             control->setUpdatesEnabled(false);
         control->setEnabled(!running);
-        if (!running && greyPending)
-            control->setUpdatesEnabled(true);
     }
     if (running)
         greyLater_.start();
+    else if (greyPending)
+        // Never shown grey, they look as they should: they paint again after
+        // the repaint that shows the search's outcome (posted events of one
+        // priority are taken in turn, and a repaint has the low one).
+        QCoreApplication::postEvent(this, new QEvent(kControlsUnlocked), Qt::LowEventPriority);
     escape_->setEnabled(running);
     setStartCaption(running ? "&STOP SEARCH" : "&START SEARCH");
     if (running) {
@@ -512,6 +518,14 @@ void frmMain::fileMaskLostFocus() {
     // The focus goes back once the current focus change has finished.
     if (!keep)
         QTimer::singleShot(0, txFileMask_, [mask = txFileMask_] { mask->setFocus(); });
+}
+
+bool frmMain::event(QEvent* event) {
+    if (event->type() != kControlsUnlocked)
+        return QWidget::event(event);
+    for (QWidget* control : searchLockedControls())
+        control->setUpdatesEnabled(true);
+    return true;
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

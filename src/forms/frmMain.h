@@ -74,6 +74,7 @@ class frmMain final : public QWidget {
     std::size_t resultsLength() const { return bridge_.resultsLength(); }
 
   protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
