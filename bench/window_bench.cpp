@@ -49,28 +49,6 @@ class Clocked final : public QApplication {
     }
 };
 
-// Notes when the status label is painted with the final status.
-class FinalStatus final : public QObject {
-  public:
-    FinalStatus(const qs::forms::frmMain& window, QLabel& status)
-        : window_(window), status_(status) {
-        status_.installEventFilter(this);
-    }
-    bool painted = false;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &status_ && event->type() == QEvent::Paint && !window_.searching() &&
-            status_.text().startsWith(QStringLiteral("Scan Completed")))
-            painted = true;
-        return false;
-    }
-
-  private:
-    const qs::forms::frmMain& window_;
-    QLabel& status_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -101,13 +79,15 @@ int main(int argc, char** argv) {
     std::filesystem::remove(window.resultsFile(), ignored);
     auto* start = window.findChild<QPushButton*>(QStringLiteral("cmdStart"));
     auto* status = window.findChild<QLabel*>(QStringLiteral("lbInfo"));
-    FinalStatus finalStatus(window, *status);
     // The window's own event loop runs meanwhile, as it would for a user.
     QEventLoop loop;
     double elapsed = -1; // milliseconds
     QElapsedTimer clock;
+    // The first repaint once the search's thread has ended shows its final
+    // status (shown then, or by an earlier flush) and the START button back.
     app.afterRepaint = [&] {
-        if (finalStatus.painted && elapsed < 0) {
+        if (elapsed < 0 && !window.searching() &&
+            status->text().startsWith(QStringLiteral("Scan Completed"))) {
             elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e6;
             loop.quit();
         }
