@@ -49,11 +49,17 @@ void ResultsBox::report(std::vector<ReportItem> items) {
     // One insertion for the lot: the box lays out and scrolls once.
     QScrollBar* bar = verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
+    // Following the end, the box is repainted whole anyway: with its painting
+    // off meanwhile, it does not lay out the lines the scroll passes over.
+    if (atEnd)
+        viewport()->setUpdatesEnabled(false);
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(added);
-    if (atEnd)
+    if (atEnd) {
         bar->setValue(bar->maximum());
+        viewport()->setUpdatesEnabled(true);
+    }
     lines_ = document()->blockCount();
 }
 

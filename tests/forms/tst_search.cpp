@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTimer>
 #include <QUrl>
@@ -164,6 +165,36 @@ class TestSearch : public QObject {
         QCOMPARE(bar->value(), 0);
         QCOMPARE(bar->maximum(), 1);
         view.setSearchRunning(false);
+    }
+
+    // The results box follows the report's end while the user leaves it
+    // there, stays where the user scrolled to otherwise, and paints on.
+    void resultsBoxFollowsTheEnd() {
+        ResultsBox box;
+        box.resize(400, 200);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        auto lines = [](int from) {
+            std::vector<ReportItem> items;
+            for (int i = from; i < from + 100; ++i)
+                items.emplace_back("line " + std::to_string(i));
+            return items;
+        };
+        auto bottomLine = [&box] {
+            return box.cursorForPosition(QPoint(2, box.viewport()->height() - 2)).block().text();
+        };
+        QScrollBar* bar = box.verticalScrollBar();
+        box.report(lines(0));
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(bottomLine(), QStringLiteral("line 99"));
+        box.report(lines(100));
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(bottomLine(), QStringLiteral("line 199"));
+        bar->setValue(10);
+        box.report(lines(200));
+        QCOMPARE(bar->value(), 10);
+        QVERIFY(box.viewport()->updatesEnabled());
     }
 
     void stoppingASearch_data() {
