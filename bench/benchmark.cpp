@@ -1,6 +1,6 @@
 // quillsift-benchmark [--runs N] [--folder DIR] [--reuse]: builds the
 // benchmark collection and prints, in one run, the search's times against
-// references on the same data, as medians of N runs (default 5), each
+// references on the same data, as medians of N runs (default 11), each
 // measurement run by turns with its reference:
 //   archives      quillsift-cli -z against ugrep -z (ZIPs) and 7z t (7z)
 //   plain files   quillsift-cli against the I/O floor program and ugrep -r
@@ -128,7 +128,7 @@ void print(const std::vector<Row>& rows) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int runs = 5;
+    int runs = 11;
     std::string folder = (fs::current_path() / "bench-collection").string();
     bool reuse = false;
     for (int i = 1; i < argc; ++i) {
