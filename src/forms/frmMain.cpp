@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -30,6 +31,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <limits>
 
 namespace qs::forms {
@@ -521,11 +523,27 @@ void frmMain::fileMaskLostFocus() {
 }
 
 bool frmMain::event(QEvent* event) {
-    if (event->type() != kControlsUnlocked)
-        return QWidget::event(event);
-    for (QWidget* control : searchLockedControls())
-        control->setUpdatesEnabled(true);
-    return true;
+    if (event->type() == kControlsUnlocked) {
+        for (QWidget* control : searchLockedControls())
+            control->setUpdatesEnabled(true);
+        return true;
+    }
+    if (event->type() == QEvent::Paint && greyLater_.isActive()) {
+        // The window is painted over controls whose painting is held back
+        // (it was uncovered, or resized): they paint now, grey, instead of
+        // staying blank until the moment ends.
+        const QRegion& region = static_cast<QPaintEvent*>(event)->region();
+        const auto lockedArea = [&](QWidget* control) {
+            return region.intersects(QRect(control->mapTo(this, QPoint()), control->size()));
+        };
+        const std::vector<QWidget*> controls = searchLockedControls();
+        if (std::any_of(controls.begin(), controls.end(), lockedArea)) {
+            greyLater_.stop();
+            for (QWidget* control : controls)
+                control->setUpdatesEnabled(true);
+        }
+    }
+    return QWidget::event(event);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

@@ -152,6 +152,13 @@ class TestSearch : public QObject {
                                       qPrintable(QStringLiteral("after %1 ms").arg(runFor)), 5000);
         }
 
+        // Uncovered (repainted whole) meanwhile, they are painted at once.
+        view.setSearchRunning(true);
+        w.repaint();
+        QVERIFY(frame->updatesEnabled() && !frame->isEnabled());
+        view.setSearchRunning(false);
+        QTRY_VERIFY_WITH_TIMEOUT(frame->updatesEnabled() && frame->isEnabled(), 5000);
+
         auto* bar = f.child<QProgressBar>("prgFolders");
         int paints = 0;
         PaintCounter counter(*bar, paints);
