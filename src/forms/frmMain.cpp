@@ -321,10 +321,7 @@ void frmMain::buildControls() {
     // as at once.
     greyLater_.setSingleShot(true);
     greyLater_.setInterval(150);
-    connect(&greyLater_, &QTimer::timeout, this, [this] {
-        for (QWidget* control : searchLockedControls())
-            control->setUpdatesEnabled(true);
-    });
+    connect(&greyLater_, &QTimer::timeout, this, &frmMain::paintLockedControls);
 
     auto* options = new QVBoxLayout;
     options->addWidget(frameSearch_);
@@ -419,6 +416,12 @@ void frmMain::report(std::vector<ReportItem> items) {
 std::vector<QWidget*> frmMain::searchLockedControls() const {
     return {frameFile_, frameSearch_, framePCFile_, frameCBMFile_,
             cmdAbout_,  command1_,    cmdOpenFile_, chkSaveFile_};
+}
+
+void frmMain::paintLockedControls() {
+    greyLater_.stop();
+    for (QWidget* control : searchLockedControls())
+        control->setUpdatesEnabled(true);
 }
 
 void frmMain::setSearchRunning(bool running) {
@@ -524,8 +527,7 @@ void frmMain::fileMaskLostFocus() {
 
 bool frmMain::event(QEvent* event) {
     if (event->type() == kControlsUnlocked) {
-        for (QWidget* control : searchLockedControls())
-            control->setUpdatesEnabled(true);
+        paintLockedControls();
         return true;
     }
     if (event->type() == QEvent::Paint && greyLater_.isActive()) {
@@ -537,11 +539,8 @@ bool frmMain::event(QEvent* event) {
             return region.intersects(QRect(control->mapTo(this, QPoint()), control->size()));
         };
         const std::vector<QWidget*> controls = searchLockedControls();
-        if (std::any_of(controls.begin(), controls.end(), lockedArea)) {
-            greyLater_.stop();
-            for (QWidget* control : controls)
-                control->setUpdatesEnabled(true);
-        }
+        if (std::any_of(controls.begin(), controls.end(), lockedArea))
+            paintLockedControls();
     }
     return QWidget::event(event);
 }

@@ -88,6 +88,8 @@ class frmMain final : public QWidget {
     void setSearchRunning(bool running);
     // The controls a search disables.
     std::vector<QWidget*> searchLockedControls() const;
+    // Lets them paint (grey while a search runs): the moment is over.
+    void paintLockedControls();
     void setStartCaption(const std::string& caption);
     void folderProgress(std::size_t done, std::size_t total);
     MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
