@@ -29,8 +29,8 @@ std::string disk(int n) {
     d.name(samples::toPetscii("DISK " + std::to_string(n))).formatBam();
     const int entries = 4 + n % 12;
     for (int i = 0; i < entries; ++i) {
-        const std::string name =
-            (i == 0 && n % 50 == 0 ? "BLAST " : "GAME ") + std::to_string(n) + "-" + std::to_string(i);
+        const std::string name = (i == 0 && n % 50 == 0 ? "BLAST " : "GAME ") + std::to_string(n) +
+                                 "-" + std::to_string(i);
         d.add({samples::toPetscii(name), 0x82, static_cast<std::uint16_t>(10 + i), 17, 0});
     }
     return d.bytes();
@@ -41,8 +41,8 @@ bool writeSparseDisk(const fs::path& path, const std::string& image) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
         return false;
-    const auto written = ::pwrite(fd, image.data() + kTrack18, kTrack18Bytes,
-                                  static_cast<off_t>(kTrack18));
+    const auto written =
+        ::pwrite(fd, image.data() + kTrack18, kTrack18Bytes, static_cast<off_t>(kTrack18));
     const bool ok = written == static_cast<ssize_t>(kTrack18Bytes) &&
                     ::ftruncate(fd, static_cast<off_t>(image.size())) == 0;
     return ::close(fd) == 0 && ok;
@@ -64,7 +64,7 @@ bool writeZip(const fs::path& path, const std::string& member, const std::string
     if (archive_write_open_filename(a.get(), path.c_str()) != ARCHIVE_OK)
         return false;
     const std::unique_ptr<archive_entry, decltype(&archive_entry_free)> e(archive_entry_new(),
-                                                                         archive_entry_free);
+                                                                          archive_entry_free);
     archive_entry_set_pathname(e.get(), member.c_str());
     archive_entry_set_filetype(e.get(), AE_IFREG);
     archive_entry_set_perm(e.get(), 0644);
@@ -102,7 +102,7 @@ std::string WriteCollection(const std::string& rootText, const CollectionSize& s
     for (int n = 0; n < size.plainTunes; ++n) {
         const fs::path folder = root / "plain" / ("tunes" + std::to_string(n / 1000));
         fs::create_directories(folder, ec);
-        samples::SidSpec tune;
+        samples::SidPlan tune;
         tune.name = "Tune " + std::to_string(n);
         tune.author = n % 40 == 0 ? "Blast Crew" : "Composer " + std::to_string(n % 97);
         tune.released = "19" + std::to_string(80 + n % 15) + " Group";

@@ -11,7 +11,7 @@ struct CollectionSize {
     int plainDisks = 12000;
     int plainTunes = 3000;
     int zips = 300;
-    int sevenZips = 4;     // of each kind, solid and not
+    int sevenZips = 4; // of each kind, solid and not
     int sevenZipMembers = 100;
     int windowDisks = 10000; // in one folder
 };

@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
         const int fd = ::open(it->path().c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             continue;
-        const ssize_t n = disk ? ::pread(fd, buffer, sizeof buffer, 91392)
-                               : ::pread(fd, buffer, 126, 0);
+        const ssize_t n =
+            disk ? ::pread(fd, buffer, sizeof buffer, 91392) : ::pread(fd, buffer, 126, 0);
         ::close(fd);
         ++files;
         bytes += n > 0 ? n : 0;

@@ -2,7 +2,7 @@
 // image in memory, and a whole search of a folder of images on disk.
 #include "FakeView.h"
 #include "TempDir.h"
-#include "media/mod_D64.h"
+#include "media/D64Reader.h"
 #include "samples/DiskBuilder.h"
 #include "search/Matcher.h"
 #include "search/SearchDriver.h"
@@ -33,7 +33,7 @@ void ReadAndMatchOneImage(benchmark::State& state) {
                           return std::make_unique<MemoryByteSource>(bytes);
                       }};
     for (auto _ : state) {
-        analizzaD64(ctx, "/bench/disk.d64");
+        readD64(ctx, "/bench/disk.d64");
         view.results.clear();
         benchmark::DoNotOptimize(AnalyzePrograms(session, "/bench/disk.d64", ""));
     }

@@ -5,8 +5,8 @@
 // command line it is compared with is told to overwrite it without asking.
 // Message boxes are answered as a user who wants the search to go on would
 // (OK, Yes). Prints the milliseconds.
-#include "common/modGeneral.h"
-#include "forms/frmMain.h"
+#include "common/Files.h"
+#include "forms/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     setup.tools.tempFolder = temp.path();
     setup.errorLogPath = std::string(argv[3]) + "/ErrorLog.txt";
     setup.presenter = std::make_shared<GoOn>();
-    qs::forms::frmMain window(std::move(setup));
+    qs::forms::MainWindow window(std::move(setup));
     window.show();
     window.findChild<QLineEdit*>(QStringLiteral("txFindSTR"))->setText(QString::fromUtf8(argv[2]));
     // As a user would, START is pressed once the window has settled: the

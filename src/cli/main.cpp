@@ -2,7 +2,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliView.h"
 #include "cli/ListCommand.h"
-#include "common/modGeneral.h"
+#include "common/Files.h"
 #include "search/Output.h"
 #include "search/SearchDriver.h"
 #include "search/Session.h"

@@ -1,6 +1,6 @@
 #include "common/ByteView.h"
 
-#include "common/VbError.h"
+#include "common/Error.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,9 +3,9 @@
 // `trapErrors`; a run-time error is shown as "[Proc] - number - description"
 // (plus "File: path" for procedures that work on one file) in a critical box
 // titled "Error Detected", appended to the error log, and the procedure is left.
+#include "common/Error.h"
 #include "common/ErrorLog.h"
 #include "common/MessageBox.h"
-#include "common/VbError.h"
 
 #include <string>
 #include <utility>

@@ -1,9 +1,9 @@
 #include "common/FileLister.h"
 
+#include "common/Error.h"
+#include "common/Files.h"
 #include "common/Text.h"
-#include "common/VbError.h"
 #include "common/Wildcard.h"
-#include "common/modGeneral.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "common/Text.h"
 
+#include "common/Error.h"
 #include "common/Petscii.h"
-#include "common/VbError.h"
 
 #include <algorithm>
 #include <array>
@@ -87,10 +87,10 @@ std::string replaceAll(std::string text, std::string_view from, std::string_view
     return text;
 }
 
-std::string Mid(std::string_view text, std::size_t position, std::size_t length) {
-    if (position == 0 || position > text.size())
+std::string slice(std::string_view text, std::size_t offset, std::size_t length) {
+    if (offset >= text.size())
         return {};
-    return std::string(text.substr(position - 1, length));
+    return std::string(text.substr(offset, length));
 }
 
 std::vector<std::string> SplitLines(std::string_view text, CrRule cr) {

@@ -15,9 +15,9 @@ std::string upperAscii(std::string_view text);
 std::string trimBlanks(std::string_view text);
 std::string replaceAll(std::string text, std::string_view from, std::string_view to);
 
-// `length` characters from the 1-based `position`, clipped to the text.
-std::string Mid(std::string_view text, std::size_t position,
-                std::size_t length = std::string_view::npos);
+// `length` characters from `offset`, clipped to the text (empty past its end).
+std::string slice(std::string_view text, std::size_t offset,
+                  std::size_t length = std::string_view::npos);
 
 // What a carriage return before a line feed is: part of the line, or part of
 // the line end.

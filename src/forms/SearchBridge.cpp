@@ -1,7 +1,7 @@
 #include "forms/SearchBridge.h"
 
 #include "common/Text.h"
-#include "forms/frmMain.h"
+#include "forms/MainWindow.h"
 
 #include <QThread>
 
@@ -9,7 +9,7 @@
 
 namespace qs::forms {
 
-SearchBridge::SearchBridge(frmMain& window) : window_(window) {
+SearchBridge::SearchBridge(MainWindow& window) : window_(window) {
     timer_.setInterval(50);
     connect(&timer_, &QTimer::timeout, this, &SearchBridge::flush);
 }

@@ -26,12 +26,12 @@
 
 namespace qs::forms {
 
-class frmMain;
+class MainWindow;
 
 class SearchBridge final : public QObject, public MainView {
     Q_OBJECT
   public:
-    explicit SearchBridge(frmMain& window);
+    explicit SearchBridge(MainWindow& window);
     ~SearchBridge() override;
 
     // Takes the request for a search about to start; from then on the search
@@ -73,7 +73,7 @@ class SearchBridge final : public QObject, public MainView {
     void showBoxes();
     static MsgAnswer escapeAnswer(MsgButtons buttons);
 
-    frmMain& window_;
+    MainWindow& window_;
     QTimer timer_;
     // The report as the box holds it, kept by the search for its own use
     // (the size limit, writing it to the results file).

@@ -1,8 +1,8 @@
 // quillsift [FOLDER]: the main window, starting in FOLDER (default: the
 // application folder).
-#include "common/modGeneral.h"
-#include "forms/frmMain.h"
-#include "intro/frm_ABOUT.h"
+#include "common/Files.h"
+#include "forms/MainWindow.h"
+#include "intro/AboutWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
         qs::showAboutWindow(owner, tempFolder);
     };
 
-    qs::forms::frmMain window(std::move(setup));
+    qs::forms::MainWindow window(std::move(setup));
 
     // Ctrl-C or a termination request closes the windows as the user would:
     // a running search stops and the private temporary folder is removed.

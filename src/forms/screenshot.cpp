@@ -4,10 +4,10 @@
 // result block. The results file goes where the window puts it for a user
 // (the data folder under $HOME). Message boxes are answered with OK and
 // printed to standard error.
-#include "common/modGeneral.h"
+#include "common/Files.h"
+#include "forms/DirectoryWindow.h"
+#include "forms/MainWindow.h"
 #include "forms/ResultsBox.h"
-#include "forms/frmDirectory.h"
-#include "forms/frmMain.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     setup.errorLogPath = temp.path() + qs::kErrorLogName;
     setup.presenter = std::make_shared<PrintingPresenter>();
 
-    qs::forms::frmMain window(std::move(setup));
+    qs::forms::MainWindow window(std::move(setup));
     window.show();
     window.findChild<QCheckBox*>(QStringLiteral("chkRecurse"))->setChecked(true);
     if (argc >= 4)
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
         }
     if (shown)
         emit box->directoryAsked(*shown);
-    auto* directory = window.findChild<qs::forms::frmDirectory*>();
+    auto* directory = window.findChild<qs::forms::DirectoryWindow*>();
     if (!directory) {
         std::fprintf(stderr, "quillsift-screenshot: no directory window\n");
         return 1;

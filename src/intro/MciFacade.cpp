@@ -1,6 +1,6 @@
 #include "intro/MciFacade.h"
 
-#include "common/modGeneral.h"
+#include "common/Files.h"
 
 #include <charconv>
 

@@ -1,7 +1,7 @@
 #include "intro/MidiFile.h"
 
 #include "common/ByteView.h"
-#include "common/VbError.h"
+#include "common/Error.h"
 
 #include <algorithm>
 #include <deque>

@@ -25,7 +25,7 @@ struct MidiTune {
     std::vector<MidiNote> notes; // ordered by start
 };
 
-// Raises VbError (13 for what is not a MIDI file, 9 for a truncated one).
+// Raises Error (13 for what is not a MIDI file, 9 for a truncated one).
 MidiTune ParseMidi(std::string_view bytes);
 
 // One track's events, written with delta times in ticks.

@@ -1,7 +1,7 @@
 #pragma once
 // Widgets seen as intro controls. Geometry is kept in twips (15 per pixel) and
 // the widget placed at the nearest pixel, so steps smaller than a pixel add up.
-#include "intro/mod_IntroEffects.h"
+#include "intro/IntroEffects.h"
 
 #include <QLabel>
 #include <QPointer>

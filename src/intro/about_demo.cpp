@@ -2,7 +2,7 @@
 // Usage: quillsift-about-demo [--screenshot FILE [--at MS]]
 // With --screenshot the show runs on a fake clock to MS milliseconds (default
 // 16000), silently, and a picture of the window is saved to FILE.
-#include "intro/frm_ABOUT.h"
+#include "intro/AboutWindow.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     qs::AboutWindowOptions options;
     options.manualClock = true;
     options.mci = [](const std::string&) { return std::string(); };
-    qs::frm_ABOUT window(nullptr, std::move(options));
+    qs::AboutWindow window(nullptr, std::move(options));
     window.show();
     for (int t = 0; t < ms; t += 10) {
         window.clock().Advance(10);

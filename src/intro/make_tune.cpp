@@ -1,6 +1,6 @@
 // Writes the about window's tune as a standard MIDI file.
 // Usage: quillsift-make-tune FILE
-#include "common/modGeneral.h"
+#include "common/Files.h"
 #include "intro/AboutTune.h"
 
 #include <iostream>

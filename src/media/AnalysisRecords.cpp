@@ -1,7 +1,7 @@
 #include "media/AnalysisRecords.h"
 
+#include "common/Files.h"
 #include "common/Text.h"
-#include "common/modGeneral.h"
 
 namespace qs {
 

@@ -12,7 +12,7 @@ void putBe(std::string& out, std::uint32_t value, int bytes) {
 } // namespace
 
 std::string makeCrt(const std::string& name, std::uint16_t hardwareType,
-                    const std::vector<ChipSpec>& chips, std::uint8_t exrom, std::uint8_t game) {
+                    const std::vector<ChipPlan>& chips, std::uint8_t exrom, std::uint8_t game) {
     std::string out = "C64 CARTRIDGE   ";
     putBe(out, 0x40, 4);   // header length
     putBe(out, 0x0100, 2); // version
@@ -23,7 +23,7 @@ std::string makeCrt(const std::string& name, std::uint16_t hardwareType,
     std::string field = name.substr(0, 32);
     field.resize(32, '\0');
     out += field;
-    for (const ChipSpec& chip : chips) {
+    for (const ChipPlan& chip : chips) {
         out += "CHIP";
         putBe(out, static_cast<std::uint32_t>(16 + chip.data.size()), 4);
         putBe(out, 0, 2); // ROM

@@ -6,14 +6,14 @@
 
 namespace qs::samples {
 
-struct ChipSpec {
+struct ChipPlan {
     std::uint16_t bank = 0;
     std::uint16_t loadAddress = 0x8000;
     std::string data = std::string(8192, '\0');
 };
 
 std::string makeCrt(const std::string& name, std::uint16_t hardwareType,
-                    const std::vector<ChipSpec>& chips = {ChipSpec{}}, std::uint8_t exrom = 0,
+                    const std::vector<ChipPlan>& chips = {ChipPlan{}}, std::uint8_t exrom = 0,
                     std::uint8_t game = 1);
 
 } // namespace qs::samples

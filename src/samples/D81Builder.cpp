@@ -49,7 +49,7 @@ D81Builder& D81Builder::formatBam() {
     return *this;
 }
 
-D81Builder& D81Builder::add(const DirEntrySpec& entry, int dirTrack) {
+D81Builder& D81Builder::add(const DirEntryPlan& entry, int dirTrack) {
     if (!chains_.count(dirTrack))
         startDirectory(dirTrack);
     std::vector<int>& chain = chains_[dirTrack];

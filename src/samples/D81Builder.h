@@ -24,7 +24,7 @@ class D81Builder {
     D81Builder& formatBam();
     // Adds an entry to the directory that starts at dirTrack/3: 8 per sector,
     // sectors 3, 4, 5, ... of that track.
-    D81Builder& add(const DirEntrySpec& entry, int dirTrack = kDirTrack);
+    D81Builder& add(const DirEntryPlan& entry, int dirTrack = kDirTrack);
     // Adds a partition entry (type "cbm") of `tracks` whole tracks from
     // firstTrack to the directory on dirTrack, and lays out the partition's
     // own header and empty directory (firstTrack/3, link 0/255).

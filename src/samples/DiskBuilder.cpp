@@ -72,7 +72,7 @@ DiskBuilder& DiskBuilder::formatBam() {
     return *this;
 }
 
-DiskBuilder& DiskBuilder::add(const DirEntrySpec& entry) {
+DiskBuilder& DiskBuilder::add(const DirEntryPlan& entry) {
     const int slot = entries_ % 8;
     if (slot == 0) {
         // The order in which the 1541 DOS takes directory sectors.

@@ -8,7 +8,7 @@
 
 namespace qs::samples {
 
-struct DirEntrySpec {
+struct DirEntryPlan {
     std::string name;         // stored as given, padded with 160
     std::uint8_t type = 0x82; // closed PRG
     std::uint16_t blocks = 1;
@@ -39,7 +39,7 @@ class DiskBuilder {
     // Fills the BAM counts as a freshly formatted disk would.
     DiskBuilder& formatBam();
     // Adds entries to the directory, 8 per sector along 18/1, 18/4, 18/7, ...
-    DiskBuilder& add(const DirEntrySpec& entry);
+    DiskBuilder& add(const DirEntryPlan& entry);
     // Overrides a directory sector's link.
     DiskBuilder& link(int sector, std::uint8_t nextTrack, std::uint8_t nextSector);
 

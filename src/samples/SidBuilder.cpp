@@ -17,7 +17,7 @@ void putText(std::string& out, const std::string& text) {
 
 } // namespace
 
-std::string makeSid(const SidSpec& tune) {
+std::string makeSid(const SidPlan& tune) {
     std::string out = "PSID";
     putBe(out, 2, 2);    // version
     putBe(out, 0x7C, 2); // data offset

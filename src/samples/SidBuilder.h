@@ -6,7 +6,7 @@
 
 namespace qs::samples {
 
-struct SidSpec {
+struct SidPlan {
     std::string name; // Latin-1, padded with bytes 0 to 32
     std::string author;
     std::string released;
@@ -16,6 +16,6 @@ struct SidSpec {
     std::string code = std::string(16, '\x60'); // RTS
 };
 
-std::string makeSid(const SidSpec& tune);
+std::string makeSid(const SidPlan& tune);
 
 } // namespace qs::samples

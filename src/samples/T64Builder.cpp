@@ -21,7 +21,7 @@ void put32(std::string& out, std::size_t at, std::uint32_t value) {
 T64Builder::T64Builder(std::string tapeName, std::uint16_t maxEntries)
     : tapeName_(std::move(tapeName)), maxEntries_(maxEntries) {}
 
-T64Builder& T64Builder::add(const TapeFileSpec& file) {
+T64Builder& T64Builder::add(const TapeFilePlan& file) {
     files_.push_back(file);
     return *this;
 }
@@ -38,7 +38,7 @@ std::string T64Builder::bytes() const {
         out[40 + i] = i < tapeName_.size() ? tapeName_[i] : ' ';
 
     for (std::size_t n = 0; n < files_.size(); ++n) {
-        const TapeFileSpec& f = files_[n];
+        const TapeFilePlan& f = files_[n];
         const std::size_t rec = kHeaderBytes + kRecordBytes * n;
         out[rec] = static_cast<char>(f.entryType);
         out[rec + 1] = static_cast<char>(f.fileType);

@@ -7,7 +7,7 @@
 
 namespace qs::samples {
 
-struct TapeFileSpec {
+struct TapeFilePlan {
     std::string name;             // padded with blanks to 16
     std::string data;             // program bytes after the load address
     std::uint16_t start = 0x0801; // load address
@@ -20,7 +20,7 @@ class T64Builder {
     explicit T64Builder(std::string tapeName, std::uint16_t maxEntries = 30);
 
     // Adds a file in the next free record; end address = start + data length.
-    T64Builder& add(const TapeFileSpec& file);
+    T64Builder& add(const TapeFilePlan& file);
     // The whole archive. UsedEntries is the number of files added.
     std::string bytes() const;
 
@@ -30,7 +30,7 @@ class T64Builder {
   private:
     std::string tapeName_;
     std::uint16_t maxEntries_;
-    std::vector<TapeFileSpec> files_;
+    std::vector<TapeFilePlan> files_;
 };
 
 } // namespace qs::samples

@@ -1,16 +1,16 @@
 #include "search/Dispatcher.h"
 
+#include "common/Files.h"
 #include "common/Text.h"
-#include "common/modGeneral.h"
-#include "media/mod_CRT.h"
-#include "media/mod_D64.h"
-#include "media/mod_D71.h"
-#include "media/mod_D81.h"
-#include "media/mod_G64.h"
-#include "media/mod_PC64.h"
-#include "media/mod_SID.h"
-#include "media/mod_T64.h"
-#include "media/mod_TAP.h"
+#include "media/CrtReader.h"
+#include "media/D64Reader.h"
+#include "media/D71Reader.h"
+#include "media/D81Reader.h"
+#include "media/G64Reader.h"
+#include "media/Pc64Reader.h"
+#include "media/SidReader.h"
+#include "media/T64Reader.h"
+#include "media/TapReader.h"
 #include "search/Request.h"
 
 #include <array>
@@ -28,15 +28,15 @@ struct Route {
 // One line per reader, in the order the extensions are compared.
 // clang-format off
 const std::array kRoutes{
-    Route{"D64", analizzaD64},
-    Route{"T64", analizzaT64},
-    Route{"D81", analizzaD81},
-    Route{"CRT", analizzaCRT},
-    Route{"G64", analizzaG64},
-    Route{"TAP", analizzaTAP},
-    Route{"D71", analizzaD71},
-    Route{"SID", analizzaSID},
-    Route{"PC64", analizzaPC64},
+    Route{"D64", readD64},
+    Route{"T64", readT64},
+    Route{"D81", readD81},
+    Route{"CRT", readCrt},
+    Route{"G64", readG64},
+    Route{"TAP", readTap},
+    Route{"D71", readD71},
+    Route{"SID", readSid},
+    Route{"PC64", readPc64},
 };
 // clang-format on
 

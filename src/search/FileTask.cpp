@@ -1,13 +1,13 @@
 #include "search/FileTask.h"
 
-#include "common/VbError.h"
-#include "common/modGeneral.h"
+#include "common/Error.h"
+#include "common/Files.h"
 #include "search/Dispatcher.h"
 #include "search/Matcher.h"
 #include "search/MemberFiles.h"
 #include "tools/ArchiveReader.h"
-#include "tools/modShell.h"
-#include "tools/mod_7zip.h"
+#include "tools/OutsideArchiver.h"
+#include "tools/ToolRunner.h"
 
 #include <sys/stat.h>
 

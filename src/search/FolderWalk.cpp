@@ -1,7 +1,7 @@
 #include "search/FolderWalk.h"
 
 #include "common/FileLister.h"
-#include "common/modGeneral.h"
+#include "common/Files.h"
 
 #include <algorithm>
 #include <set>
@@ -72,8 +72,8 @@ std::optional<std::vector<std::string>> WalkedFiles::take(std::size_t folder) {
     return files;
 }
 
-void DirArray2(Session& s, const std::string& folder, std::vector<std::string>& folders,
-               WalkedFiles* files) {
+void walkFolderTree(Session& s, const std::string& folder, std::vector<std::string>& folders,
+                    WalkedFiles* files) {
     std::set<FolderId> seen;
     for (const std::string& f : folders)
         if (const auto id = folderIdentity(f))

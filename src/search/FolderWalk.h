@@ -46,7 +46,7 @@ class WalkedFiles {
 // subfolders together, then the subtree of each. A folder already listed
 // (reached again through a link) is not listed twice. With `files`, each
 // folder's files are kept there as the walk reads them.
-void DirArray2(Session& s, const std::string& folder, std::vector<std::string>& folders,
-               WalkedFiles* files = nullptr);
+void walkFolderTree(Session& s, const std::string& folder, std::vector<std::string>& folders,
+                    WalkedFiles* files = nullptr);
 
 } // namespace qs

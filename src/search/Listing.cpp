@@ -1,16 +1,16 @@
 #include "search/Listing.h"
 
+#include "common/Files.h"
 #include "common/Petscii.h"
 #include "common/Text.h"
 #include "common/Wildcard.h"
-#include "common/modGeneral.h"
 #include "search/Dispatcher.h"
 #include "search/FileReport.h"
 #include "search/Matcher.h"
 #include "search/MemberFiles.h"
 #include "tools/ArchiveReader.h"
-#include "tools/modShell.h"
-#include "tools/mod_7zip.h"
+#include "tools/OutsideArchiver.h"
+#include "tools/ToolRunner.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "search/MemberFiles.h"
 
-#include "common/modGeneral.h"
+#include "common/Files.h"
 #include "tools/ArchiveReader.h"
-#include "tools/modShell.h"
+#include "tools/ToolRunner.h"
 
 #include <filesystem>
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
 #include "search/Output.h"
 
+#include "common/Error.h"
+#include "common/Files.h"
 #include "common/Text.h"
-#include "common/VbError.h"
-#include "common/modGeneral.h"
 
 namespace qs {
 
@@ -89,7 +89,7 @@ void Result(Session& s, const std::string& text) {
         s.trap.run("Result", [&] {
             try {
                 view.appendResult(text);
-            } catch (const VbError& e) {
+            } catch (const Error& e) {
                 if (e.number() != err::OutOfMemory)
                     throw;
                 full = true;

@@ -1,7 +1,7 @@
 #include "search/Request.h"
 
+#include "common/Error.h"
 #include "common/Text.h"
-#include "common/VbError.h"
 
 #include <cstdlib>
 #include <filesystem>

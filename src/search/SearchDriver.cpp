@@ -1,8 +1,8 @@
 #include "search/SearchDriver.h"
 
 #include "common/FileLister.h"
+#include "common/Files.h"
 #include "common/Text.h"
-#include "common/modGeneral.h"
 #include "search/FileTask.h"
 #include "search/Output.h"
 #include "search/Pipeline.h"
@@ -318,7 +318,7 @@ SearchOutcome SearchC64File(Session& s) {
         view.info("Folder Array creation");
         if (o.recurse) {
             walked.afterEach = [&] { feeder.feedWalked(); };
-            DirArray2(s, o.startFolder, folders, &walked);
+            walkFolderTree(s, o.startFolder, folders, &walked);
         }
         view.info(std::to_string(folders.size()) + " folders to check");
         if (s.stopAsked())

@@ -4,12 +4,12 @@
 // start button, the output step and the driver share.
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
-#include "common/modGeneral.h"
+#include "common/Files.h"
 #include "media/AnalysisRecords.h"
 #include "media/Reader.h"
 #include "search/MainView.h"
 #include "tools/ToolEnv.h"
-#include "tools/modShell.h"
+#include "tools/ToolRunner.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,7 +3,7 @@
 // program is told so, and the option that needs it is switched off.
 #include "common/MessageBox.h"
 #include "search/SearchOptions.h"
-#include "tools/modShell.h"
+#include "tools/ToolRunner.h"
 
 #include <functional>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "tools/ArchiveReader.h"
 
-#include "common/VbError.h"
+#include "common/Error.h"
 #include "common/Wildcard.h"
-#include "tools/mod_7zip.h"
+#include "tools/OutsideArchiver.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -178,7 +178,7 @@ ArchiveRead ReadArchive(const std::string& path,
             // The header did not tell the size: find it by inflating, bounded.
             try {
                 member.inflateTo(kMaxMemberBytes + 1);
-            } catch (const VbError&) {
+            } catch (const Error&) {
                 return refuse("damaged member " + member.name());
             }
         }

@@ -27,10 +27,10 @@ using namespace qs::test;
 
 namespace {
 
-DiskBuilder disk(const std::string& name, std::vector<DirEntrySpec> entries) {
+DiskBuilder disk(const std::string& name, std::vector<DirEntryPlan> entries) {
     DiskBuilder d;
     d.name(toPetscii(name), "QS\2402A").formatBam();
-    for (DirEntrySpec& e : entries)
+    for (DirEntryPlan& e : entries)
         d.add({toPetscii(e.name), e.type, e.blocks, 17, 0});
     return d;
 }
@@ -91,7 +91,7 @@ void writeCollection(const TempDir& dir) {
     const std::vector<std::pair<std::string, std::string>> listed{
         {"disk.d64", odd}, {"disk.g64", D64ToG64(odd)}, {"big.d81", d81.bytes()},
         {"tape.tap", tap.bytes()},
-        {"cart.crt", makeCrt("Blast Cart", 3, {ChipSpec{}, ChipSpec{1}})}};
+        {"cart.crt", makeCrt("Blast Cart", 3, {ChipPlan{}, ChipPlan{1}})}};
     // clang-format on
     for (const auto& [name, bytes] : listed)
         dir.write("list/" + name, bytes);

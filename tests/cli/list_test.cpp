@@ -6,7 +6,7 @@
 #include "CliRunner.h"
 #include "ToolSession.h"
 #include "common/Text.h"
-#include "media/mod_T64.h"
+#include "media/T64Reader.h"
 #include "samples/DiskBuilder.h"
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
@@ -164,7 +164,7 @@ TEST(CliList, TapesAndPc64FilesAsCbmconvertReadsThem) {
 
 TEST(CliList, TuneFieldsAsLibsidplayfpReadsThem) {
     TempDir dir;
-    const std::pair<SidSpec, std::string> tunes[] = {
+    const std::pair<SidPlan, std::string> tunes[] = {
         {{"Title", "Someone", "1985 Publisher", 0x1000, 0x1000, 0x1003, std::string(4096, '\x60')},
          "1985"},
         {{"Blast Theme", "J\xF6rg M\xFCller", "1987 Blast Soft", 0x2000, 0x2003, 0x2010,

@@ -4,11 +4,11 @@
 #include "FakeView.h"
 #include "TempDir.h"
 #include "common/ByteView.h"
+#include "common/Error.h"
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
 #include "common/FileLister.h"
-#include "common/VbError.h"
-#include "common/modGeneral.h"
+#include "common/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ namespace {
 int errorNumber(const std::function<void()>& f) {
     try {
         f();
-    } catch (const VbError& e) {
+    } catch (const Error& e) {
         return e.number();
     }
     return 0;
@@ -211,7 +211,7 @@ TEST(ErrorTrap, ShowsLogsAndLeavesTheProcedure) {
     file.write(trap, "");
     file.close(trap);
     EXPECT_EQ(readFile(out), "header\r\n\r\n\r\n");
-    EXPECT_THROW(file.open(dir.str() + "/missing/out.txt"), VbError);
+    EXPECT_THROW(file.open(dir.str() + "/missing/out.txt"), Error);
     file.open("/dev/full");
     for (int i = 0; i < 10000; ++i)
         file.write(trap, "a report line that the disk has no room for");

@@ -1,8 +1,8 @@
 // Texts of one byte per character: ASCII-only case and blanks, the display
 // conversions, the wildcard comparisons and the PETSCII mappings.
+#include "common/Error.h"
 #include "common/Petscii.h"
 #include "common/Text.h"
-#include "common/VbError.h"
 #include "common/Wildcard.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +15,8 @@ TEST(Text, CaseBlanksNumbersAndDisplayConversions) {
     EXPECT_EQ(trimBlanks("\ta\t"), "\ta\t");
     EXPECT_EQ(ParseInteger("  20 49x", NumberSyntax::Leading), 2049);
     EXPECT_EQ(ParseInteger("x", NumberSyntax::Leading), 0);
-    EXPECT_THROW(ParseInteger("20x9", NumberSyntax::Whole), VbError);
-    EXPECT_THROW(ParseInteger("4294967296", NumberSyntax::Leading), VbError);
+    EXPECT_THROW(ParseInteger("20x9", NumberSyntax::Whole), Error);
+    EXPECT_THROW(ParseInteger("4294967296", NumberSyntax::Leading), Error);
     EXPECT_EQ(SplitLines("a\r\nb\n", CrRule::Drop), (std::vector<std::string>{"a", "b", ""}));
     EXPECT_EQ(SplitLines("a\r\n", CrRule::Keep), (std::vector<std::string>{"a\r", ""}));
     // Control codes of code page 437 as their glyphs.

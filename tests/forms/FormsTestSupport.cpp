@@ -14,7 +14,7 @@
 
 namespace qs::forms::test {
 
-frmMain& WindowFixture::open(MainWindowSetup setup) {
+MainWindow& WindowFixture::open(MainWindowSetup setup) {
     QDir(dir.path()).mkpath(QStringLiteral("tmp"));
     setup.applicationFolder = path("app/");
     if (setup.startFolder.empty())
@@ -26,7 +26,7 @@ frmMain& WindowFixture::open(MainWindowSetup setup) {
     setup.presenter = boxes;
     if (!setup.toolPresent)
         setup.toolPresent = [](const std::string&) { return true; };
-    window = std::make_unique<frmMain>(std::move(setup));
+    window = std::make_unique<MainWindow>(std::move(setup));
     return *window;
 }
 

@@ -3,7 +3,7 @@
 // window set up inside a temporary folder, and the checks that the window
 // shows its request, that its controls stay in place and that a search
 // through it has ended.
-#include "forms/frmMain.h"
+#include "forms/MainWindow.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,12 +57,12 @@ class ScriptedPresenter final : public MessageBoxPresenter {
 struct WindowFixture {
     QTemporaryDir dir;
     std::shared_ptr<ScriptedPresenter> boxes = std::make_shared<ScriptedPresenter>();
-    std::unique_ptr<frmMain> window;
+    std::unique_ptr<MainWindow> window;
 
     std::string path(const std::string& relative = {}) const {
         return dir.path().toStdString() + "/" + relative;
     }
-    frmMain& open(MainWindowSetup setup = {});
+    MainWindow& open(MainWindowSetup setup = {});
 
     template <class T = QWidget> T* child(const QString& name) const {
         T* widget = window->findChild<T*>(name);

@@ -1,9 +1,9 @@
 // Searches run from the window, each test waiting for the search's end rather
 // than for the click to return.
 #include "FormsTestSupport.h"
-#include "common/modGeneral.h"
+#include "common/Files.h"
+#include "forms/DirectoryWindow.h"
 #include "forms/ResultsBox.h"
-#include "forms/frmDirectory.h"
 #include "samples/DiskBuilder.h"
 
 #include <QApplication>
@@ -33,10 +33,10 @@ using namespace qs::forms::test;
 namespace {
 
 // A window over the sample collection, searching it with its folders.
-frmMain& openOnSamples(WindowFixture& f, MainWindowSetup setup = {}) {
+MainWindow& openOnSamples(WindowFixture& f, MainWindowSetup setup = {}) {
     runProgram("quillsift-samples", {f.dir.path() + "/samples"});
     setup.startFolder = f.path("samples");
-    frmMain& w = f.open(std::move(setup));
+    MainWindow& w = f.open(std::move(setup));
     f.child<QCheckBox>("chkRecurse")->setChecked(true);
     return w;
 }
@@ -73,7 +73,7 @@ class TestSearch : public QObject {
     // report is the command line's for the same request.
     void searchTheSampleCollection() {
         WindowFixture f;
-        frmMain& w = openOnSamples(f);
+        MainWindow& w = openOnSamples(f);
         w.show();
         const char* locked[] = {"frameFile", "frameSearch", "FramePCFile", "FrameCBMFile",
                                 "cmdAbout",  "Command1",    "cmdOpenFile", "chkSaveFile"};
@@ -134,7 +134,7 @@ class TestSearch : public QObject {
     // counted, even while the first folder is still searched.
     void repaintsOnlyWhatChanges() {
         WindowFixture f;
-        frmMain& w = f.open();
+        MainWindow& w = f.open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         MainView& view = w.session().view;
@@ -221,7 +221,7 @@ class TestSearch : public QObject {
         QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("app")));
         QVERIFY(WriteWholeFile(f.path("app/c1541"), "#!/bin/sh\nexec sleep 60\n"));
         std::filesystem::permissions(f.path("app/c1541"), std::filesystem::perms::owner_all);
-        frmMain& w = openOnSamples(f);
+        MainWindow& w = openOnSamples(f);
         f.child<QCheckBox>("chkFileType(3)")->setChecked(true); // G64
         w.show();
         w.activateWindow();
@@ -291,7 +291,7 @@ class TestSearch : public QObject {
             f.boxes = nullptr;
         MainWindowSetup setup;
         setup.startFolder = f.path("start");
-        frmMain& w = f.open(std::move(setup));
+        MainWindow& w = f.open(std::move(setup));
         f.child<QCheckBox>("chkRecurse")->setChecked(true);
         w.show();
         // One file after another, so that the folder goes before its turn.
@@ -369,7 +369,7 @@ class TestSearch : public QObject {
                 disk.add({samples::toPetscii("PROGRAM " + std::to_string(e)), 0x82, 1, 17, 0});
             QVERIFY(disk.save(f.path("disk" + std::to_string(100 + d) + ".d64")));
         }
-        frmMain& w = f.open();
+        MainWindow& w = f.open();
         f.child<QCheckBox>("chkSaveFile")->setChecked(saving);
         f.boxes->answers = {static_cast<MsgAnswer>(answer)};
         QVERIFY(f.runSearch());
@@ -421,7 +421,7 @@ class TestSearch : public QObject {
         std::vector<QUrl> opened;
         MainWindowSetup setup;
         setup.openUrl = [&](const QUrl& url) { return opened.push_back(url), true; };
-        frmMain& w = openOnSamples(f, std::move(setup));
+        MainWindow& w = openOnSamples(f, std::move(setup));
         f.child<QLineEdit>("txFindSTR")->setText(QStringLiteral("BLAST"));
         f.child<QCheckBox>("chkZIP")->setChecked(true);
         w.show();
@@ -438,9 +438,9 @@ class TestSearch : public QObject {
             box->setTextCursor(cursor);
             box->ensureCursorVisible();
             QTest::mouseDClick(box->viewport(), Qt::LeftButton, {}, box->cursorRect().center());
-            return w.findChild<frmDirectory*>();
+            return w.findChild<DirectoryWindow*>();
         };
-        frmDirectory* directory = doubleClick(line.next()); // the rule
+        DirectoryWindow* directory = doubleClick(line.next()); // the rule
         QVERIFY(directory && directory->isVisible());
         const QString listed = QString::fromStdString(runProgram(
             "quillsift-cli", {"--list", member.isEmpty() ? path : path + "::" + member}));
@@ -456,7 +456,7 @@ class TestSearch : public QObject {
         QTest::mouseClick(directory->findChild<QPushButton*>("cmdOpenFolder"), Qt::LeftButton);
         QCOMPARE(opened, std::vector{QUrl::fromLocalFile(QFileInfo(path).absolutePath())});
         directory->close();
-        QTRY_VERIFY(!w.findChild<frmDirectory*>());
+        QTRY_VERIFY(!w.findChild<DirectoryWindow*>());
 
         QVERIFY(QFile::remove(path));
         QVERIFY(!doubleClick(line.previous()));

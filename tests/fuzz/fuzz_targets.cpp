@@ -2,20 +2,20 @@
 // input to one reader (or decoder, listing parser, MIDI player), no longer than
 // all the reader looks at; where it reads far into a file, the input stands
 // there among zeros. The first byte often picks a variant (size, extension).
+#include "common/Error.h"
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
-#include "common/VbError.h"
 #include "intro/MidiFile.h"
 #include "intro/Synth.h"
-#include "media/mod_CRT.h"
-#include "media/mod_D64.h"
-#include "media/mod_D71.h"
-#include "media/mod_D81.h"
-#include "media/mod_G64.h"
-#include "media/mod_PC64.h"
-#include "media/mod_SID.h"
-#include "media/mod_T64.h"
-#include "media/mod_TAP.h"
+#include "media/CrtReader.h"
+#include "media/D64Reader.h"
+#include "media/D71Reader.h"
+#include "media/D81Reader.h"
+#include "media/G64Reader.h"
+#include "media/Pc64Reader.h"
+#include "media/SidReader.h"
+#include "media/T64Reader.h"
+#include "media/TapReader.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
@@ -139,7 +139,7 @@ std::string d81Window() {
 
 void fuzzPc64(std::uint8_t choice, std::string_view file) {
     const char* names[] = {"fuzz.p00", "fuzz.s01", "fuzz.u02", "fuzz.r03", "fuzz.q00"};
-    readAs(analizzaPC64, names[choice % 5], file, 0, sizeClass(choice / 5, {1000000, 999999}));
+    readAs(readPc64, names[choice % 5], file, 0, sizeClass(choice / 5, {1000000, 999999}));
 }
 
 // --- G64: the GCR decoder as c1541 uses it, and the listing parser ---
@@ -157,12 +157,12 @@ std::string g64WithTrack18(std::string_view gcr) {
 // file and its c1541 listing.
 void fuzzG64(std::uint8_t choice, std::string_view bytes) {
     if (choice % 3 == 2)
-        return readAs(analizzaG64, "fuzz.g64", bytes, 0, 0, bytes);
+        return readAs(readG64, "fuzz.g64", bytes, 0, 0, bytes);
     // What c1541 does: the directory track decoded into a D64, read as one.
     const std::string d64 =
         G64DirectoryAsD64(choice % 3 == 0 ? g64WithTrack18(bytes) : std::string(bytes));
     if (!d64.empty())
-        readAs(analizzaD64, "fuzz.g64", d64);
+        readAs(readD64, "fuzz.g64", d64);
 }
 
 // The GCR data of sectors 0 to 5 of track 18: the header and the first
@@ -184,7 +184,7 @@ std::string track18Gcr() {
 void fuzzTap(std::uint8_t choice, std::string_view bytes) {
     if (choice % 4 == 3) {
         ScanTap(bytes);
-        return readAs(analizzaTAP, "fuzz.tap", bytes, 0, 0, bytes);
+        return readAs(readTap, "fuzz.tap", bytes, 0, 0, bytes);
     }
     const std::string head = std::string("C64-TAPE-RAW") + static_cast<char>(choice % 4 != 0);
     ScanTap(head + std::string(3, '\0') + le(choice % 4 == 2 ? 0x7FFFFFFF : bytes.size(), 4) +
@@ -212,7 +212,7 @@ void fuzzMidi(std::uint8_t choice, std::string_view bytes) {
         settings.sampleRate = 1000;
         settings.maxSeconds = 5;
         (void)intro::RenderTune(intro::ParseMidi(file), settings);
-    } catch (const VbError&) {
+    } catch (const Error&) {
         // A broken file is refused; that is all it may do.
     }
 }
@@ -250,21 +250,21 @@ const std::vector<Target>& targets() {
     // clang-format off
     static const std::vector<Target> all{
         {"d64", 1 + kTrack18Length,
-         placed(analizzaD64, "fuzz.d64", kTrack18Offset, {174848, 175531, 196608, 197376}),
+         placed(readD64, "fuzz.d64", kTrack18Offset, {174848, 175531, 196608, 197376}),
          {at(0, disk(DiskBuilder::kD64Size)), at(4, disk(DiskBuilder::kD64Size))}},
         {"d71", 1 + kTrack18Length,
-         placed(analizzaD71, "fuzz.d71", kTrack18Offset, {349696, 351062}),
+         placed(readD71, "fuzz.d71", kTrack18Offset, {349696, 351062}),
          {at(0, disk(DiskBuilder::kD71Size))}},
         {"d81", 1 + kD81TrackBytes + 4 * 256,
-         placed(analizzaD81, "fuzz.d81", kD81Track40, {kD81Size, kD81SizeWithErrors}),
+         placed(readD81, "fuzz.d81", kD81Track40, {kD81Size, kD81SizeWithErrors}),
          {at(0, d81Window()), at(2, d81Window())}},
-        {"t64", 512, placed(analizzaT64, "fuzz.t64"),
+        {"t64", 512, placed(readT64, "fuzz.t64"),
          {at(0, T64Builder("FUZZ TAPE", 4).add({"ONE", "abc"}).add({"TWO", "defgh", 0xC000, 0x81})
                     .bytes())}},
         {"pc64", 64, fuzzPc64, {at(0, pc64), at(6, pc64)}},
-        {"crt", 256, placed(analizzaCRT, "fuzz.crt"),
+        {"crt", 256, placed(readCrt, "fuzz.crt"),
          {at(0, makeCrt("GAME", 3, {{0, 0x8000, std::string(16, '\0')}}))}},
-        {"sid", 256, placed(analizzaSID, "fuzz.sid", 0, {130000, 130001}),
+        {"sid", 256, placed(readSid, "fuzz.sid", 0, {130000, 130001}),
          {at(0, makeSid({"Tune", "Someone", "1987 Soft"}))}},
         {"g64", 1 + 12 + 8 * 84 + 2 + kGcrBytes, fuzzG64,
          {at(0, track18Gcr()), at(1, g64WithTrack18(track18Gcr())),

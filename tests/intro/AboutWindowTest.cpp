@@ -1,8 +1,8 @@
 // The about window on a fake clock, with a recording music device.
+#include "intro/AboutWindow.h"
 #include "TempDir.h"
-#include "common/modGeneral.h"
+#include "common/Files.h"
 #include "intro/AboutTune.h"
-#include "intro/frm_ABOUT.h"
 #include "search/Output.h"
 
 #include <QApplication>
@@ -28,7 +28,7 @@ class AboutWindowTest : public QObject {
     std::vector<std::string> commands_;
     std::string mode_; // the music device's answer to "status mid1 mode"
     std::vector<QUrl> opened_;
-    std::unique_ptr<qs::frm_ABOUT> window_;
+    std::unique_ptr<qs::AboutWindow> window_;
 
     std::string musicFile() const { return temp_->str() + "/tmpcrt.tmp"; }
     // A control by name; the elements of a control array by their index.
@@ -42,7 +42,7 @@ class AboutWindowTest : public QObject {
     int count(const char* name) {
         return static_cast<int>(window_->findChildren<QLabel*>(name).size());
     }
-    static void runToStep(int step, qs::frm_ABOUT& window) {
+    static void runToStep(int step, qs::AboutWindow& window) {
         for (int i = 0; i < 2000 && window.step() < step; ++i)
             window.clock().Advance(10);
         QCOMPARE(window.step(), step);
@@ -63,7 +63,7 @@ class AboutWindowTest : public QObject {
             return command == "status mid1 mode" ? mode_ : std::string();
         };
         o.openUrl = [this](const QUrl& url) { opened_.push_back(url); };
-        window_ = std::make_unique<qs::frm_ABOUT>(nullptr, std::move(o));
+        window_ = std::make_unique<qs::AboutWindow>(nullptr, std::move(o));
     }
     void cleanup() { window_.reset(); }
 
@@ -94,8 +94,8 @@ class AboutWindowTest : public QObject {
 
         for (const char* name : {"lbMail", "lbLink1", "lbLink2"})
             QTest::mouseClick(part(name), Qt::LeftButton);
-        const std::vector<QUrl> links{qs::frm_ABOUT::mailLink(), qs::frm_ABOUT::homePageLink(),
-                                      qs::frm_ABOUT::groupPageLink()};
+        const std::vector<QUrl> links{qs::AboutWindow::mailLink(), qs::AboutWindow::homePageLink(),
+                                      qs::AboutWindow::groupPageLink()};
         QCOMPARE(opened_, links);
 
         // Closed, everything stops; a second opening starts again from step 0.
@@ -137,7 +137,7 @@ class AboutWindowTest : public QObject {
         qs::AboutWindowOptions o;
         o.manualClock = true;
         o.tempFolder = temp_->str();
-        qs::frm_ABOUT window(nullptr, std::move(o));
+        qs::AboutWindow window(nullptr, std::move(o));
         window.show();
         runToStep(11, window);
         window.clock().Advance(3000);

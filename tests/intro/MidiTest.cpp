@@ -1,8 +1,8 @@
 // The about window's music: the MIDI reader, the synthesiser and the command
 // facade over a pretend sound output.
 #include "TempDir.h"
-#include "common/VbError.h"
-#include "common/modGeneral.h"
+#include "common/Error.h"
+#include "common/Files.h"
 #include "intro/AboutTune.h"
 #include "intro/MciFacade.h"
 #include "intro/MidiFile.h"
@@ -71,7 +71,7 @@ TEST(MidiFile, BrokenFilesRaiseInsteadOfReadingPastTheEnd) {
     endless.replace(22, 4, "\xFF\xFF\xFF\xFF"); // a delta time of five bytes
     for (const std::string& bad : {std::string("RIFF....WAVEfmt "), good.substr(0, 12),
                                    good.substr(0, good.size() - 5), format2, endless})
-        EXPECT_THROW(ParseMidi(bad), qs::VbError);
+        EXPECT_THROW(ParseMidi(bad), qs::Error);
 }
 
 TEST(MidiFile, TheCommittedTuneIsTheGeneratorsOutputAndSoundsThroughout) {

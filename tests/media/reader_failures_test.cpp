@@ -5,8 +5,8 @@
 // the D64's entries under its name, count as analysed, and the search must go
 // on to c.*. G64 and TAP images are listed by our c1541 and tape64.
 #include "ToolSession.h"
+#include "common/Error.h"
 #include "common/Text.h"
-#include "common/VbError.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"

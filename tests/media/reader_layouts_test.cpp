@@ -3,13 +3,13 @@
 // in the readers' failure table.)
 #include "ReaderHarness.h"
 #include "common/Text.h"
-#include "media/mod_CRT.h"
-#include "media/mod_D64.h"
-#include "media/mod_D71.h"
-#include "media/mod_D81.h"
-#include "media/mod_PC64.h"
-#include "media/mod_SID.h"
-#include "media/mod_T64.h"
+#include "media/CrtReader.h"
+#include "media/D64Reader.h"
+#include "media/D71Reader.h"
+#include "media/D81Reader.h"
+#include "media/Pc64Reader.h"
+#include "media/SidReader.h"
+#include "media/T64Reader.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/Pc64Builder.h"
@@ -41,11 +41,11 @@ struct Layout {
 };
 
 Reader readerFor(const std::string& path) {
-    const std::map<std::string, Reader> readers{{"D64", analizzaD64}, {"D71", analizzaD71},
-                                                {"D81", analizzaD81}, {"T64", analizzaT64},
-                                                {"CRT", analizzaCRT}, {"SID", analizzaSID}};
+    const std::map<std::string, Reader> readers{{"D64", readD64}, {"D71", readD71},
+                                                {"D81", readD81}, {"T64", readT64},
+                                                {"CRT", readCrt}, {"SID", readSid}};
     const auto it = readers.find(upperAscii(path.substr(path.size() - 3)));
-    return it == readers.end() ? analizzaPC64 : it->second;
+    return it == readers.end() ? readPc64 : it->second;
 }
 
 // A formatted disk of the given size whose directory 18/1 ends at once (0/255).

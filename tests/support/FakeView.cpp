@@ -1,7 +1,7 @@
 #include "FakeView.h"
 
+#include "common/Error.h"
 #include "common/Text.h"
-#include "common/VbError.h"
 
 namespace qs::test {
 

@@ -1,7 +1,7 @@
 #include "ToolSession.h"
 
 #include "search/SearchDriver.h"
-#include "tools/modShell.h"
+#include "tools/ToolRunner.h"
 
 #include <cstdlib>
 #include <filesystem>

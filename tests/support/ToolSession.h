@@ -3,7 +3,7 @@
 // and the build's application folder, and the shell helpers of the tool tests.
 #include "FakeView.h"
 #include "TempDir.h"
-#include "common/modGeneral.h"
+#include "common/Files.h"
 #include "search/Session.h"
 
 #include <string>

@@ -5,8 +5,8 @@
 #include "samples/DiskBuilder.h"
 #include "samples/ZipWriter.h"
 #include "search/SearchDriver.h"
-#include "tools/modShell.h"
-#include "tools/mod_7zip.h"
+#include "tools/OutsideArchiver.h"
+#include "tools/ToolRunner.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 // --list; bad input at large is the fuzz targets'.)
 #include "ToolSession.h"
 #include "common/Text.h"
-#include "media/mod_D64.h"
-#include "media/mod_G64.h"
-#include "media/mod_TAP.h"
+#include "media/D64Reader.h"
+#include "media/G64Reader.h"
+#include "media/TapReader.h"
 #include "samples/DiskBuilder.h"
 #include "samples/G64Builder.h"
 #include "samples/TapBuilder.h"
@@ -82,7 +82,7 @@ TEST(ParseG64Listing, FillsTheRecordsFromTheListingColumns) {
               (std::vector<std::string>{"BLASTER|prg|12", "\xD3PACE|scr|3|invalid<", "X|PRG|7<"}));
     // A free-blocks line in lower case is an entry line without a closing quote.
     AnalysisRecords bad;
-    EXPECT_THROW(ParseG64Listing(bad, "0 \"X\"\n664 blocks free.\n", "x.g64"), VbError);
+    EXPECT_THROW(ParseG64Listing(bad, "0 \"X\"\n664 blocks free.\n", "x.g64"), Error);
 }
 
 TEST(G64Reader, OurImagesWholeAndDamagedAndOneC1541CannotRead) {
@@ -104,21 +104,21 @@ TEST(G64Reader, OurImagesWholeAndDamagedAndOneC1541CannotRead) {
         std::erase_if(k, [](const std::string& e) { return e.ends_with("|invalid"); });
         return k;
     };
-    t.read(analizzaD64, dir.write("x.d64", d.bytes()));
+    t.read(readD64, dir.write("x.d64", d.bytes()));
     const auto expected = named();
     ASSERT_EQ(expected.size(), 13U);
     std::string g64 = samples::D64ToG64(d.bytes());
-    t.read(analizzaG64, dir.write("x.g64", g64));
+    t.read(readG64, dir.write("x.g64", g64));
     EXPECT_EQ(named(), expected);
 
     // The data of the second directory sector (18/4) spoilt: the first eight entries remain.
     g64[samples::G64TrackOffset(g64, 18) + 4 * 362 + 40 + 100] ^= 0x5A;
-    t.read(analizzaG64, dir.write("x.g64", g64));
+    t.read(readG64, dir.write("x.g64", g64));
     EXPECT_EQ(named(), std::vector<std::string>(expected.begin(), expected.begin() + 8));
 
     // One c1541 cannot read: said, with why. (Files that are no G64 at all
     // are in the readers' failure table.)
-    t.read(analizzaG64, dir.write("d.g64", "GCR-1541"));
+    t.read(readG64, dir.write("d.g64", "GCR-1541"));
     EXPECT_EQ(t.session.records.entryCount(), 0U);
     EXPECT_EQ(t.session.records.media.MediaName, "");
     ASSERT_EQ(t.view.messages.size(), 1u);
@@ -150,7 +150,7 @@ TEST(ParseTapListing, ReadsNamesAddressesAndBlocksFromTheColumns) {
                                         "C|prg|0|2049-2049", "FOUND( TWICE|prg|2|2049-2430",
                                         "\xCD\xC5\xD2\xC7\xC5\xC4|prg|8|2049-4096"}));
     AnalysisRecords bad;
-    EXPECT_THROW(ParseTapListing(bad, line("x", "  20x9", "1"), "x.tap"), VbError);
+    EXPECT_THROW(ParseTapListing(bad, line("x", "  20x9", "1"), "x.tap"), Error);
     EXPECT_EQ(bad.entryCount(), 1U);
 }
 
@@ -194,7 +194,7 @@ TEST(TapDecoder, FindsTheRomLoaderHeadersAndWhatSurvivesDamage) {
 TEST(TapReader, ProgramsOnly) {
     TempDir dir;
     ToolSession t;
-    t.read(analizzaTAP, dir.write("we ird \"&;$ tape.tap", twoPrograms().bytes(1)));
+    t.read(readTap, dir.write("we ird \"&;$ tape.tap", twoPrograms().bytes(1)));
     EXPECT_EQ(
         keys(t.session.records, true),
         (std::vector<std::string>{"FIRST|prg|8|2049-4096", "\323ECOND ONE|prg|2|49152-49533"}));
@@ -202,7 +202,7 @@ TEST(TapReader, ProgramsOnly) {
     // A tape without programs leaves no entry of the tape before.
     TapBuilder data;
     data.dataFile("DATA", "some data");
-    t.read(analizzaTAP, dir.write("data.tap", data.bytes(1)));
+    t.read(readTap, dir.write("data.tap", data.bytes(1)));
     EXPECT_EQ(t.session.records.entryCount(), 0U);
     EXPECT_EQ(t.session.records.media.MediaName, "DATA");
     EXPECT_TRUE(t.view.messages.empty());

@@ -2,7 +2,7 @@
 // time limit, and where tools are looked for. (A stop request ending a tool is
 // tested end to end as Ctrl-C on the command line.)
 #include "ToolSession.h"
-#include "tools/modShell.h"
+#include "tools/ToolRunner.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

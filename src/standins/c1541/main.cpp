@@ -6,11 +6,11 @@
 // A G64 is read from its GCR track data; the other kinds through the disk
 // readers of the core. Exit status 0 listed, 1 unreadable, 2 usage.
 #include "StandinSupport.h"
+#include "common/Files.h"
 #include "common/Text.h"
-#include "common/modGeneral.h"
-#include "media/mod_D64.h"
-#include "media/mod_D71.h"
-#include "media/mod_D81.h"
+#include "media/D64Reader.h"
+#include "media/D71Reader.h"
+#include "media/D81Reader.h"
 #include "standins/codec/GcrDecoder.h"
 
 #include <cstdio>
@@ -85,14 +85,14 @@ int main(int argc, char** argv) {
             ctx.open = [&d64](const std::string&) {
                 return std::make_unique<MemoryByteSource>(d64);
             };
-            analizzaD64(ctx, path);
+            readD64(ctx, path);
         } else {
             const auto dot = path.find_last_of('.');
             const std::string ext =
                 upperAscii(dot == std::string::npos ? "" : path.substr(dot + 1));
-            const Reader reader = ext == "D64"   ? analizzaD64
-                                  : ext == "D71" ? analizzaD71
-                                  : ext == "D81" ? analizzaD81
+            const Reader reader = ext == "D64"   ? readD64
+                                  : ext == "D71" ? readD71
+                                  : ext == "D81" ? readD81
                                                  : nullptr;
             if (reader == nullptr) {
                 std::fprintf(stderr, "c1541: %s: not a disk image\n", path.c_str());

@@ -1,6 +1,6 @@
 #include "standins/codec/GcrDecoder.h"
 
-#include "media/mod_D64.h"
+#include "media/D64Reader.h"
 
 #include <algorithm>
 #include <array>

@@ -4,8 +4,8 @@
 // Data files and the end-of-tape mark get lines of their own shape.
 // Exit status 0 scanned, 1 not a readable TAP file, 2 usage.
 #include "StandinSupport.h"
-#include "common/modGeneral.h"
-#include "media/mod_TAP.h"
+#include "common/Files.h"
+#include "media/TapReader.h"
 #include "standins/codec/TapDecoder.h"
 
 #include <cstdio>

@@ -1,0 +1,101 @@
+#include "media/D64Reader.h"
+
+#include <algorithm>
+
+namespace qs {
+
+std::string PaddingToBlanks(std::string text) {
+    std::replace(text.begin(), text.end(), '\xA0', ' ');
+    return text;
+}
+
+std::string CutAtPadding(std::string_view text) {
+    return std::string(text.substr(0, text.find('\xA0')));
+}
+
+namespace {
+
+std::int32_t d64BlocksFree(const ByteView& header) {
+    std::int32_t sum = 0;
+    for (std::size_t t = 1; t <= 35; ++t)
+        if (t != 18)
+            sum += header.u8(4 + 4 * (t - 1));
+    return sum;
+}
+
+const Track18Format kD64{
+    "analizzaD64",
+    {{174848, false, false}, {175531, false, true}, {196608, true, false}, {197376, true, true}},
+    d64BlocksFree};
+
+void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
+    e.Name = CutAtPadding(slot.sub(5, 16).bytes());
+    const std::uint8_t lo = slot.u8(30), hi = slot.u8(31);
+    // A count that does not fit a signed 16-bit value is recorded as 0.
+    e.Blocks = hi >= 128 ? 0 : lo + 256 * hi;
+    const std::uint8_t type = slot.u8(2);
+    e.FileType = TypeText(type);
+    e.TypeByte = type;
+    e.EntryNo = entryNo;
+    e.Track = slot.u8(3);
+    e.Sector = slot.u8(4);
+    e.Valid = e.FileType != "scr";
+    e.Locked = type >= 192;
+}
+
+} // namespace
+
+void analyzeTrack18Image(ReaderContext& ctx, const std::string& path, const Track18Format& format) {
+    AnalysisRecords& rec = ctx.records;
+    ctx.trap.runOnFile(format.procedure, path, [&] {
+        const auto source = ctx.open(path);
+        const std::string track = source->read(kTrack18Offset, kTrack18Length);
+        const ByteView track18(track, kTrack18Offset);
+        auto sector = [&](std::size_t s) { return track18.sub(256 * s, 256); };
+        const ByteView header = sector(0);
+
+        MediaInfo& m = rec.media;
+        m.MediaName = PaddingToBlanks(header.text(144, 16));
+        m.HeaderLine = "\"" + m.MediaName + "\" " + PaddingToBlanks(header.text(162, 5));
+        SetNameFields(m, path);
+        m.BlocksFree = 0;
+        m.Tracks40 = m.ErrorInfo = false;
+
+        const std::uint64_t size = source->size();
+        const auto cls = std::find_if(format.sizes.begin(), format.sizes.end(),
+                                      [&](const ImageSizeClass& c) { return c.size == size; });
+        if (cls == format.sizes.end()) {
+            m.Status = status::NonStandardSize;
+        } else {
+            m.Tracks40 = cls->tracks40;
+            m.ErrorInfo = cls->errorInfo;
+        }
+
+        m.BlocksFree = format.blocksFree(header);
+
+        std::uint8_t linkTrack = 18, linkSector = 1;
+        int n = 0;
+        while (linkTrack == 18 && linkSector >= 1 && linkSector <= 18 && n < kMaxDirEntries) {
+            const ByteView dir = sector(linkSector);
+            for (std::size_t slot = 0; slot < 8; ++slot) {
+                ++n;
+                readSlot(rec.appendEntry(), dir.sub(32 * slot, 32), n);
+            }
+            linkTrack = dir.u8(0);
+            linkSector = dir.u8(1);
+        }
+
+        if (linkTrack != 0 && linkTrack != 18)
+            m.Status = "[WARNING] - Directory entries crossover track 18. Only Track 18 entries "
+                       "are analyzed";
+        else if (n >= kMaxDirEntries && linkTrack == 18 && linkSector >= 1 && linkSector <= 18)
+            m.Status = "[WARNING] - More than 144 entries. Only first 144 are analyzed (probably "
+                       "recursive directory)";
+    });
+}
+
+void readD64(ReaderContext& ctx, const std::string& path) {
+    analyzeTrack18Image(ctx, path, kD64);
+}
+
+} // namespace qs

@@ -1,0 +1,31 @@
+#include "media/D71Reader.h"
+
+#include "media/D64Reader.h"
+
+namespace qs {
+
+namespace {
+
+// Tracks 1-35 count at 4 + 4(t-1), tracks 36-70 at 221 + (t-36); the two
+// directory/BAM tracks 18 and 53 are not free space.
+std::int32_t d71BlocksFree(const ByteView& header) {
+    std::int32_t sum = 0;
+    for (std::size_t t = 1; t <= 35; ++t)
+        if (t != 18)
+            sum += header.u8(4 + 4 * (t - 1));
+    for (std::size_t t = 36; t <= 70; ++t)
+        if (t != 53)
+            sum += header.u8(221 + (t - 36));
+    return sum;
+}
+
+const Track18Format kD71{
+    "analizzaD71", {{349696, false, false}, {351062, false, true}}, d71BlocksFree};
+
+} // namespace
+
+void readD71(ReaderContext& ctx, const std::string& path) {
+    analyzeTrack18Image(ctx, path, kD71);
+}
+
+} // namespace qs

@@ -1,0 +1,10 @@
+#pragma once
+// D71 images: a 1571 double-sided disk, read as a D64 whose BAM counts go on
+// for the 35 tracks of the second side.
+#include "media/Reader.h"
+
+namespace qs {
+
+void readD71(ReaderContext& ctx, const std::string& path);
+
+} // namespace qs
