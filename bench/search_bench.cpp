@@ -1,12 +1,10 @@
 // How long the search takes per file: the D64 reader and matcher on one
 // image in memory, and a whole search of a folder of images on disk.
-#include "FakeView.h"
+#include "FakeSink.h"
 #include "TempDir.h"
-#include "media/D64Reader.h"
 #include "samples/DiskBuilder.h"
 #include "search/Matcher.h"
-#include "search/SearchDriver.h"
-#include "search/Session.h"
+#include "search/Search.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,18 +22,19 @@ std::string fullDisk() {
 
 void ReadAndMatchOneImage(benchmark::State& state) {
     const std::string bytes = fullDisk();
-    test::FakeView view;
-    view.opts.findStr = "PROGRAM 1?";
-    test::TempDir dir;
-    Session session(view, ToolEnv{}, dir.str() + "/ErrorLog.txt");
-    ReaderContext ctx{session.records, session.trap,
-                      [&](const std::string&) -> std::unique_ptr<ByteSource> {
-                          return std::make_unique<MemoryByteSource>(bytes);
-                      }};
+    test::FakeSink view;
+    const ErrorLog log("");
+    const ErrorTrap trap(view, log);
+    SearchRequest request;
+    request.pattern = "PROGRAM 1?";
+    const ContainerFormat& d64 = *FormatByTag("D64");
+    AnalysisRecords records;
     for (auto _ : state) {
-        readD64(ctx, "/bench/disk.d64");
-        view.results.clear();
-        benchmark::DoNotOptimize(AnalyzePrograms(session, "/bench/disk.d64", ""));
+        ReadContainer(
+            d64, records, trap, "/bench/disk.d64",
+            [&] { return std::make_unique<MemoryByteSource>(bytes); }, nullptr);
+        FileReport report;
+        benchmark::DoNotOptimize(MatchFile(request, d64, records, report, "/bench/disk.d64", ""));
     }
 }
 BENCHMARK(ReadAndMatchOneImage);
@@ -45,14 +44,14 @@ void SearchFolder(benchmark::State& state) {
     const std::string bytes = fullDisk();
     for (int i = 0; i < state.range(0); ++i)
         dir.write("images/disk" + std::to_string(i) + ".d64", bytes);
-    test::FakeView view;
-    view.limited = false;
-    view.opts.saveFile = false;
-    view.opts.findStr = "NO MATCH";
-    view.opts.startFolder = dir.str() + "/images";
-    Session session(view, ToolEnv{}, dir.str() + "/ErrorLog.txt");
+    test::FakeSink view;
+    SearchRequest request;
+    request.pattern = "NO MATCH";
+    request.folder = dir.str() + "/images";
+    const SearchEngine engine({"", "", dir.str() + "/ErrorLog.txt"});
+    std::atomic<bool> stop{false};
     for (auto _ : state)
-        StartButtonClick(session);
+        engine.Search(request, view, StopToken(stop));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(SearchFolder)->Arg(1000)->Unit(benchmark::kMillisecond);

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <deque>
 #include <filesystem>
+#include <span>
 
 namespace qs {
 
@@ -51,12 +53,16 @@ CLI::Option* addList(CLI::App& app, const std::string& flags, const std::string&
         ->default_str(ticked);
 }
 
-std::vector<std::pair<std::string, int*>> byCaption(std::vector<CheckBox>& boxes) {
-    std::vector<std::pair<std::string, int*>> entries;
-    for (CheckBox& box : boxes)
-        entries.emplace_back(box.caption, &box.value);
-    return entries;
-}
+// One tick per row of a table, ticked as the row says by default.
+struct Ticks {
+    std::vector<std::pair<std::string, bool*>> entries;
+    std::deque<bool> ticks; // stable addresses
+    template <class Row, class Caption, class Default>
+    Ticks(std::span<const Row> rows, Caption caption, Default ticked) {
+        for (const Row& row : rows)
+            entries.emplace_back(std::string(caption(row)), &ticks.emplace_back(ticked(row)));
+    }
+};
 
 std::string absolutePath(const std::string& path) {
     std::error_code ec;
@@ -97,11 +103,14 @@ struct CommandLine {
     CLI::App app{"", "quillsift-cli"};
     CliCommand cmd;
     std::vector<std::string> folders;
+    Ticks formats{ContainerFormats(), [](const ContainerFormat& f) { return f.caption; },
+                  [](const ContainerFormat& f) { return f.onByDefault; }};
+    Ticks entryTypes{EntryTypes(), [](const EntryType& t) { return t.caption; },
+                     [](const EntryType& t) { return t.onByDefault; }};
 
     CommandLine() {
-        SearchOptions& o = cmd.options;
+        SearchRequest& o = cmd.request;
         CliSettings& s = cmd.settings;
-        o.saveFile = false; // the window's defaults, except that saving is asked for with -o
 
         app.formatter(std::make_shared<HelpFormat>());
         app.add_option("FOLDER", folders)->group(""); // named in the usage line
@@ -115,29 +124,28 @@ struct CommandLine {
             "-h,--help", [] { throw CLI::CallForHelp(); }, "this text");
         app.set_version_flag("--version", "", "program version");
 
-        app.add_option("-s,--search", o.findStr, "search string, * and ? as wildcards")
+        app.add_option("-s,--search", o.pattern, "search string, * and ? as wildcards")
             ->capture_default_str();
-        app.add_option("-m,--mask", o.fileMask, "file-name mask without extension")
+        app.add_option("-m,--mask", o.mask, "file-name mask without extension")
             ->capture_default_str();
-        addList(app, "-t,--types", "PC file types", byCaption(o.fileTypes));
-        addList(app, "-c,--cbm-types", "entry types", byCaption(o.cbmTypes));
+        addList(app, "-t,--types", "PC file types", formats.entries);
+        addList(app, "-c,--cbm-types", "entry types", entryTypes.entries);
         app.add_flag_callback(
             "--no-partial", [&o] { o.partial = false; }, "match the whole name only");
         app.add_flag("--match-case", o.matchCase, "compare letters as typed");
-        app.add_flag("--file-name", o.fileName, "include the PC file name");
-        app.add_flag("--container-name", o.header, "include the disk or tape name");
-        app.add_flag("--warnings", o.showMediaWarn, "show warnings and invalid files");
+        app.add_flag("--file-name", o.fileNames, "include the PC file name");
+        app.add_flag("--container-name", o.mediumNames, "include the disk or tape name");
+        app.add_flag("--warnings", o.warnings, "show warnings and invalid files");
         addList<bool>(
             app, "--sid", "SID fields",
-            {{"name", &o.sidName}, {"author", &o.sidAuthor}, {"copyright", &o.sidCopyright}},
+            {{"name", &o.sid.name}, {"author", &o.sid.author}, {"copyright", &o.sid.copyright}},
             "SID field");
-        app.add_flag_callback(
-            "-z,--archives", [&o] { o.zip.value = 1; }, "look inside archives");
+        app.add_flag("-z,--archives", o.archives, "look inside archives");
         app.add_flag("-r,--recurse", o.recurse, "search the subfolders too");
         app.add_option_function<std::string>(
                "-o,--results-file",
                [&o](const std::string& path) {
-                   o.saveFile = true;
+                   o.saveResults = true;
                    o.resultsFile = absolutePath(path);
                    // Caught here once rather than as one write error per report line.
                    const fs::path parent = fs::path(o.resultsFile).parent_path();
@@ -156,17 +164,18 @@ struct CommandLine {
                    const auto [stop, ec] = std::from_chars(text.data(), end, secs);
                    if (ec != std::errc{} || stop != end || secs <= 0)
                        reject("--tool-timeout needs a positive number of seconds");
-                   cmd.toolTimeout = std::chrono::seconds(std::min(secs, kLongestToolTimeout));
+                   cmd.request.toolTimeout =
+                       std::chrono::seconds(std::min(secs, kLongestToolTimeout));
                },
                "time limit for an outside program")
             ->type_name("SECS")
-            ->default_str(std::to_string(cmd.toolTimeout.count()));
-        app.add_option("-j,--jobs", cmd.jobs,
+            ->default_str(std::to_string(cmd.request.toolTimeout.count()));
+        app.add_option("-j,--jobs", o.jobs,
                        "files analysed side by side (default: one per "
                        "processor; 1: one after another)")
             ->type_name("N")
             ->check(CLI::Range(1u, 1024u).description(""));
-        app.add_flag("--external-archiver", cmd.externalArchiver,
+        app.add_flag("--external-archiver", o.externalArchiver,
                      "read every archive with the outside archiver (7z)");
         app.add_flag("-q,--quiet", s.quiet, "no status line");
         app.add_flag_callback(
@@ -183,6 +192,19 @@ struct CommandLine {
             ->type_name("FILE[::MEMBER]");
     }
 
+    // Run after parsing: the ticked rows into the request.
+    void takeLists() {
+        SearchRequest& o = cmd.request;
+        o.formats = {};
+        for (std::size_t i = 0; i < ContainerFormats().size(); ++i)
+            if (formats.ticks[i])
+                o.formats.add(ContainerFormats()[i]);
+        o.entryTypes.clear();
+        for (std::size_t i = 0; i < EntryTypes().size(); ++i)
+            if (entryTypes.ticks[i])
+                o.entryTypes.emplace_back(EntryTypes()[i].type);
+    }
+
     // Run after parsing: exactly one FOLDER, and it must exist (none with --list).
     void takeFolder() {
         if (cmd.action == CliCommand::Action::List) {
@@ -195,7 +217,7 @@ struct CommandLine {
         std::error_code ec;
         if (!fs::is_directory(folders[0], ec))
             reject(folders[0] + ": no such folder");
-        cmd.options.startFolder = absolutePath(folders[0]);
+        cmd.request.folder = absolutePath(folders[0]);
     }
 };
 
@@ -211,6 +233,7 @@ std::optional<CliCommand> parseCommandLine(const std::vector<std::string>& args,
     try {
         line.app.parse(
             std::vector<std::string>(args.rbegin(), args.rend())); // CLI11 takes them last first
+        line.takeLists();
         line.takeFolder();
         return line.cmd;
     } catch (const CLI::CallForHelp&) {

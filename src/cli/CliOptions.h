@@ -2,7 +2,7 @@
 // The command line's flags, turned into the request and the run settings.
 #include "cli/CliView.h"
 #include "search/Listing.h"
-#include "search/SearchOptions.h"
+#include "search/SearchRequest.h"
 
 #include <chrono>
 #include <optional>
@@ -13,11 +13,8 @@ namespace qs {
 
 struct CliCommand {
     enum class Action { Search, List, Help, Version } action = Action::Search;
-    SearchOptions options;
+    SearchRequest request;
     CliSettings settings;
-    std::chrono::seconds toolTimeout{60};
-    unsigned jobs = 0; // files analysed side by side; 0: one per processor
-    bool externalArchiver = false;
     ListingSource list; // --list FILE or ARCHIVE::MEMBER
 };
 

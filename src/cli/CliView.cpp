@@ -2,29 +2,19 @@
 
 #include "cli/JsonReport.h"
 #include "common/Text.h"
-#include "search/SearchDriver.h"
-#include "search/Session.h"
+#include "search/Search.h"
 
 #include <algorithm>
 #include <unistd.h>
 
 namespace qs {
 
-std::atomic<bool> CliView::stopRequested_{false};
-std::atomic<std::atomic<bool>*> CliView::stopFlag_{nullptr};
-
-void CliView::attach(Session* session) {
-    session_ = session;
-    stopFlag_.store(session != nullptr ? &session->StopSearch : nullptr);
-}
-
 std::string toLf(std::string text) {
     return replaceAll(std::move(text), "\r\n", "\n");
 }
 
-CliView::CliView(SearchOptions options, CliSettings settings, std::FILE* out, std::FILE* err)
-    : options_(std::move(options)), settings_(settings), out_(out), err_(err),
-      terminal_(::isatty(::fileno(err)) != 0) {}
+CliView::CliView(CliSettings settings, std::FILE* out, std::FILE* err)
+    : settings_(settings), out_(out), err_(err), terminal_(::isatty(::fileno(err)) != 0) {}
 
 void CliView::clearStatusLine() {
     if (terminal_ && statusShown_) {
@@ -33,7 +23,7 @@ void CliView::clearStatusLine() {
     }
 }
 
-void CliView::info(const std::string& text) {
+void CliView::status(const std::string& text) {
     lastStatus_ = text;
     if (settings_.quiet || !terminal_)
         return;
@@ -57,18 +47,16 @@ void CliView::finish() {
     statusShown_ = false;
 }
 
-void CliView::doEvents() {
+void CliView::pump() {
     std::fflush(out_);
-    // Ctrl-C acts as a click on the stop button.
-    if (stopRequested_.exchange(false) && session_ != nullptr)
-        StartButtonClick(*session_);
 }
 
-void CliView::appendResult(const std::string& text) {
+bool CliView::appendResult(const std::string& text) {
     if (settings_.json)
-        return; // the records below stand for the text report
+        return true; // the records below stand for the text report
     const std::string line = toLf(text) + "\n";
     std::fwrite(line.data(), 1, line.size(), out_);
+    return true;
 }
 
 void CliView::writeJson(const std::string& line) {
@@ -88,8 +76,8 @@ void CliView::reportWarning(const WarningRecord& warning) {
 }
 
 void CliView::errorMessage(const TrappedMessage& message) {
-    MainView::errorMessage(message);
-    if (settings_.json && options_.showMediaWarn)
+    ReportSink::errorMessage(message);
+    if (settings_.json && settings_.warnings)
         writeJson(ErrorJson(message));
 }
 
@@ -107,12 +95,22 @@ MsgAnswer CliView::messageBox(MsgIcon, MsgButtons buttons, const std::string& ti
     case MsgButtons::Ok:
         return MsgAnswer::Ok;
     case MsgButtons::OkCancel:
-        return settings_.overwrite && title == "File overwriting.." ? MsgAnswer::Ok
-                                                                    : MsgAnswer::Cancel;
+        return MsgAnswer::Cancel;
     case MsgButtons::YesNo:
         return MsgAnswer::No;
     }
     return MsgAnswer::Cancel;
+}
+
+bool CliView::replaceResultsFile(const std::string& path) {
+    messageBox(MsgIcon::Question, MsgButtons::OkCancel, "File overwriting..",
+               "The result file " + path + " already exists.\r\nDo you want to overwrite it?");
+    return settings_.overwrite;
+}
+
+// Standard output has no limit: never asked.
+SearchQuestions::FullView CliView::resultsViewFull(const std::string&, bool) {
+    return FullView::GoOn;
 }
 
 } // namespace qs

@@ -1,7 +1,7 @@
 #include "cli/JsonReport.h"
 
 #include "cli/CliView.h"
-#include "search/Session.h"
+#include "search/Search.h"
 
 #include <nlohmann/json.hpp>
 

@@ -7,7 +7,7 @@ namespace qs {
 int ListDirectory(const CliCommand& cmd, const ToolEnv& tools, MessageSink& sink,
                   const ErrorLog& log, std::FILE* out, std::FILE* err) {
     const ErrorTrap trap(sink, log);
-    const ListingResult result = ListContainer(cmd.list, tools, cmd.externalArchiver, trap);
+    const ListingResult result = ListContainer(cmd.list, tools, cmd.request.externalArchiver, trap);
     if (!result.problem.empty())
         std::fprintf(err, "quillsift-cli: %s\n", result.problem.c_str());
     if (!result.listing)

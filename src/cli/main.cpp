@@ -4,8 +4,7 @@
 #include "cli/ListCommand.h"
 #include "common/Files.h"
 #include "search/Output.h"
-#include "search/SearchDriver.h"
-#include "search/Session.h"
+#include "search/Search.h"
 #include "search/ToolPolicy.h"
 
 #include <csignal>
@@ -13,8 +12,12 @@
 
 namespace {
 
+// Raised by the first Ctrl-C (or termination request): the search stops
+// cleanly, and a running outside program with it.
+std::atomic<bool> stopAsked{false};
+
 extern "C" void onInterrupt(int) {
-    qs::CliView::requestStop();
+    stopAsked.store(true);
 }
 
 } // namespace
@@ -22,7 +25,7 @@ extern "C" void onInterrupt(int) {
 int main(int argc, char** argv) {
     using namespace qs;
     std::string error;
-    const auto cmd = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), error);
+    auto cmd = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!cmd) {
         std::fprintf(stderr, "quillsift-cli: %s\nTry 'quillsift-cli --help'.\n", error.c_str());
         return 2;
@@ -43,19 +46,23 @@ int main(int argc, char** argv) {
     if (!temp.notice().empty())
         std::fprintf(stderr, "quillsift-cli: %s\n", temp.notice().c_str());
     const std::string appFolder = ApplicationFolder();
-    CliView view(cmd->options, cmd->settings, stdout, stderr);
-    ToolEnv tools{appFolder, temp.path(), cmd->toolTimeout};
+    SearchRequest& request = cmd->request;
+    cmd->settings.warnings = request.warnings;
+    CliView view(cmd->settings, stdout, stderr);
+    const std::string errorLog = DataFolder(appFolder) + kErrorLogName;
     if (cmd->action == CliCommand::Action::List)
-        return ListDirectory(*cmd, tools, view, ErrorLog(DataFolder(appFolder) + kErrorLogName),
-                             stdout, stderr);
-    Session session(view, tools, DataFolder(appFolder) + kErrorLogName);
-    if (cmd->jobs > 0)
-        session.jobs = cmd->jobs;
-    session.externalArchiver = cmd->externalArchiver;
-    view.attach(&session);
+        return ListDirectory(*cmd, ToolEnv{appFolder, temp.path(), request.toolTimeout}, view,
+                             ErrorLog(errorLog), stdout, stderr);
+
     // Only the outside programs that this request needs are looked for; a
-    // missing one is reported and its type or option is left out.
-    CheckOutsideTools(appFolder, view, view.options(), true);
+    // missing one is reported and what needs it is left out.
+    for (const OutsideTool tool :
+         CheckOutsideTools(appFolder, view, request.formats, request.archives, true)) {
+        for (const ContainerFormat* f : FormatsListedBy(tool).formats())
+            request.formats.remove(*f);
+        if (tool == OutsideTool::Archiver)
+            request.archives = false;
+    }
 
     // The first Ctrl-C (or termination request) stops the search cleanly, as
     // the stop button does; a second one ends the program at once.
@@ -66,13 +73,13 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
 
-    StartButtonClick(session);
+    const SearchEngine engine({appFolder, temp.path(), errorLog});
+    const SearchOutcome outcome = engine.Search(request, view, StopToken(stopAsked));
     std::fflush(stdout); // the report before the closing status
     view.finish();
 
     // Matches found are real whatever else failed; no match means nothing
     // only when every file could be searched.
-    const SearchOutcome& outcome = session.lastOutcome;
     if (outcome.end != SearchEnd::Completed || outcome.resultsIncomplete)
         return 2;
     if (outcome.matches > 0)

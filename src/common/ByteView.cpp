@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qs {
 
@@ -90,6 +92,57 @@ std::string FileByteSource::read(std::uint64_t offset, std::size_t length) const
     std::string out(wanted, '\0');
     out.resize(fill(out.data()));
     return out;
+}
+
+NewFile::NewFile(std::string path) : path_(std::move(path)) {
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd_ < 0)
+        raise(errorNumberFromErrno(errno), "cannot write " + path_ + ": " + std::strerror(errno));
+}
+
+NewFile::~NewFile() {
+    if (fd_ >= 0) { // not closed: an error left it incomplete
+        ::close(fd_);
+        ::unlink(path_.c_str());
+    }
+}
+
+void NewFile::fail(int error) {
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(path_.c_str());
+    raise(errorNumberFromErrno(error), "cannot write " + path_ + ": " + std::strerror(error));
+}
+
+void NewFile::write(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(n < 0 ? errno : ENOSPC);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+void NewFile::close() {
+    if (::close(std::exchange(fd_, -1)) != 0) {
+        const int error = errno;
+        ::unlink(path_.c_str());
+        raise(errorNumberFromErrno(error), "cannot write " + path_ + ": " + std::strerror(error));
+    }
+}
+
+void ByteSource::writeTo(const std::string& path) const {
+    NewFile file(path);
+    constexpr std::size_t kStep = 256 * 1024;
+    for (std::uint64_t at = 0; at < size(); at += kStep) {
+        const std::string part = read(at, kStep);
+        if (part.empty())
+            break;
+        file.write(part);
+    }
+    file.close();
 }
 
 std::string MemoryByteSource::read(std::uint64_t offset, std::size_t length) const {

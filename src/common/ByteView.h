@@ -10,6 +10,23 @@
 
 namespace qs {
 
+// Writes bytes into a new file, as a whole or not at all: what could not be
+// written (a full disk) raises, and the part written goes.
+class NewFile {
+  public:
+    explicit NewFile(std::string path); // raises when it cannot be made
+    ~NewFile();
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+    void write(std::string_view bytes);
+    void close(); // the file is complete only once closed
+
+  private:
+    [[noreturn]] void fail(int error);
+    std::string path_;
+    int fd_ = -1;
+};
+
 class ByteSource {
   public:
     virtual ~ByteSource() = default;
@@ -18,6 +35,11 @@ class ByteSource {
     virtual std::string read(std::uint64_t offset, std::size_t length) const = 0;
     // The whole content.
     std::string readAll() const { return read(0, static_cast<std::size_t>(size())); }
+    // The file these bytes are, when they are a whole file on disk.
+    virtual const std::string* pathOnDisk() const { return nullptr; }
+    // Writes the bytes to a new file at `path`; raises when it cannot be
+    // written whole (a full disk), leaving no part of it behind.
+    virtual void writeTo(const std::string& path) const;
 };
 
 // A folder held open, so that its files open by name alone: the system then
@@ -49,6 +71,7 @@ class FileByteSource final : public ByteSource {
     FileByteSource& operator=(const FileByteSource&) = delete;
     std::uint64_t size() const override { return size_; }
     std::string read(std::uint64_t offset, std::size_t length) const override;
+    const std::string* pathOnDisk() const override { return &path_; }
     const std::string& path() const { return path_; }
 
   private:

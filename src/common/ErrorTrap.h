@@ -1,8 +1,9 @@
 #pragma once
-// The one error trap of the program. A procedure runs its body through
-// `trapErrors`; a run-time error is shown as "[Proc] - number - description"
-// (plus "File: path" for procedures that work on one file) in a critical box
-// titled "Error Detected", appended to the error log, and the procedure is left.
+// The one error trap of the program. Inside the core a failure is raised as an
+// Error; a procedure runs its body through the trap (run, runOnFile), which
+// shows what was raised as "[Proc] - number - description" (plus "File: path"
+// for procedures that work on one file) in a critical box titled "Error
+// Detected", appends it to the error log, and leaves the procedure.
 #include "common/Error.h"
 #include "common/ErrorLog.h"
 #include "common/MessageBox.h"

@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace qs {
 
@@ -85,12 +86,14 @@ std::vector<std::string> listFiles(const std::string& folder, const std::string&
     return listFolder(folder, patternList).files;
 }
 
-std::optional<FolderId> folderIdentity(const std::string& folder, int* error) {
+Result<FolderId> folderIdentity(const std::string& folder) {
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) {
-        if (error != nullptr)
-            *error = errno;
-        return std::nullopt;
+        const int error = errno;
+        const int number = errorNumberFromErrno(error);
+        // A folder that is not there is a path, not a file, that is missing.
+        return Failure{number == err::FileNotFound ? err::PathNotFound : number,
+                       std::generic_category().message(error)};
     }
     return FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }

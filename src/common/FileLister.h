@@ -1,5 +1,7 @@
 #pragma once
 // The one file lister: what a folder contributes to a search.
+#include "common/Result.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,8 +25,8 @@ struct FolderListing {
 FolderListing listFolder(const std::string& folder, const std::string& patternList);
 
 // Device and inode of a folder, so that a walk can tell a folder it has seen;
-// none when it cannot be looked at, with the errno value in `error`.
+// or why it cannot be looked at.
 using FolderId = std::pair<std::uint64_t, std::uint64_t>;
-std::optional<FolderId> folderIdentity(const std::string& folder, int* error = nullptr);
+Result<FolderId> folderIdentity(const std::string& folder);
 
 } // namespace qs

@@ -24,17 +24,16 @@ std::string ReadWholeFile(const std::string& path) {
     return FileByteSource(path).readAll();
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& text) {
+Outcome WriteWholeFile(const std::string& path, const std::string& text) {
     try {
         KillFile(path);
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        return !out.fail();
+        NewFile file(path);
+        file.write(text);
+        file.close();
+        return Done{};
     } catch (...) {
-        return false;
+        const TrappedError e = describeCurrentException(std::current_exception());
+        return Failure{e.number, e.description};
     }
 }
 
@@ -132,11 +131,14 @@ std::string PathInFolder(std::string_view folder, std::string_view name) {
     return path;
 }
 
-void CreateFolderPath(const std::string& path) {
+Outcome CreateFolderPath(const std::string& path) {
     std::error_code ec;
-    if (path.empty() || fs::exists(fs::path(path), ec))
-        return;
-    fs::create_directories(fs::path(path), ec);
+    if (path.empty() || fs::is_directory(fs::path(path), ec))
+        return Done{};
+    if (!fs::create_directories(fs::path(path), ec) && !fs::is_directory(fs::path(path)))
+        return Failure{errorNumberFromErrno(ec ? ec.value() : EEXIST),
+                       path + ": " + (ec ? ec.message() : "a file is in the way")};
+    return Done{};
 }
 
 std::string GetTempFolder() {
@@ -168,7 +170,8 @@ std::string DataFolder(const std::string& applicationFolder) {
     else
         return TrailingSlash(applicationFolder);
     const std::string folder = TrailingSlash(base) + "quillsift";
-    CreateFolderPath(folder);
+    if (!CreateFolderPath(folder))
+        return TrailingSlash(applicationFolder);
     return TrailingSlash(folder);
 }
 

@@ -2,6 +2,7 @@
 // File and folder services shared by every part of the program.
 // Paths are UTF-8 texts with "/" as the separator; contents are byte texts.
 #include "common/ErrorTrap.h"
+#include "common/Result.h"
 
 #include <cstdio>
 #include <string>
@@ -13,8 +14,8 @@ namespace qs {
 // The whole content of a file; raises "File not found" and friends.
 std::string ReadWholeFile(const std::string& path);
 
-// Replaces the file with exactly `text`; answers false on any failure, silently.
-bool WriteWholeFile(const std::string& path, const std::string& text);
+// Replaces the file with exactly `text`, or says why it could not.
+Outcome WriteWholeFile(const std::string& path, const std::string& text);
 
 // A file a run appends to text by text (the results file): opened once
 // before the run, each text followed by CR LF, closed at its end. The first
@@ -57,8 +58,8 @@ std::string TrailingSlash(const std::string& path);
 // `name` in `folder`: TrailingSlash(folder) + name, made at once.
 std::string PathInFolder(std::string_view folder, std::string_view name);
 
-// Creates the folder and every missing folder above it; all errors ignored.
-void CreateFolderPath(const std::string& path);
+// Creates the folder and every missing folder above it, or says why it could not.
+Outcome CreateFolderPath(const std::string& path);
 
 // The system's temporary folder ($TMPDIR made absolute, else /tmp) with a
 // trailing separator, as the environment names it: it need not exist.
@@ -68,7 +69,8 @@ std::string GetTempFolder();
 std::string ApplicationFolder();
 
 // Where the results file and the error log live: the application folder when
-// it is writable, else the per-user data folder (created when missing).
+// it is writable, else the per-user data folder (created when missing; when
+// it cannot be, the application folder after all).
 std::string DataFolder(const std::string& applicationFolder);
 
 // The text after the last separator.

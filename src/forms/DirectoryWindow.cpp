@@ -1,6 +1,6 @@
 #include "forms/DirectoryWindow.h"
 
-#include "search/MemberFiles.h"
+#include "search/ArchiveMembers.h"
 
 #include <QApplication>
 #include <QClipboard>

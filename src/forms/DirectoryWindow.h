@@ -31,7 +31,7 @@ struct ListingEnv {
     bool externalArchiver = false;
     const ErrorTrap& trap;
     MessageSink& sink;
-    const SearchOptions& search;
+    const SearchRequest& search;
 };
 
 class DirectoryWindow final : public QDialog {

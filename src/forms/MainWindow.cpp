@@ -1,7 +1,5 @@
 #include "forms/MainWindow.h"
 
-#include "search/ToolPolicy.h"
-
 #include "common/Files.h"
 #include "common/Text.h"
 #include "forms/DirectoryWindow.h"
@@ -9,8 +7,8 @@
 #include "forms/KeyFilter.h"
 #include "forms/ResultsBox.h"
 #include "forms/ResultsFileDialog.h"
-#include "search/Request.h"
-#include "search/SearchDriver.h"
+#include "search/ToolPolicy.h"
+#include "tools/ArchiveReader.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,6 +31,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
 
 namespace qs::forms {
 
@@ -45,28 +44,46 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-int qtState(int value) {
-    // 1 ticked, 2 greyed, as the check-box values of the request.
-    return value == 0 ? Qt::Unchecked : value == 2 ? Qt::PartiallyChecked : Qt::Checked;
+// The key filter of the file-mask box: false for characters it drops.
+bool fileMaskAcceptsKey(char32_t key) {
+    return std::u32string_view(U"\\/:\"><|").find(key) == std::u32string_view::npos;
 }
 
-int requestValue(int state) {
-    return state == Qt::Unchecked ? 0 : state == Qt::PartiallyChecked ? 2 : 1;
+// The loss-of-focus warning of the file-mask box: asks when the mask holds a
+// period; answers false when the person chose Cancel (focus goes back).
+bool confirmFileMask(MessageSink& sink, const std::string& mask) {
+    if (mask.find('.') == std::string::npos)
+        return true;
+    const std::string text =
+        "A period is detected in the file mask. Remember that extension is automatically added "
+        "when you choose the PC File Type.For example, if you want to search in all Blast files in "
+        "D64, you have to choose D64 from the pc file type, and insert BLAST* in the file mask "
+        "(not BLAST*.D64)\r\nPress OK if you think what you it's anyway correct, otherwise press "
+        "Cancel";
+    return sink.messageBox(MsgIcon::Question, MsgButtons::OkCancel, "Possible mistyping", text) ==
+           MsgAnswer::Ok;
 }
+
+const char* const kArchivesCaption = "Include Archives";
+const char* const kArchivesTip = "Include ZIP, RAR, ARJ archives. File mask affects the archived "
+                                 "files, not the file archive.";
 
 } // namespace
 
 MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     : QWidget(parent), setup_(std::move(setup)),
       presenter_(setup_.presenter ? setup_.presenter : std::make_shared<QtMessageBoxPresenter>()),
-      session_(bridge_, setup_.tools, setup_.errorLogPath) {
+      log_(setup_.errorLogPath), trap_(bridge_, log_) {
     if (setup_.startFolder.empty())
         setup_.startFolder = setup_.applicationFolder;
     if (setup_.resultsFolder.empty())
         setup_.resultsFolder = setup_.applicationFolder;
-    // The result blocks learn their files from the search; the directory
-    // window finds their matches again.
-    options_.blockPlaces = true;
+    // The window's defaults: saving on; the result blocks learn their files
+    // from the search, and the directory window finds their matches again.
+    request_.saveResults = true;
+    request_.blockPlaces = true;
+    request_.jobs = setup_.jobs;
+    request_.toolTimeout = setup_.tools.timeout;
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Quillsift [Orvel Soft]"));
     buildControls();
@@ -75,34 +92,50 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
 
 MainWindow::~MainWindow() {
     if (searchThread_.joinable()) {
-        session_.StopSearch = true;
+        stop_ = true;
         bridge_.close();
         searchThread_.join();
     }
 }
 
 void MainWindow::stopSearch() {
+    if (!searching() || stop_)
+        return;
+    setStartCaption("&START SEARCH");
+    stop_ = true;
     // The files in flight are still being finished: START waits for that.
-    if (StopButtonClick(session_))
-        cmdStart_->setEnabled(false);
+    cmdStart_->setEnabled(false);
 }
 
 void MainWindow::startClicked() {
     if (searching())
         return stopSearch();
-    BeginSearch(session_);
-    shownSearch_ = options_; // the box is emptied for every new search
-    bridge_.beginSearch(options_);
+    setSearchRunning(true);
+    // The search reads its own copy, so that the controls are never read off
+    // the window's thread; the box is emptied for every new search.
+    running_ = request_;
+    shownSearch_ = request_;
+    stop_ = false;
+    bridge_.beginSearch();
     searchThread_ = std::thread([this] {
-        SearchC64File(session_);
-        QMetaObject::invokeMethod(this, &MainWindow::searchEnded, Qt::QueuedConnection);
+        SearchSetup setup{setup_.tools.toolFolder, setup_.tools.tempFolder, setup_.errorLogPath};
+        setup.opener = setup_.opener;
+        const SearchOutcome outcome =
+            SearchEngine(std::move(setup)).Search(running_, bridge_, StopToken(stop_));
+        QMetaObject::invokeMethod(
+            this,
+            [this, outcome] {
+                lastOutcome_ = outcome;
+                searchEnded();
+            },
+            Qt::QueuedConnection);
     });
 }
 
 void MainWindow::searchEnded() {
     searchThread_.join();
     bridge_.endSearch();
-    EndSearch(session_);
+    setSearchRunning(false);
     cmdStart_->setEnabled(true);
     if (closeWhenDone_)
         close();
@@ -118,22 +151,19 @@ QCheckBox* MainWindow::addOption(QWidget* parent, const QString& name, const QSt
     return box;
 }
 
-QGroupBox* MainWindow::buildArray(const QString& title, const QString& name,
-                                  std::vector<CheckBox>& boxes, std::vector<QCheckBox*>& widgets,
-                                  int columns) {
+QGroupBox* MainWindow::buildGrid(const QString& title, const QString& name,
+                                 std::vector<GridBox> boxes, std::vector<QCheckBox*>& widgets,
+                                 int columns) {
     auto* frame = new QGroupBox(title, this);
     auto* grid = new QGridLayout(frame);
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        auto* box = new QCheckBox(qs(boxes[i].caption), frame);
+        GridBox& row = boxes[i];
+        auto* box = new QCheckBox(row.caption, frame);
         box->setObjectName(name + QStringLiteral("(%1)").arg(i));
-        box->setToolTip(qs(boxes[i].toolTip));
-        box->setProperty("tag", qs(boxes[i].tag));
-        connect(box, &QCheckBox::stateChanged, this, [this, &boxes, i](int state) {
-            boxes[i].value = requestValue(state);
-            // frameSID is shown exactly while the SID type is ticked.
-            if (&boxes == &options_.fileTypes && boxes[i].tag == "SID")
-                frameSID_->setVisible(boxes[i].ticked());
-        });
+        box->setToolTip(row.toolTip);
+        box->setProperty("tag", row.tag);
+        box->setChecked(row.ticked);
+        connect(box, &QCheckBox::toggled, this, std::move(row.set));
         const int index = static_cast<int>(i);
         grid->addWidget(box, index / columns, index % columns);
         widgets.push_back(box);
@@ -148,12 +178,12 @@ QGroupBox* MainWindow::buildSearchFrame() {
 
     auto* label = new QLabel(QStringLiteral("Search for:"), frame);
     label->setObjectName(QStringLiteral("Label1"));
-    txFindSTR_ = new QLineEdit(qs(options_.findStr), frame);
+    txFindSTR_ = new QLineEdit(qs(request_.pattern), frame);
     txFindSTR_->setObjectName(QStringLiteral("txFindSTR"));
     txFindSTR_->setToolTip(
         QStringLiteral("You can use wildcards character (* ?)  like the real C64"));
     connect(txFindSTR_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { options_.findStr = text.toStdString(); });
+            [this](const QString& text) { request_.pattern = text.toStdString(); });
     // Enter starts the search (the field is disabled while one runs).
     connect(txFindSTR_, &QLineEdit::returnPressed, this, &MainWindow::startClicked);
     grid->addWidget(label, 0, 0);
@@ -163,45 +193,45 @@ QGroupBox* MainWindow::buildSearchFrame() {
                               QStringLiteral("Partial Matches"),
                               QStringLiteral("Enabling this option, the result includes also "
                                              "substring (same that search *texttofind*)"),
-                              options_.partial),
+                              request_.partial),
                     1, 0);
     grid->addWidget(addOption(frame, QStringLiteral("chkMatchCase"), QStringLiteral("Match Case"),
                               QStringLiteral("Matches UpperCase/LowCase. Remember that the search "
                                              "is in lower/upper mode, not in upper/graphic"),
-                              options_.matchCase),
+                              request_.matchCase),
                     1, 1);
     grid->addWidget(addOption(frame, QStringLiteral("chkFileName"),
                               QStringLiteral("Include file name"),
                               QStringLiteral("Include the PC file name (except extension) while "
                                              "searching"),
-                              options_.fileName),
+                              request_.fileNames),
                     2, 0);
     grid->addWidget(addOption(frame, QStringLiteral("chkHeader"),
                               QStringLiteral("Include container name"),
                               QStringLiteral("Include the name of  Disk or T64 file while "
                                              "searching"),
-                              options_.header),
+                              request_.mediumNames),
                     2, 1);
     grid->addWidget(addOption(frame, QStringLiteral("chkShowMediaWarn"),
                               QStringLiteral("Show Warnings"),
                               QStringLiteral("Log also wranings (i.e. invalid files, directory "
                                              "track crossover, etc..)"),
-                              options_.showMediaWarn),
+                              request_.warnings),
                     3, 0);
 
     frameSID_ = new QGroupBox(QStringLiteral("SID search options"), frame);
     frameSID_->setObjectName(QStringLiteral("frameSID"));
     auto* sid = new QHBoxLayout(frameSID_);
     sid->addWidget(addOption(frameSID_, QStringLiteral("chkSIDName"), QStringLiteral("(SID) Name "),
-                             QStringLiteral("Search in the Sid's name"), options_.sidName));
+                             QStringLiteral("Search in the Sid's name"), request_.sid.name));
     sid->addWidget(
         addOption(frameSID_, QStringLiteral("chkSIDAuthor"), QStringLiteral("(SID) Author"),
-                  QStringLiteral("Search in the Sid's Author Name"), options_.sidAuthor));
+                  QStringLiteral("Search in the Sid's Author Name"), request_.sid.author));
     sid->addWidget(addOption(frameSID_, QStringLiteral("chkSIDCopyright"),
                              QStringLiteral("(SID) Copyright"),
                              QStringLiteral("Search in the SID Copyright info. Usually the year of "
                                             "production and the company name"),
-                             options_.sidCopyright));
+                             request_.sid.copyright));
     // Its space is kept while it is hidden, so that ticking SID moves no
     // control from under the pointer.
     QSizePolicy sidPolicy = frameSID_->sizePolicy();
@@ -217,35 +247,32 @@ QGroupBox* MainWindow::buildFileFrame() {
     frame->setObjectName(QStringLiteral("frameFile"));
     auto* layout = new QVBoxLayout(frame);
 
-    picker_ = new FolderPicker(session_.trap, QStringLiteral("DirPrg"), true, frame);
+    picker_ = new FolderPicker(trap_, QStringLiteral("DirPrg"), true, frame);
     connect(picker_, &FolderPicker::folderChanged, this,
-            [this](const QString& path) { options_.startFolder = path.toStdString(); });
+            [this](const QString& path) { request_.folder = path.toStdString(); });
     layout->addWidget(picker_, 1);
 
     auto* maskRow = new QHBoxLayout;
     auto* label = new QLabel(QStringLiteral("File mask:"), frame);
     label->setObjectName(QStringLiteral("Label2"));
-    txFileMask_ = new QLineEdit(qs(options_.fileMask), frame);
+    txFileMask_ = new QLineEdit(qs(request_.mask), frame);
     txFileMask_->setObjectName(QStringLiteral("txFileMask"));
     txFileMask_->setToolTip(QStringLiteral("Insert the mask WITHOUT the extension."));
-    txFileMask_->installEventFilter(new KeyFilter(FileMaskAcceptsKey, txFileMask_));
+    txFileMask_->installEventFilter(new KeyFilter(fileMaskAcceptsKey, txFileMask_));
     txFileMask_->installEventFilter(this);
     connect(txFileMask_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { options_.fileMask = text.toStdString(); });
+            [this](const QString& text) { request_.mask = text.toStdString(); });
     maskRow->addWidget(label);
     maskRow->addWidget(txFileMask_, 1);
     layout->addLayout(maskRow);
 
     layout->addWidget(addOption(frame, QStringLiteral("chkRecurse"),
                                 QStringLiteral("&Recurse folders"),
-                                QStringLiteral("Search also in subdirectories"), options_.recurse));
+                                QStringLiteral("Search also in subdirectories"), request_.recurse));
 
-    chkZIP_ = new QCheckBox(qs(options_.zip.caption), frame);
-    chkZIP_->setObjectName(QStringLiteral("chkZIP"));
-    chkZIP_->setToolTip(qs(options_.zip.toolTip));
-    chkZIP_->setProperty("tag", qs(options_.zip.tag));
-    connect(chkZIP_, &QCheckBox::stateChanged, this,
-            [this](int state) { options_.zip.value = requestValue(state); });
+    chkZIP_ = addOption(frame, QStringLiteral("chkZIP"), QString::fromLatin1(kArchivesCaption),
+                        QString::fromLatin1(kArchivesTip), request_.archives);
+    chkZIP_->setProperty("tag", QString::fromLatin1(kArchivePatterns));
     layout->addWidget(chkZIP_);
     return frame;
 }
@@ -253,13 +280,37 @@ QGroupBox* MainWindow::buildFileFrame() {
 void MainWindow::buildControls() {
     frameSearch_ = buildSearchFrame();
     frameFile_ = buildFileFrame();
-    framePCFile_ = buildArray(QStringLiteral("PC File Type"), QStringLiteral("chkFileType"),
-                              options_.fileTypes, chkFileType_, 3);
+    // One box per format, laid out from the table: fixed columns, as many
+    // rows as there are formats.
+    std::vector<GridBox> formats;
+    for (const ContainerFormat& f : ContainerFormats())
+        formats.push_back({qs(std::string(f.caption)), qs(std::string(f.tag)),
+                           qs(std::string(f.note)), request_.formats.contains(f),
+                           [this, &f](bool ticked) {
+                               if (ticked)
+                                   request_.formats.add(f);
+                               else
+                                   request_.formats.remove(f);
+                               // The SID options show exactly while tunes are searched.
+                               if (f.tune())
+                                   frameSID_->setVisible(ticked);
+                           }});
+    framePCFile_ = buildGrid(QStringLiteral("PC File Type"), QStringLiteral("chkFileType"),
+                             std::move(formats), chkFileType_, 3);
     framePCFile_->setObjectName(QStringLiteral("FramePCFile"));
-    frameCBMFile_ = buildArray(QStringLiteral("CBM File Type"), QStringLiteral("chkCBMType"),
-                               options_.cbmTypes, chkCBMType_, 4);
+    std::vector<GridBox> types;
+    for (const EntryType& t : EntryTypes())
+        types.push_back({qs(std::string(t.caption)), qs(std::string(t.type)),
+                         qs(std::string(t.note)), request_.reportsEntryType(t.type),
+                         [this, type = std::string(t.type)](bool ticked) {
+                             auto& list = request_.entryTypes;
+                             std::erase(list, type);
+                             if (ticked)
+                                 list.push_back(type);
+                         }});
+    frameCBMFile_ = buildGrid(QStringLiteral("CBM File Type"), QStringLiteral("chkCBMType"),
+                              std::move(types), chkCBMType_, 4);
     frameCBMFile_->setObjectName(QStringLiteral("FrameCBMFile"));
-    pushCheckBoxes();
 
     cmdStart_ = new QPushButton(QStringLiteral("&START SEARCH"), this);
     cmdStart_->setObjectName(QStringLiteral("cmdStart"));
@@ -269,10 +320,10 @@ void MainWindow::buildControls() {
     txResults_ = new ResultsBox(this);
     connect(txResults_, &ResultsBox::directoryAsked, this, [this](const ResultBlock& block) {
         // A stopped search's stop never cancels the listing's programs.
-        ToolEnv tools = session_.tools;
+        ToolEnv tools = setup_.tools;
         tools.cancel = nullptr;
         showDirectory(this, block,
-                      {tools, session_.externalArchiver, session_.trap, bridge_, shownSearch_},
+                      {tools, shownSearch_.externalArchiver, trap_, bridge_, shownSearch_},
                       [this](const QUrl& url) { return openUrl(url); });
     });
 
@@ -290,8 +341,9 @@ void MainWindow::buildControls() {
     command1_ = new QPushButton(QStringLiteral("&File.."), this);
     command1_->setObjectName(QStringLiteral("Command1"));
     connect(command1_, &QPushButton::clicked, this, [this] { chooseResultsFile(); });
-    chkSaveFile_ = addOption(this, QStringLiteral("chkSaveFile"),
-                             QStringLiteral("Sa&ve Results on File"), QString(), options_.saveFile);
+    chkSaveFile_ =
+        addOption(this, QStringLiteral("chkSaveFile"), QStringLiteral("Sa&ve Results on File"),
+                  QString(), request_.saveResults);
 
     lbFileName_ = new QLabel(this);
     lbFileName_->setObjectName(QStringLiteral("lbFileName"));
@@ -354,21 +406,8 @@ void MainWindow::buildControls() {
     resize(1180, 640);
 }
 
-// Shows the check-box arrays and the archive option as the request holds them.
-void MainWindow::pushCheckBoxes() {
-    auto push = [](QCheckBox* widget, const CheckBox& box) {
-        widget->setCheckState(static_cast<Qt::CheckState>(qtState(box.value)));
-        widget->setEnabled(box.enabled);
-    };
-    for (std::size_t i = 0; i < chkFileType_.size(); ++i)
-        push(chkFileType_[i], options_.fileTypes[i]);
-    for (std::size_t i = 0; i < chkCBMType_.size(); ++i)
-        push(chkCBMType_[i], options_.cbmTypes[i]);
-    push(chkZIP_, options_.zip);
-}
-
 void MainWindow::Initialize() {
-    session_.trap.run("Initialize", [&] {
+    trap_.run("Initialize", [&] {
         picker_->setFolder(setup_.startFolder);
         setResultsFile(TrailingSlash(setup_.resultsFolder) + kResultsFileName);
         info("");
@@ -386,13 +425,25 @@ void MainWindow::Initialize() {
                                       : tool == OutsideTool::Tape64 ? "tape64"
                                                                     : "7za");
         };
-        CheckOutsideTools(present, bridge_, options_, false);
-        pushCheckBoxes();
+        // What a missing program would read is switched off for good.
+        for (const OutsideTool tool :
+             CheckOutsideTools(present, bridge_, request_.formats, request_.archives, false)) {
+            if (tool == OutsideTool::Archiver) {
+                chkZIP_->setChecked(false);
+                chkZIP_->setEnabled(false);
+            }
+            const FormatSet listed = FormatsListedBy(tool);
+            for (std::size_t i = 0; i < ContainerFormats().size(); ++i)
+                if (listed.contains(ContainerFormats()[i])) {
+                    chkFileType_[i]->setChecked(false);
+                    chkFileType_[i]->setEnabled(false);
+                }
+        }
     });
 }
 
 void MainWindow::setResultsFile(const std::string& path) {
-    options_.resultsFile = path;
+    request_.resultsFile = path;
     lbFileName_->setText(qs(path));
     lbFileName_->setToolTip(qs(path));
 }
@@ -492,7 +543,7 @@ MsgAnswer MainWindow::messageBox(MsgIcon icon, MsgButtons buttons, const std::st
 }
 
 void MainWindow::openResultsFile() {
-    const std::string path = options_.resultsFile;
+    const std::string path = request_.resultsFile;
     if (!FileExists(path)) {
         messageBox(MsgIcon::Exclamation, MsgButtons::Ok, "No file!",
                    "The file " + path + " is not present.");
@@ -508,7 +559,7 @@ bool MainWindow::openUrl(const QUrl& url) const {
 }
 
 void MainWindow::chooseResultsFile() {
-    ResultsFileDialog dialog(this, bridge_, session_.trap, options_.resultsFile);
+    ResultsFileDialog dialog(this, bridge_, trap_, request_.resultsFile);
     const int result = setup_.runDialog ? setup_.runDialog(dialog) : dialog.exec();
     if (result == QDialog::Accepted)
         setResultsFile(dialog.chosenPath());
@@ -518,7 +569,7 @@ void MainWindow::fileMaskLostFocus() {
     if (askingMask_)
         return;
     askingMask_ = true;
-    const bool keep = ConfirmFileMask(bridge_, options_.fileMask);
+    const bool keep = confirmFileMask(bridge_, request_.mask);
     askingMask_ = false;
     // The focus goes back once the current focus change has finished.
     if (!keep)
@@ -561,7 +612,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // A search still running would go on with no window to show it: it is
     // stopped, and the window closes once it has ended.
     if (searchThread_.joinable()) {
-        session_.StopSearch = true;
+        stop_ = true;
         closeWhenDone_ = true;
         bridge_.close();
         event->ignore();

@@ -1,11 +1,13 @@
 #pragma once
 // The main window: every search option as a control, the folder choice, the
 // start button, the results box and the results file. The search itself runs
-// in the core (SearchC64File) on a thread of its own, so that the window
-// stays responsive; it reaches the window through the SearchBridge.
+// in the core on a thread of its own, so that the window stays responsive; it
+// reaches the window through the SearchBridge.
 #include "forms/MessageBoxPresenter.h"
 #include "forms/SearchBridge.h"
-#include "search/Session.h"
+#include "search/FileTask.h"
+#include "search/Search.h"
+#include "tools/ToolEnv.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -53,6 +55,10 @@ struct MainWindowSetup {
     // Hands a file to the desktop's opener and answers whether a program took
     // it; null: QDesktopServices::openUrl.
     std::function<bool(const QUrl& url)> openUrl;
+    // Files analysed side by side (0: one per processor), and a stand-in for
+    // the disk (null: the disk).
+    unsigned jobs = 0;
+    PathOpener opener;
 };
 
 class MainWindow final : public QWidget {
@@ -62,9 +68,11 @@ class MainWindow final : public QWidget {
     explicit MainWindow(MainWindowSetup setup, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    Session& session() { return session_; }
-    const SearchOptions& options() const { return options_; }
-    std::string resultsFile() const { return options_.resultsFile; }
+    // The request as the controls show it.
+    const SearchRequest& request() const { return request_; }
+    std::string resultsFile() const { return request_.resultsFile; }
+    const SearchOutcome& lastOutcome() const { return lastOutcome_; }
+    const ErrorTrap& trap() const { return trap_; }
     void setResultsFile(const std::string& path);
     FolderPicker* folderPicker() const { return picker_; }
     // True from a click on START until the search's thread has ended.
@@ -72,6 +80,11 @@ class MainWindow final : public QWidget {
     // The last search's report as the results box took it (CR LF before each text).
     std::string resultsText() const { return bridge_.resultsText(); }
     std::size_t resultsLength() const { return bridge_.resultsLength(); }
+
+    // The window while a search runs (controls disabled, caption "&STOP
+    // SEARCH", busy pointer), or idle again.
+    void setSearchRunning(bool running);
+    void folderProgress(std::size_t done, std::size_t total);
 
   protected:
     bool event(QEvent* event) override;
@@ -85,13 +98,11 @@ class MainWindow final : public QWidget {
     void info(const std::string& text);
     void clearResults();
     void report(std::vector<ReportItem> items);
-    void setSearchRunning(bool running);
     // The controls a search disables.
     std::vector<QWidget*> searchLockedControls() const;
     // Lets them paint (grey while a search runs): the moment is over.
     void paintLockedControls();
     void setStartCaption(const std::string& caption);
-    void folderProgress(std::size_t done, std::size_t total);
     MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
                          const std::string& text);
 
@@ -102,11 +113,16 @@ class MainWindow final : public QWidget {
     void buildControls();
     QGroupBox* buildSearchFrame();
     QGroupBox* buildFileFrame();
-    QGroupBox* buildArray(const QString& title, const QString& name, std::vector<CheckBox>& boxes,
-                          std::vector<QCheckBox*>& widgets, int columns);
+    // A frame of check boxes, one per row, in a grid of `columns`.
+    struct GridBox {
+        QString caption, tag, toolTip;
+        bool ticked;
+        std::function<void(bool)> set;
+    };
+    QGroupBox* buildGrid(const QString& title, const QString& name, std::vector<GridBox> boxes,
+                         std::vector<QCheckBox*>& widgets, int columns);
     QCheckBox* addOption(QWidget* parent, const QString& name, const QString& caption,
                          const QString& toolTip, bool& option);
-    void pushCheckBoxes();
     void Initialize();
     void openResultsFile();
     bool openUrl(const QUrl& url) const;
@@ -115,10 +131,14 @@ class MainWindow final : public QWidget {
 
     MainWindowSetup setup_;
     std::shared_ptr<MessageBoxPresenter> presenter_;
-    SearchOptions options_;
-    SearchOptions shownSearch_; // the request whose report the results box shows
+    SearchRequest request_;     // as the controls show it
+    SearchRequest running_;     // the running search's, fixed at its start
+    SearchRequest shownSearch_; // the request whose report the results box shows
     SearchBridge bridge_{*this};
-    Session session_;
+    ErrorLog log_;
+    ErrorTrap trap_;
+    std::atomic<bool> stop_{false};
+    SearchOutcome lastOutcome_;
     std::thread searchThread_;
     bool closeWhenDone_ = false;
 

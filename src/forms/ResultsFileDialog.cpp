@@ -11,23 +11,12 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <string_view>
+
 namespace qs::forms {
 
 bool FileNameAcceptsKey(char32_t key) {
-    switch (key) {
-    case U'\\':
-    case U'/':
-    case U'?':
-    case U':':
-    case U'*':
-    case U'"':
-    case U'>':
-    case U'<':
-    case U'|':
-        return false;
-    default:
-        return true;
-    }
+    return std::u32string_view(U"\\/?:*\"><|").find(key) == std::u32string_view::npos;
 }
 
 ResultsFileDialog::ResultsFileDialog(QWidget* parent, MessageSink& sink, const ErrorTrap& trap,

@@ -1,5 +1,6 @@
 #include "forms/SearchBridge.h"
 
+#include "common/Files.h"
 #include "common/Text.h"
 #include "forms/MainWindow.h"
 
@@ -22,8 +23,7 @@ bool SearchBridge::onWindowThread() const {
     return QThread::currentThread() == thread();
 }
 
-void SearchBridge::beginSearch(const SearchOptions& request) {
-    request_ = request;
+void SearchBridge::beginSearch() {
     {
         const std::lock_guard lock(mutex_);
         closed_ = false;
@@ -35,7 +35,6 @@ void SearchBridge::beginSearch(const SearchOptions& request) {
 void SearchBridge::endSearch() {
     timer_.stop();
     flush();
-    request_.reset();
 }
 
 void SearchBridge::close() {
@@ -46,39 +45,25 @@ void SearchBridge::close() {
     answered_.notify_all();
 }
 
-SearchOptions& SearchBridge::options() {
-    return request_ ? *request_ : window_.options_;
-}
-
 void SearchBridge::setSaveFile(bool ticked) {
-    if (request_)
-        request_->saveFile = ticked;
     if (onWindowThread())
         return window_.setSaveFile(ticked);
     const std::lock_guard lock(mutex_);
     saveFile_ = ticked;
 }
 
-void SearchBridge::info(const std::string& text) {
+void SearchBridge::status(const std::string& text) {
     if (onWindowThread())
         return window_.info(text);
     const std::lock_guard lock(mutex_);
     status_ = text;
 }
 
-void SearchBridge::folderProgress(std::size_t done, std::size_t total) {
+void SearchBridge::progress(std::size_t done, std::size_t total) {
     if (onWindowThread())
         return window_.folderProgress(done, total);
     const std::lock_guard lock(mutex_);
     progress_ = {done, total};
-}
-
-std::size_t SearchBridge::resultsLength() const {
-    return resultsLength_;
-}
-
-std::string SearchBridge::resultsText() const {
-    return results_;
 }
 
 void SearchBridge::clearResults() {
@@ -91,13 +76,19 @@ void SearchBridge::clearResults() {
     clear_ = true;
 }
 
-void SearchBridge::appendResult(const std::string& text) {
+bool SearchBridge::appendResult(const std::string& text) {
+    const std::size_t length = utf8Length(text);
+    if (length + resultsLength_ > kTextBoxLimit && resultsLength_ < kTextBoxLimit)
+        return false;
     results_ += "\r\n" + text;
-    resultsLength_ += 2 + utf8Length(text);
-    if (onWindowThread())
-        return window_.report({text});
+    resultsLength_ += 2 + length;
+    if (onWindowThread()) {
+        window_.report({text});
+        return true;
+    }
     const std::lock_guard lock(mutex_);
     reported_.emplace_back(text);
+    return true;
 }
 
 void SearchBridge::reportBlock(const FindingPlace& place) {
@@ -107,12 +98,39 @@ void SearchBridge::reportBlock(const FindingPlace& place) {
     reported_.emplace_back(place);
 }
 
-void SearchBridge::setSearchRunning(bool running) {
-    window_.setSearchRunning(running); // only ever called on the window's thread
+bool SearchBridge::replaceResultsFile(const std::string& path) {
+    return messageBox(MsgIcon::Question, MsgButtons::OkCancel, "File overwriting..",
+                      "The result file " + path +
+                          " already exists.\r\nDo you want to overwrite it?") == MsgAnswer::Ok;
 }
 
-void SearchBridge::setStartCaption(const std::string& caption) {
-    window_.setStartCaption(caption); // the stop click, on the window's thread
+SearchQuestions::FullView SearchBridge::resultsViewFull(const std::string& resultsFile,
+                                                        bool saving) {
+    const std::string limit = "(" + std::to_string(kTextBoxLimit) + " chars)";
+    if (saving) {
+        messageBox(MsgIcon::Exclamation, MsgButtons::Ok, "Text Limit.",
+                   "Size limit for the text box " + limit +
+                       " has been reached [note: this is a VB problem, don't report it as a "
+                       "bug].\r\nComplete results will be anyway available in the file " +
+                       resultsFile);
+        return FullView::GoOn;
+    }
+    const MsgAnswer answer = messageBox(
+        MsgIcon::Question, MsgButtons::YesNo, "Text Limit.",
+        "Size limit for the text box " + limit +
+            " reached [note: this is a VB problem, don't report it as a bug].\r\nDo you want "
+            "to activate the file logging? \r\n (previous results will be saved).");
+    if (answer != MsgAnswer::Yes)
+        return FullView::Stop;
+    setSaveFile(true);
+    if (FileExists(resultsFile) &&
+        messageBox(MsgIcon::Question, MsgButtons::OkCancel, "File overwriting..",
+                   "The file " + resultsFile +
+                       " already exists.\r\nDo you want to overwrite it?") != MsgAnswer::Ok) {
+        status("Process Stopped");
+        return FullView::Stop;
+    }
+    return FullView::GoOnInFile;
 }
 
 MsgAnswer SearchBridge::escapeAnswer(MsgButtons buttons) {

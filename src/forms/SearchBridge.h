@@ -4,12 +4,14 @@
 // window's thread at most about 20 times a second; message boxes are shown by
 // the window's thread, after everything reported before them, while the
 // search waits for the answer; block places reach the results box in the
-// report's order, after the texts of their block; its error boxes offer to stop the search and
-// to show no further errors of it (they are still logged). Called on the
-// window's thread (start-up, the folder tree, dialogs), everything happens at
-// once.
+// report's order, after the texts of their block; its error boxes offer to
+// stop the search and to show no further errors of it (they are still
+// logged). The results box holds at most 65535 characters: past that the
+// report goes on in the results file, or the search stops, as the person
+// answers. Called on the window's thread (start-up, the folder tree,
+// dialogs), everything happens at once.
 #include "forms/ResultsBox.h"
-#include "search/MainView.h"
+#include "search/ReportSink.h"
 
 #include <QObject>
 #include <QTimer>
@@ -28,16 +30,17 @@ namespace qs::forms {
 
 class MainWindow;
 
-class SearchBridge final : public QObject, public MainView {
+// The characters the results box holds at most.
+inline constexpr std::size_t kTextBoxLimit = 65535;
+
+class SearchBridge final : public QObject, public ReportSink {
     Q_OBJECT
   public:
     explicit SearchBridge(MainWindow& window);
     ~SearchBridge() override;
 
-    // Takes the request for a search about to start; from then on the search
-    // reads this copy, so the window's controls are never read off its thread.
-    void beginSearch(const SearchOptions& request);
-    // After the search: the last texts shown, the copy dropped.
+    // A search is about to start, or has ended (the last texts shown).
+    void beginSearch();
     void endSearch();
     // The window is going: boxes the running search still asks for answer
     // their escape answer.
@@ -45,20 +48,23 @@ class SearchBridge final : public QObject, public MainView {
     // Shows what the search gathered so far (also called by the timer).
     void flush();
 
-    SearchOptions& options() override;
-    void setSaveFile(bool ticked) override;
-    void info(const std::string& text) override;
-    void doEvents() override {}
-    std::size_t resultsLength() const override;
-    std::string resultsText() const override;
+    // Ticks "Save Results on File".
+    void setSaveFile(bool ticked);
+    // The report as the results box took it (CR LF before each text), and its
+    // length in characters.
+    std::string resultsText() const { return results_; }
+    std::size_t resultsLength() const { return resultsLength_; }
+
+    void status(const std::string& text) override;
+    void progress(std::size_t done, std::size_t total) override;
     void clearResults() override;
-    void appendResult(const std::string& text) override;
-    void setSearchRunning(bool running) override;
-    void setStartCaption(const std::string& caption) override;
-    void folderProgress(std::size_t done, std::size_t total) override;
+    bool appendResult(const std::string& text) override;
+    std::string shownResults() const override { return results_; }
     void reportBlock(const FindingPlace& place) override;
     MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
                          const std::string& text) override;
+    bool replaceResultsFile(const std::string& path) override;
+    FullView resultsViewFull(const std::string& resultsFile, bool saving) override;
 
   private:
     struct Box {
@@ -79,7 +85,6 @@ class SearchBridge final : public QObject, public MainView {
     // (the size limit, writing it to the results file).
     std::string results_;
     std::size_t resultsLength_ = 0;
-    std::optional<SearchOptions> request_;
 
     std::mutex mutex_; // guards everything below
     std::condition_variable answered_;

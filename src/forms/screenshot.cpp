@@ -68,7 +68,10 @@ int main(int argc, char** argv) {
     // the picture shows that place rather than the build tree.
     const char* home = std::getenv("HOME");
     setup.resultsFolder = std::string(home ? home : "/tmp") + "/.local/share/quillsift/";
-    qs::CreateFolderPath(setup.resultsFolder);
+    if (const qs::Outcome made = qs::CreateFolderPath(setup.resultsFolder); !made) {
+        std::fprintf(stderr, "quillsift-screenshot: %s\n", made.failure().detail.c_str());
+        return 2;
+    }
     setup.tools.toolFolder = appFolder;
     setup.tools.tempFolder = temp.path();
     setup.errorLogPath = temp.path() + qs::kErrorLogName;

@@ -1,7 +1,6 @@
 #include "media/CrtReader.h"
 
 #include "common/Text.h"
-#include "media/Signature.h"
 
 #include <algorithm>
 #include <array>
@@ -51,35 +50,30 @@ std::string CrtHardwareName(std::int32_t hardwareType) {
     return kHardwareNames[static_cast<std::size_t>(hardwareType)];
 }
 
-void readCrt(ReaderContext& ctx, const std::string& path) {
-    AnalysisRecords& rec = ctx.records;
-    ctx.trap.runOnFile("analizzaCRT", path, [&] {
-        const auto source = ctx.open(path);
-        if (!HasSignature(*source, HeaderKind::Cartridge))
-            return MarkInvalidFile(rec, path, HeaderKind::Cartridge);
-        const std::string headBytes = source->read(0, kHeaderBytes);
-        const ByteView head(headBytes);
+void readCrt(ReadInput& in) {
+    AnalysisRecords& rec = in.records;
+    const std::string headBytes = in.bytes.read(0, kHeaderBytes);
+    const ByteView head(headBytes);
 
-        MediaInfo& m = rec.media;
-        m.MediaName = CrtHardwareName(head.u16be(22));
-        m.HeaderLine = "\"" + m.MediaName + "\" type";
-        SetNameFields(m, path);
-        m.BlocksFree = 0;
-        m.Tracks40 = m.ErrorInfo = false;
+    MediaInfo& m = rec.media;
+    m.MediaName = CrtHardwareName(head.u16be(22));
+    m.HeaderLine = "\"" + m.MediaName + "\" type";
+    SetNameFields(m, in.path);
+    m.BlocksFree = 0;
+    m.Tracks40 = m.ErrorInfo = false;
 
-        CbmEntry& e = rec.appendEntry();
-        // The name is the header's last field: a file that ends inside it is
-        // shorter than its header, error 9.
-        head.u8(kHeaderBytes - 1);
-        std::string name = head.text(32, 32);
-        name.erase(std::remove(name.begin(), name.end(), '\0'), name.end());
-        e.Name = trimBlanks(name);
-        e.FileType = "prg";
-        e.Blocks = static_cast<std::int32_t>((source->size() - kHeaderBytes) / 254);
-        e.EntryNo = 1;
-        e.Valid = true;
-        e.Locked = false;
-    });
+    CbmEntry& e = rec.appendEntry();
+    // The name is the header's last field: a file that ends inside it is
+    // shorter than its header, error 9.
+    head.u8(kHeaderBytes - 1);
+    std::string name = head.text(32, 32);
+    name.erase(std::remove(name.begin(), name.end(), '\0'), name.end());
+    e.Name = trimBlanks(name);
+    e.FileType = "prg";
+    e.Blocks = static_cast<std::int32_t>((in.bytes.size() - kHeaderBytes) / 254);
+    e.EntryNo = 1;
+    e.Valid = true;
+    e.Locked = false;
 }
 
 } // namespace qs

@@ -7,7 +7,7 @@
 
 namespace qs {
 
-void readCrt(ReaderContext& ctx, const std::string& path);
+void readCrt(ReadInput& in);
 
 // "Normal cartridge", "Action Replay", ... for codes 0-27, else "Unknown HW Type".
 std::string CrtHardwareName(std::int32_t hardwareType);

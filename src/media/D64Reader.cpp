@@ -24,7 +24,6 @@ std::int32_t d64BlocksFree(const ByteView& header) {
 }
 
 const Track18Format kD64{
-    "analizzaD64",
     {{174848, false, false}, {175531, false, true}, {196608, true, false}, {197376, true, true}},
     d64BlocksFree};
 
@@ -45,57 +44,54 @@ void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
 
 } // namespace
 
-void analyzeTrack18Image(ReaderContext& ctx, const std::string& path, const Track18Format& format) {
-    AnalysisRecords& rec = ctx.records;
-    ctx.trap.runOnFile(format.procedure, path, [&] {
-        const auto source = ctx.open(path);
-        const std::string track = source->read(kTrack18Offset, kTrack18Length);
-        const ByteView track18(track, kTrack18Offset);
-        auto sector = [&](std::size_t s) { return track18.sub(256 * s, 256); };
-        const ByteView header = sector(0);
+void readTrack18Image(ReadInput& in, const Track18Format& format) {
+    AnalysisRecords& rec = in.records;
+    const std::string track = in.bytes.read(kTrack18Offset, kTrack18Length);
+    const ByteView track18(track, kTrack18Offset);
+    auto sector = [&](std::size_t s) { return track18.sub(256 * s, 256); };
+    const ByteView header = sector(0);
 
-        MediaInfo& m = rec.media;
-        m.MediaName = PaddingToBlanks(header.text(144, 16));
-        m.HeaderLine = "\"" + m.MediaName + "\" " + PaddingToBlanks(header.text(162, 5));
-        SetNameFields(m, path);
-        m.BlocksFree = 0;
-        m.Tracks40 = m.ErrorInfo = false;
+    MediaInfo& m = rec.media;
+    m.MediaName = PaddingToBlanks(header.text(144, 16));
+    m.HeaderLine = "\"" + m.MediaName + "\" " + PaddingToBlanks(header.text(162, 5));
+    SetNameFields(m, in.path);
+    m.BlocksFree = 0;
+    m.Tracks40 = m.ErrorInfo = false;
 
-        const std::uint64_t size = source->size();
-        const auto cls = std::find_if(format.sizes.begin(), format.sizes.end(),
-                                      [&](const ImageSizeClass& c) { return c.size == size; });
-        if (cls == format.sizes.end()) {
-            m.Status = status::NonStandardSize;
-        } else {
-            m.Tracks40 = cls->tracks40;
-            m.ErrorInfo = cls->errorInfo;
+    const std::uint64_t size = in.bytes.size();
+    const auto cls = std::find_if(format.sizes.begin(), format.sizes.end(),
+                                  [&](const ImageSizeClass& c) { return c.size == size; });
+    if (cls == format.sizes.end()) {
+        m.Status = status::NonStandardSize;
+    } else {
+        m.Tracks40 = cls->tracks40;
+        m.ErrorInfo = cls->errorInfo;
+    }
+
+    m.BlocksFree = format.blocksFree(header);
+
+    std::uint8_t linkTrack = 18, linkSector = 1;
+    int n = 0;
+    while (linkTrack == 18 && linkSector >= 1 && linkSector <= 18 && n < kMaxDirEntries) {
+        const ByteView dir = sector(linkSector);
+        for (std::size_t slot = 0; slot < 8; ++slot) {
+            ++n;
+            readSlot(rec.appendEntry(), dir.sub(32 * slot, 32), n);
         }
+        linkTrack = dir.u8(0);
+        linkSector = dir.u8(1);
+    }
 
-        m.BlocksFree = format.blocksFree(header);
-
-        std::uint8_t linkTrack = 18, linkSector = 1;
-        int n = 0;
-        while (linkTrack == 18 && linkSector >= 1 && linkSector <= 18 && n < kMaxDirEntries) {
-            const ByteView dir = sector(linkSector);
-            for (std::size_t slot = 0; slot < 8; ++slot) {
-                ++n;
-                readSlot(rec.appendEntry(), dir.sub(32 * slot, 32), n);
-            }
-            linkTrack = dir.u8(0);
-            linkSector = dir.u8(1);
-        }
-
-        if (linkTrack != 0 && linkTrack != 18)
-            m.Status = "[WARNING] - Directory entries crossover track 18. Only Track 18 entries "
-                       "are analyzed";
-        else if (n >= kMaxDirEntries && linkTrack == 18 && linkSector >= 1 && linkSector <= 18)
-            m.Status = "[WARNING] - More than 144 entries. Only first 144 are analyzed (probably "
-                       "recursive directory)";
-    });
+    if (linkTrack != 0 && linkTrack != 18)
+        m.Status = "[WARNING] - Directory entries crossover track 18. Only Track 18 entries "
+                   "are analyzed";
+    else if (n >= kMaxDirEntries && linkTrack == 18 && linkSector >= 1 && linkSector <= 18)
+        m.Status = "[WARNING] - More than 144 entries. Only first 144 are analyzed (probably "
+                   "recursive directory)";
 }
 
-void readD64(ReaderContext& ctx, const std::string& path) {
-    analyzeTrack18Image(ctx, path, kD64);
+void readD64(ReadInput& in) {
+    readTrack18Image(in, kD64);
 }
 
 } // namespace qs

@@ -15,7 +15,6 @@ struct ImageSizeClass {
 };
 
 struct Track18Format {
-    const char* procedure;             // name in trapped messages
     std::vector<ImageSizeClass> sizes; // any other size is non-standard
     // Free blocks from the header sector 18/0 (checked byte reads).
     std::int32_t (*blocksFree)(const ByteView& header);
@@ -23,9 +22,9 @@ struct Track18Format {
 
 // Reads an image laid out like a 1541 disk: name, ID and BAM from 18/0,
 // the directory chain from 18/1 (at most 18 sectors, 144 entries).
-void analyzeTrack18Image(ReaderContext& ctx, const std::string& path, const Track18Format& format);
+void readTrack18Image(ReadInput& in, const Track18Format& format);
 
-void readD64(ReaderContext& ctx, const std::string& path);
+void readD64(ReadInput& in);
 
 // Byte offset of track 18 in a 1541 layout and the span read from there.
 inline constexpr std::uint64_t kTrack18Offset = 91392;

@@ -19,13 +19,12 @@ std::int32_t d71BlocksFree(const ByteView& header) {
     return sum;
 }
 
-const Track18Format kD71{
-    "analizzaD71", {{349696, false, false}, {351062, false, true}}, d71BlocksFree};
+const Track18Format kD71{{{349696, false, false}, {351062, false, true}}, d71BlocksFree};
 
 } // namespace
 
-void readD71(ReaderContext& ctx, const std::string& path) {
-    analyzeTrack18Image(ctx, path, kD71);
+void readD71(ReadInput& in) {
+    readTrack18Image(in, kD71);
 }
 
 } // namespace qs

@@ -5,6 +5,6 @@
 
 namespace qs {
 
-void readD71(ReaderContext& ctx, const std::string& path);
+void readD71(ReadInput& in);
 
 } // namespace qs

@@ -38,9 +38,8 @@ std::string crossoverWarning(std::int32_t track) {
            " entries are analyzed";
 }
 
-void walkDirectory(ReaderContext& ctx, const ByteSource& image, std::int32_t track,
-                   std::int32_t sector) {
-    AnalysisRecords& rec = ctx.records;
+void walkDirectory(ReadInput& in, std::int32_t track, std::int32_t sector) {
+    AnalysisRecords& rec = in.records;
     const std::uint64_t base = trackOffset(track);
 
     std::int32_t curTrack = track, curSector = sector;
@@ -58,7 +57,7 @@ void walkDirectory(ReaderContext& ctx, const ByteSource& image, std::int32_t tra
         // of levels deep (a partition holding its own directory) reads one
         // sector per level, not a whole track.
         const std::uint64_t at = base + kSectorBytes * static_cast<std::uint64_t>(curSector);
-        const std::string sectorBytes = image.read(at, kSectorBytes);
+        const std::string sectorBytes = in.bytes.read(at, kSectorBytes);
         const ByteView dir(sectorBytes, at);
         for (std::size_t slot = 0; slot < 8; ++slot) {
             const auto index = static_cast<std::int32_t>(rec.entryCount() + 1);
@@ -68,7 +67,7 @@ void walkDirectory(ReaderContext& ctx, const ByteSource& image, std::int32_t tra
                 continue;
             // Copied: the nested walk grows the list under `e`.
             const std::string partition = e.Name;
-            readD81Directory(ctx, image, e.Track, 3);
+            readD81Directory(in, e.Track, 3);
             CbmEntry& marker = rec.appendEntry();
             marker.Name = "END OF " + partition;
             marker.FileType = "inf";
@@ -81,57 +80,52 @@ void walkDirectory(ReaderContext& ctx, const ByteSource& image, std::int32_t tra
 
 } // namespace
 
-void readD81Directory(ReaderContext& ctx, const ByteSource& image, std::int32_t track,
-                      std::int32_t sector) {
+void readD81Directory(ReadInput& in, std::int32_t track, std::int32_t sector) {
     try {
-        walkDirectory(ctx, image, track, sector);
+        walkDirectory(in, track, sector);
     } catch (...) {
         // Past the entry limit the directory is recursive and already cut
         // with a warning; each of its hundreds of nested levels would fail
         // the same way, and one message box per level would bury the window.
-        if (ctx.records.entryCount() > kD81MaxEntries)
+        if (in.records.entryCount() > kD81MaxEntries)
             return;
         // The walker names no file, yet its message keeps the line break
         // that precedes "File: " in the image reader's own.
-        ctx.trap.report(
-            {ErrorTrap::messageText("AnalizzaTracciaDirD81",
-                                    describeCurrentException(std::current_exception())) +
-             "\r\n"});
+        in.trap.report({ErrorTrap::messageText("AnalizzaTracciaDirD81",
+                                               describeCurrentException(std::current_exception())) +
+                        "\r\n"});
     }
 }
 
-void readD81(ReaderContext& ctx, const std::string& path) {
-    AnalysisRecords& rec = ctx.records;
-    ctx.trap.runOnFile("analizzaD81", path, [&] {
-        const auto image = ctx.open(path);
-        const std::uint64_t dirOffset = (kD81DirTrack - 1) * kD81TrackBytes;
-        const std::string track40 = image->read(dirOffset, kD81TrackBytes);
-        const ByteView dirTrack(track40, dirOffset);
-        const ByteView header = dirTrack.sub(0, kSectorBytes);
-        const ByteView bam1 = dirTrack.sub(kSectorBytes, kSectorBytes);
-        const ByteView bam2 = dirTrack.sub(2 * kSectorBytes, kSectorBytes);
+void readD81(ReadInput& in) {
+    AnalysisRecords& rec = in.records;
+    const std::uint64_t dirOffset = (kD81DirTrack - 1) * kD81TrackBytes;
+    const std::string track40 = in.bytes.read(dirOffset, kD81TrackBytes);
+    const ByteView dirTrack(track40, dirOffset);
+    const ByteView header = dirTrack.sub(0, kSectorBytes);
+    const ByteView bam1 = dirTrack.sub(kSectorBytes, kSectorBytes);
+    const ByteView bam2 = dirTrack.sub(2 * kSectorBytes, kSectorBytes);
 
-        MediaInfo& m = rec.media;
-        m.MediaName = PaddingToBlanks(header.text(4, 16));
-        m.HeaderLine = "\"" + m.MediaName + "\" " + PaddingToBlanks(header.text(22, 5));
-        SetNameFields(m, path);
+    MediaInfo& m = rec.media;
+    m.MediaName = PaddingToBlanks(header.text(4, 16));
+    m.HeaderLine = "\"" + m.MediaName + "\" " + PaddingToBlanks(header.text(22, 5));
+    SetNameFields(m, in.path);
 
-        m.BlocksFree = 0;
-        for (std::size_t n = 1; n <= 40; ++n) {
-            const std::size_t at = 16 + (n - 1) * 6;
-            if (n != 40)
-                m.BlocksFree += bam1.u8(at);
-            m.BlocksFree += bam2.u8(at);
-        }
+    m.BlocksFree = 0;
+    for (std::size_t n = 1; n <= 40; ++n) {
+        const std::size_t at = 16 + (n - 1) * 6;
+        if (n != 40)
+            m.BlocksFree += bam1.u8(at);
+        m.BlocksFree += bam2.u8(at);
+    }
 
-        const std::uint64_t size = image->size();
-        m.Tracks40 = false;
-        m.ErrorInfo = size == kD81SizeWithErrors;
-        if (size != kD81Size && size != kD81SizeWithErrors)
-            m.Status = status::NonStandardSize;
+    const std::uint64_t size = in.bytes.size();
+    m.Tracks40 = false;
+    m.ErrorInfo = size == kD81SizeWithErrors;
+    if (size != kD81Size && size != kD81SizeWithErrors)
+        m.Status = status::NonStandardSize;
 
-        readD81Directory(ctx, *image, kD81DirTrack, 3);
-    });
+    readD81Directory(in, kD81DirTrack, 3);
 }
 
 } // namespace qs

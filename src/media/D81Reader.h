@@ -13,14 +13,13 @@ inline constexpr std::uint64_t kD81SizeWithErrors = 822400;
 // Entries gathered (nested directories included) past which the walk stops.
 inline constexpr std::size_t kD81MaxEntries = 296;
 
-void readD81(ReaderContext& ctx, const std::string& path);
+void readD81(ReadInput& in);
 
 // Lists the directory starting at (track, sector), every sector of which must
 // lie on `track`; each partition ("cbm") met is listed right after its entry
 // and closed by an "END OF " entry of type "inf". Traps its own errors, so a
 // failing partition ends only its own walk; past kD81MaxEntries entries a
 // failure ends its walk without a message.
-void readD81Directory(ReaderContext& ctx, const ByteSource& image, std::int32_t track,
-                      std::int32_t sector);
+void readD81Directory(ReadInput& in, std::int32_t track, std::int32_t sector);
 
 } // namespace qs

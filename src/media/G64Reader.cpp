@@ -3,7 +3,6 @@
 #include "common/Error.h"
 #include "common/Petscii.h"
 #include "common/Text.h"
-#include "media/Signature.h"
 
 namespace qs {
 
@@ -64,14 +63,11 @@ void ParseG64Listing(AnalysisRecords& records, const std::string& listing,
     }
 }
 
-void readG64(ReaderContext& ctx, const std::string& path) {
-    ctx.trap.runOnFile("analizzaG64", path, [&] {
-        if (!HasSignature(*ctx.open(path), HeaderKind::G64))
-            return MarkInvalidFile(ctx.records, path, HeaderKind::G64);
-        const std::string listing =
-            ctx.listings != nullptr ? ctx.listings->listing(ListingProgram::C1541, path) : "";
-        ParseG64Listing(ctx.records, listing, path);
-    });
+void readG64(ReadInput& in) {
+    const std::string listing = in.listings != nullptr
+                                    ? in.listings->listing(ListingProgram::C1541, in.path, in.bytes)
+                                    : "";
+    ParseG64Listing(in.records, listing, in.path);
 }
 
 } // namespace qs

@@ -6,7 +6,7 @@
 
 namespace qs {
 
-void readG64(ReaderContext& ctx, const std::string& path);
+void readG64(ReadInput& in);
 
 // Fills the records from a c1541 directory listing of the image at `path`.
 // An entry line without a closing quote raises "Invalid procedure call".

@@ -9,6 +9,6 @@ namespace qs {
 // Files this long or longer are not read as PC64 files.
 inline constexpr std::uint64_t kPc64SizeLimit = 1000000;
 
-void readPc64(ReaderContext& ctx, const std::string& path);
+void readPc64(ReadInput& in);
 
 } // namespace qs

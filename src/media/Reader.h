@@ -1,38 +1,30 @@
 #pragma once
-// What every reader is given: the records to fill, the error trap of the
-// search, and the way to get at a file's bytes.
+// What every reader is given: the records to fill, the file's bytes and the
+// name it goes by. A reader raises an Error when the file is broken; the
+// dispatcher's trap reports it under the reader's name and the file.
 #include "common/ByteView.h"
 #include "common/ErrorTrap.h"
 #include "media/AnalysisRecords.h"
 #include "media/ListingRunner.h"
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 
 namespace qs {
 
-// Files on disk, by their path: the opener unless a caller (a fuzzer, a
-// test) serves bytes from memory. A named type, so that a search can tell it
-// from a stand-in and open files by name in their open folder instead.
-struct OpenOnDisk {
-    std::unique_ptr<ByteSource> operator()(const std::string& path) const {
-        return std::make_unique<FileByteSource>(path);
-    }
-};
-
-struct ReaderContext {
-    using Opener = std::function<std::unique_ptr<ByteSource>(const std::string& path)>;
-
+struct ReadInput {
     AnalysisRecords& records;
+    const ByteSource& bytes;
+    // The name the file goes by: its path, or an archive member's name.
+    const std::string& path;
+    // Lists the images an outside program reads; null when none may run.
+    const ListingRunner* listings;
+    // For a problem the reader reports and then reads on past (a damaged
+    // 1581 partition); whatever ends the reading is raised instead.
     const ErrorTrap& trap;
-    Opener open = OpenOnDisk{};
-    // Lists G64 and TAP images; null when no outside program may run.
-    const ListingRunner* listings = nullptr;
 };
 
-using Reader = void (*)(ReaderContext& ctx, const std::string& path);
+using Reader = void (*)(ReadInput& in);
 
 // Replaces every byte 160 (the shifted space that pads CBM names) by a blank.
 std::string PaddingToBlanks(std::string text);

@@ -105,40 +105,37 @@ std::string TrimSidField(std::string& text) {
     return text;
 }
 
-void readSid(ReaderContext& ctx, const std::string& path) {
-    AnalysisRecords& rec = ctx.records;
+void readSid(ReadInput& in) {
+    AnalysisRecords& rec = in.records;
     SidInfo& sid = rec.sid;
-    ctx.trap.runOnFile("analizzaSID", path, [&] {
-        const auto source = ctx.open(path);
-        // Named before the size test, so that a rejected tune's report line
-        // still says which file it is.
-        rec.media.FileName = FileNameField(path);
-        rec.media.MediaType = MediaTypeField(path);
-        sid.FileName = rec.media.FileName;
-        if (source->size() > kSidSizeLimit) {
-            sid.Status = "NOT A VALID FILE";
-            return;
-        }
-        // Everything used lies in the first 126 bytes.
-        const std::string headBytes = source->read(0, 126);
-        const ByteView head(headBytes);
-        const auto size = static_cast<std::int64_t>(source->size());
+    // Named before the size test, so that a rejected tune's report line
+    // still says which file it is.
+    rec.media.FileName = FileNameField(in.path);
+    rec.media.MediaType = MediaTypeField(in.path);
+    sid.FileName = rec.media.FileName;
+    if (in.bytes.size() > kSidSizeLimit) {
+        sid.Status = "NOT A VALID FILE";
+        return;
+    }
+    // Everything used lies in the first 126 bytes.
+    const std::string headBytes = in.bytes.read(0, 126);
+    const ByteView head(headBytes);
+    const auto size = static_cast<std::int64_t>(in.bytes.size());
 
-        sid.PlayAddress = GetHexByte(head.u8(12), 2) + GetHexByte(head.u8(13), 2);
-        sid.InitAddress = GetHexByte(head.u8(10), 2) + GetHexByte(head.u8(11), 2);
-        // The C64 data is taken to start at offset 124 with its load address.
-        const std::uint8_t loadHi = head.u8(125), loadLo = head.u8(124);
-        sid.LoadAddress = GetHexByte(loadHi, 2) + GetHexByte(loadLo, 2);
-        sid.EndAddress = GetHexByte(loadHi * 256 + loadLo + size - 126, 4);
+    sid.PlayAddress = GetHexByte(head.u8(12), 2) + GetHexByte(head.u8(13), 2);
+    sid.InitAddress = GetHexByte(head.u8(10), 2) + GetHexByte(head.u8(11), 2);
+    // The C64 data is taken to start at offset 124 with its load address.
+    const std::uint8_t loadHi = head.u8(125), loadLo = head.u8(124);
+    sid.LoadAddress = GetHexByte(loadHi, 2) + GetHexByte(loadLo, 2);
+    sid.EndAddress = GetHexByte(loadHi * 256 + loadLo + size - 126, 4);
 
-        std::string field = head.text(22, 32);
-        sid.Name = TrimSidField(field);
-        field = head.text(54, 32);
-        sid.Author = TrimSidField(field);
-        field = head.text(86, 32);
-        sid.Copyright = TrimSidField(field);
-        sid.Year = replaceAll(FieldNormalizer(LeadingNumberText(sid.Copyright), 1, 4), " ", "?");
-    });
+    std::string field = head.text(22, 32);
+    sid.Name = TrimSidField(field);
+    field = head.text(54, 32);
+    sid.Author = TrimSidField(field);
+    field = head.text(86, 32);
+    sid.Copyright = TrimSidField(field);
+    sid.Year = replaceAll(FieldNormalizer(LeadingNumberText(sid.Copyright), 1, 4), " ", "?");
 }
 
 } // namespace qs

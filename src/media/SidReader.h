@@ -12,7 +12,7 @@ namespace qs {
 // Files longer than this are not read as SID tunes.
 inline constexpr std::uint64_t kSidSizeLimit = 130000;
 
-void readSid(ReaderContext& ctx, const std::string& path);
+void readSid(ReadInput& in);
 
 // Bytes 0 become blanks, then blanks go at both ends; stored back and returned.
 std::string TrimSidField(std::string& text);

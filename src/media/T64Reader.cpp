@@ -1,7 +1,6 @@
 #include "media/T64Reader.h"
 
 #include "common/Text.h"
-#include "media/Signature.h"
 
 namespace qs {
 
@@ -24,42 +23,36 @@ std::int32_t T64Blocks(std::int32_t loadAddress, std::int32_t endAddress) {
     return q;
 }
 
-void readT64(ReaderContext& ctx, const std::string& path) {
-    AnalysisRecords& rec = ctx.records;
-    ctx.trap.runOnFile("analizzaT64", path, [&] {
-        const auto source = ctx.open(path);
-        if (!HasSignature(*source, HeaderKind::T64))
-            return MarkInvalidFile(rec, path, HeaderKind::T64);
-        const std::string headBytes = source->read(0, kHeaderBytes);
-        const ByteView head(headBytes);
-        const std::uint16_t maxEntries = head.u16le(34);
-        const std::uint16_t usedEntries = head.u16le(36);
+void readT64(ReadInput& in) {
+    AnalysisRecords& rec = in.records;
+    const std::string headBytes = in.bytes.read(0, kHeaderBytes);
+    const ByteView head(headBytes);
+    const std::uint16_t maxEntries = head.u16le(34);
+    const std::uint16_t usedEntries = head.u16le(36);
 
-        MediaInfo& m = rec.media;
-        m.MediaName = head.text(40, 24);
-        m.HeaderLine = "\"" + m.MediaName + "\"";
-        SetNameFields(m, path);
-        m.BlocksFree = maxEntries - usedEntries;
-        m.Tracks40 = m.ErrorInfo = false;
+    MediaInfo& m = rec.media;
+    m.MediaName = head.text(40, 24);
+    m.HeaderLine = "\"" + m.MediaName + "\"";
+    SetNameFields(m, in.path);
+    m.BlocksFree = maxEntries - usedEntries;
+    m.Tracks40 = m.ErrorInfo = false;
 
-        // Only the records the header announces; a lying count runs into the
-        // end of the data and stops there with error 9.
-        const std::string dirBytes = source->read(kHeaderBytes, kRecordBytes * maxEntries);
-        const ByteView dir(dirBytes, kHeaderBytes);
-        for (std::int32_t i = 1; i <= maxEntries; ++i) {
-            const ByteView r =
-                dir.sub(kRecordBytes * static_cast<std::size_t>(i - 1), kRecordBytes);
-            CbmEntry& e = rec.appendEntry();
-            e.Name = trimBlanks(r.text(16, 16));
-            e.FileType = TypeText(r.u8(1));
-            e.LoadAddress = r.u16le(2);
-            e.EndAddress = r.u16le(4);
-            e.Blocks = T64Blocks(e.LoadAddress, e.EndAddress);
-            e.EntryNo = i;
-            e.Valid = r.u8(0) != 0;
-            e.Locked = false;
-        }
-    });
+    // Only the records the header announces; a lying count runs into the
+    // end of the data and stops there with error 9.
+    const std::string dirBytes = in.bytes.read(kHeaderBytes, kRecordBytes * maxEntries);
+    const ByteView dir(dirBytes, kHeaderBytes);
+    for (std::int32_t i = 1; i <= maxEntries; ++i) {
+        const ByteView r = dir.sub(kRecordBytes * static_cast<std::size_t>(i - 1), kRecordBytes);
+        CbmEntry& e = rec.appendEntry();
+        e.Name = trimBlanks(r.text(16, 16));
+        e.FileType = TypeText(r.u8(1));
+        e.LoadAddress = r.u16le(2);
+        e.EndAddress = r.u16le(4);
+        e.Blocks = T64Blocks(e.LoadAddress, e.EndAddress);
+        e.EntryNo = i;
+        e.Valid = r.u8(0) != 0;
+        e.Locked = false;
+    }
 }
 
 } // namespace qs

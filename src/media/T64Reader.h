@@ -6,7 +6,7 @@
 
 namespace qs {
 
-void readT64(ReaderContext& ctx, const std::string& path);
+void readT64(ReadInput& in);
 
 // Bytes between start and end address in blocks of 254, halves going to the
 // even neighbour (127 -> 0, 381 -> 2); negative when the end lies below the start.

@@ -2,7 +2,6 @@
 
 #include "common/Petscii.h"
 #include "common/Text.h"
-#include "media/Signature.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -78,14 +77,11 @@ void ParseTapListing(AnalysisRecords& records, const std::string& listing,
     }
 }
 
-void readTap(ReaderContext& ctx, const std::string& path) {
-    ctx.trap.runOnFile("analizzaTAP", path, [&] {
-        if (!HasSignature(*ctx.open(path), HeaderKind::TapeRaw))
-            return MarkInvalidFile(ctx.records, path, HeaderKind::TapeRaw);
-        const std::string listing =
-            ctx.listings != nullptr ? ctx.listings->listing(ListingProgram::Tape64, path) : "";
-        ParseTapListing(ctx.records, listing, path);
-    });
+void readTap(ReadInput& in) {
+    const std::string listing =
+        in.listings != nullptr ? in.listings->listing(ListingProgram::Tape64, in.path, in.bytes)
+                               : "";
+    ParseTapListing(in.records, listing, in.path);
 }
 
 } // namespace qs

@@ -6,7 +6,7 @@
 
 namespace qs {
 
-void readTap(ReaderContext& ctx, const std::string& path);
+void readTap(ReadInput& in);
 
 // Fills the records from a tape64 listing of the tape at `path`. An address
 // column that holds no number raises "Type mismatch".

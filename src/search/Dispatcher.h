@@ -1,21 +1,16 @@
 #pragma once
-// Chooses the reader of a file by its extension and runs it.
-#include "media/Reader.h"
-#include "search/SearchOptions.h"
+// Chooses the reader of a file by its name and runs it.
+#include "media/Formats.h"
 
 #include <string>
-#include <vector>
 
 namespace qs {
 
-// Resets the records, runs the reader that the extension names when its PC
-// file type is ticked, and answers the kind of container that reader reads
-// ("D64", "PC64", ...), or null when none ran.
-const char* DispatchFile(ReaderContext& ctx, const std::vector<CheckBox>& fileTypes,
-                         const std::string& path);
-
-// The reader for an extension (upper case), or null. P00-family files are
-// recognised separately by DispatchFile.
-Reader ReaderForExtension(const std::string& extension);
+// Runs the reader of the format that the name of `path` says, when that is
+// one of `formats`, on fresh records; answers the format, or null (the
+// records reset and marked FALSE EXTENSION) when no reader ran.
+const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
+                                    const FormatSet& formats, const std::string& path,
+                                    const ByteOpener& open, const ListingRunner* listings);
 
 } // namespace qs

@@ -2,7 +2,6 @@
 
 #include "common/Text.h"
 #include "search/Output.h"
-#include "search/Session.h"
 
 namespace qs {
 
@@ -64,37 +63,38 @@ void FileReport::nameFile(std::string path, std::string label) {
     label_ = std::move(label);
 }
 
-void Replay(Session& s, const FileReport& report) {
+void Replay(ReportWriter& out, const FileReport& report) {
+    ReportSink& sink = out.sink();
     for (const FileReport::Event& e : report.events) {
         switch (e.kind) {
         case FileReport::Kind::Status:
-            s.view.info(e.text);
+            sink.status(e.text);
             break;
         case FileReport::Kind::PumpedStatus:
-            s.view.info(e.text);
-            s.view.doEvents();
+            sink.status(e.text);
+            sink.pump();
             break;
         case FileReport::Kind::Error:
-            s.trap.report({e.text, e.file, e.member}, e.log);
+            out.trap().report({e.text, e.file, e.member}, e.log);
             break;
         case FileReport::Kind::Result:
-            Result(s, e.text);
+            out.text(e.text);
             break;
         case FileReport::Kind::FolderProgress:
-            s.view.folderProgress(e.done, e.total);
+            sink.progress(e.done, e.total);
             break;
         // Left out, as their report texts are, once the search is to stop.
         case FileReport::Kind::Match:
-            if (!s.StopSearch)
-                s.view.reportMatch(*e.match);
+            if (!out.stopped())
+                sink.reportMatch(*e.match);
             break;
         case FileReport::Kind::Warning:
-            if (!s.StopSearch)
-                s.view.reportWarning({report.place, e.text});
+            if (!out.stopped())
+                sink.reportWarning({report.place, e.text});
             break;
         case FileReport::Kind::Block:
-            if (!s.StopSearch)
-                s.view.reportBlock(report.place);
+            if (!out.stopped())
+                sink.reportBlock(report.place);
             break;
         }
     }

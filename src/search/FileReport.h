@@ -13,7 +13,7 @@
 
 namespace qs {
 
-class Session;
+class ReportWriter;
 
 class FileReport final : public ErrorRecorder {
   public:
@@ -60,9 +60,9 @@ class FileReport final : public ErrorRecorder {
     std::string path_, label_;
 };
 
-// Shows the report's events through the session in order: statuses, error
-// boxes (and their log entries), report texts through Result, and the
-// records of its matches and warnings.
-void Replay(Session& s, const FileReport& report);
+// Shows the report's events in order: statuses, error boxes (and their log
+// entries), report texts through the output step, and the records of its
+// matches and warnings.
+void Replay(ReportWriter& out, const FileReport& report);
 
 } // namespace qs

@@ -1,5 +1,6 @@
 #include "search/FolderWalk.h"
 
+#include "common/Error.h"
 #include "common/FileLister.h"
 #include "common/Files.h"
 
@@ -12,33 +13,28 @@ namespace qs {
 namespace {
 
 // Lists `folder`, at `index` of `folders` (npos: not in the list).
-void dirArray2(Session& s, const std::string& folder, std::size_t index,
-               std::vector<std::string>& folders, std::set<FolderId>& seen, WalkedFiles* files) {
+void walk(const WalkContext& w, const std::string& folder, std::size_t index,
+          std::vector<std::string>& folders, std::set<FolderId>& seen, WalkedFiles* files) {
     std::vector<std::size_t> noted;
-    s.trap.run("DirArray2", [&] {
-        s.view.info("Folder Array creation (" + std::to_string(folders.size() - 1) + " folders)");
-        if (s.stopAsked())
+    w.trap.run("DirArray2", [&] {
+        w.sink.status("Folder Array creation (" + std::to_string(folders.size() - 1) + " folders)");
+        if (w.stop.requested())
             return;
-        s.view.doEvents();
+        w.sink.pump();
         const std::string base = TrailingSlash(folder);
         FolderListing listing = listFolder(base, files != nullptr ? files->patternList() : "");
         if (files != nullptr && index != std::string::npos)
             files->keep(index, std::move(listing.files));
         for (const std::string& name : listing.subfolders) {
             const std::string sub = base + name;
-            int error = 0;
-            const auto id = folderIdentity(sub, &error);
+            const Result<FolderId> id = folderIdentity(sub);
             if (!id) {
                 // Shown, never passed over silently: a path beyond the
                 // system's limit, say, whose files would be missed.
-                s.trap.runOnFile("DirArray2", sub, [error] {
-                    const int number = errorNumberFromErrno(error);
-                    raise(number == err::FileNotFound ? err::PathNotFound : number,
-                          std::generic_category().message(error));
-                });
+                w.trap.runOnFile("DirArray2", sub, [&] { id.failure().raise(); });
                 continue;
             }
-            if (!seen.insert(*id).second)
+            if (!seen.insert(id.value()).second)
                 continue; // a link back to a folder already listed
             noted.push_back(folders.size());
             folders.push_back(sub);
@@ -47,7 +43,7 @@ void dirArray2(Session& s, const std::string& folder, std::size_t index,
     if (files != nullptr && files->afterEach)
         files->afterEach();
     for (const std::size_t sub : noted)
-        dirArray2(s, folders[sub], sub, folders, seen, files);
+        walk(w, folders[sub], sub, folders, seen, files);
 }
 
 } // namespace
@@ -72,19 +68,18 @@ std::optional<std::vector<std::string>> WalkedFiles::take(std::size_t folder) {
     return files;
 }
 
-void walkFolderTree(Session& s, const std::string& folder, std::vector<std::string>& folders,
-                    WalkedFiles* files) {
+void walkFolderTree(const WalkContext& w, const std::string& folder,
+                    std::vector<std::string>& folders, WalkedFiles* files) {
     std::set<FolderId> seen;
     for (const std::string& f : folders)
-        if (const auto id = folderIdentity(f))
-            seen.insert(*id);
-    if (const auto id = folderIdentity(folder))
-        seen.insert(*id);
+        if (const Result<FolderId> id = folderIdentity(f))
+            seen.insert(id.value());
+    if (const Result<FolderId> id = folderIdentity(folder))
+        seen.insert(id.value());
     const auto at = std::find(folders.begin(), folders.end(), folder);
-    dirArray2(s, folder,
-              at == folders.end() ? std::string::npos
-                                  : static_cast<std::size_t>(at - folders.begin()),
-              folders, seen, files);
+    walk(w, folder,
+         at == folders.end() ? std::string::npos : static_cast<std::size_t>(at - folders.begin()),
+         folders, seen, files);
 }
 
 } // namespace qs

@@ -2,7 +2,8 @@
 // The walk of the folder tree that comes before a search: the list of folders
 // to search, and the files the walk read in each, so that no folder is read
 // twice.
-#include "search/Session.h"
+#include "common/ErrorTrap.h"
+#include "search/ReportSink.h"
 
 #include <cstddef>
 #include <functional>
@@ -42,11 +43,18 @@ class WalkedFiles {
     std::size_t bytes_ = 0; // of the files kept and not yet taken
 };
 
+// What the walk reports to, and when it is to stop.
+struct WalkContext {
+    const ErrorTrap& trap;
+    ReportSink& sink;
+    StopToken stop;
+};
+
 // Appends every subfolder below `folder` to `folders`: each folder's direct
 // subfolders together, then the subtree of each. A folder already listed
 // (reached again through a link) is not listed twice. With `files`, each
 // folder's files are kept there as the walk reads them.
-void walkFolderTree(Session& s, const std::string& folder, std::vector<std::string>& folders,
-                    WalkedFiles* files = nullptr);
+void walkFolderTree(const WalkContext& w, const std::string& folder,
+                    std::vector<std::string>& folders, WalkedFiles* files = nullptr);
 
 } // namespace qs

@@ -7,7 +7,7 @@
 // quillsift-cli --list and the window's directory window alike.
 #include "common/ErrorTrap.h"
 #include "search/ReportRecords.h"
-#include "search/SearchOptions.h"
+#include "search/SearchRequest.h"
 #include "tools/ToolEnv.h"
 
 #include <cstdint>
@@ -24,7 +24,7 @@ struct ListingSource {
     std::string member; // the member's name as the archive stores it; empty: the file itself
 };
 
-enum class ListingKind { Disk, Tape, Cartridge, SingleFile, Tune };
+using ListingKind = ContainerKind;
 
 // One file of the directory. Texts are UTF-8, names in the glyphs of the report.
 struct ListedEntry {
@@ -42,7 +42,7 @@ struct ListedEntry {
 
 struct DirectoryListing {
     ListingKind kind = ListingKind::Disk;
-    std::string mediaType; // "D64", "G64", "T64", "TAP", "CRT", "PC64", "SID"
+    std::string mediaType; // the format's tag
     // `0 "DISK NAME       " ID 2A`; the tape, cartridge hardware or PC64
     // signature in the same shape; empty for a tune.
     std::string header;
@@ -64,12 +64,12 @@ struct ListingResult {
 };
 
 // Analyses the file or member with the reader its extension names (every
-// kind is allowed). Archives are read in process unless `externalArchiver`,
+// format is allowed). Archives are read in process unless `externalArchiver`,
 // and by the outside archiver when libarchive refuses them. With `search`,
 // also matches the container as that search did.
 ListingResult ListContainer(const ListingSource& source, const ToolEnv& tools,
                             bool externalArchiver, const ErrorTrap& trap,
-                            const SearchOptions* search = nullptr);
+                            const SearchRequest* search = nullptr);
 
 // The listing as text lines: header, entries (two blanks deeper per
 // partition), "664 BLOCKS FREE."; a tune's fields as "Label: value".

@@ -3,7 +3,6 @@
 #include "common/Petscii.h"
 #include "common/Text.h"
 #include "common/Wildcard.h"
-#include "search/Request.h"
 
 #include <string_view>
 #include <utility>
@@ -22,7 +21,7 @@ std::string shown(const std::string& cbmBytes) {
 }
 
 // The block's texts, then the records of what its lines report.
-void writeBlock(const SearchOptions& o, FileReport& report, const std::string& heading,
+void writeBlock(const SearchRequest& o, FileReport& report, const std::string& heading,
                 const std::string& lines, const std::string& warning,
                 std::vector<MatchRecord>& found) {
     report.events.reserve(report.events.size() + 5 + found.size());
@@ -45,20 +44,10 @@ MatchRecord nameRecord(MatchRecord::Field field, std::string shownText, std::str
     return r;
 }
 
-// Disk images record a lock bit and a position for each directory entry;
-// tapes have the position only, and a PC64 file or a cartridge holds one
-// program without a directory.
-bool hasLockBits(const std::string& kind) {
-    return kind == "D64" || kind == "D71" || kind == "D81" || kind == "G64";
-}
-bool hasDirectory(const std::string& kind) {
-    return hasLockBits(kind) || kind == "T64" || kind == "TAP";
-}
-
 } // namespace
 
-std::string SearchPattern(const SearchOptions& o) {
-    return o.partial ? "*" + o.findStr + "*" : o.findStr;
+std::string SearchPattern(const SearchRequest& r) {
+    return r.partial ? "*" + r.pattern + "*" : r.pattern;
 }
 
 std::string ShownName(const CbmEntry& entry) {
@@ -82,8 +71,8 @@ std::string ListingLine(const CbmEntry& entry, const std::string& shownName) {
     return line;
 }
 
-int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& report,
-                  const std::string& filePath, const std::string& archivePath) {
+int MatchPrograms(const SearchRequest& o, const ContainerFormat& format, AnalysisRecords& records,
+                  FileReport& report, const std::string& filePath, const std::string& archivePath) {
     int matches = 0;
     // A trapped error counts no match, whatever was counted before it.
     const bool finished = report.trap().run("AnalyzePrograms", [&] {
@@ -91,7 +80,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
 
         if (m.Status == status::InvalidFile) {
             report.status(filePath + " is an invalid file");
-            if (o.showMediaWarn) {
+            if (o.warnings) {
                 report.result(escapedForLine(filePath) + " is an invalid file");
                 report.result(kRule + kCrLf);
                 if (o.records)
@@ -104,19 +93,16 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         // The records of the block's lines, when they are asked for.
         std::string warning;
         std::vector<MatchRecord> found;
-        if (!trimBlanks(m.Status).empty() && o.showMediaWarn) {
+        if (!trimBlanks(m.Status).empty() && o.warnings) {
             lines += m.Status + kCrLf + kCrLf;
             warning = o.records ? m.Status : "";
         }
 
-        // Looked up as parts of these lists, so that a file whose reader failed
-        // before naming its kind (empty type) offers no medium name to match.
-        auto listed = [&](std::string_view list) {
-            return list.find(m.MediaType) != std::string_view::npos;
-        };
-        const bool cartridge = listed("#CRT#"); // cartridge names are compared as stored
-        // These kinds have no medium name of their own.
-        const bool hasMediaName = !listed("#PRG#PC64#TAP#");
+        // A file whose reader failed before naming its kind offers no medium
+        // name to match, and its names stay as they were read.
+        const bool named = !m.MediaType.empty();
+        const bool asStored = !named || format.namesAsStored;
+        const bool hasMediaName = named && format.mediumName;
         // The typed string meets each name as that name is shown: the file
         // name as it is, the medium name in code page 437 glyphs, the entry
         // names in the glyphs of their listing lines.
@@ -126,7 +112,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
             PreparedLikePattern(typed, o.matchCase, ShownAs::Cp437);
         const LikePattern& entryPattern = PreparedLikePattern(typed, o.matchCase, ShownAs::Listing);
 
-        if (o.fileName && fileNamePattern.matches(m.FileName)) {
+        if (o.fileNames && fileNamePattern.matches(m.FileName)) {
             matches = 1;
             const std::string text = escapedForLine(m.FileName);
             lines += "[Filename match] " + text + kCrLf + kCrLf;
@@ -134,16 +120,14 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
                 found.push_back(nameRecord(MatchRecord::Field::FileName, text, m.FileName));
         }
         const std::string storedMediaName =
-            cartridge ? m.MediaName : std::exchange(m.MediaName, SwapPetsciiCase(m.MediaName));
-        if (o.header && hasMediaName && mediaNamePattern.matches(m.MediaName)) {
+            asStored ? m.MediaName : std::exchange(m.MediaName, SwapPetsciiCase(m.MediaName));
+        if (o.mediumNames && hasMediaName && mediaNamePattern.matches(m.MediaName)) {
             ++matches;
             const std::string text = shown(m.MediaName);
             lines += "[MediaName match] " + text + kCrLf;
             if (o.records)
                 found.push_back(nameRecord(MatchRecord::Field::MediumName, text, storedMediaName));
         }
-
-        const std::string& kind = report.place.kind;
 
         auto& entries = records.entries();
         // Entries of one type come in runs: the type's box is looked up once a run.
@@ -152,13 +136,13 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
         for (std::size_t i = 1; i < entries.size(); ++i) {
             CbmEntry& e = entries[i];
             if (lastType == nullptr || *lastType != e.FileType)
-                typeTicked = GetControlValueByTag(o.cbmTypes, e.FileType);
+                typeTicked = o.reportsEntryType(e.FileType);
             lastType = &e.FileType;
             if (!typeTicked)
                 continue;
             // The name as stored goes into the match's record.
             const std::string stored =
-                cartridge ? e.Name : std::exchange(e.Name, SwapPetsciiCase(e.Name));
+                asStored ? e.Name : std::exchange(e.Name, SwapPetsciiCase(e.Name));
             if (!entryPattern.matches(e.Name))
                 continue;
             if (e.FileType == "scr" && (e.Name.empty() || e.Name[0] == '\0'))
@@ -173,9 +157,9 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
                 found.emplace_back(nameRecord(MatchRecord::Field::Entry, std::move(name), stored));
             r.type = e.FileType;
             r.blocks = e.Blocks;
-            if (hasLockBits(kind))
+            if (format.lockBits)
                 r.locked = e.Locked;
-            if (hasDirectory(kind))
+            if (format.entryPositions)
                 r.entryNo = e.EntryNo;
         }
 
@@ -192,7 +176,7 @@ int MatchPrograms(const SearchOptions& o, AnalysisRecords& records, FileReport& 
     return finished ? matches : 0;
 }
 
-int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport& report,
+int MatchSid(const SearchRequest& o, const AnalysisRecords& records, FileReport& report,
              const std::string& filePath, const std::string& archivePath) {
     int matches = 0;
     const bool finished = report.trap().run("AnalyzeSid", [&] {
@@ -201,7 +185,7 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
         // The records of the block's lines, when they are asked for.
         std::string warning;
         std::vector<MatchRecord> found;
-        if (!trimBlanks(sid.Status).empty() && o.showMediaWarn) {
+        if (!trimBlanks(sid.Status).empty() && o.warnings) {
             lines += sid.Status + kCrLf;
             warning = o.records ? sid.Status : "";
         }
@@ -223,11 +207,11 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
                 found.push_back(nameRecord(field, text, value));
             return true;
         };
-        if (compare(o.fileName, sid.FileName, "[Filename match] ", Field::FileName))
+        if (compare(o.fileNames, sid.FileName, "[Filename match] ", Field::FileName))
             matches = 1;
-        compare(o.sidName, sid.Name, "[SID Name match] ", Field::SidName);
-        compare(o.sidAuthor, sid.Author, "[SID Author match] ", Field::SidAuthor);
-        compare(o.sidCopyright, sid.Copyright, "[SID Copyright match] ", Field::SidCopyright);
+        compare(o.sid.name, sid.Name, "[SID Name match] ", Field::SidName);
+        compare(o.sid.author, sid.Author, "[SID Author match] ", Field::SidAuthor);
+        compare(o.sid.copyright, sid.Copyright, "[SID Copyright match] ", Field::SidCopyright);
 
         if (trimBlanks(lines).empty())
             return;
@@ -241,25 +225,10 @@ int MatchSid(const SearchOptions& o, const AnalysisRecords& records, FileReport&
     return finished ? matches : 0;
 }
 
-int MatchFile(const SearchOptions& o, AnalysisRecords& records, FileReport& report,
-              const std::string& filePath, const std::string& archivePath) {
-    return records.media.MediaType == "SID"
-               ? MatchSid(o, records, report, filePath, archivePath)
-               : MatchPrograms(o, records, report, filePath, archivePath);
-}
-
-int AnalyzePrograms(Session& s, const std::string& filePath, const std::string& archivePath) {
-    FileReport report;
-    const int matches = MatchPrograms(s.view.options(), s.records, report, filePath, archivePath);
-    Replay(s, report);
-    return matches;
-}
-
-int AnalyzeSid(Session& s, const std::string& filePath, const std::string& archivePath) {
-    FileReport report;
-    const int matches = MatchSid(s.view.options(), s.records, report, filePath, archivePath);
-    Replay(s, report);
-    return matches;
+int MatchFile(const SearchRequest& r, const ContainerFormat& format, AnalysisRecords& records,
+              FileReport& report, const std::string& filePath, const std::string& archivePath) {
+    return format.tune() ? MatchSid(r, records, report, filePath, archivePath)
+                         : MatchPrograms(r, format, records, report, filePath, archivePath);
 }
 
 } // namespace qs

@@ -3,10 +3,12 @@
 // caller takes their results back strictly in the order it gave them. At
 // most `window` tasks are in flight, so memory stays flat however long the
 // run. With one job there are no threads: a task runs when its result is
-// taken, which is the single-threaded search exactly.
+// taken, which is the single-threaded search exactly. A task that throws
+// throws from next() when its result is taken, however many jobs there are.
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -70,6 +72,8 @@ template <class Result> class OrderedPipeline {
         // It stays listed until done, so that a worker can still take it.
         done_.wait(lock, [&] { return slot->done; });
         slots_.pop_front();
+        if (slot->error)
+            std::rethrow_exception(slot->error);
         return std::move(slot->result);
     }
 
@@ -77,6 +81,7 @@ template <class Result> class OrderedPipeline {
     struct Slot {
         Task task;
         Result result{};
+        std::exception_ptr error;
         bool started = false;
         bool done = false;
     };
@@ -93,9 +98,16 @@ template <class Result> class OrderedPipeline {
                 return;
             slot->started = true;
             lock.unlock();
-            Result result = slot->task();
+            Result result{};
+            std::exception_ptr error;
+            try {
+                result = slot->task();
+            } catch (...) {
+                error = std::current_exception();
+            }
             lock.lock();
             slot->result = std::move(result);
+            slot->error = error;
             slot->done = true;
             done_.notify_all();
         }

@@ -9,9 +9,8 @@
 namespace qs {
 
 // Where a finding was made: the file's path and, for an archive member, the
-// member's name in that archive (empty for a plain file); and the kind of
-// container its reader took it for ("D64", "PC64", "SID", ...; empty when no
-// reader ran).
+// member's name in that archive (empty for a plain file); and the tag of the
+// format its reader took it for (empty when no reader ran).
 struct FindingPlace {
     std::string file;
     std::string member;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace qs {
 
@@ -48,6 +49,7 @@ class MemberSource final : public ByteSource {
   public:
     explicit MemberSource(const ArchiveMember& member) : member_(member) {}
     std::uint64_t size() const override { return member_.size(); }
+    void writeTo(const std::string& path) const override { member_.writeTo(path); }
     std::string read(std::uint64_t offset, std::size_t length) const override {
         const std::uint64_t end = offset + std::min<std::uint64_t>(length, kMaxMemberBytes);
         member_.inflateTo(end);
@@ -97,31 +99,27 @@ void ArchiveMember::inflateTo(std::uint64_t end) const {
     }
 }
 
-bool ArchiveMember::writeTo(const std::string& path) const {
+void ArchiveMember::writeTo(const std::string& path) const {
     if (damaged_)
         raise(err::PathFileAccess, "damaged archive member");
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    bool ok = std::fwrite(bytes_.data(), 1, bytes_.size(), out) == bytes_.size();
+    NewFile out(path);
+    out.write(bytes_);
     std::uint64_t written = bytes_.size();
     char buffer[64 * 1024];
-    while (ok && !ended_ && written < std::min(size_, kMaxMemberBytes)) {
+    // What is streamed is not kept: nothing more may be read from the member.
+    const bool inflatedAll = std::exchange(ended_, true);
+    while (!inflatedAll && written < std::min(size_, kMaxMemberBytes)) {
         const la_ssize_t n = archive_read_data(archive_, buffer, sizeof buffer);
         if (n < 0) {
-            std::fclose(out);
-            damaged_ = ended_ = true;
+            damaged_ = true;
             raise(err::PathFileAccess, "damaged archive member (" + errorOf(archive_) + ")");
         }
         if (n == 0)
             break;
-        ok =
-            std::fwrite(buffer, 1, static_cast<std::size_t>(n), out) == static_cast<std::size_t>(n);
+        out.write(std::string_view(buffer, static_cast<std::size_t>(n)));
         written += static_cast<std::uint64_t>(n);
     }
-    // What was streamed is not kept: nothing more may be read from the member.
-    ended_ = true;
-    return std::fclose(out) == 0 && ok;
+    out.close();
 }
 
 bool MemberFits(const std::string& memberName, const std::string& patterns) {
@@ -139,15 +137,10 @@ bool MemberFits(const std::string& memberName, const std::string& patterns) {
     return false;
 }
 
-ArchiveRead ReadArchive(const std::string& path,
-                        const std::function<bool(const std::string& name)>& fits,
-                        const std::function<bool(const ArchiveMember& member)>& visit,
-                        std::string* why) {
-    auto refuse = [&](const std::string& reason) {
-        if (why != nullptr)
-            *why = reason;
-        return ArchiveRead::Refused;
-    };
+Outcome ReadArchive(const std::string& path,
+                    const std::function<bool(const std::string& name)>& fits,
+                    const std::function<bool(const ArchiveMember& member)>& visit) {
+    auto refuse = [](const std::string& reason) { return Failure{err::PathFileAccess, reason}; };
     const ArchivePtr a = openArchive(path);
     if (!a)
         return refuse("not an archive libarchive reads");
@@ -155,7 +148,7 @@ ArchiveRead ReadArchive(const std::string& path,
     for (;;) {
         const int r = archive_read_next_header(a.get(), &entry);
         if (r == ARCHIVE_EOF)
-            return ArchiveRead::Done;
+            return Done{};
         if (r < ARCHIVE_WARN)
             return refuse(errorOf(a.get()));
         if (archive_entry_is_encrypted(entry))
@@ -186,7 +179,7 @@ ArchiveRead ReadArchive(const std::string& path,
         if (member.damaged())
             return refuse("damaged member " + member.name());
         if (!more)
-            return ArchiveRead::Done;
+            return Done{};
     }
 }
 

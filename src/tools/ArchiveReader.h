@@ -3,6 +3,7 @@
 // A member is inflated into memory only as far as its reader asks, never
 // onto the disk.
 #include "common/ByteView.h"
+#include "common/Result.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,10 +14,11 @@ struct archive;
 
 namespace qs {
 
+// The archives a search looks into, by name.
+inline constexpr const char* kArchivePatterns = "*.zip;*.rar;*.7z;*.arj;*.lzh";
+
 // No C64 container comes near this; a larger member is not inflated.
 inline constexpr std::uint64_t kMaxMemberBytes = 64ull * 1024 * 1024;
-
-enum class ArchiveRead;
 
 // The member being visited; valid only during the visit.
 class ArchiveMember {
@@ -31,15 +33,14 @@ class ArchiveMember {
     bool damaged() const { return damaged_; }
     // Writes the whole member to a new file at `path`, the part not yet read
     // streamed through a small buffer rather than held in memory (a TAP member
-    // for its listing program may be large). False when it could not be
-    // written; damage raises as above.
-    bool writeTo(const std::string& path) const;
+    // for its listing program may be large). Raises when it cannot be written
+    // whole, and on damage as above.
+    void writeTo(const std::string& path) const;
 
   private:
     friend class MemberSource;
-    friend ArchiveRead ReadArchive(const std::string&,
-                                   const std::function<bool(const std::string&)>&,
-                                   const std::function<bool(const ArchiveMember&)>&, std::string*);
+    friend Outcome ReadArchive(const std::string&, const std::function<bool(const std::string&)>&,
+                               const std::function<bool(const ArchiveMember&)>&);
     // Inflates up to byte `end` (clipped to the member and the limit).
     void inflateTo(std::uint64_t end) const;
     std::uint64_t size() const;
@@ -53,21 +54,16 @@ class ArchiveMember {
     mutable bool damaged_ = false;
 };
 
-enum class ArchiveRead {
-    Done,    // every member was seen (or the visitor asked to stop)
-    Refused, // libarchive cannot read it: not one of its formats, encrypted,
-             // an unsupported method, damage; the outside archiver may
-};
-
 // Visits, in archive order, every ordinary file member whose name `fits`
 // (see MemberFits). Folders, links and names that would leave a folder are
-// passed over. `visit` answers false to stop reading. On Refused, `why`
-// says what libarchive reported, and what was learnt from the members
-// visited so far is to be forgotten by the caller.
-ArchiveRead ReadArchive(const std::string& path,
-                        const std::function<bool(const std::string& name)>& fits,
-                        const std::function<bool(const ArchiveMember& member)>& visit,
-                        std::string* why = nullptr);
+// passed over. `visit` answers false to stop reading. Done when every member
+// was seen (or the visitor asked to stop); a failure when libarchive cannot
+// read the archive (not one of its formats, encrypted, an unsupported method,
+// damage), saying what it reported: the outside archiver may, and what was
+// learnt from the members visited so far is to be forgotten by the caller.
+Outcome ReadArchive(const std::string& path,
+                    const std::function<bool(const std::string& name)>& fits,
+                    const std::function<bool(const ArchiveMember& member)>& visit);
 
 // Whether a member fits the ";"-separated upper-case patterns the way the
 // outside archiver's recursive include switches take them, without regard

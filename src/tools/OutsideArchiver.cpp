@@ -109,33 +109,39 @@ bool IsSafeMemberName(const std::string& name) {
     return true;
 }
 
-int ListArchiveFiles(const ToolEnv& env, const std::string& archivePath,
-                     std::vector<std::string>& memberNames, const std::string& patterns) {
+Result<std::vector<std::string>>
+ListArchiveFiles(const ToolEnv& env, const std::string& archivePath, const std::string& patterns) {
+    const Failure notAnArchive{err::PathFileAccess, "not an archive 7z can read"};
     const ArchiveArgument archive(env, archivePath);
-    const ToolOutput listing =
+    Result<ToolOutput> run =
         RunTool(&env, OutsideTool::Archiver, ArchiveListArguments(archive.path, patterns),
                 "tmpZiplist.txt", true);
+    if (!run)
+        return run.failure();
+    const ToolOutput& listing = run.value();
     // A file the archiver cannot open as an archive fails with its own words.
     if (listing.status != 0 &&
         upperAscii(listing.reason).find("IS NOT ARCHIVE") != std::string::npos)
-        return -1;
-    RaiseOnFailure(OutsideTool::Archiver, listing);
-    return ParseArchiveListing(listing.text, memberNames);
+        return notAnArchive;
+    if (std::optional<Failure> failed = StatusFailure(OutsideTool::Archiver, listing))
+        return *failed;
+    std::vector<std::string> names;
+    if (ParseArchiveListing(listing.text, names) < 0)
+        return notAnArchive;
+    return names;
 }
 
 void WriteListFile(const std::string& listFilePath, const std::vector<std::string>& memberNames) {
     std::string text;
     for (const std::string& name : memberNames)
         text += name + "\r\n";
-    WriteWholeFile(listFilePath, text);
+    WriteWholeFile(listFilePath, text).orRaise();
 }
 
 void ExtractArchiveFiles(const ToolEnv& env, const std::string& archivePath,
                          const std::vector<std::string>& memberNames,
                          const std::string& workFolder) {
-    if (env.tempFolder.empty())
-        return;
-    CreateFolderPath(workFolder);
+    CreateFolderPath(workFolder).orRaise();
     std::vector<std::string> safe;
     for (const std::string& name : memberNames)
         if (IsSafeMemberName(name))

@@ -1,6 +1,7 @@
 #pragma once
 // Archives: listing the members that fit the search's patterns, and
 // extracting them into the extraction folder, through the outside archiver.
+#include "common/Result.h"
 #include "tools/ToolEnv.h"
 
 #include <string>
@@ -8,10 +9,10 @@
 
 namespace qs {
 
-// Stores the fitting member names as the archiver lists them; answers their
-// count, or -1 when the archiver reports a file it does not support.
-int ListArchiveFiles(const ToolEnv& env, const std::string& archivePath,
-                     std::vector<std::string>& memberNames, const std::string& patterns);
+// The fitting member names as the archiver lists them, or why there are none
+// ("not an archive 7z can read" for a file it does not take as an archive).
+Result<std::vector<std::string>>
+ListArchiveFiles(const ToolEnv& env, const std::string& archivePath, const std::string& patterns);
 
 // Unpacks the listed members under `workFolder` (created) with their inner
 // paths. Names that would leave that folder are never handed to the archiver.
@@ -19,7 +20,7 @@ void ExtractArchiveFiles(const ToolEnv& env, const std::string& archivePath,
                          const std::vector<std::string>& memberNames,
                          const std::string& workFolder);
 
-// Writes every name followed by CR LF, replacing the file.
+// Writes every name followed by CR LF, replacing the file; raises when it cannot.
 void WriteListFile(const std::string& listFilePath, const std::vector<std::string>& memberNames);
 
 // The archiver's argument words. The archiver compares names case-sensitively

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -166,9 +167,7 @@ std::string FindTool(const std::string& toolFolder, OutsideTool tool) {
     return {};
 }
 
-namespace {
-
-const char* toolName(OutsideTool tool) {
+const char* ToolName(OutsideTool tool) {
     switch (tool) {
     case OutsideTool::C1541:
         return "c1541";
@@ -180,16 +179,17 @@ const char* toolName(OutsideTool tool) {
     return "7z";
 }
 
-} // namespace
-
-ToolOutput RunTool(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
-                   const std::string& outputName, bool readOutput) {
-    const std::string name = toolName(tool);
+Result<ToolOutput> RunTool(const ToolEnv* env, OutsideTool tool,
+                           const std::vector<std::string>& args, const std::string& outputName,
+                           bool readOutput) {
+    const std::string name = ToolName(tool);
     if (env == nullptr)
-        raise(err::PathFileAccess, name + " could not start");
+        return Failure{err::PathFileAccess, name + " could not start"};
     const std::string program = FindTool(env->toolFolder, tool);
     if (program.empty())
-        raise(err::FileNotFound, name + " is missing");
+        return Failure{err::FileNotFound, name + " is missing"};
+    if (env->tempFolder.empty())
+        return Failure{err::PathNotFound, "no private temporary folder"};
     const std::string output = env->tempPath(outputName);
     const std::string errors = env->tempPath("toolerrors.txt");
     const RemoveOnExit remove(output, RemoveOnExit::Kind::File);
@@ -199,12 +199,12 @@ ToolOutput RunTool(const ToolEnv* env, OutsideTool tool, const std::vector<std::
     switch (ExecuteAndWait({program, args}, output, env->tempFolder,
                            std::chrono::milliseconds(env->timeout), env->cancel, &status, errors)) {
     case RunEnd::Cancelled:
-        return {}; // the search is stopping: nothing to report
+        return ToolOutput{}; // the search is stopping: nothing to report
     case RunEnd::NotStarted:
-        raise(err::PathFileAccess, name + " could not start");
+        return Failure{err::PathFileAccess, name + " could not start"};
     case RunEnd::TimedOut:
-        raise(err::PathFileAccess,
-              name + " timed out after " + std::to_string(env->timeout.count()) + " s");
+        return Failure{err::PathFileAccess,
+                       name + " timed out after " + std::to_string(env->timeout.count()) + " s"};
     case RunEnd::Exited:
         break;
     }
@@ -222,30 +222,47 @@ ToolOutput RunTool(const ToolEnv* env, OutsideTool tool, const std::vector<std::
     return out;
 }
 
-void RaiseOnFailure(OutsideTool tool, const ToolOutput& output) {
+std::optional<Failure> StatusFailure(OutsideTool tool, const ToolOutput& output) {
     // The archiver's status 1 means warnings only: its listing stands.
-    if (output.status != 0 && !(tool == OutsideTool::Archiver && output.status == 1))
-        raise(err::PathFileAccess, std::string(toolName(tool)) + " ended with exit status " +
-                                       std::to_string(output.status) +
-                                       (output.reason.empty() ? "" : ": " + output.reason));
+    if (output.status == 0 || (tool == OutsideTool::Archiver && output.status == 1))
+        return std::nullopt;
+    return Failure{err::PathFileAccess, std::string(ToolName(tool)) + " ended with exit status " +
+                                            std::to_string(output.status) +
+                                            (output.reason.empty() ? "" : ": " + output.reason)};
+}
+
+void RaiseOnFailure(OutsideTool tool, const ToolOutput& output) {
+    if (std::optional<Failure> failed = StatusFailure(tool, output))
+        failed->raise();
 }
 
 std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
                            const std::vector<std::string>& args, const std::string& outputName) {
-    const ToolOutput output = RunTool(env, tool, args, outputName, true);
+    const ToolOutput output = RunTool(env, tool, args, outputName, true).take();
     RaiseOnFailure(tool, output);
     return output.text;
 }
 
 void RunToolUnread(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
                    const std::string& outputName) {
-    RaiseOnFailure(tool, RunTool(env, tool, args, outputName, false));
+    RaiseOnFailure(tool, RunTool(env, tool, args, outputName, false).take());
 }
 
-std::string ToolListingRunner::listing(ListingProgram program, const std::string& path) const {
+std::string ToolListingRunner::listing(ListingProgram program, const std::string& path,
+                                       const ByteSource& bytes) const {
+    std::string image;
+    std::optional<RemoveOnExit> remove;
+    if (const std::string* onDisk = bytes.pathOnDisk()) {
+        image = *onDisk;
+    } else {
+        const auto dot = path.find_last_of('.');
+        image = env_.tempPath("member" + (dot == std::string::npos ? "" : path.substr(dot)));
+        remove.emplace(image, RemoveOnExit::Kind::File);
+        bytes.writeTo(image);
+    }
     if (program == ListingProgram::C1541)
-        return RunToolForText(&env_, OutsideTool::C1541, {path, "-list"}, "tmpG64dir.txt");
-    return RunToolForText(&env_, OutsideTool::Tape64, {"-i:" + path}, "tmpTAPdir.txt");
+        return RunToolForText(&env_, OutsideTool::C1541, {image, "-list"}, "tmpG64dir.txt");
+    return RunToolForText(&env_, OutsideTool::Tape64, {"-i:" + image}, "tmpTAPdir.txt");
 }
 
 } // namespace qs

@@ -4,11 +4,13 @@
 // program's private temporary folder, with its standard output going to a
 // file there; it is waited for with a time limit, and a tool still running
 // then is killed together with its children.
+#include "common/Result.h"
 #include "media/ListingRunner.h"
 #include "tools/ToolEnv.h"
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,33 +45,42 @@ enum class OutsideTool { C1541, Tape64, Archiver };
 std::string FindTool(const std::string& toolFolder, OutsideTool tool);
 
 // Runs a tool found by FindTool with its output going to `outputName` in the
-// temporary folder, reads the output back and deletes the file. A tool that
-// is missing, cannot start, is stopped at the time limit or ends with a
-// failure status raises an error that says so ("c1541 timed out after 60 s",
-// "7z ended with exit status 2"); a run ended because the user stopped the
-// search gives an empty text.
+// temporary folder, reads the output back and deletes the file; answers the
+// output and the exit status whatever the status. A tool that is missing,
+// cannot start or is stopped at the time limit answers the failure ("c1541
+// timed out after 60 s"); a run ended because the user stopped the search
+// answers an empty output.
 struct ToolOutput {
     std::string text;
     int status = 0;     // the exit status
     std::string reason; // the last line the tool wrote to its standard error
 };
-// The same, answering the output and the exit status whatever the status.
-ToolOutput RunTool(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
-                   const std::string& outputName, bool readOutput);
-// Raises "<tool> ended with exit status N: <reason>" for a status that means failure.
+Result<ToolOutput> RunTool(const ToolEnv* env, OutsideTool tool,
+                           const std::vector<std::string>& args, const std::string& outputName,
+                           bool readOutput);
+// "<tool> ended with exit status N: <reason>" for a status that means failure.
+std::optional<Failure> StatusFailure(OutsideTool tool, const ToolOutput& output);
 void RaiseOnFailure(OutsideTool tool, const ToolOutput& output);
 
+// The output of a run that succeeded; what kept it from success is raised.
 std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
                            const std::vector<std::string>& args, const std::string& outputName);
 // The same for a tool whose report is not wanted: its output file is deleted unread.
 void RunToolUnread(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
                    const std::string& outputName);
 
-// Lists G64 and TAP images for the readers through c1541 and tape64.
+// The tool's name as messages give it: "c1541", "tape64", "7z".
+const char* ToolName(OutsideTool tool);
+
+// Lists G64 and TAP images for the readers through c1541 and tape64. An
+// image that is no file of its own (an archive member) is written alone to
+// the temporary folder for the program; nothing else of an archive touches
+// the disk.
 class ToolListingRunner final : public ListingRunner {
   public:
     explicit ToolListingRunner(const ToolEnv& env) : env_(env) {}
-    std::string listing(ListingProgram program, const std::string& path) const override;
+    std::string listing(ListingProgram program, const std::string& path,
+                        const ByteSource& bytes) const override;
 
   private:
     const ToolEnv& env_;

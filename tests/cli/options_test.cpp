@@ -19,11 +19,10 @@ std::optional<CliCommand> parse(std::vector<std::string> args) {
     return parseCommandLine(args, error);
 }
 
-std::vector<std::string> ticked(const std::vector<CheckBox>& boxes) {
+std::vector<std::string> captions(const FormatSet& formats) {
     std::vector<std::string> out;
-    for (const auto& b : boxes)
-        if (b.ticked())
-            out.push_back(b.caption);
+    for (const ContainerFormat* f : formats.formats())
+        out.emplace_back(f->caption);
     return out;
 }
 
@@ -34,16 +33,16 @@ TEST(CliOptions, ListsByCaptionWithoutRegardToCase) {
                             "-o", "out.txt", "--no-partial", "--match-case", "-zr", "-q",
                             "--tool-timeout=5", "-s", "A", "--search", "-B-"});
     ASSERT_TRUE(cmd);
-    const SearchOptions& o = cmd->options;
-    EXPECT_EQ(ticked(o.fileTypes), (std::vector<std::string>{"D64", "SID"}));
-    EXPECT_EQ(ticked(o.cbmTypes), (std::vector<std::string>{"PRG", "SCR", "Others"}));
-    EXPECT_TRUE(!o.sidName && o.sidAuthor && o.sidCopyright);
-    EXPECT_TRUE(o.saveFile);
+    const SearchRequest& o = cmd->request;
+    EXPECT_EQ(captions(o.formats), (std::vector<std::string>{"D64", "SID"}));
+    EXPECT_EQ(o.entryTypes, (std::vector<std::string>{"prg", "scr", "ukw"}));
+    EXPECT_TRUE(!o.sid.name && o.sid.author && o.sid.copyright);
+    EXPECT_TRUE(o.saveResults);
     EXPECT_EQ(o.resultsFile, std::filesystem::current_path() / "out.txt");
-    EXPECT_TRUE(!o.partial && o.matchCase && o.zip.ticked() && o.recurse);
+    EXPECT_TRUE(!o.partial && o.matchCase && o.archives && o.recurse);
     EXPECT_TRUE(cmd->settings.quiet);
-    EXPECT_EQ(cmd->toolTimeout.count(), 5);
-    EXPECT_EQ(o.findStr, "-B-"); // the last one counts, a leading '-' included
+    EXPECT_EQ(o.toolTimeout.count(), 5);
+    EXPECT_EQ(o.pattern, "-B-"); // the last one counts, a leading '-' included
     // --version wins over mistakes, as --help does.
     std::string error;
     EXPECT_EQ(parseCommandLine({"--version", "-t", "D65"}, error).value_or(CliCommand{}).action,
@@ -82,6 +81,6 @@ TEST(CliOptions, HugeToolTimeoutKeepsTheDeadlineOnTheClock) {
     const auto cmd = parse({"--tool-timeout", "10000000000"});
     ASSERT_TRUE(cmd);
     const auto headroom = steady_clock::duration::max() - steady_clock::now().time_since_epoch();
-    EXPECT_LT(cmd->toolTimeout, duration_cast<seconds>(headroom));
-    EXPECT_GE(cmd->toolTimeout, hours(24 * 365));
+    EXPECT_LT(cmd->request.toolTimeout, duration_cast<seconds>(headroom));
+    EXPECT_GE(cmd->request.toolTimeout, hours(24 * 365));
 }

@@ -65,8 +65,8 @@ TEST(TempFolder, WithoutAnyEachFileThatNeedsOneIsReported) {
         if (external && !haveArchiver())
             continue;
         ToolSession t;
-        t.session.tools.tempFolder.clear();
-        t.session.externalArchiver = external;
+        t.setup.tempFolder.clear();
+        t.request.externalArchiver = external;
         t.search(root, "BLAST", {"G64", "TAP"});
         std::vector<std::string> texts;
         for (const ShownMessage& m : t.view.messages)
@@ -77,7 +77,7 @@ TEST(TempFolder, WithoutAnyEachFileThatNeedsOneIsReported) {
                              external ? "[SearchC64File]" + noFolder + root + "/c.zip"
                                       : "[analizzaG64]" + noFolder + "d.g64 in " + root + "/c.zip",
                          }));
-        EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Completed);
-        EXPECT_EQ(t.session.lastOutcome.matches, 0);
+        EXPECT_EQ(t.lastOutcome.end, SearchEnd::Completed);
+        EXPECT_EQ(t.lastOutcome.matches, 0);
     }
 }

@@ -1,7 +1,7 @@
 // Files and folders, the private temporary folder, the error log and trap.
 // (The lister's order shows in the search's walk; reads past the end, in the
 // readers' tables.)
-#include "FakeView.h"
+#include "FakeSink.h"
 #include "TempDir.h"
 #include "common/ByteView.h"
 #include "common/Error.h"
@@ -89,9 +89,13 @@ TEST(Files, WholeFilesKeepEveryByteMissingOnesRaiseHiddenOnesStay) {
     EXPECT_FALSE(fs::exists(plain));
     EXPECT_NO_THROW(KillFile(plain)); // a missing file is no error
 
-    CreateFolderPath(dir.str() + "/X/Y/Z");
+    EXPECT_TRUE(CreateFolderPath(dir.str() + "/X/Y/Z"));
     EXPECT_TRUE(fs::is_directory(dir.str() + "/X/Y/Z"));
-    CreateFolderPath(hidden + "/sub"); // a file in the way: nothing happens
+    EXPECT_TRUE(CreateFolderPath(dir.str() + "/X/Y/Z")); // there already
+    // A file in the way: nothing happens, and it says so.
+    const Outcome blocked = CreateFolderPath(hidden + "/sub");
+    ASSERT_FALSE(blocked);
+    EXPECT_NE(blocked.failure().detail.find(hidden + "/sub"), std::string::npos);
     EXPECT_FALSE(fs::exists(hidden + "/sub"));
 }
 
@@ -192,7 +196,7 @@ TEST(ErrorLog, EntriesAppendWithDayMonthYearStampAndCrLf) {
 
 TEST(ErrorTrap, ShowsLogsAndLeavesTheProcedure) {
     TempDir dir;
-    FakeView sink;
+    FakeSink sink;
     const ErrorLog log(dir.str() + "/ErrorLog.txt");
     const ErrorTrap trap(sink, log);
     bool after = false;

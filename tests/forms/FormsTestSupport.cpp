@@ -69,36 +69,47 @@ void verifySamePlaces(const std::map<QString, QRect>& before, const QWidget& win
             QVERIFY2(was->second == place, qPrintable(name));
 }
 
-void verifyMirrors(const WindowFixture& f, const SearchOptions& request) {
-    for (const auto& [name, option] : kOptionBoxes)
-        QVERIFY2(f.child<QCheckBox>(name)->isChecked() == request.*option, name);
+SearchRequest freshRequest(const std::string& folder, const std::string& resultsFile) {
+    SearchRequest r;
+    r.saveResults = true;
+    r.folder = folder;
+    r.resultsFile = resultsFile;
+    return r;
+}
 
-    const auto mirrors = [&](const QString& name, const CheckBox& box) {
+void verifyMirrors(const WindowFixture& f, const SearchRequest& request) {
+    for (const auto& [name, option] : kOptionBoxes)
+        QVERIFY2(f.child<QCheckBox>(name)->isChecked() == option(request), name);
+
+    const auto mirrors = [&](const QString& name, std::string_view caption, std::string_view tag,
+                             bool ticked) {
         auto* widget = f.child<QCheckBox>(name);
-        const Qt::CheckState states[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
-        return widget->checkState() == states[box.value] && widget->isEnabled() == box.enabled &&
-               widget->text().toStdString() == box.caption &&
-               widget->property("tag").toString().toStdString() == box.tag;
+        return widget->isChecked() == ticked && widget->text().toStdString() == caption &&
+               widget->property("tag").toString().toStdString() == tag;
     };
-    const std::pair<const char*, const std::vector<CheckBox>*> arrays[] = {
-        {"chkFileType", &request.fileTypes}, {"chkCBMType", &request.cbmTypes}};
-    for (const auto& [prefix, boxes] : arrays)
-        for (std::size_t i = 0; i < boxes->size(); ++i) {
-            const QString name = QStringLiteral("%1(%2)").arg(prefix).arg(i);
-            QVERIFY2(mirrors(name, (*boxes)[i]), qPrintable(name));
-        }
-    QVERIFY(mirrors(QStringLiteral("chkZIP"), request.zip));
+    const auto formats = ContainerFormats();
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        const QString name = QStringLiteral("chkFileType(%1)").arg(i);
+        QVERIFY2(
+            mirrors(name, formats[i].caption, formats[i].tag, request.formats.contains(formats[i])),
+            qPrintable(name));
+    }
+    const auto types = EntryTypes();
+    for (std::size_t i = 0; i < types.size(); ++i) {
+        const QString name = QStringLiteral("chkCBMType(%1)").arg(i);
+        QVERIFY2(
+            mirrors(name, types[i].caption, types[i].type, request.reportsEntryType(types[i].type)),
+            qPrintable(name));
+    }
 
     QCOMPARE(f.child<QLineEdit>(QStringLiteral("txFindSTR"))->text().toStdString(),
-             request.findStr);
-    QCOMPARE(f.child<QLineEdit>(QStringLiteral("txFileMask"))->text().toStdString(),
-             request.fileMask);
+             request.pattern);
+    QCOMPARE(f.child<QLineEdit>(QStringLiteral("txFileMask"))->text().toStdString(), request.mask);
     QCOMPARE(f.child<QLabel>(QStringLiteral("lbFileName"))->text().toStdString(),
              request.resultsFile);
-    QCOMPARE(f.window->folderPicker()->folder(), request.startFolder);
-    const bool sid = std::any_of(request.fileTypes.begin(), request.fileTypes.end(),
-                                 [](const CheckBox& b) { return b.tag == "SID" && b.ticked(); });
-    QCOMPARE(!f.child<QGroupBox>(QStringLiteral("frameSID"))->isHidden(), sid);
+    QCOMPARE(f.window->folderPicker()->folder(), request.folder);
+    QCOMPARE(!f.child<QGroupBox>(QStringLiteral("frameSID"))->isHidden(),
+             request.formats.contains(*FormatByTag("SID")));
 }
 
 std::string runProgram(const QString& name, const QStringList& args) {

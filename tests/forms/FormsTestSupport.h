@@ -83,19 +83,30 @@ std::map<QString, QRect> controlPlaces(const QWidget& window);
 void verifySamePlaces(const std::map<QString, QRect>& before, const QWidget& window);
 
 // The option boxes and the part of the request each one shows.
+using Option = bool (*)(const SearchRequest&);
 // clang-format off
-inline const std::vector<std::pair<const char*, bool SearchOptions::*>> kOptionBoxes{
-    {"chkPartial", &SearchOptions::partial}, {"chkMatchCase", &SearchOptions::matchCase},
-    {"chkFileName", &SearchOptions::fileName}, {"chkHeader", &SearchOptions::header},
-    {"chkShowMediaWarn", &SearchOptions::showMediaWarn}, {"chkSIDName", &SearchOptions::sidName},
-    {"chkSIDAuthor", &SearchOptions::sidAuthor}, {"chkSIDCopyright", &SearchOptions::sidCopyright},
-    {"chkRecurse", &SearchOptions::recurse}, {"chkSaveFile", &SearchOptions::saveFile}};
+inline const std::vector<std::pair<const char*, Option>> kOptionBoxes{
+    {"chkPartial", [](const SearchRequest& r) { return r.partial; }},
+    {"chkMatchCase", [](const SearchRequest& r) { return r.matchCase; }},
+    {"chkFileName", [](const SearchRequest& r) { return r.fileNames; }},
+    {"chkHeader", [](const SearchRequest& r) { return r.mediumNames; }},
+    {"chkShowMediaWarn", [](const SearchRequest& r) { return r.warnings; }},
+    {"chkSIDName", [](const SearchRequest& r) { return r.sid.name; }},
+    {"chkSIDAuthor", [](const SearchRequest& r) { return r.sid.author; }},
+    {"chkSIDCopyright", [](const SearchRequest& r) { return r.sid.copyright; }},
+    {"chkRecurse", [](const SearchRequest& r) { return r.recurse; }},
+    {"chkSaveFile", [](const SearchRequest& r) { return r.saveResults; }},
+    {"chkZIP", [](const SearchRequest& r) { return r.archives; }}};
 // clang-format on
 
-// Checks that every option control shows what `request` holds: check and
-// enabled states, captions and tags of the boxes, the texts, the folder and
-// the results file, and the SID options exactly while SID files are ticked.
-void verifyMirrors(const WindowFixture& f, const SearchOptions& request);
+// The window's own start: saving on, and the folder and results file given.
+SearchRequest freshRequest(const std::string& folder, const std::string& resultsFile);
+
+// Checks that every option control shows what `request` holds: check states,
+// captions and tags of the type boxes (one per format and entry type, in
+// table order), the texts, the folder and the results file, and the SID
+// options exactly while tunes are searched.
+void verifyMirrors(const WindowFixture& f, const SearchRequest& request);
 
 // Runs one of our programs (from QS_BIN_DIR) and answers what it printed.
 std::string runProgram(const QString& name, const QStringList& args);

@@ -48,7 +48,7 @@ void answerNextBox(const std::function<void(QMessageBox&)>& answer) {
 
 } // namespace
 
-class TestFrmMain : public QObject {
+class TestMainWindow : public QObject {
     Q_OBJECT
   private slots:
     // A fresh window shows a fresh request; every click, key and drive choice
@@ -57,15 +57,12 @@ class TestFrmMain : public QObject {
         WindowFixture f;
         MainWindow& w = f.open();
         QVERIFY(f.boxes->shown.empty());
-        SearchOptions fresh;
-        fresh.startFolder = f.dir.path().toStdString();
-        fresh.resultsFile = f.path("Quillsift Results.txt");
-        verifyMirrors(f, fresh);
+        verifyMirrors(f, freshRequest(f.dir.path().toStdString(), f.path("Quillsift Results.txt")));
         // The CBM listings line up only in a fixed-pitch font.
         QVERIFY(QFontInfo(f.child<QPlainTextEdit>("txResults")->font()).fixedPitch());
 
         w.show();
-        const SearchOptions& o = w.options();
+        const SearchRequest& o = w.request();
         const auto flip = [&](const QString& name, const std::function<bool()>& ticked) {
             const bool before = ticked();
             const auto places = controlPlaces(w);
@@ -75,22 +72,25 @@ class TestFrmMain : public QObject {
             verifySamePlaces(places, w);
         };
         // The file types first: ticking SID shows the SID options.
-        for (const auto& [prefix, boxes] :
-             {std::pair{"chkFileType", &o.fileTypes}, std::pair{"chkCBMType", &o.cbmTypes}}) {
-            for (std::size_t i = 0; i < boxes->size(); ++i)
-                flip(QStringLiteral("%1(%2)").arg(prefix).arg(i),
-                     [&] { return (*boxes)[i].ticked(); });
-        }
-        flip("chkZIP", [&] { return o.zip.ticked(); });
+        const auto formats = ContainerFormats();
+        for (std::size_t i = 0; i < formats.size(); ++i)
+            flip(QStringLiteral("chkFileType(%1)").arg(i),
+                 [&] { return o.formats.contains(formats[i]); });
+        const auto types = EntryTypes();
+        for (std::size_t i = 0; i < types.size(); ++i)
+            flip(QStringLiteral("chkCBMType(%1)").arg(i),
+                 [&] { return o.reportsEntryType(types[i].type); });
         for (const auto& [name, option] : kOptionBoxes)
-            flip(name, [&, option = option] { return o.*option; });
-        flip("chkFileType(8)", [&] { return o.fileTypes[8].ticked(); });
+            flip(name, [&, option = option] { return option(o); });
+        const std::size_t sid = static_cast<std::size_t>(FormatByTag("SID") - formats.data());
+        flip(QStringLiteral("chkFileType(%1)").arg(sid),
+             [&] { return o.formats.contains(formats[sid]); });
         QTest::keyClicks(f.child<QLineEdit>("txFindSTR"), "BLAST");
         // The mask box drops what cannot stand in a file name.
         auto* mask = f.child<QLineEdit>("txFileMask");
         mask->clear();
         QTest::keyClicks(mask, "a\\b/c:d\"e>f<g|h*? ");
-        QCOMPARE(o.fileMask, std::string("abcdefgh*? "));
+        QCOMPARE(o.mask, std::string("abcdefgh*? "));
         verifyMirrors(f, o);
 
         // A drive that cannot be read is shown, not logged, and changes nothing.
@@ -101,7 +101,7 @@ class TestFrmMain : public QObject {
         QVERIFY(!FileExists(f.path("ErrorLog.txt")));
         verifyMirrors(f, o);
         w.folderPicker()->chooseDrive("/");
-        QCOMPARE(o.startFolder, std::string("/"));
+        QCOMPARE(o.folder, std::string("/"));
         QCOMPARE(w.folderPicker()->driveList()->currentText(), QStringLiteral("/"));
         verifyMirrors(f, o);
     }
@@ -164,15 +164,24 @@ class TestFrmMain : public QObject {
         QCOMPARE(f.boxes->shown.size(), told.size());
         for (std::size_t i = 0; i < told.size(); ++i)
             QVERIFY2(f.boxes->shown[i].text.starts_with(told[i]), told[i].c_str());
-        const SearchOptions& o = w.options();
-        QCOMPARE(o.fileTypes[3].enabled, !missing.contains("c1541"));
-        QCOMPARE(o.fileTypes[6].enabled, !missing.contains("tape64"));
-        QCOMPARE(o.zip.enabled, !missing.contains("7za"));
-        verifyMirrors(f, o);
+        const SearchRequest& o = w.request();
+        // A box of each format the program lists, and the archive option.
+        const auto enabled = [&](const char* tag) {
+            const auto index = FormatByTag(tag) - ContainerFormats().data();
+            return f.child<QCheckBox>(QStringLiteral("chkFileType(%1)").arg(index))->isEnabled();
+        };
+        const auto check = [&] {
+            QCOMPARE(enabled("G64"), !missing.contains("c1541"));
+            QCOMPARE(enabled("TAP"), !missing.contains("tape64"));
+            QCOMPARE(f.child<QCheckBox>("chkZIP")->isEnabled(), !missing.contains("7za"));
+            verifyMirrors(f, o);
+        };
+        check();
+        QVERIFY(!o.archives || !missing.contains("7za"));
 
         f.child<QLineEdit>("txFileMask")->setText(QStringLiteral("nothing-fits"));
         QVERIFY(f.runSearch());
-        verifyMirrors(f, o);
+        check();
     }
 
     // Leaving the mask box with a period in it asks; Cancel brings the focus back.
@@ -200,7 +209,7 @@ class TestFrmMain : public QObject {
         QCOMPARE(f.boxes->shown.size(), std::size_t{2});
         QTest::qWait(20);
         QCOMPARE(QApplication::focusWidget(), find);
-        QCOMPARE(w.options().fileMask, std::string("BLAST*.D64"));
+        QCOMPARE(w.request().mask, std::string("BLAST*.D64"));
     }
 
     // "&Open file" hands an existing file to the desktop, telling when no
@@ -274,7 +283,7 @@ class TestFrmMain : public QObject {
         f.click("Command1");
         // One separator between the root and the name.
         QCOMPARE(w.resultsFile(), std::string("/at-root.txt"));
-        verifyMirrors(f, w.options());
+        verifyMirrors(f, w.request());
     }
 
     // The program's own hook opens the real about window over the main window,
@@ -343,5 +352,5 @@ class TestFrmMain : public QObject {
     }
 };
 
-QTEST_MAIN(TestFrmMain)
+QTEST_MAIN(TestMainWindow)
 #include "tst_MainWindow.moc"

@@ -137,7 +137,7 @@ class TestSearch : public QObject {
         MainWindow& w = f.open();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        MainView& view = w.session().view;
+        MainWindow& view = w;
         auto* frame = f.child("frameSearch");
         for (const int runFor : {0, 400}) {
             view.setSearchRunning(true);
@@ -249,12 +249,12 @@ class TestSearch : public QObject {
             QCOMPARE(captionAfterStop, QStringLiteral("&START SEARCH"));
         QVERIFY(!shownResults(f).contains("Scan:"));
         QVERIFY(ReadWholeFile(w.resultsFile()).find("Scan:") == std::string::npos);
-        const int stoppedAfter = w.session().lastOutcome.filesAnalysed;
+        const int stoppedAfter = w.lastOutcome().filesAnalysed;
 
         f.child<QCheckBox>("chkFileType(3)")->setChecked(false);
         QVERIFY(f.runSearch());
         QVERIFY(f.child<QLabel>("lbInfo")->text().startsWith("Scan Completed ("));
-        QVERIFY(stoppedAfter < w.session().lastOutcome.filesAnalysed);
+        QVERIFY(stoppedAfter < w.lastOutcome().filesAnalysed);
     }
 
     void errorsDuringASearch_data() {
@@ -291,18 +291,17 @@ class TestSearch : public QObject {
             f.boxes = nullptr;
         MainWindowSetup setup;
         setup.startFolder = f.path("start");
+        // One file after another, so that the folder goes before its turn.
+        setup.jobs = 1;
+        setup.opener = [trigger = folderGoes ? "/a.d64" : "/f0.d64",
+                        sub = f.path("start/sub")](const std::string& path) {
+            if (path.ends_with(trigger))
+                std::filesystem::remove_all(sub);
+            return std::make_unique<FileByteSource>(path);
+        };
         MainWindow& w = f.open(std::move(setup));
         f.child<QCheckBox>("chkRecurse")->setChecked(true);
         w.show();
-        // One file after another, so that the folder goes before its turn.
-        w.session().jobs = 1;
-        w.session().opener = [trigger = folderGoes ? "/a.d64" : "/f0.d64",
-                              sub = f.path("start/sub"),
-                              open = w.session().opener](const std::string& path) {
-            if (path.ends_with(trigger))
-                std::filesystem::remove_all(sub);
-            return open(path);
-        };
         std::vector<ShownBox> shown;
         bool stayed = false;
         QTimer answerer;

@@ -1,5 +1,6 @@
-// Every fuzz target in one program, picked by QS_FUZZ_TARGET. Each feeds the
-// input to one reader (or decoder, listing parser, MIDI player), no longer than
+// Every fuzz target in one program, picked by QS_FUZZ_TARGET: one per format,
+// named by its tag in lower case, and the MIDI player. Each feeds the input
+// to one reader (or decoder, listing parser, MIDI player), no longer than
 // all the reader looks at; where it reads far into a file, the input stands
 // there among zeros. The first byte often picks a variant (size, extension).
 #include "common/Error.h"
@@ -7,14 +8,9 @@
 #include "common/ErrorTrap.h"
 #include "intro/MidiFile.h"
 #include "intro/Synth.h"
-#include "media/CrtReader.h"
 #include "media/D64Reader.h"
-#include "media/D71Reader.h"
 #include "media/D81Reader.h"
-#include "media/G64Reader.h"
-#include "media/Pc64Reader.h"
-#include "media/SidReader.h"
-#include "media/T64Reader.h"
+#include "media/Formats.h"
 #include "media/TapReader.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
@@ -70,14 +66,15 @@ struct PlacedBytes final : ByteSource {
 struct FixedListing final : ListingRunner {
     std::string_view text;
     explicit FixedListing(std::string_view t) : text(t) {}
-    std::string listing(ListingProgram, const std::string&) const override {
+    std::string listing(ListingProgram, const std::string&, const ByteSource&) const override {
         return std::string(text);
     }
 };
 
-// Runs the reader with a silent trap on a file that holds `bytes` at
-// `offset`; `size` 0 means the file ends with them.
-void readAs(Reader reader, const std::string& path, std::string_view bytes,
+// Runs the reader of the format `tag` with a silent trap, as the dispatcher
+// does, on a file that holds `bytes` at `offset`; `size` 0 means the file
+// ends with them.
+void readAs(const char* tag, const std::string& path, std::string_view bytes,
             std::uint64_t offset = 0, std::uint64_t size = 0, std::string_view listing = {}) {
     SilentSink sink;
     const ErrorLog log(""); // an empty path writes nothing
@@ -85,12 +82,8 @@ void readAs(Reader reader, const std::string& path, std::string_view bytes,
     AnalysisRecords records;
     const FixedListing listings(listing);
     const std::uint64_t total = size != 0 ? size : offset + bytes.size();
-    ReaderContext ctx{records, trap,
-                      [=](const std::string&) -> std::unique_ptr<ByteSource> {
-                          return std::make_unique<PlacedBytes>(bytes, offset, total);
-                      },
-                      &listings};
-    reader(ctx, path);
+    ReadContainer(*FormatByTag(tag), records, trap, path,
+                  [=] { return std::make_unique<PlacedBytes>(bytes, offset, total); }, &listings);
 }
 
 // `count` bytes of `value`, the lowest first unless `bigEndian`.
@@ -114,10 +107,10 @@ std::uint64_t sizeClass(std::uint8_t choice, const std::vector<std::uint64_t>& s
 using Run = std::function<void(std::uint8_t choice, std::string_view body)>;
 
 // The input stands at `offset` in a file of the size the choice byte picks.
-Run placed(Reader reader, const char* path, std::uint64_t offset = 0,
+Run placed(const char* tag, const char* path, std::uint64_t offset = 0,
            std::vector<std::uint64_t> sizes = {}) {
     return [=](std::uint8_t choice, std::string_view bytes) {
-        readAs(reader, path, bytes, offset, sizeClass(choice, sizes));
+        readAs(tag, path, bytes, offset, sizeClass(choice, sizes));
     };
 }
 
@@ -139,7 +132,7 @@ std::string d81Window() {
 
 void fuzzPc64(std::uint8_t choice, std::string_view file) {
     const char* names[] = {"fuzz.p00", "fuzz.s01", "fuzz.u02", "fuzz.r03", "fuzz.q00"};
-    readAs(readPc64, names[choice % 5], file, 0, sizeClass(choice / 5, {1000000, 999999}));
+    readAs("PC64", names[choice % 5], file, 0, sizeClass(choice / 5, {1000000, 999999}));
 }
 
 // --- G64: the GCR decoder as c1541 uses it, and the listing parser ---
@@ -157,12 +150,12 @@ std::string g64WithTrack18(std::string_view gcr) {
 // file and its c1541 listing.
 void fuzzG64(std::uint8_t choice, std::string_view bytes) {
     if (choice % 3 == 2)
-        return readAs(readG64, "fuzz.g64", bytes, 0, 0, bytes);
+        return readAs("G64", "fuzz.g64", bytes, 0, 0, bytes);
     // What c1541 does: the directory track decoded into a D64, read as one.
     const std::string d64 =
         G64DirectoryAsD64(choice % 3 == 0 ? g64WithTrack18(bytes) : std::string(bytes));
     if (!d64.empty())
-        readAs(readD64, "fuzz.g64", d64);
+        readAs("D64", "fuzz.g64", d64);
 }
 
 // The GCR data of sectors 0 to 5 of track 18: the header and the first
@@ -184,7 +177,7 @@ std::string track18Gcr() {
 void fuzzTap(std::uint8_t choice, std::string_view bytes) {
     if (choice % 4 == 3) {
         ScanTap(bytes);
-        return readAs(readTap, "fuzz.tap", bytes, 0, 0, bytes);
+        return readAs("TAP", "fuzz.tap", bytes, 0, 0, bytes);
     }
     const std::string head = std::string("C64-TAPE-RAW") + static_cast<char>(choice % 4 != 0);
     ScanTap(head + std::string(3, '\0') + le(choice % 4 == 2 ? 0x7FFFFFFF : bytes.size(), 4) +
@@ -250,21 +243,21 @@ const std::vector<Target>& targets() {
     // clang-format off
     static const std::vector<Target> all{
         {"d64", 1 + kTrack18Length,
-         placed(readD64, "fuzz.d64", kTrack18Offset, {174848, 175531, 196608, 197376}),
+         placed("D64", "fuzz.d64", kTrack18Offset, {174848, 175531, 196608, 197376}),
          {at(0, disk(DiskBuilder::kD64Size)), at(4, disk(DiskBuilder::kD64Size))}},
         {"d71", 1 + kTrack18Length,
-         placed(readD71, "fuzz.d71", kTrack18Offset, {349696, 351062}),
+         placed("D71", "fuzz.d71", kTrack18Offset, {349696, 351062}),
          {at(0, disk(DiskBuilder::kD71Size))}},
         {"d81", 1 + kD81TrackBytes + 4 * 256,
-         placed(readD81, "fuzz.d81", kD81Track40, {kD81Size, kD81SizeWithErrors}),
+         placed("D81", "fuzz.d81", kD81Track40, {kD81Size, kD81SizeWithErrors}),
          {at(0, d81Window()), at(2, d81Window())}},
-        {"t64", 512, placed(readT64, "fuzz.t64"),
+        {"t64", 512, placed("T64", "fuzz.t64"),
          {at(0, T64Builder("FUZZ TAPE", 4).add({"ONE", "abc"}).add({"TWO", "defgh", 0xC000, 0x81})
                     .bytes())}},
         {"pc64", 64, fuzzPc64, {at(0, pc64), at(6, pc64)}},
-        {"crt", 256, placed(readCrt, "fuzz.crt"),
+        {"crt", 256, placed("CRT", "fuzz.crt"),
          {at(0, makeCrt("GAME", 3, {{0, 0x8000, std::string(16, '\0')}}))}},
-        {"sid", 256, placed(readSid, "fuzz.sid", 0, {130000, 130001}),
+        {"sid", 256, placed("SID", "fuzz.sid", 0, {130000, 130001}),
          {at(0, makeSid({"Tune", "Someone", "1987 Soft"}))}},
         {"g64", 1 + 12 + 8 * 84 + 2 + kGcrBytes, fuzzG64,
          {at(0, track18Gcr()), at(1, g64WithTrack18(track18Gcr())),
@@ -294,6 +287,17 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     for (const Target& t : targets())
         if (name != nullptr && std::strcmp(name, t.name) == 0)
             chosen = &t;
+    // A format without a target of its own would go unfuzzed.
+    for (const ContainerFormat& f : ContainerFormats()) {
+        std::string name(f.tag);
+        for (char& c : name)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        if (std::none_of(targets().begin(), targets().end(),
+                         [&](const Target& t) { return name == t.name; })) {
+            std::fprintf(stderr, "No fuzz target for the format %s\n", name.c_str());
+            std::exit(2);
+        }
+    }
     if (chosen == nullptr) {
         std::fprintf(stderr, "Set QS_FUZZ_TARGET to one of:");
         for (const Target& t : targets())

@@ -1,10 +1,10 @@
 #pragma once
 // Runs one reader on bytes held in memory with a scripted window, and checks
 // what it found as "key = value" pairs (see probe()).
-#include "FakeView.h"
+#include "FakeSink.h"
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
-#include "media/Reader.h"
+#include "media/Formats.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +18,17 @@ namespace qs::test {
 using Expect = std::vector<std::pair<std::string, std::string>>;
 
 struct ReaderHarness {
-    FakeView view;
+    FakeSink view;
     ErrorLog log{""}; // writes nothing
     ErrorTrap trap{view, log};
     AnalysisRecords records;
 
-    // The reader sees `path` holding exactly `bytes`.
-    void run(Reader reader, const std::string& path, const std::string& bytes) {
-        ReaderContext ctx{records, trap};
-        ctx.open = [&bytes](const std::string&) -> std::unique_ptr<ByteSource> {
-            return std::make_unique<MemoryByteSource>(bytes);
-        };
-        reader(ctx, path);
+    // The format's reader sees `path` holding exactly `bytes`, as the
+    // dispatcher runs it.
+    void run(const ContainerFormat& format, const std::string& path, const std::string& bytes) {
+        ReadContainer(
+            format, records, trap, path,
+            [&bytes] { return std::make_unique<MemoryByteSource>(bytes); }, nullptr);
     }
 
     // "file", "name", "header", "type", "free", "status", "40", "err": the

@@ -1,6 +1,7 @@
-// Every reader's failure paths through the whole search. A folder holds a good
-// D64 with a BLAST entry (a.d64), the failing file of the reader's kind (b.*)
-// and a good file of that kind (c.*), searched in that order. The failing file
+// Every format's failure paths through the whole search: each row of the
+// format table, unreadable and cut short (and some grown too long). A folder
+// holds a good D64 with a BLAST entry (a.d64), the failing file of the format
+// (b.*) and a good file of it (c.*), searched in that order. The failing file
 // must be named (by its trapped message or its own report block), show none of
 // the D64's entries under its name, count as analysed, and the search must go
 // on to c.*. G64 and TAP images are listed by our c1541 and tape64.
@@ -17,6 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 using namespace qs;
 using namespace qs::test;
 using namespace qs::samples;
@@ -26,7 +30,7 @@ namespace {
 enum class Fault { Unreadable, Cut, Grown };
 
 struct Row {
-    const char* ext;
+    const ContainerFormat* format;
     Fault fault;
     std::size_t length; // bytes kept (Cut) or reached with zeros (Grown)
     int trapped;        // error number of the reader's message; 0 for none
@@ -38,22 +42,39 @@ const char* const kInvalid = " is an invalid file\r\n-------------------------\r
 const char* const kOddSize = "\r\n[0] entries found:\r\n\r\nNON-STANDARD FILE SIZE, MAY BE "
                              "CORRUPTED\r\n\r\n\r\n-------------------------";
 
+// How a file of each format is cut short, and what that shows. A format
+// without a line here fails the test: it has no test data.
+struct CutShort {
+    std::size_t length;
+    int trapped;
+    const char* block;
+};
 // clang-format off
-const Row kRows[] = {
-    {"d64", Fault::Unreadable, 0, 70, ""}, {"d64", Fault::Cut, 1000, 9, kOddSize},
-    {"d71", Fault::Unreadable, 0, 70, ""}, {"d71", Fault::Cut, 1000, 9, kOddSize},
-    {"d81", Fault::Unreadable, 0, 70, ""}, {"d81", Fault::Cut, 1000, 9, ""},
-    {"g64", Fault::Unreadable, 0, 70, ""}, {"g64", Fault::Cut, 4, 0, kInvalid},
-    {"tap", Fault::Unreadable, 0, 70, ""}, {"tap", Fault::Cut, 8, 0, kInvalid},
-    {"t64", Fault::Unreadable, 0, 70, ""}, {"t64", Fault::Cut, 40, 9, ""},
-    {"p00", Fault::Unreadable, 0, 70, ""}, {"p00", Fault::Cut, 5, 0, kInvalid},
-    {"p00", Fault::Grown, 1000000, 0, kInvalid},
-    {"crt", Fault::Unreadable, 0, 70, ""}, {"crt", Fault::Cut, 20, 9, ""},
-    {"sid", Fault::Unreadable, 0, 70, ""}, {"sid", Fault::Cut, 100, 9, ""},
-    {"sid", Fault::Grown, 130001, 0,
-     "\r\n[0] entries found:\r\nNOT A VALID FILE\r\n\r\n-------------------------"},
+const std::map<std::string_view, CutShort> kCut{
+    {"D64", {1000, 9, kOddSize}}, {"D71", {1000, 9, kOddSize}}, {"D81", {1000, 9, ""}},
+    {"G64", {4, 0, kInvalid}}, {"TAP", {8, 0, kInvalid}}, {"T64", {40, 9, ""}},
+    {"PC64", {5, 0, kInvalid}}, {"CRT", {20, 9, ""}}, {"SID", {100, 9, ""}},
 };
 // clang-format on
+
+// Every format unreadable and cut short, and the formats that refuse a file
+// too large to be theirs.
+std::vector<Row> rows() {
+    std::vector<Row> out;
+    for (const ContainerFormat& f : ContainerFormats()) {
+        out.push_back({&f, Fault::Unreadable, 0, 70, ""});
+        const auto cut = kCut.find(f.tag);
+        if (cut != kCut.end())
+            out.push_back({&f, Fault::Cut, cut->second.length, cut->second.trapped,
+                           cut->second.block});
+        else
+            out.push_back({&f, Fault::Cut, 0, -1, ""}); // fails below: no test data
+    }
+    out.push_back({FormatByTag("PC64"), Fault::Grown, 1000000, 0, kInvalid});
+    out.push_back({FormatByTag("SID"), Fault::Grown, 130001, 0,
+                   "\r\n[0] entries found:\r\nNOT A VALID FILE\r\n\r\n-------------------------"});
+    return out;
+}
 
 std::string disk(std::size_t size = DiskBuilder::kD64Size) {
     DiskBuilder d(size);
@@ -62,26 +83,26 @@ std::string disk(std::size_t size = DiskBuilder::kD64Size) {
     return d.bytes();
 }
 
-// A file of the kind with exactly one name matching BLAST.
-std::string goodFile(const std::string& ext) {
+// A file of the format with exactly one name matching BLAST.
+std::string goodFile(std::string_view tag) {
     const std::string program(600, '\x60');
-    if (ext == "d64")
-        return disk();
-    if (ext == "d71")
-        return disk(DiskBuilder::kD71Size);
-    if (ext == "g64")
-        return D64ToG64(disk());
-    if (ext == "d81")
-        return D81Builder().formatBam().add({toPetscii("BLAST"), 0x82, 3, 1, 0}).bytes();
-    if (ext == "tap")
-        return TapBuilder().program("BLAST", 0x0801, program).bytes();
-    if (ext == "t64")
-        return T64Builder("TAPE", 4).add({"BLAST", program}).add({"OTHER", program}).bytes();
-    if (ext == "p00")
-        return makePc64("BLAST", 0x0801, program);
-    if (ext == "crt")
-        return makeCrt("BLAST", 0);
-    return makeSid({"Blast Theme", "Someone", "1987 Soft"});
+    const std::map<std::string_view, std::function<std::string()>> files{
+        {"D64", [] { return disk(); }},
+        {"D71", [] { return disk(DiskBuilder::kD71Size); }},
+        {"G64", [] { return D64ToG64(disk()); }},
+        {"D81",
+         [] { return D81Builder().formatBam().add({toPetscii("BLAST"), 0x82, 3, 1, 0}).bytes(); }},
+        {"TAP", [&] { return TapBuilder().program("BLAST", 0x0801, program).bytes(); }},
+        {"T64",
+         [&] {
+             return T64Builder("TAPE", 4).add({"BLAST", program}).add({"OTHER", program}).bytes();
+         }},
+        {"PC64", [&] { return makePc64("BLAST", 0x0801, program); }},
+        {"CRT", [] { return makeCrt("BLAST", 0); }},
+        {"SID", [] { return makeSid({"Blast Theme", "Someone", "1987 Soft"}); }},
+    };
+    const auto it = files.find(tag);
+    return it == files.end() ? std::string() : it->second();
 }
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
@@ -95,12 +116,14 @@ class ReaderFailure : public testing::TestWithParam<Row> {};
 
 TEST_P(ReaderFailure, IsNamedShowsNothingOfThePreviousFileAndTheSearchGoesOn) {
     const Row& row = GetParam();
-    const std::string ext = row.ext;
+    const ContainerFormat& format = *row.format;
+    const std::string ext = extensionOf(format);
     TempDir dir;
     ToolSession t;
-    const FakeView& view = t.view;
+    const FakeSink& view = t.view;
 
-    const std::string good = goodFile(ext);
+    const std::string good = goodFile(format.tag);
+    ASSERT_FALSE(good.empty() || row.trapped < 0) << "no test data for " << format.tag;
     const std::string first = dir.write("root/a.d64", disk());
     std::string failing = good;
     if (row.fault == Fault::Cut)
@@ -110,14 +133,14 @@ TEST_P(ReaderFailure, IsNamedShowsNothingOfThePreviousFileAndTheSearchGoesOn) {
     const std::string bad = dir.write("root/b." + ext, failing);
     const std::string last = dir.write("root/c." + ext, good);
     if (row.fault == Fault::Unreadable)
-        t.session.opener = [bad](const std::string& path) -> std::unique_ptr<ByteSource> {
+        t.setup.opener = [bad](const std::string& path) -> std::unique_ptr<ByteSource> {
             if (path == bad)
                 raise(err::PermissionDenied, path);
             return std::make_unique<FileByteSource>(path);
         };
 
-    t.view.opts.showMediaWarn = true;
-    t.search(dir.str() + "/root", "BLAST", {"D64", ext == "p00" ? "PC64" : upperAscii(ext)});
+    t.request.warnings = true;
+    t.search(dir.str() + "/root", "BLAST", {"D64", std::string(format.caption)});
 
     const std::string& report = view.results;
     SCOPED_TRACE(report);
@@ -135,16 +158,17 @@ TEST_P(ReaderFailure, IsNamedShowsNothingOfThePreviousFileAndTheSearchGoesOn) {
     }
     EXPECT_NE(report.find("\r\nScan: 3 files analyzed\r\nTotal: 2 matching expressions"),
               std::string::npos);
-    EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Completed);
+    EXPECT_EQ(t.lastOutcome.end, SearchEnd::Completed);
 
     if (row.trapped == 0) {
         EXPECT_TRUE(view.messages.empty());
         return;
     }
     ASSERT_EQ(view.messages.size(), 1u);
-    const std::string procedure = ext == "p00" ? "PC64" : upperAscii(ext);
     const std::string& text = view.messages[0].text;
-    EXPECT_EQ(text.rfind("[analizza" + procedure + "] - " + std::to_string(row.trapped) + " - ", 0),
+    EXPECT_EQ(text.rfind("[" + std::string(format.procedure) + "] - " +
+                             std::to_string(row.trapped) + " - ",
+                         0),
               0u)
         << text;
     const std::string tail = "\r\nFile: " + bad;
@@ -153,9 +177,9 @@ TEST_P(ReaderFailure, IsNamedShowsNothingOfThePreviousFileAndTheSearchGoesOn) {
 
 std::string rowName(const testing::TestParamInfo<Row>& info) {
     const char* fault[] = {"Unreadable", "Cut", "Grown"};
-    return std::string(info.param.ext) + fault[static_cast<int>(info.param.fault)];
+    return std::string(info.param.format->tag) + fault[static_cast<int>(info.param.fault)];
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryReader, ReaderFailure, testing::ValuesIn(kRows), rowName);
+INSTANTIATE_TEST_SUITE_P(EveryFormat, ReaderFailure, testing::ValuesIn(rows()), rowName);
 
 } // namespace

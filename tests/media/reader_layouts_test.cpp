@@ -40,12 +40,11 @@ struct Layout {
     Expect expect;
 };
 
-Reader readerFor(const std::string& path) {
-    const std::map<std::string, Reader> readers{{"D64", readD64}, {"D71", readD71},
-                                                {"D81", readD81}, {"T64", readT64},
-                                                {"CRT", readCrt}, {"SID", readSid}};
-    const auto it = readers.find(upperAscii(path.substr(path.size() - 3)));
-    return it == readers.end() ? readPc64 : it->second;
+// The format its name says; a PC64 file for a letter no format takes (the
+// reader's own view of such a name).
+const ContainerFormat& formatFor(const std::string& path) {
+    const ContainerFormat* format = FormatOfFileName(path);
+    return format != nullptr ? *format : *FormatByTag("PC64");
 }
 
 // A formatted disk of the given size whose directory 18/1 ends at once (0/255).
@@ -266,7 +265,7 @@ TEST(MediaReaders, Layouts) {
     for (const Layout& row : layouts()) {
         SCOPED_TRACE(row.path);
         ReaderHarness h;
-        h.run(readerFor(row.path), row.path, row.bytes);
+        h.run(formatFor(row.path), row.path, row.bytes);
         h.expect(row.expect);
     }
 }

@@ -1,11 +1,14 @@
-// quillsift-samples' command line: --help and usage errors write nothing, and
-// an output folder is replaced only when it is empty or a collection.
+// The sample collection: quillsift-samples' command line (--help and usage
+// errors write nothing, and an output folder is replaced only when it is
+// empty or a collection), and a sample of every format.
 #include "CliRunner.h"
 #include "TempDir.h"
+#include "media/Formats.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 using namespace qs::test;
 namespace fs = std::filesystem;
@@ -39,4 +42,22 @@ TEST(Samples, WritesOnlyToAnEmptyFolderOrOverAnEarlierCollection) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "mine"), {}), 1);
     // Nothing else was written: no "a", no "b".
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 3);
+}
+
+// Every format of the table has a file in the sample collection, and the
+// command line lists it.
+TEST(Samples, HoldEveryFormatAndEachLists) {
+    TempDir dir;
+    ASSERT_EQ(runProgram("quillsift-samples", {dir.str() + "/c"}).status, 0);
+    std::map<const qs::ContainerFormat*, std::string> sample;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path() / "c"))
+        if (const qs::ContainerFormat* f = qs::FormatOfFileName(entry.path().string()))
+            sample.emplace(f, entry.path().string());
+    for (const qs::ContainerFormat& f : qs::ContainerFormats()) {
+        SCOPED_TRACE(std::string(f.tag));
+        ASSERT_TRUE(sample.contains(&f)) << "no sample";
+        const CliRun run = runCli({"-q", "--list", sample[&f]});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_FALSE(run.out.empty());
+    }
 }

@@ -1,22 +1,33 @@
 #pragma once
-// A session over the fake window, with its error log in a test folder.
-#include "FakeView.h"
+// A search over the fake front end, with its error log in a test folder.
+#include "FakeSink.h"
 #include "TempDir.h"
-#include "search/Session.h"
+#include "ToolSession.h"
+#include "search/Search.h"
+
+#include <atomic>
+#include <filesystem>
 
 namespace qs::test {
 
 struct SearchHarness {
     TempDir dir;
-    FakeView view;
-    Session session{view, ToolEnv{dir.str() + "/app/", dir.str() + "/tmp/"},
-                    dir.str() + "/ErrorLog.txt"};
+    FakeSink view;
+    SearchRequest request;
+    SearchSetup setup{dir.str() + "/app/", dir.str() + "/tmp/", dir.str() + "/ErrorLog.txt"};
+    std::atomic<bool> stop{false};
+    SearchOutcome outcome;
 
     SearchHarness() {
-        view.opts.saveFile = false;
-        view.opts.startFolder = dir.str() + "/root";
-        view.opts.resultsFile = dir.str() + "/Quillsift Results.txt";
+        request.folder = dir.str() + "/root";
+        request.resultsFile = dir.str() + "/Quillsift Results.txt";
         std::filesystem::create_directories(dir.path() / "root");
+    }
+    // Runs the request as it stands.
+    const SearchOutcome& search() {
+        stop = false;
+        outcome = SearchEngine(setup).Search(request, view, StopToken(stop));
+        return outcome;
     }
     std::string root() const { return dir.str() + "/root"; }
     std::string write(const std::string& relative, const std::string& bytes) const {

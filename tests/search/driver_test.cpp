@@ -4,7 +4,7 @@
 #include "SearchHarness.h"
 #include "common/Text.h"
 #include "samples/DiskBuilder.h"
-#include "search/SearchDriver.h"
+#include "search/Search.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ std::string disk(const std::string& entry) {
     return d.bytes();
 }
 
-bool hasStatus(const FakeView& v, const std::string& status) {
+bool hasStatus(const FakeSink& v, const std::string& status) {
     return std::find(v.statuses.begin(), v.statuses.end(), status) != v.statuses.end();
 }
 
@@ -56,15 +56,15 @@ TEST(SearchDriver, WalkOrder) {
         h.write(f, disk("X"));
     fs::create_directory_symlink(h.root(), h.dir.path() / "root/A/A1/loop");
     fs::create_directory_symlink(h.root() + "/B", h.dir.path() / "root/A/toB");
-    h.view.opts.recurse = true;
-    const std::size_t whole = h.session.walkMemory;
+    h.request.recurse = true;
+    const std::size_t whole = h.setup.walkMemory;
     for (const std::size_t memory : {whole, std::size_t{0}, std::size_t{300}})
         for (const unsigned jobs : {1u, 4u}) {
             SCOPED_TRACE(std::to_string(memory) + " bytes, " + std::to_string(jobs) + " jobs");
-            h.session.walkMemory = memory;
-            h.session.jobs = jobs;
+            h.setup.walkMemory = memory;
+            h.request.jobs = jobs;
             h.view.statuses.clear();
-            StartButtonClick(h.session);
+            h.search();
             EXPECT_EQ(headings(h),
                       (std::vector<std::string>{"A.D64", "b.d64", "c.d64", "A/x.d64", "A/A1/y.d64",
                                                 "A/A2/z.d64", "B/B1/w.d64"}));
@@ -85,13 +85,13 @@ TEST(SearchDriver, FolderFailuresAreReportedAndTheSearchGoesOn) {
     // Gone after the folder list was made (at the last folder's scan), before
     // its files are listed.
     int scans = 0;
-    h.view.onDoEvents = [&] {
+    h.view.onPump = [&] {
         if (h.view.lastStatus().rfind("Folder Array creation (", 0) == 0 && ++scans == 4)
             fs::remove_all(h.dir.path() / "root/vanish");
     };
-    h.view.opts.recurse = true;
-    h.session.jobs = 1; // one file after another, so that the folder goes before its turn
-    StartButtonClick(h.session);
+    h.request.recurse = true;
+    h.request.jobs = 1; // one file after another, so that the folder goes before its turn
+    h.search();
 
     ASSERT_EQ(h.view.messages.size(), rightsIgnored ? 1u : 2u);
     EXPECT_EQ(h.view.messages.back().text.rfind("[SearchC64File] - 76 - Path not found", 0), 0u);
@@ -102,8 +102,8 @@ TEST(SearchDriver, FolderFailuresAreReportedAndTheSearchGoesOn) {
         EXPECT_NE(h.errorLog().find(m.text), std::string::npos) << m.text;
     EXPECT_EQ(headings(h).back(), "z/e.d64");
     EXPECT_EQ(h.view.results.find("GONE"), std::string::npos);
-    EXPECT_EQ(h.session.lastOutcome.filesAnalysed, rightsIgnored ? 2 : 1);
-    EXPECT_EQ(h.session.lastOutcome.end, SearchEnd::Completed);
+    EXPECT_EQ(h.outcome.filesAnalysed, rightsIgnored ? 2 : 1);
+    EXPECT_EQ(h.outcome.end, SearchEnd::Completed);
 }
 
 // A folder whose path is longer than the system allows cannot be searched:
@@ -129,22 +129,22 @@ TEST(SearchDriver, FoldersBeyondThePathLimitAreReported) {
     ASSERT_GE(fd, 0);
     ::close(::openat(fd, "deep.d64", O_WRONLY | O_CREAT, 0600));
     ::close(fd);
-    h.view.opts.recurse = true;
-    StartButtonClick(h.session);
+    h.request.recurse = true;
+    h.search();
 
     ASSERT_EQ(h.view.messages.size(), 1u);
     EXPECT_EQ(h.view.messages[0].text,
               "[DirArray2] - 75 - Path/File access error (File name too long)\r\nFile: " + first);
     EXPECT_NE(h.errorLog().find(h.view.messages[0].text), std::string::npos);
-    EXPECT_EQ(h.session.lastOutcome.end, SearchEnd::Completed);
-    EXPECT_EQ(h.session.lastOutcome.filesAnalysed, 1);
+    EXPECT_EQ(h.outcome.end, SearchEnd::Completed);
+    EXPECT_EQ(h.outcome.filesAnalysed, 1);
 }
 
-// Every way a run ends early: "Process Stopped", no summary, the start button
-// ready again, an existing results file untouched. A stop click or Ctrl-C
-// (which no window event carries) comes with the nth status that starts so.
+// Every way a run ends early: "Process Stopped", no summary, an existing
+// results file untouched. A stop (a click, Ctrl-C) comes with the nth status
+// that starts so.
 TEST(SearchDriver, EveryStopEndsTheSameWay) {
-    enum class Act { None, Click, CtrlC };
+    enum class Act { None, Stop };
     const struct {
         const char* what;
         const char* find;
@@ -156,10 +156,8 @@ TEST(SearchDriver, EveryStopEndsTheSameWay) {
     } cases[] = {
         {"a refused request", "", false, "", 0, Act::None, 0},
         {"Cancel to the overwrite question", "*", true, "", 0, Act::None, 0},
-        {"a stop click between files", "*", false, "Analyzing file ", 2, Act::Click, 2},
-        {"a stop click during the folder scan", "*", false, "Folder Array creation (", 1,
-         Act::Click, 0},
-        {"Ctrl-C while a file is read", "*", false, "Analyzing file ", 1, Act::CtrlC, 1},
+        {"a stop between files", "*", false, "Analyzing file ", 2, Act::Stop, 2},
+        {"a stop during the folder scan", "*", false, "Folder Array creation (", 1, Act::Stop, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -168,27 +166,23 @@ TEST(SearchDriver, EveryStopEndsTheSameWay) {
             h.write(f, disk("GAME"));
         h.dir.write("Quillsift Results.txt", "keep");
         h.view.results = "left from before";
-        h.view.opts.findStr = c.find;
-        h.view.opts.saveFile = c.saving;
-        h.view.opts.recurse = true;
-        h.view.answers = {MsgAnswer::Cancel};
+        h.request.pattern = c.find;
+        h.request.saveResults = c.saving;
+        h.request.recurse = true;
+        h.view.replace = false;
         int seen = 0;
-        h.view.onDoEvents = [&] {
+        h.view.onPump = [&] {
             if (c.act == Act::None || h.view.lastStatus().rfind(c.status, 0) != 0 ||
                 ++seen != c.nth)
                 return;
-            if (c.act == Act::Click)
-                StartButtonClick(h.session);
-            else
-                h.session.StopSearch = true; // what the signal handler does
+            h.stop = true;
         };
-        StartButtonClick(h.session);
+        h.search();
         EXPECT_EQ(h.view.lastStatus(), "Process Stopped");
-        EXPECT_EQ(h.session.lastOutcome.end, SearchEnd::Stopped);
-        EXPECT_EQ(h.session.lastOutcome.filesAnalysed, c.filesAnalysed);
+        EXPECT_EQ(h.outcome.end, SearchEnd::Stopped);
+        EXPECT_EQ(h.outcome.filesAnalysed, c.filesAnalysed);
         EXPECT_EQ(h.view.results.empty(), c.filesAnalysed == 0) << h.view.results;
         EXPECT_EQ(h.view.results.find("Scan:"), std::string::npos);
-        EXPECT_FALSE(h.view.running);
         EXPECT_EQ(h.dir.read("Quillsift Results.txt"), "keep");
     }
 }
@@ -199,9 +193,9 @@ TEST(SearchDriver, OddNamesAreShownEscaped) {
     SearchHarness h;
     for (const char* f : {"line\nbreak/a.d64", "bad\xFF\xFE/b.d64", "J\xC3\xB6rg/c\\d.d64"})
         h.write(f, disk("X"));
-    h.view.opts.recurse = true;
-    h.view.opts.fileName = true;
-    StartButtonClick(h.session);
+    h.request.recurse = true;
+    h.request.fileNames = true;
+    h.search();
     EXPECT_EQ(headings(h),
               (std::vector<std::string>{"bad\\xFF\\xFE/b.d64", "J\xC3\xB6rg/c\\\\d.d64",
                                         "line\\nbreak/a.d64"}));

@@ -36,12 +36,13 @@ TEST(Matching, TypedTextMeetsNamesAsShown) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        SearchOptions o;
-        o.findStr = c.typed;
+        SearchRequest o;
+        o.pattern = c.typed;
         o.partial = false;
-        o.sidName = false;
-        o.sidAuthor = o.header = o.records = true;
+        o.sid.name = false;
+        o.sid.author = o.mediumNames = o.records = true;
         AnalysisRecords records;
+        const ContainerFormat& format = *FormatByTag(c.field == Field::SidAuthor ? "SID" : "D64");
         if (c.field == Field::SidAuthor) {
             records.media.MediaType = "SID";
             records.sid.Author = c.stored;
@@ -56,7 +57,7 @@ TEST(Matching, TypedTextMeetsNamesAsShown) {
             e.Blocks = 1;
         }
         FileReport report;
-        EXPECT_EQ(MatchFile(o, records, report, "/f", ""), c.matches);
+        EXPECT_EQ(MatchFile(o, format, records, report, "/f", ""), c.matches);
         if (c.shown) {
             // The block's three texts, then the match's record: its name as
             // shown, and as stored.

@@ -1,5 +1,6 @@
-// The output step: every report line goes to the box and, when saving, to the
-// results file; what happens when the box is full.
+// The output step: every report line goes to the view and, when saving, to the
+// results file; what happens when the view is full. (What the window says
+// then is tested with the window.)
 #include "SearchHarness.h"
 #include "common/Text.h"
 #include "search/Output.h"
@@ -9,71 +10,66 @@
 using namespace qs;
 using namespace qs::test;
 
-TEST(Output, LinesGoToTheBoxAndWhenSavingToTheFileUntilAStop) {
+namespace {
+
+struct Writer {
     SearchHarness h;
-    Result(h.session, "one");
-    Result(h.session, "two\r\nlines");
-    EXPECT_EQ(h.view.results, "\r\none\r\ntwo\r\nlines");
-    h.view.opts.saveFile = true;
-    Result(h.session, "three");
-    h.session.StopSearch = true;
-    Result(h.session, "after stop");
-    EXPECT_EQ(h.view.results, "\r\none\r\ntwo\r\nlines\r\nthree");
-    EXPECT_EQ(h.dir.read("Quillsift Results.txt"), "three\r\n");
+    ErrorLog log{""};
+    ErrorTrap trap{h.view, log};
+    std::unique_ptr<ReportWriter> out;
+    explicit Writer(bool saving) {
+        out = std::make_unique<ReportWriter>(h.view, trap, StopToken(h.stop), saving,
+                                             h.request.resultsFile);
+    }
+};
+
+} // namespace
+
+TEST(Output, LinesGoToTheViewAndWhenSavingToTheFileUntilAStop) {
+    Writer w(true);
+    w.out->text("one");
+    w.out->text("two\r\nlines");
+    w.h.stop = true;
+    w.out->text("after stop");
+    w.out->close();
+    EXPECT_EQ(w.h.view.results, "\r\none\r\ntwo\r\nlines");
+    EXPECT_EQ(w.h.dir.read("Quillsift Results.txt"), "one\r\ntwo\r\nlines\r\n");
 }
 
-// The box holds 65,001 characters and a results file "keep me" exists; then a
-// line of 600 and the line "later" arrive. In the expected file @HEAD@, @BOX@
-// and @BIG@ stand for the header line, the box's text and the long line.
-TEST(Output, AFullBoxAsksOnceAndNeverLosesTheReport) {
-    using enum MsgAnswer;
+// The view holds 50 characters and a results file "keep me" exists; then a
+// line of 60 and the line "later" arrive. In the expected file @HEAD@ and
+// @BIG@ stand for the header line and the long line.
+TEST(Output, AFullViewAsksOnceAndNeverLosesTheReport) {
+    using enum SearchQuestions::FullView;
     const struct {
         const char* what;
         bool saving;
-        bool limited;          // the front end's box has the 65,535 limit
-        std::size_t failAbove; // the box itself refuses text past this length
-        std::deque<MsgAnswer> answers;
-        std::size_t messages;
-        const char* told; // in the first message
+        SearchQuestions::FullView answer;
         bool stops;
         const char* file;
     } cases[] = {
-        // clang-format off
-        {"not saving, No", false, true, 0, {No}, 1, "(65535 chars)", true, "keep me"},
-        {"not saving, Yes: the file takes over", false, true, 0, {Yes, Ok}, 2, "(65535 chars)",
-         false, "@HEAD@\r\n@BOX@\r\n\r\n@BIG@\r\nlater\r\n"},
-        {"not saving, Yes, but the old file stays", false, true, 0, {Yes, Cancel}, 2,
-         "(65535 chars)", true, "keep me"},
-        {"saving: told once", true, true, 0, {}, 1, "Complete results will be anyway available",
-         false, "keep me@BIG@\r\nlater\r\n"},
-        {"the box refuses text", true, false, 65300, {}, 1, "(32K)", false,
-         "keep me@BIG@\r\nlater\r\n"},
-        {"no limit", false, false, 0, {}, 0, "", false, "keep me"},
-        // clang-format on
+        {"not saving, stop", false, Stop, true, "keep me"},
+        {"not saving, go on in the file", false, GoOnInFile, false,
+         "@HEAD@\r\n\r\nbefore\r\n\r\n@BIG@\r\nlater\r\n"},
+        {"saving: the file goes on", true, GoOn, false, "keep mebefore\r\n@BIG@\r\nlater\r\n"},
     };
-    const std::string before = "\r\n" + std::string(64999, 'x');
-    const std::string big(600, 'y');
+    const std::string big(60, 'y');
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        SearchHarness h;
-        h.view.opts.saveFile = c.saving;
-        h.view.limited = c.limited;
-        h.view.failAppendAbove = c.failAbove;
-        h.view.answers = c.answers;
-        h.view.results = before;
-        h.dir.write("Quillsift Results.txt", "keep me");
-        Result(h.session, big);
-        Result(h.session, "later");
-        ASSERT_EQ(h.view.messages.size(), c.messages);
-        if (c.messages > 0) {
-            EXPECT_NE(h.view.messages[0].text.find(c.told), std::string::npos);
-        }
-        EXPECT_EQ(h.session.StopSearch, c.stops);
-        const bool boxTakesMore = c.messages == 0;
-        EXPECT_EQ(h.view.results, boxTakesMore ? before + "\r\n" + big + "\r\nlater" : before);
-        EXPECT_EQ(h.view.opts.saveFile, c.saving || c.answers.size() > 1);
+        // Saving, the file is appended to (a search would have replaced it first).
+        Writer w(c.saving);
+        w.h.dir.write("Quillsift Results.txt", "keep me");
+        w.h.view.viewLimit = 50;
+        w.h.view.fullAnswers = {c.answer};
+        w.out->text("before");
+        w.out->text(big);
+        w.out->text("later");
+        w.out->close();
+        EXPECT_EQ(w.h.view.fullAsked, std::vector<std::string>{c.saving ? "saving" : "not saving"});
+        EXPECT_EQ(w.h.stop.load(), c.stops);
+        EXPECT_EQ(w.h.view.results, "\r\nbefore"); // nothing after the first text it refused
         std::string file = replaceAll(c.file, "@HEAD@", ResultsHeaderLine());
-        file = replaceAll(replaceAll(file, "@BOX@", before), "@BIG@", big);
-        EXPECT_EQ(h.dir.read("Quillsift Results.txt"), file);
+        file = replaceAll(file, "@BIG@", big);
+        EXPECT_EQ(w.h.dir.read("Quillsift Results.txt"), file);
     }
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace qs;
 using namespace qs::test;
 
@@ -29,12 +31,13 @@ TEST(RequestCheck, OnlyTheFirstFailingCheckIsShown) {
         // clang-format on
     };
     for (const auto& c : cases) {
-        FakeView v;
-        v.opts.fileMask = c.mask;
-        v.opts.findStr = c.find;
-        v.opts.startFolder = c.folder;
-        tickOnly(v.opts.fileTypes, c.types);
-        EXPECT_EQ(CheckRequest(v), c.message == nullptr) << c.mask << "|" << c.find;
+        FakeSink v;
+        SearchRequest r;
+        r.mask = c.mask;
+        r.pattern = c.find;
+        r.folder = c.folder;
+        r.formats = formatsOf(c.types);
+        EXPECT_EQ(CheckRequest(r, v), c.message == nullptr) << c.mask << "|" << c.find;
         ASSERT_EQ(v.messages.size(), c.message == nullptr ? 0u : 1u);
         if (c.message != nullptr) {
             EXPECT_EQ(v.messages[0].icon, MsgIcon::Information);
@@ -56,17 +59,25 @@ TEST(FilePattern, MaskJoinedWithEveryTickedExtension) {
         {" ", {"T64"}, " .T64"},
     };
     for (const auto& c : cases) {
-        SearchOptions o;
-        o.fileMask = c.mask;
-        tickOnly(o.fileTypes, c.types);
-        EXPECT_EQ(BuildFilePattern(o), c.pattern);
+        SearchRequest r;
+        r.mask = c.mask;
+        r.formats = formatsOf(c.types);
+        EXPECT_EQ(BuildFilePattern(r), c.pattern);
     }
-    EXPECT_EQ(BuildFilePattern(SearchOptions{}), // the start states
+    EXPECT_EQ(BuildFilePattern(SearchRequest{}), // the start states
               "*.D64;*.T64;*.D81;*.P??;*.S??;*.U??;*.R??;*.D71;*.CRT");
 }
 
 // The command line looks only for the programs that the request needs; the
 // window's start-up check (all of them) is tested with the window.
+const std::map<OutsideTool, std::string> kMissingTexts{
+    {OutsideTool::C1541,
+     "C1541.exe is missing in the application folder: G64 files analyzing is disabled"},
+    {OutsideTool::Tape64,
+     "Tape64.exe is missing in the application folder: TAP files analyzing is disabled"},
+    {OutsideTool::Archiver, "7za.exe (7-zip) is missing in the application folder: compressed "
+                            "file option is disabled"}};
+
 TEST(OutsideTools, AMissingProgramSwitchesOffTheOptionThatNeedsIt) {
     using enum OutsideTool;
     const struct {
@@ -79,17 +90,16 @@ TEST(OutsideTools, AMissingProgramSwitchesOffTheOptionThatNeedsIt) {
         {{"TAP"}, true, {Tape64, Archiver}},
     };
     for (const auto& c : cases) {
-        FakeView v;
-        tickOnly(v.opts.fileTypes, c.types);
-        v.opts.zip.value = c.archives;
-        EXPECT_EQ(CheckOutsideTools([](OutsideTool) { return false; }, v, v.opts, true), c.missing);
-        EXPECT_EQ(v.messages.size(), c.missing.size());
-        EXPECT_FALSE(v.opts.zip.ticked());
-        EXPECT_EQ(v.opts.zip.enabled, !c.archives);
-        EXPECT_FALSE(v.opts.fileTypes[3].ticked() || v.opts.fileTypes[6].ticked()); // G64, TAP
+        FakeSink v;
+        EXPECT_EQ(CheckOutsideTools([](OutsideTool) { return false; }, v, formatsOf(c.types),
+                                    c.archives, true),
+                  c.missing);
+        ASSERT_EQ(v.messages.size(), c.missing.size());
+        for (std::size_t i = 0; i < c.missing.size(); ++i)
+            EXPECT_EQ(v.messages[i].text, kMissingTexts.at(c.missing[i]));
     }
-    FakeView v;
-    v.opts.zip.value = 1;
-    EXPECT_TRUE(CheckOutsideTools([](OutsideTool) { return true; }, v, v.opts, true).empty());
-    EXPECT_TRUE(v.opts.zip.ticked() && v.messages.empty());
+    FakeSink v;
+    EXPECT_TRUE(CheckOutsideTools([](OutsideTool) { return true; }, v, FormatSet::all(), true, true)
+                    .empty());
+    EXPECT_TRUE(v.messages.empty());
 }

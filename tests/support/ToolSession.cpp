@@ -1,6 +1,5 @@
 #include "ToolSession.h"
 
-#include "search/SearchDriver.h"
 #include "tools/ToolRunner.h"
 
 #include <cstdlib>
@@ -20,30 +19,49 @@ bool haveArchiver() {
     return !FindTool("", OutsideTool::Archiver).empty();
 }
 
-ToolSession::ToolSession(std::string toolFolder, int timeoutSeconds)
-    : session(view,
-              ToolEnv{std::move(toolFolder), temp.path(), std::chrono::seconds(timeoutSeconds)},
-              "") {
-    // The archive searches run twice: archives read in process, and (with
-    // this set by ctest) every archive through the outside archiver.
-    session.externalArchiver = std::getenv("QS_EXTERNAL_ARCHIVER") != nullptr;
+FormatSet formatsOf(const std::vector<std::string>& captions) {
+    FormatSet set;
+    for (const std::string& caption : captions)
+        if (const ContainerFormat* f = FormatByCaption(caption))
+            set.add(*f);
+    return set;
 }
 
-void ToolSession::read(Reader reader, const std::string& path) {
-    ReaderContext ctx = session.readerContext();
-    session.records.reset();
-    reader(ctx, path);
+std::string extensionOf(const ContainerFormat& format) {
+    std::string ext(format.extensions.front());
+    for (char& c : ext)
+        c = c == '?' ? '0' : static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return ext;
+}
+
+ToolSession::ToolSession(std::string toolFolder, int timeoutSeconds)
+    : setup{std::move(toolFolder), temp.path(), ""} {
+    request.toolTimeout = std::chrono::seconds(timeoutSeconds);
+    // The archive searches run twice: archives read in process, and (with
+    // this set by ctest) every archive through the outside archiver.
+    request.externalArchiver = std::getenv("QS_EXTERNAL_ARCHIVER") != nullptr;
+}
+
+void ToolSession::read(const char* tag, const std::string& path) {
+    const ErrorLog log("");
+    const ErrorTrap trap(view, log);
+    const ToolEnv tools{setup.toolFolder, setup.tempFolder, request.toolTimeout};
+    const ToolListingRunner listings(tools);
+    ReadContainer(
+        *FormatByTag(tag), records, trap, path,
+        [&] { return std::make_unique<FileByteSource>(path); }, &listings);
 }
 
 void ToolSession::search(const std::string& folder, const std::string& find,
                          const std::vector<std::string>& types) {
-    view.opts.startFolder = folder;
-    view.opts.findStr = find;
-    view.opts.saveFile = false;
-    view.opts.recurse = true;
-    view.opts.zip.value = 1;
-    tickOnly(view.opts.fileTypes, types);
-    StartButtonClick(session);
+    request.folder = folder;
+    request.pattern = find;
+    request.saveResults = false;
+    request.recurse = true;
+    request.archives = true;
+    request.formats = formatsOf(types);
+    stop = false;
+    lastOutcome = SearchEngine(setup).Search(request, view, StopToken(stop));
 }
 
 std::vector<std::string> ToolSession::leftovers() const {

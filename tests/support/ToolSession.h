@@ -1,11 +1,12 @@
 #pragma once
-// A search session over a fake window with its own private temporary folder
-// and the build's application folder, and the shell helpers of the tool tests.
-#include "FakeView.h"
+// A search over a fake front end with its own private temporary folder and
+// the build's application folder, and the shell helpers of the tool tests.
+#include "FakeSink.h"
 #include "TempDir.h"
 #include "common/Files.h"
-#include "search/Session.h"
+#include "search/Search.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -16,15 +17,26 @@ std::string BinFolder();
 // Whether a 7z archiver is on PATH.
 bool haveArchiver();
 
+// The formats of these captions.
+FormatSet formatsOf(const std::vector<std::string>& captions);
+// An extension of the format's files, lower case ("p00" for "P??").
+std::string extensionOf(const ContainerFormat& format);
+
 struct ToolSession {
     explicit ToolSession(std::string toolFolder = BinFolder(), int timeoutSeconds = 60);
-    FakeView view;
+    FakeSink view;
     PrivateTempFolder temp;
-    Session session;
+    SearchSetup setup;
+    SearchRequest request;
+    AnalysisRecords records;
+    SearchOutcome lastOutcome;
+    std::atomic<bool> stop{false};
 
-    // Runs one reader on a file as the dispatcher would, on fresh records.
-    void read(Reader reader, const std::string& path);
-    // Searches `folder` and its subfolders, archives included, for `find` in files of `types`.
+    // Runs the reader of the format `tag` on a file as the dispatcher would,
+    // on fresh records, with our c1541 and tape64 for what they list.
+    void read(const char* tag, const std::string& path);
+    // Searches `folder` and its subfolders, archives included, for `find` in
+    // files of the formats with these captions.
     void search(const std::string& folder, const std::string& find,
                 const std::vector<std::string>& types);
     // Names left in the temporary folder.

@@ -4,7 +4,7 @@
 #include "ToolSession.h"
 #include "samples/DiskBuilder.h"
 #include "samples/ZipWriter.h"
-#include "search/SearchDriver.h"
+#include "search/Search.h"
 #include "tools/OutsideArchiver.h"
 #include "tools/ToolRunner.h"
 
@@ -78,8 +78,8 @@ TEST(ArchiveSearch, FindsMembersOfZip7zArjAndLzhArchivesAndCleansUp) {
         for (const char* member : {"GAME.D64 in ", "DEEP.D64 in "})
             EXPECT_NE(t.view.results.find(member + folder + "/" + name + "\r\n"), std::string::npos)
                 << member << name;
-    EXPECT_EQ(t.session.lastOutcome.filesAnalysed, 8);
-    EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Completed);
+    EXPECT_EQ(t.lastOutcome.filesAnalysed, 8);
+    EXPECT_EQ(t.lastOutcome.end, SearchEnd::Completed);
     EXPECT_TRUE(t.view.messages.empty());
     EXPECT_TRUE(t.leftovers().empty());
 }
@@ -111,7 +111,7 @@ TEST(ArchiveSearch, NamesThatCouldReachOtherFilesReachNone) {
     ASSERT_TRUE(first != std::string::npos && second != std::string::npos) << r;
     EXPECT_NE(r.substr(first, second - first).find("FIRST"), std::string::npos) << r;
     EXPECT_EQ(r.substr(first, second - first).find("SECOND"), std::string::npos) << r;
-    EXPECT_EQ(t.session.lastOutcome.filesAnalysed, 4);
+    EXPECT_EQ(t.lastOutcome.filesAnalysed, 4);
     EXPECT_EQ(t.leftovers(), std::vector<std::string>{"victim.d64"});
 }
 
@@ -132,7 +132,7 @@ TEST(ArchiveSearch, AnUnpackedLinkIsNeverFollowed) {
     t.search(dir.str(), "*", {"D64"});
     EXPECT_EQ(readFile(victim), disk("EVIL"));
     EXPECT_EQ(t.view.results.find("EVIL"), std::string::npos) << t.view.results;
-    EXPECT_EQ(t.session.lastOutcome.filesAnalysed, 0);
+    EXPECT_EQ(t.lastOutcome.filesAnalysed, 0);
     EXPECT_EQ(t.leftovers(), std::vector<std::string>{"victim.d64"});
 }
 
@@ -148,15 +148,15 @@ TEST(ArchiveSearch, AnArchiverThatNeverEndsIsStoppedAndTheSearchGoesOn) {
     const auto started = std::chrono::steady_clock::now();
     t.search(dir.str(), "*", {"D64"});
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
-    EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Completed);
+    EXPECT_EQ(t.lastOutcome.end, SearchEnd::Completed);
     EXPECT_NE(t.view.results.find("AFTER"), std::string::npos);
-    EXPECT_EQ(t.session.lastOutcome.filesAnalysed, 1);
+    EXPECT_EQ(t.lastOutcome.filesAnalysed, 1);
     // Said once, naming the archive and why, and counted.
     ASSERT_EQ(t.view.messages.size(), 1u);
     EXPECT_EQ(t.view.messages[0].text,
               "[SearchC64File] - 75 - Path/File access error (7z timed out after 1 s)\r\nFile: " +
                   dir.str() + "/a.zip");
-    EXPECT_EQ(t.session.lastOutcome.filesFailed, 1);
+    EXPECT_EQ(t.lastOutcome.filesFailed, 1);
     EXPECT_TRUE(t.leftovers().empty());
 }
 
@@ -166,13 +166,13 @@ TEST(ArchiveSearch, TheExtractionFolderGoesAlsoAfterAStop) {
     TempDir dir;
     dir.write("a.zip", samples::StoredZip({{"one.d64", disk("ONE")}, {"two.d64", disk("TWO")}}));
     ToolSession t;
-    t.view.onDoEvents = [&] {
+    t.view.onPump = [&] {
         if (t.view.lastStatus().rfind("Analyzing file one.d64", 0) == 0)
-            StartButtonClick(t.session); // the stop click
+            t.stop = true;
     };
     t.search(dir.str(), "*", {"D64"});
-    EXPECT_EQ(t.session.lastOutcome.end, SearchEnd::Stopped);
-    EXPECT_EQ(t.session.lastOutcome.filesAnalysed, 1);
+    EXPECT_EQ(t.lastOutcome.end, SearchEnd::Stopped);
+    EXPECT_EQ(t.lastOutcome.filesAnalysed, 1);
     EXPECT_TRUE(t.leftovers().empty());
 }
 

@@ -100,27 +100,27 @@ TEST(G64Reader, OurImagesWholeAndDamagedAndOneC1541CannotRead) {
     ToolSession t;
     // The real entries: c1541 lists no empty slot of the second sector.
     const auto named = [&] {
-        std::vector<std::string> k = keys(t.session.records);
+        std::vector<std::string> k = keys(t.records);
         std::erase_if(k, [](const std::string& e) { return e.ends_with("|invalid"); });
         return k;
     };
-    t.read(readD64, dir.write("x.d64", d.bytes()));
+    t.read("D64", dir.write("x.d64", d.bytes()));
     const auto expected = named();
     ASSERT_EQ(expected.size(), 13U);
     std::string g64 = samples::D64ToG64(d.bytes());
-    t.read(readG64, dir.write("x.g64", g64));
+    t.read("G64", dir.write("x.g64", g64));
     EXPECT_EQ(named(), expected);
 
     // The data of the second directory sector (18/4) spoilt: the first eight entries remain.
     g64[samples::G64TrackOffset(g64, 18) + 4 * 362 + 40 + 100] ^= 0x5A;
-    t.read(readG64, dir.write("x.g64", g64));
+    t.read("G64", dir.write("x.g64", g64));
     EXPECT_EQ(named(), std::vector<std::string>(expected.begin(), expected.begin() + 8));
 
     // One c1541 cannot read: said, with why. (Files that are no G64 at all
     // are in the readers' failure table.)
-    t.read(readG64, dir.write("d.g64", "GCR-1541"));
-    EXPECT_EQ(t.session.records.entryCount(), 0U);
-    EXPECT_EQ(t.session.records.media.MediaName, "");
+    t.read("G64", dir.write("d.g64", "GCR-1541"));
+    EXPECT_EQ(t.records.entryCount(), 0U);
+    EXPECT_EQ(t.records.media.MediaName, "");
     ASSERT_EQ(t.view.messages.size(), 1u);
     EXPECT_EQ(t.view.messages[0].text,
               "[analizzaG64] - 75 - Path/File access error (c1541 ended with exit status 1: "
@@ -194,17 +194,16 @@ TEST(TapDecoder, FindsTheRomLoaderHeadersAndWhatSurvivesDamage) {
 TEST(TapReader, ProgramsOnly) {
     TempDir dir;
     ToolSession t;
-    t.read(readTap, dir.write("we ird \"&;$ tape.tap", twoPrograms().bytes(1)));
-    EXPECT_EQ(
-        keys(t.session.records, true),
-        (std::vector<std::string>{"FIRST|prg|8|2049-4096", "\323ECOND ONE|prg|2|49152-49533"}));
-    EXPECT_EQ(t.session.records.media.MediaName, "WE IRD \"&;$ TAPE");
+    t.read("TAP", dir.write("we ird \"&;$ tape.tap", twoPrograms().bytes(1)));
+    EXPECT_EQ(keys(t.records, true), (std::vector<std::string>{"FIRST|prg|8|2049-4096",
+                                                               "\323ECOND ONE|prg|2|49152-49533"}));
+    EXPECT_EQ(t.records.media.MediaName, "WE IRD \"&;$ TAPE");
     // A tape without programs leaves no entry of the tape before.
     TapBuilder data;
     data.dataFile("DATA", "some data");
-    t.read(readTap, dir.write("data.tap", data.bytes(1)));
-    EXPECT_EQ(t.session.records.entryCount(), 0U);
-    EXPECT_EQ(t.session.records.media.MediaName, "DATA");
+    t.read("TAP", dir.write("data.tap", data.bytes(1)));
+    EXPECT_EQ(t.records.entryCount(), 0U);
+    EXPECT_EQ(t.records.media.MediaName, "DATA");
     EXPECT_TRUE(t.view.messages.empty());
     EXPECT_TRUE(t.leftovers().empty());
 }

@@ -8,9 +8,7 @@
 #include "StandinSupport.h"
 #include "common/Files.h"
 #include "common/Text.h"
-#include "media/D64Reader.h"
-#include "media/D71Reader.h"
-#include "media/D81Reader.h"
+#include "media/Formats.h"
 #include "standins/codec/GcrDecoder.h"
 
 #include <cstdio>
@@ -74,7 +72,6 @@ int main(int argc, char** argv) {
     bool listed = false;
     t.trap.runOnFile("c1541", path, [&] {
         const std::string head = FileByteSource(path).read(0, 8);
-        ReaderContext ctx{records, t.trap};
         if (upperAscii(head) == "GCR-1541") {
             const std::string d64 = G64DirectoryAsD64(ReadWholeFile(path));
             if (d64.empty()) {
@@ -82,23 +79,20 @@ int main(int argc, char** argv) {
                              path.c_str());
                 return;
             }
-            ctx.open = [&d64](const std::string&) {
-                return std::make_unique<MemoryByteSource>(d64);
-            };
-            readD64(ctx, path);
+            // Its directory track, decoded, is read as a D64's.
+            ReadContainer(
+                *FormatByTag("D64"), records, t.trap, path,
+                [&d64] { return std::make_unique<MemoryByteSource>(d64); }, nullptr);
         } else {
-            const auto dot = path.find_last_of('.');
-            const std::string ext =
-                upperAscii(dot == std::string::npos ? "" : path.substr(dot + 1));
-            const Reader reader = ext == "D64"   ? readD64
-                                  : ext == "D71" ? readD71
-                                  : ext == "D81" ? readD81
-                                                 : nullptr;
-            if (reader == nullptr) {
+            // The disk images read in process.
+            const ContainerFormat* format = FormatOfFileName(path);
+            if (format == nullptr || format->kind != ContainerKind::Disk || format->listedBy) {
                 std::fprintf(stderr, "c1541: %s: not a disk image\n", path.c_str());
                 return;
             }
-            reader(ctx, path);
+            ReadContainer(
+                *format, records, t.trap, path,
+                [&path] { return std::make_unique<FileByteSource>(path); }, nullptr);
         }
         listed = true;
     });

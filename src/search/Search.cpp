@@ -1,15 +1,18 @@
-#include "search/SearchDriver.h"
+#include "search/Search.h"
 
 #include "common/FileLister.h"
 #include "common/Files.h"
 #include "common/Text.h"
 #include "search/FileTask.h"
+#include "search/FolderWalk.h"
 #include "search/Output.h"
 #include "search/Pipeline.h"
 #include "search/Request.h"
+#include "tools/ArchiveReader.h"
 
 #include <algorithm>
 #include <memory>
+#include <thread>
 #include <variant>
 
 namespace qs {
@@ -25,13 +28,13 @@ struct Counters {
 };
 
 // "Scan Completed (...)", and how many files could not be searched.
-std::string completedStatus(const Session& s, const Counters& c) {
+std::string completedStatus(const ErrorLog& log, const Counters& c) {
     std::string text = "Scan Completed (" + std::to_string(c.files) + " files analyzed, " +
                        std::to_string(c.matches) + " matching expressions )";
     if (c.failed > 0)
         text += " - " + std::to_string(c.failed) + (c.failed == 1 ? " file" : " files") +
                 " could not be searched; see " +
-                (s.log.path().empty() ? std::string(kErrorLogName) : s.log.path());
+                (log.path().empty() ? std::string(kErrorLogName) : log.path());
     return text;
 }
 
@@ -47,8 +50,8 @@ FileReport folderReport(const std::string& folder, std::size_t done, std::size_t
 
 // The same, its files read unless the walk kept them, and the error of a
 // folder that cannot be read.
-FileReport folderUnit(Session& s, const std::string& folder, std::size_t done, std::size_t total,
-                      WalkedFiles& walked, std::vector<std::string>& files) {
+FileReport folderUnit(const std::string& filePattern, const std::string& folder, std::size_t done,
+                      std::size_t total, WalkedFiles& walked, std::vector<std::string>& files) {
     FileReport unit = folderReport(folder, done, total);
     // What the walk read stands unless the folder went since: then reading
     // it again says so, once for the folder rather than once for each file.
@@ -58,7 +61,7 @@ FileReport folderUnit(Session& s, const std::string& folder, std::size_t done, s
     }
     // A folder that cannot be listed is reported and skipped; the other
     // folders are still searched.
-    unit.trap().run("SearchC64File", [&] { files = listFiles(folder, s.filePattern); });
+    unit.trap().run("SearchC64File", [&] { files = listFiles(folder, filePattern); });
     return unit;
 }
 
@@ -120,9 +123,9 @@ std::vector<Shown> analyseBatch(const TaskContext& task, Batch& batch) {
 class Feeder {
   public:
     using ShowNext = std::function<bool()>;
-    Feeder(Session& s, const TaskContext& task, unsigned jobs, Pipeline& pipeline,
+    Feeder(const TaskContext& task, unsigned jobs, Pipeline& pipeline,
            const std::vector<std::string>& folders, WalkedFiles& walked, ShowNext showNext)
-        : s_(s), task_(task), jobs_(jobs), pipeline_(pipeline), folders_(folders), walked_(walked),
+        : task_(task), jobs_(jobs), pipeline_(pipeline), folders_(folders), walked_(walked),
           showNext_(std::move(showNext)) {}
 
     // During the walk, after each folder read. One job waits for the walk,
@@ -160,9 +163,9 @@ class Feeder {
                     return true; // not read yet; or not kept, read again after the walk
                 files = std::move(*kept);
             } else {
-                begun = {
-                    Listed::Kind::FolderReport, folder_,
-                    folderUnit(s_, folders_[folder_], folder_, folders_.size(), walked_, files)};
+                begun = {Listed::Kind::FolderReport, folder_,
+                         folderUnit(walked_.patternList(), folders_[folder_], folder_,
+                                    folders_.size(), walked_, files)};
             }
             if (!add(std::move(begun), 1, !walking))
                 return false;
@@ -184,7 +187,7 @@ class Feeder {
             batchFolder_ = folder;
         }
         std::string& name = files_[next_++];
-        const bool archive = IsArchiveName(task_.options, name);
+        const bool archive = IsArchiveName(task_.request, name);
         return add({Listed::Kind::File, batch_->folders.size() - 1, {}, std::move(name), archive},
                    archive ? kArchiveWeight : 1, mayShow);
     }
@@ -204,7 +207,6 @@ class Feeder {
     }
 
     static constexpr std::size_t kBatchWeight = 128, kArchiveWeight = 16;
-    Session& s_;
     const TaskContext& task_;
     const unsigned jobs_;
     Pipeline& pipeline_;
@@ -221,157 +223,120 @@ class Feeder {
 
 } // namespace
 
-bool IsArchiveName(const SearchOptions& o, const std::string& fileName) {
-    if (!o.zip.ticked())
+bool IsArchiveName(const SearchRequest& request, const std::string& fileName) {
+    if (!request.archives)
         return false;
     const auto dot = fileName.find_last_of('.');
     const std::string ext =
         upperAscii(dot == std::string::npos ? fileName : fileName.substr(dot + 1));
-    return upperAscii(o.zip.tag).find(ext) != std::string::npos;
+    return upperAscii(kArchivePatterns).find(ext) != std::string::npos;
 }
 
-SearchOutcome SearchC64File(Session& s) {
-    MainView& view = s.view;
+SearchEngine::SearchEngine(SearchSetup setup)
+    : setup_(std::move(setup)), log_(setup_.errorLogPath, setup_.clock) {}
+
+SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
+                                   StopToken stopToken) const {
     SearchOutcome outcome;
     outcome.end = SearchEnd::Failed;
     Counters c;
+    const ErrorTrap trap(sink, log_);
+    ReportWriter out(sink, trap, stopToken, o.saveResults, o.resultsFile);
     auto stop = [&] {
-        view.info(kStopped);
+        sink.status(kStopped);
         outcome.end = SearchEnd::Stopped;
     };
 
-    s.trap.run("SearchC64File", [&] {
-        view.info("");
-        view.clearResults();
-        s.resultsBoxOpen = true;
+    trap.run("SearchC64File", [&] {
+        sink.status("");
+        sink.clearResults();
 
-        if (!CheckRequest(view))
+        if (!CheckRequest(o, sink))
             return stop();
-        SearchOptions& o = view.options();
-        if (o.saveFile && FileExists(o.resultsFile)) {
-            if (view.messageBox(MsgIcon::Question, MsgButtons::OkCancel, "File overwriting..",
-                                "The result file " + o.resultsFile +
-                                    " already exists.\r\nDo you want to overwrite it?") !=
-                MsgAnswer::Ok)
+        if (o.saveResults && FileExists(o.resultsFile)) {
+            if (!sink.replaceResultsFile(o.resultsFile))
                 return stop();
             KillFile(o.resultsFile);
         }
-        if (o.saveFile) {
+        if (o.saveResults) {
             // Opened before anything is searched, so that a file that cannot
             // be written refuses the request instead of failing line by line.
-            std::string why;
-            try {
-                s.resultsFile.open(o.resultsFile);
-            } catch (...) {
-                why = describeCurrentException(std::current_exception()).description;
-            }
-            if (!why.empty()) {
-                view.messageBox(MsgIcon::Exclamation, MsgButtons::Ok, kProgramTitle,
+            if (const std::string why = out.openResultsFile(); !why.empty()) {
+                sink.messageBox(MsgIcon::Exclamation, MsgButtons::Ok, kProgramTitle,
                                 "The results file " + o.resultsFile + " cannot be written: " + why +
                                     ".");
                 return stop();
             }
-            s.resultsFile.write(s.trap, ResultsHeaderLine());
         }
 
-        s.StopSearch = false;
-        view.info("Pattern creation");
-        s.filePattern = BuildFilePattern(o);
-        if (o.zip.ticked())
-            s.filePattern += ";" + o.zip.tag;
+        sink.status("Pattern creation");
+        std::string filePattern = BuildFilePattern(o);
+        if (o.archives)
+            filePattern += std::string(";") + kArchivePatterns;
 
         // Files are analysed ahead of the report on worker threads, from
         // while the walk still goes on; the report, its messages and the
         // results file still come out in the order of the walk, replayed
         // here one file after another.
-        const SearchOptions request = o;
+        ToolEnv tools{setup_.toolFolder, setup_.tempFolder, o.toolTimeout, &stopToken.flag()};
         const TaskContext task{
-            request,
-            s.tools,
-            s.opener,
-            replaceAll(upperAscii(s.filePattern), ";" + upperAscii(o.zip.tag), ""),
-            s.externalArchiver,
-            s.StopSearch};
-        const unsigned jobs = std::max(1u, s.jobs);
-        std::vector<std::string> folders{o.startFolder};
-        WalkedFiles walked(s.filePattern, s.walkMemory);
+            o, tools, setup_.opener,
+            replaceAll(upperAscii(filePattern), ";" + upperAscii(kArchivePatterns), ""),
+            stopToken.flag()};
+        const unsigned jobs =
+            o.jobs > 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
+        std::vector<std::string> folders{o.folder};
+        WalkedFiles walked(filePattern, setup_.walkMemory);
         Pipeline pipeline(jobs, jobs == 1 ? 1 : 8 * jobs);
         // Shows the oldest batch's reports; false when the run is to stop.
         auto showNext = [&] {
             for (Shown& shown : pipeline.next()) {
                 if (const std::size_t* turn = std::get_if<std::size_t>(&shown)) {
-                    Replay(s, folderReport(folders[*turn], *turn, folders.size()));
+                    Replay(out, folderReport(folders[*turn], *turn, folders.size()));
                 } else {
                     const FileReport& unit = std::get<FileReport>(shown);
-                    Replay(s, unit);
+                    Replay(out, unit);
                     c.files += unit.analysed ? 1 : 0;
                     c.matches += unit.matches;
                     c.failed += unit.failed() ? 1 : 0;
                 }
-                if (s.stopAsked())
+                if (stopToken.requested())
                     return false;
             }
             return true;
         };
-        Feeder feeder(s, task, jobs, pipeline, folders, walked, showNext);
+        Feeder feeder(task, jobs, pipeline, folders, walked, showNext);
 
-        view.info("Folder Array creation");
+        sink.status("Folder Array creation");
         if (o.recurse) {
             walked.afterEach = [&] { feeder.feedWalked(); };
-            walkFolderTree(s, o.startFolder, folders, &walked);
+            walkFolderTree({trap, sink, stopToken}, o.folder, folders, &walked);
         }
-        view.info(std::to_string(folders.size()) + " folders to check");
-        if (s.stopAsked())
+        sink.status(std::to_string(folders.size()) + " folders to check");
+        if (stopToken.requested())
             return stop();
 
-        Result(s, "Searching for: " + o.findStr);
-        Result(s, "Starting Folder: " + folders.front());
-        Result(s, "------");
+        out.text("Searching for: " + o.pattern);
+        out.text("Starting Folder: " + folders.front());
+        out.text("------");
 
         if (!feeder.feedAll())
             return stop();
 
-        view.folderProgress(folders.size(), folders.size());
-        Result(s, "------");
-        Result(s, "Scan: " + std::to_string(c.files) + " files analyzed");
-        Result(s, "Total: " + std::to_string(c.matches) + " matching expressions");
-        view.info(completedStatus(s, c));
+        sink.progress(folders.size(), folders.size());
+        out.text("------");
+        out.text("Scan: " + std::to_string(c.files) + " files analyzed");
+        out.text("Total: " + std::to_string(c.matches) + " matching expressions");
+        sink.status(completedStatus(log_, c));
         outcome.end = SearchEnd::Completed;
     });
-    s.resultsFile.close(s.trap);
+    out.close();
     outcome.filesAnalysed = c.files;
     outcome.matches = c.matches;
     outcome.filesFailed = c.failed;
-    outcome.resultsIncomplete = s.resultsFile.failed();
-    s.lastOutcome = outcome;
-    view.reportSummary(outcome);
+    outcome.resultsIncomplete = out.resultsIncomplete();
+    sink.reportSummary(outcome);
     return outcome;
-}
-
-bool StopButtonClick(Session& s) {
-    if (s.startState != StartState::Started)
-        return false;
-    s.view.setStartCaption("&START SEARCH");
-    s.StopSearch = true;
-    return true;
-}
-
-void BeginSearch(Session& s) {
-    s.startState = StartState::Started;
-    s.view.setSearchRunning(true);
-}
-
-void EndSearch(Session& s) {
-    s.startState = StartState::Stopped;
-    s.view.setSearchRunning(false);
-}
-
-void StartButtonClick(Session& s) {
-    if (StopButtonClick(s))
-        return;
-    BeginSearch(s);
-    SearchC64File(s);
-    EndSearch(s);
 }
 
 } // namespace qs

@@ -1,0 +1,212 @@
+#include "media/Formats.h"
+
+#include "common/Text.h"
+#include "common/Wildcard.h"
+#include "media/CrtReader.h"
+#include "media/D64Reader.h"
+#include "media/D71Reader.h"
+#include "media/D81Reader.h"
+#include "media/G64Reader.h"
+#include "media/Pc64Reader.h"
+#include "media/SidReader.h"
+#include "media/Signature.h"
+#include "media/T64Reader.h"
+#include "media/TapReader.h"
+
+#include <algorithm>
+
+namespace qs {
+
+namespace {
+
+template <const char* signature> Bid signed_(const ByteSource& bytes) {
+    return HasSignature(bytes, signature) ? Bid::Mine : Bid::NotMine;
+}
+
+constexpr char kG64[] = "GCR-1541";
+constexpr char kTap[] = "C64-TAPE-RAW";
+constexpr char kCrt[] = "C64 CARTRIDGE";
+constexpr char kT64[] = "C64";
+constexpr char kPc64[] = "C64FILE";
+
+// Too big to be a single C64 file: not one, without looking.
+Bid pc64Bid(const ByteSource& bytes) {
+    return bytes.size() >= kPc64SizeLimit ? Bid::NotMine : signed_<kPc64>(bytes);
+}
+
+// P00 to P99, S.., U.., R..: the letter is the file's type, the digits tell
+// files of one name apart.
+bool p00Family(std::string_view ext) {
+    return ext.size() == 3 && ext[1] >= '0' && ext[1] <= '9' && ext[2] >= '0' && ext[2] <= '9';
+}
+
+// Formats listed by an outside program warn that they slow the search.
+constexpr std::string_view kSlowG64 = "G64 search uses an external program and can slower the "
+                                      "process a lot. Don't select it if you think it's not "
+                                      "necessary";
+constexpr std::string_view kSlowTap = "TAP search uses an external program and can slower the "
+                                      "process a lot. Don't select it if you think it's not "
+                                      "necessary";
+
+// clang-format off
+std::vector<ContainerFormat> makeTable() {
+    using enum ContainerKind;
+    return {
+        {.tag = "D64", .caption = "D64", .extensions = {"D64"}, .procedure = "analizzaD64",
+         .read = readD64, .kind = Disk, .lockBits = true, .entryPositions = true},
+        {.tag = "T64", .caption = "T64", .extensions = {"T64"}, .procedure = "analizzaT64",
+         .read = readT64, .bid = signed_<kT64>, .invalidName = "T64", .kind = Tape,
+         .entryPositions = true},
+        {.tag = "D81", .caption = "D81", .extensions = {"D81"}, .procedure = "analizzaD81",
+         .read = readD81, .kind = Disk, .lockBits = true, .entryPositions = true,
+         .partitions = true},
+        {.tag = "G64", .caption = "G64", .extensions = {"G64"}, .procedure = "analizzaG64",
+         .read = readG64, .bid = signed_<kG64>, .invalidName = "G64 IMAGE", .kind = Disk,
+         .lockBits = true, .entryPositions = true, .listedBy = ListingProgram::C1541,
+         .onByDefault = false, .note = kSlowG64},
+        {.tag = "PC64", .caption = "PC64", .extensions = {"P??", "S??", "U??", "R??"},
+         .takesExtension = p00Family, .procedure = "analizzaPC64", .read = readPc64,
+         .bid = pc64Bid, .invalidName = "PC64", .kind = SingleFile, .mediumName = false,
+         .note = "Includes all types (P00, S00, U00, etc..)"},
+        {.tag = "D71", .caption = "D71", .extensions = {"D71"}, .procedure = "analizzaD71",
+         .read = readD71, .kind = Disk, .lockBits = true, .entryPositions = true},
+        {.tag = "TAP", .caption = "TAP", .extensions = {"TAP"}, .procedure = "analizzaTAP",
+         .read = readTap, .bid = signed_<kTap>, .invalidName = "TAPE RAW IMAGE", .kind = Tape,
+         .entryPositions = true, .mediumName = false, .headerIsFileName = true,
+         .listedBy = ListingProgram::Tape64, .onByDefault = false, .note = kSlowTap},
+        {.tag = "CRT", .caption = "CRT", .extensions = {"CRT"}, .procedure = "analizzaCRT",
+         .read = readCrt, .bid = signed_<kCrt>, .invalidName = "CARTRIDGE", .kind = Cartridge,
+         .namesAsStored = true},
+        {.tag = "SID", .caption = "SID", .extensions = {"SID"}, .procedure = "analizzaSID",
+         .read = readSid, .kind = Tune, .onByDefault = false},
+    };
+}
+// clang-format on
+
+const std::vector<ContainerFormat>& table() {
+    static const std::vector<ContainerFormat> formats = makeTable();
+    return formats;
+}
+
+// Each row's extensions as one prepared pattern list: every file of a search
+// is looked up.
+const std::vector<FilePatterns>& extensionPatterns() {
+    static const std::vector<FilePatterns> patterns = [] {
+        std::vector<FilePatterns> out;
+        for (const ContainerFormat& f : table()) {
+            std::string list;
+            for (std::string_view ext : f.extensions)
+                list += (list.empty() ? "" : ";") + std::string(ext);
+            out.emplace_back(list);
+        }
+        return out;
+    }();
+    return patterns;
+}
+
+} // namespace
+
+std::span<const ContainerFormat> ContainerFormats() {
+    return table();
+}
+
+const ContainerFormat* FormatByTag(std::string_view tag) {
+    for (const ContainerFormat& f : table())
+        if (f.tag == tag)
+            return &f;
+    return nullptr;
+}
+
+const ContainerFormat* FormatByCaption(std::string_view caption) {
+    const std::string wanted = upperAscii(caption);
+    for (const ContainerFormat& f : table())
+        if (upperAscii(f.caption) == wanted)
+            return &f;
+    return nullptr;
+}
+
+const ContainerFormat* FormatOfFileName(std::string_view fileName) {
+    const auto dot = fileName.find_last_of('.');
+    const std::string ext =
+        upperAscii(dot == std::string_view::npos ? fileName : fileName.substr(dot + 1));
+    const std::vector<FilePatterns>& patterns = extensionPatterns();
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
+        const ContainerFormat& f = table()[i];
+        if (patterns[i].fits(ext) && (f.takesExtension == nullptr || f.takesExtension(ext)))
+            return &f;
+    }
+    return nullptr;
+}
+
+FormatSet::FormatSet(std::initializer_list<const ContainerFormat*> formats) {
+    for (const ContainerFormat* f : formats)
+        add(*f);
+}
+
+FormatSet FormatSet::all() {
+    FormatSet set;
+    for (const ContainerFormat& f : table())
+        set.add(f);
+    return set;
+}
+
+FormatSet FormatSet::defaults() {
+    FormatSet set;
+    for (const ContainerFormat& f : table())
+        if (f.onByDefault)
+            set.add(f);
+    return set;
+}
+
+std::uint64_t FormatSet::bit(const ContainerFormat& format) {
+    return std::uint64_t{1} << static_cast<unsigned>(&format - table().data());
+}
+
+bool FormatSet::contains(const ContainerFormat& format) const {
+    return (bits_ & bit(format)) != 0;
+}
+
+void FormatSet::add(const ContainerFormat& format) {
+    bits_ |= bit(format);
+}
+
+void FormatSet::remove(const ContainerFormat& format) {
+    bits_ &= ~bit(format);
+}
+
+std::vector<const ContainerFormat*> FormatSet::formats() const {
+    std::vector<const ContainerFormat*> out;
+    for (const ContainerFormat& f : table())
+        if (contains(f))
+            out.push_back(&f);
+    return out;
+}
+
+void ReadContainer(const ContainerFormat& format, AnalysisRecords& records, const ErrorTrap& trap,
+                   const std::string& path, const ByteOpener& open, const ListingRunner* listings) {
+    // Every reader starts from empty records, so that a file that fails
+    // early can never show the previous file's findings.
+    records.reset();
+    trap.runOnFile(std::string(format.procedure), path, [&] {
+        const std::unique_ptr<ByteSource> bytes = open();
+        if (format.bid != nullptr && format.bid(*bytes) == Bid::NotMine)
+            return MarkInvalidFile(records, path, format.invalidName);
+        ReadInput in{records, *bytes, path, listings, trap};
+        format.read(in);
+    });
+    // A tune is reported under its own kind and name whatever its reader got to.
+    if (format.tune()) {
+        records.media.MediaType = std::string(format.tag);
+        records.media.FileName = records.sid.FileName;
+    }
+}
+
+std::string FormatFilePatterns(const FormatSet& formats, const std::string& mask) {
+    std::string patterns;
+    for (const ContainerFormat* f : formats.formats())
+        for (std::string_view ext : f->extensions)
+            patterns += (patterns.empty() ? "" : ";") + mask + "." + std::string(ext);
+    return patterns;
+}
+
+} // namespace qs

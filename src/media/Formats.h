@@ -1,0 +1,97 @@
+#pragma once
+// The container formats, one row each. Everything the layers above know of a
+// format comes from its row: how files of it are named and recognised, the
+// reader, what its entries carry, how it is listed, the outside program it
+// needs. A new format is a reader, a row and its test data; nothing above
+// this layer compares a format's name.
+#include "media/ListingRunner.h"
+#include "media/Reader.h"
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qs {
+
+// What a container holds, for its listing.
+enum class ContainerKind { Disk, Tape, Cartridge, SingleFile, Tune };
+
+// A format's look at a file's first bytes: without its signature a file is
+// not of the format, which is said as such ("NOT A T64 FILE"), not as damage.
+enum class Bid { Mine, NotMine };
+using Bidder = Bid (*)(const ByteSource& bytes);
+
+struct ContainerFormat {
+    std::string_view tag = {};     // its name in reports and records: "D64", "PC64"
+    std::string_view caption = {}; // what the type list and the window's box call it
+    // The upper-case extensions of its files, as file-name patterns ("D64";
+    // "P??" for the P00 family).
+    std::vector<std::string_view> extensions = {};
+    // A closer look at an extension that fits a pattern; null: every one does.
+    bool (*takesExtension)(std::string_view upperExtension) = nullptr;
+    std::string_view procedure = {}; // the reader's name in its error messages
+    Reader read = nullptr;
+    Bidder bid = nullptr;              // null: no signature to check
+    std::string_view invalidName = {}; // "NOT A <invalidName> FILE" when the bid is NotMine
+    ContainerKind kind = ContainerKind::Disk;
+    bool lockBits = false;         // its entries carry a lock mark
+    bool entryPositions = false;   // its entries have a place in a directory
+    bool mediumName = true;        // it has a name of its own to match
+    bool namesAsStored = false;    // names compare as stored, not PETSCII case-swapped
+    bool partitions = false;       // 1581 partitions, listed within their directory
+    bool headerIsFileName = false; // its listing's header names the PC file
+    std::optional<ListingProgram> listedBy = {}; // the outside program that lists it
+    bool onByDefault = true;                     // searched unless the request leaves it out
+    std::string_view note = {};                  // what the window tells about it
+    // The reader's output is of one tune's header fields, not a directory.
+    bool tune() const { return kind == ContainerKind::Tune; }
+};
+
+// Every format, in the order the type list shows them.
+std::span<const ContainerFormat> ContainerFormats();
+const ContainerFormat* FormatByTag(std::string_view tag);
+// Without regard to case.
+const ContainerFormat* FormatByCaption(std::string_view caption);
+// The format whose files carry the extension of `fileName`; null for none.
+const ContainerFormat* FormatOfFileName(std::string_view fileName);
+
+// A choice of formats.
+class FormatSet {
+  public:
+    FormatSet() = default;
+    FormatSet(std::initializer_list<const ContainerFormat*> formats);
+    static FormatSet all();
+    static FormatSet defaults(); // those on by default
+    bool contains(const ContainerFormat& format) const;
+    void add(const ContainerFormat& format);
+    void remove(const ContainerFormat& format);
+    bool empty() const { return bits_ == 0; }
+    bool operator==(const FormatSet&) const = default;
+    std::vector<const ContainerFormat*> formats() const; // in table order
+
+  private:
+    static std::uint64_t bit(const ContainerFormat& format);
+    std::uint64_t bits_ = 0;
+};
+
+// Gives a file's bytes, opened when the reading begins.
+using ByteOpener = std::function<std::unique_ptr<ByteSource>()>;
+
+// Runs the format's reader on the file `path` from fresh records: opens it,
+// checks its signature (marking it invalid without), reads it. What fails is
+// trapped under the reader's name and the file, and the records keep what was
+// read up to there.
+void ReadContainer(const ContainerFormat& format, AnalysisRecords& records, const ErrorTrap& trap,
+                   const std::string& path, const ByteOpener& open, const ListingRunner* listings);
+
+// The file-name pattern list of the formats: `mask` joined with each of their
+// extensions ("*.D64;*.P??;..."); empty for none.
+std::string FormatFilePatterns(const FormatSet& formats, const std::string& mask);
+
+} // namespace qs
