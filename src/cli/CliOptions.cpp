@@ -73,14 +73,24 @@ std::string absolutePath(const std::string& path) {
 }
 
 // FILE, or ARCHIVE::MEMBER when FILE is no file but the text before one of
-// its "::" is (a file's own name may hold "::").
+// its "::" is (a file's own name may hold "::"); a member inside archives
+// within it as ARCHIVE::INNER::MEMBER.
 ListingSource listTarget(const std::string& target) {
     std::error_code ec;
     if (!fs::exists(target, ec))
         for (auto at = target.find("::"); at != std::string::npos; at = target.find("::", at + 1))
-            if (fs::is_regular_file(target.substr(0, at), ec))
-                return {absolutePath(target.substr(0, at)), target.substr(at + 2)};
-    return {absolutePath(target), ""};
+            if (fs::is_regular_file(target.substr(0, at), ec)) {
+                ListingSource source{absolutePath(target.substr(0, at))};
+                for (std::size_t start = at + 2;;) {
+                    const std::size_t end = target.find("::", start);
+                    source.members.push_back(target.substr(start, end - start));
+                    if (end == std::string::npos)
+                        break;
+                    start = end + 2;
+                }
+                return source;
+            }
+    return {absolutePath(target)};
 }
 
 // Longer limits would overflow the clock when an outside program's deadline is set.

@@ -16,10 +16,21 @@ Json textOrNull(const std::string& text) {
     return text.empty() ? Json(nullptr) : Json(text);
 }
 
+// The names from the outermost archive in: empty for a plain file.
+Json chain(const std::vector<std::string>& members, const std::string& member) {
+    Json names = Json::array();
+    for (const std::string& name : members)
+        names.push_back(name);
+    if (names.empty() && !member.empty())
+        names.push_back(member);
+    return names;
+}
+
 Json placed(const char* record, const FindingPlace& place) {
     return {{"record", record},
             {"file", place.file},
             {"member", textOrNull(place.member)},
+            {"members", chain(place.members, place.member)},
             {"container", textOrNull(place.kind)}};
 }
 
@@ -87,7 +98,8 @@ std::string ErrorJson(const TrappedMessage& error) {
     return line({{"record", "error"},
                  {"text", toLf(error.text)},
                  {"file", textOrNull(error.file)},
-                 {"member", textOrNull(error.member)}});
+                 {"member", textOrNull(error.member)},
+                 {"members", chain(error.members, error.member)}});
 }
 
 std::string SummaryJson(const SearchOutcome& outcome) {

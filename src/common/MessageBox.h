@@ -2,6 +2,7 @@
 // Modal message boxes as the core asks for them; each front end shows them in
 // its own way (a dialog, a line on standard error, a scripted answer in tests).
 #include <string>
+#include <vector>
 
 namespace qs {
 
@@ -10,11 +11,13 @@ enum class MsgButtons { Ok, OkCancel, YesNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 // A trapped error's message, and the file it is about when that is known:
-// its path and, for an archive member, the member's name in that archive.
+// its path and, for an archive member, the member's name in its archive and
+// the names from the outermost archive in (that name last).
 struct TrappedMessage {
     std::string text;
     std::string file = {};
     std::string member = {};
+    std::vector<std::string> members = {};
 };
 
 class MessageSink {

@@ -77,7 +77,7 @@ DirectoryWindow::DirectoryWindow(const DirectoryListing& listing,
     const std::string& file = block.place.file;
     setWindowTitle(QString::fromStdString(
         "Directory of " +
-        (block.place.member.empty() ? file : MemberLabel(block.place.member, file))));
+        (block.place.member.empty() ? file : ChainLabel(file, block.place.members))));
 
     // The screen inside its border.
     auto* border = new QWidget(this);
@@ -155,7 +155,7 @@ void DirectoryWindow::copyListing() {
 DirectoryWindow* showDirectory(QWidget* owner, const ResultBlock& block, const ListingEnv& env,
                                UrlOpener openUrl) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ListingResult result = ListContainer({block.place.file, block.place.member}, env.tools,
+    const ListingResult result = ListContainer({block.place.file, block.place.members}, env.tools,
                                                env.externalArchiver, env.trap, &env.search);
     QApplication::restoreOverrideCursor();
     if (!result.listing) {

@@ -52,15 +52,18 @@ constexpr std::string_view kSlowTap = "TAP search uses an external program and c
 std::vector<ContainerFormat> makeTable() {
     using enum ContainerKind;
     return {
-        {.tag = "D64", .caption = "D64", .extensions = {"D64"}, .procedure = "analizzaD64",
+        {.tag = "D64", .caption = "D64", .extensions = {"D64"}, .compressedExtensions = {"D6Z"},
+         .procedure = "analizzaD64",
          .read = readD64, .kind = Disk, .lockBits = true, .entryPositions = true},
         {.tag = "T64", .caption = "T64", .extensions = {"T64"}, .procedure = "analizzaT64",
          .read = readT64, .bid = signed_<kT64>, .invalidName = "T64", .kind = Tape,
          .entryPositions = true},
-        {.tag = "D81", .caption = "D81", .extensions = {"D81"}, .procedure = "analizzaD81",
+        {.tag = "D81", .caption = "D81", .extensions = {"D81"}, .compressedExtensions = {"D8Z"},
+         .procedure = "analizzaD81",
          .read = readD81, .kind = Disk, .lockBits = true, .entryPositions = true,
          .partitions = true},
-        {.tag = "G64", .caption = "G64", .extensions = {"G64"}, .procedure = "analizzaG64",
+        {.tag = "G64", .caption = "G64", .extensions = {"G64"},
+         .compressedExtensions = {"G6Z", "G4Z"}, .procedure = "analizzaG64",
          .read = readG64, .bid = signed_<kG64>, .invalidName = "G64 IMAGE", .kind = Disk,
          .lockBits = true, .entryPositions = true, .listedBy = ListingProgram::C1541,
          .onByDefault = false, .note = kSlowG64},
@@ -68,7 +71,8 @@ std::vector<ContainerFormat> makeTable() {
          .takesExtension = p00Family, .procedure = "analizzaPC64", .read = readPc64,
          .bid = pc64Bid, .invalidName = "PC64", .kind = SingleFile, .mediumName = false,
          .note = "Includes all types (P00, S00, U00, etc..)"},
-        {.tag = "D71", .caption = "D71", .extensions = {"D71"}, .procedure = "analizzaD71",
+        {.tag = "D71", .caption = "D71", .extensions = {"D71"}, .compressedExtensions = {"D7Z"},
+         .procedure = "analizzaD71",
          .read = readD71, .kind = Disk, .lockBits = true, .entryPositions = true},
         {.tag = "TAP", .caption = "TAP", .extensions = {"TAP"}, .procedure = "analizzaTAP",
          .read = readTap, .bid = signed_<kTap>, .invalidName = "TAPE RAW IMAGE", .kind = Tape,
@@ -183,15 +187,17 @@ std::vector<const ContainerFormat*> FormatSet::formats() const {
 }
 
 void ReadContainer(const ContainerFormat& format, AnalysisRecords& records, const ErrorTrap& trap,
-                   const std::string& path, const ByteOpener& open, const ListingRunner* listings) {
+                   const std::string& path, const ByteOpener& open, const ListingRunner* listings,
+                   const std::string& readAs) {
     // Every reader starts from empty records, so that a file that fails
     // early can never show the previous file's findings.
     records.reset();
     trap.runOnFile(std::string(format.procedure), path, [&] {
+        const std::string& name = readAs.empty() ? path : readAs;
         const std::unique_ptr<ByteSource> bytes = open();
         if (format.bid != nullptr && format.bid(*bytes) == Bid::NotMine)
-            return MarkInvalidFile(records, path, format.invalidName);
-        ReadInput in{records, *bytes, path, listings, trap};
+            return MarkInvalidFile(records, name, format.invalidName);
+        ReadInput in{records, *bytes, name, listings, trap};
         format.read(in);
     });
     // A tune is reported under its own kind and name whatever its reader got to.
@@ -199,6 +205,45 @@ void ReadContainer(const ContainerFormat& format, AnalysisRecords& records, cons
         records.media.MediaType = std::string(format.tag);
         records.media.FileName = records.sid.FileName;
     }
+}
+
+namespace {
+
+constexpr std::string_view kCompressions[] = {".GZ", ".BZ2", ".XZ"};
+
+} // namespace
+
+std::string ImageNameInside(std::string_view fileName) {
+    const std::string upper = upperAscii(fileName);
+    for (std::string_view suffix : kCompressions)
+        if (upper.ends_with(suffix) && upper.size() > suffix.size()) {
+            const std::string_view inner = fileName.substr(0, fileName.size() - suffix.size());
+            return FormatOfFileName(inner) != nullptr ? std::string(inner) : std::string();
+        }
+    const auto dot = upper.find_last_of("./");
+    if (dot == std::string::npos || upper[dot] != '.')
+        return {};
+    const std::string_view ext = std::string_view(upper).substr(dot + 1);
+    for (const ContainerFormat& f : table())
+        for (std::string_view shortExt : f.compressedExtensions)
+            if (ext == shortExt)
+                return std::string(fileName.substr(0, dot + 1)) + std::string(f.extensions.front());
+    return {};
+}
+
+std::string CompressedFilePatterns(const FormatSet& formats, const std::string& mask) {
+    std::string patterns;
+    auto add = [&](const std::string& pattern) {
+        patterns += (patterns.empty() ? "" : ";") + mask + "." + pattern;
+    };
+    for (const ContainerFormat* f : formats.formats()) {
+        for (std::string_view ext : f->extensions)
+            for (std::string_view suffix : kCompressions)
+                add(std::string(ext) + std::string(suffix));
+        for (std::string_view shortExt : f->compressedExtensions)
+            add(std::string(shortExt));
+    }
+    return patterns;
 }
 
 std::string FormatFilePatterns(const FormatSet& formats, const std::string& mask) {

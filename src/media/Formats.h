@@ -33,6 +33,8 @@ struct ContainerFormat {
     // The upper-case extensions of its files, as file-name patterns ("D64";
     // "P??" for the P00 family).
     std::vector<std::string_view> extensions = {};
+    // Short extensions of its images kept compressed as a whole ("D6Z").
+    std::vector<std::string_view> compressedExtensions = {};
     // A closer look at an extension that fits a pattern; null: every one does.
     bool (*takesExtension)(std::string_view upperExtension) = nullptr;
     std::string_view procedure = {}; // the reader's name in its error messages
@@ -61,6 +63,11 @@ const ContainerFormat* FormatByCaption(std::string_view caption);
 // The format whose files carry the extension of `fileName`; null for none.
 const ContainerFormat* FormatOfFileName(std::string_view fileName);
 
+// The name of the image a compressed file holds: its name without ".gz",
+// ".bz2" or ".xz", or with its short extension spelled out ("GAME.D6Z" holds
+// "GAME.D64"); empty when the name is no compressed image of a format.
+std::string ImageNameInside(std::string_view fileName);
+
 // A choice of formats.
 class FormatSet {
   public:
@@ -87,11 +94,16 @@ using ByteOpener = std::function<std::unique_ptr<ByteSource>()>;
 // checks its signature (marking it invalid without), reads it. What fails is
 // trapped under the reader's name and the file, and the records keep what was
 // read up to there.
+// `readAs`, when not empty, is the name the reader is given (a compressed
+// image's name inside); messages name `path`.
 void ReadContainer(const ContainerFormat& format, AnalysisRecords& records, const ErrorTrap& trap,
-                   const std::string& path, const ByteOpener& open, const ListingRunner* listings);
+                   const std::string& path, const ByteOpener& open, const ListingRunner* listings,
+                   const std::string& readAs = {});
 
 // The file-name pattern list of the formats: `mask` joined with each of their
 // extensions ("*.D64;*.P??;..."); empty for none.
 std::string FormatFilePatterns(const FormatSet& formats, const std::string& mask);
+// The same for their images kept compressed ("*.D64.GZ;*.D6Z;...").
+std::string CompressedFilePatterns(const FormatSet& formats, const std::string& mask);
 
 } // namespace qs

@@ -1,5 +1,6 @@
 // quillsift-samples OUTDIR (or --help): writes the small sample collection that the run
 // command searches. Each kind of file has its own writer below.
+#include "samples/ArchiveWriter.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/DiskBuilder.h"
@@ -161,6 +162,26 @@ bool writeToolSamples(const fs::path& root) {
                                  {"Disks/More/second.d64", other.bytes()}}));
 }
 
+// Collections inside collections: an archive in an archive, and an image
+// kept compressed.
+bool writeNestedSamples(const fs::path& root) {
+    const fs::path archives = root / "Archives";
+    DiskBuilder deep;
+    deep.name(toPetscii("DEEP DISK"), "DP\xA0"
+                                      "2A")
+        .formatBam();
+    deep.add({toPetscii("BLAST FROM BELOW"), 0x82, 14, 17, 0});
+    DiskBuilder squeezed;
+    squeezed
+        .name(toPetscii("SQUEEZED"), "SQ\xA0"
+                                     "2A")
+        .formatBam();
+    squeezed.add({toPetscii("BLAST PACKED"), 0x82, 9, 17, 0});
+    return writeBytes(archives / "nested.zip",
+                      StoredZip({{"Inner/more.zip", StoredZip({{"deep.d64", deep.bytes()}})}})) &&
+           writeBytes(archives / "squeezed.d64.gz", Compress("gz", squeezed.bytes()));
+}
+
 // Marks a folder as a sample collection, which a later run may replace.
 const char* const kMark = ".quillsift-samples";
 
@@ -209,6 +230,7 @@ int main(int argc, char** argv) {
     ok = ok && writeNativeSamples(root);
     ok = ok && writeCartridgeAndTuneSamples(root);
     ok = ok && writeToolSamples(root);
+    ok = ok && writeNestedSamples(root);
     if (!ok) {
         std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n",
                      args[0].c_str());

@@ -1,17 +1,30 @@
 #include "search/Dispatcher.h"
 
+#include "tools/Decompress.h"
+
 namespace qs {
 
 const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
                                     const FormatSet& formats, const std::string& path,
-                                    const ByteOpener& open, const ListingRunner* listings) {
+                                    const ByteOpener& open, const ListingRunner* listings,
+                                    bool compressed, InflateBudget* budget) {
     const ContainerFormat* format = FormatOfFileName(path);
+    std::string inside;
+    if (format == nullptr && compressed) {
+        inside = ImageNameInside(path);
+        format = inside.empty() ? nullptr : FormatOfFileName(inside);
+    }
     if (format == nullptr || !formats.contains(*format)) {
         records.reset();
         records.media.Status = status::FalseExtension;
         return nullptr;
     }
-    ReadContainer(*format, records, trap, path, open, listings);
+    if (inside.empty()) {
+        ReadContainer(*format, records, trap, path, open, listings);
+        return format;
+    }
+    const ByteOpener decompressed = [&] { return Decompressed(*open(), budget); };
+    ReadContainer(*format, records, trap, path, decompressed, listings, inside);
     return format;
 }
 

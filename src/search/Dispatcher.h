@@ -1,6 +1,7 @@
 #pragma once
 // Chooses the reader of a file by its name and runs it.
 #include "media/Formats.h"
+#include "tools/ArchiveReader.h"
 
 #include <string>
 
@@ -8,9 +9,13 @@ namespace qs {
 
 // Runs the reader of the format that the name of `path` says, when that is
 // one of `formats`, on fresh records; answers the format, or null (the
-// records reset and marked FALSE EXTENSION) when no reader ran.
+// records reset and marked FALSE EXTENSION) when no reader ran. With
+// `compressed`, an image kept compressed as a whole ("GAME.D64.GZ",
+// "GAME.D6Z") is decompressed in memory and read as the image it holds, what
+// it inflates taken from `budget`.
 const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
                                     const FormatSet& formats, const std::string& path,
-                                    const ByteOpener& open, const ListingRunner* listings);
+                                    const ByteOpener& open, const ListingRunner* listings,
+                                    bool compressed = false, InflateBudget* budget = nullptr);
 
 } // namespace qs

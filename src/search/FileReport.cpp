@@ -44,6 +44,8 @@ void FileReport::recordError(const TrappedMessage& message, bool log) {
     const bool elsewhere = !message.file.empty() && message.file != path_;
     e.file = elsewhere ? message.file : place.file;
     e.member = elsewhere ? std::string{} : place.member;
+    if (!elsewhere)
+        e.members = place.members;
     events.push_back(std::move(e));
 }
 
@@ -75,7 +77,7 @@ void Replay(ReportWriter& out, const FileReport& report) {
             sink.pump();
             break;
         case FileReport::Kind::Error:
-            out.trap().report({e.text, e.file, e.member}, e.log);
+            out.trap().report({e.text, e.file, e.member, e.members}, e.log);
             break;
         case FileReport::Kind::Result:
             out.text(e.text);

@@ -24,6 +24,7 @@ class FileReport final : public ErrorRecorder {
         bool log = true;                    // errors: also written to the error log
         std::size_t done = 0, total = 0;    // folder progress
         std::string file = {}, member = {}; // errors: what the error is about, when known
+        std::vector<std::string> members = {};
         std::shared_ptr<const MatchRecord> match = {}; // kept apart: events stay small
     };
 

@@ -6,6 +6,8 @@
 #include "search/Matcher.h"
 #include "tools/ToolRunner.h"
 
+#include <deque>
+
 namespace qs {
 
 namespace {
@@ -13,10 +15,11 @@ namespace {
 // Runs the dispatcher and the matcher on one file into `report`.
 void analyse(const TaskContext& ctx, AnalysisRecords& records, FileReport& report,
              const ByteOpener& open, const ListingRunner& listings, const std::string& path,
-             const std::string& shownPath, const std::string& archivePath) {
+             const std::string& shownPath, const std::string& archivePath,
+             InflateBudget* budget = nullptr) {
     const ErrorTrap trap = report.trap();
-    const ContainerFormat* format =
-        DispatchFile(records, trap, ctx.request.formats, path, open, &listings);
+    const ContainerFormat* format = DispatchFile(records, trap, ctx.request.formats, path, open,
+                                                 &listings, ctx.request.archives, budget);
     if (format == nullptr)
         return;
     report.place.kind = std::string(format->tag);
@@ -24,44 +27,76 @@ void analyse(const TaskContext& ctx, AnalysisRecords& records, FileReport& repor
     report.matches = MatchFile(ctx.request, *format, records, report, shownPath, archivePath);
 }
 
-// Each member read becomes a report of its own after the archive's.
+// Each member read, and each archive inside the file, becomes a report of
+// its own after the file's, in archive order.
 class SearchMembers final : public MemberVisitor {
   public:
     SearchMembers(const TaskContext& ctx, AnalysisRecords& records, const std::string& archivePath,
-                  std::vector<FileReport>& units)
-        : ctx_(ctx), records_(records), archivePath_(archivePath), units_(units) {}
+                  FileReport& first)
+        : ctx_(ctx), records_(records), archivePath_(archivePath) {
+        levels_.push_back({&first, 0});
+    }
 
-    void counted(std::size_t count) override {
-        units_.front().status(
-            "Deflating " + std::to_string(count) + " files from archive " + archivePath_, true);
+    ErrorTrap enter(const MemberAccess& archive) override {
+        FileReport& r = add(archive);
+        // Its messages are about it, by the name it goes by.
+        r.nameFile(archive.label, archive.label);
+        r.status("Creating array filelist for " + archive.label, true);
+        levels_.push_back({&r, members_.size()});
+        return r.trap();
+    }
+    void leave() override { levels_.pop_back(); }
+    void counted(std::size_t count, const std::string& label) override {
+        levels_.back().report->status(
+            "Deflating " + std::to_string(count) + " files from archive " + label, true);
     }
     bool visit(const MemberAccess& m) override {
-        FileReport& r = members_.emplace_back();
-        r.place = {archivePath_, m.name, {}};
-        r.status("Analyzing file " + m.name + " from archive " + archivePath_, true);
+        FileReport& r = add(m);
         if (m.refused) {
             r.recordError(*m.refused, true);
         } else {
             r.nameFile(m.readPath, m.label);
             if (!m.passOver)
-                analyse(ctx_, records_, r, m.open, m.listings, m.readPath, m.label, archivePath_);
+                analyse(ctx_, records_, r, m.open, m.listings, m.readPath, m.label,
+                        containerLabel(m), &m.budget);
         }
         return !ctx_.stop;
     }
-    void forget() override { members_.clear(); }
+    void forget() override { members_.resize(levels_.back().firstMember); }
+    ErrorTrap closing() override {
+        FileReport& r = members_.emplace_back();
+        r.place.file = archivePath_;
+        return r.trap();
+    }
 
-    // After the archive's own report, which says how many there are.
-    void done() {
+    // After the file's own report.
+    void done(std::vector<FileReport>& units) {
         for (FileReport& r : members_)
-            units_.push_back(std::move(r));
+            units.push_back(std::move(r));
     }
 
   private:
+    // A member's report, with the archive it is in named in its status.
+    FileReport& add(const MemberAccess& m) {
+        FileReport& r = members_.emplace_back();
+        r.place = {archivePath_, m.name, {}, m.chain};
+        r.status("Analyzing file " + m.name + " from archive " + containerLabel(m), true);
+        return r;
+    }
+    // The archive that holds the member, as messages name it.
+    static std::string containerLabel(const MemberAccess& m) {
+        return m.label.substr(m.name.size() + 4); // after "NAME in "
+    }
+
+    struct Open {
+        FileReport* report; // the archive's own report
+        std::size_t firstMember;
+    };
     const TaskContext& ctx_;
     AnalysisRecords& records_;
     const std::string& archivePath_;
-    std::vector<FileReport>& units_;
-    std::vector<FileReport> members_;
+    std::deque<FileReport> members_; // stay in place while archives within are read
+    std::vector<Open> levels_;
 };
 
 } // namespace
@@ -83,14 +118,15 @@ std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, AnalysisRecord
             open = [&] { return std::make_unique<FileByteSource>(path, *openFolder, name); };
         else
             open = [&] { return std::make_unique<FileByteSource>(path); };
-        analyse(ctx, records, first, open, listings, path, path, "");
+        InflateBudget budget;
+        analyse(ctx, records, first, open, listings, path, path, "", &budget);
         return units;
     }
     first.status("Creating array filelist for " + path, true);
-    SearchMembers members(ctx, records, path, units);
-    ReadArchiveMembers(ctx.tools, path, {ctx.memberPatterns, std::nullopt},
-                       ctx.request.externalArchiver, first.trap(), members);
-    members.done();
+    SearchMembers members(ctx, records, path, first);
+    ReadArchiveMembers(ctx.tools, path, {ctx.memberPatterns}, ctx.request.externalArchiver,
+                       first.trap(), members);
+    members.done(units);
     return units;
 }
 

@@ -29,9 +29,10 @@ struct Analysis {
     const ContainerFormat* format = nullptr;
     std::string shownPath; // the file as the person names it
 
-    void run(const ByteOpener& open, const ListingRunner& listings, const std::string& path) {
+    void run(const ByteOpener& open, const ListingRunner& listings, const std::string& path,
+             InflateBudget* budget) {
         const ErrorTrap trap = report.trap();
-        format = DispatchFile(records, trap, FormatSet::all(), path, open, &listings);
+        format = DispatchFile(records, trap, FormatSet::all(), path, open, &listings, true, budget);
     }
 };
 
@@ -39,7 +40,10 @@ struct Analysis {
 class ListMember final : public MemberVisitor {
   public:
     explicit ListMember(Analysis& a) : a_(a) {}
-    void counted(std::size_t) override {}
+    ErrorTrap enter(const MemberAccess&) override { return a_.report.trap(); }
+    ErrorTrap closing() override { return a_.report.trap(); }
+    void leave() override {}
+    void counted(std::size_t, const std::string&) override {}
     bool visit(const MemberAccess& m) override {
         if (m.refused) {
             a_.report.recordError(*m.refused, true);
@@ -47,7 +51,7 @@ class ListMember final : public MemberVisitor {
         }
         a_.report.nameFile(m.readPath, m.label);
         if (!m.passOver)
-            a_.run(m.open, m.listings, m.readPath);
+            a_.run(m.open, m.listings, m.readPath, &m.budget);
         return false;
     }
     void forget() override {
@@ -62,15 +66,19 @@ class ListMember final : public MemberVisitor {
 
 void listMember(const ListingSource& source, const ToolEnv& tools, bool externalArchiver,
                 Analysis& a) {
-    a.shownPath = MemberLabel(source.member, source.path);
+    a.shownPath = ChainLabel(source.path, source.members);
     ListMember visitor(a);
-    const std::size_t read = ReadArchiveMembers(tools, source.path, {{}, source.member},
+    const std::size_t read = ReadArchiveMembers(tools, source.path, {{}, source.members},
                                                 externalArchiver, a.report.trap(), visitor);
     // A member the archive does not hold is said like a file that is not there.
-    if (read == 0 && !a.report.failed())
+    if (read == 0 && !a.report.failed()) {
+        std::string names;
+        for (const std::string& name : source.members)
+            names += (names.empty() ? "" : "::") + name;
         a.report.trap().runOnFile(kArchiveProcedure, source.path, [&] {
-            raise(err::FileNotFound, "no member " + source.member + " in the archive");
+            raise(err::FileNotFound, "no member " + names + " in the archive");
         });
+    }
 }
 
 // CBM bytes as the report shows them: PETSCII case swapped (cartridge
@@ -157,24 +165,26 @@ ListingResult ListContainer(const ListingSource& source, const ToolEnv& tools,
                             bool externalArchiver, const ErrorTrap& trap,
                             const SearchRequest* search) {
     ListingResult result;
-    if (source.member.empty() && fitsFilePattern(FileNameOf(source.path), kArchivePatterns)) {
+    if (source.members.empty() && fitsFilePattern(FileNameOf(source.path), kArchivePatterns)) {
         result.problem = escapedForLine(source.path) +
                          " is an archive: name one of its members as " +
                          escapedForLine(source.path) + "::MEMBER";
         return result;
     }
     Analysis a;
-    if (source.member.empty()) {
+    if (source.members.empty()) {
         a.shownPath = source.path;
         const ToolListingRunner listings(tools);
-        a.run([&] { return std::make_unique<FileByteSource>(source.path); }, listings, source.path);
+        InflateBudget budget;
+        a.run([&] { return std::make_unique<FileByteSource>(source.path); }, listings, source.path,
+              &budget);
     } else {
         listMember(source, tools, externalArchiver, a);
     }
 
     for (const FileReport::Event& e : a.report.events)
         if (e.kind == FileReport::Kind::Error)
-            trap.report({e.text, e.file, e.member}, e.log);
+            trap.report({e.text, e.file, e.member, e.members}, e.log);
     if (a.report.failed())
         return result;
     if (a.format == nullptr) {
@@ -194,8 +204,11 @@ ListingResult ListContainer(const ListingSource& source, const ToolEnv& tools,
         r.records = true;
         r.blockPlaces = false;
         FileReport found;
+        std::vector<std::string> holders = source.members;
+        if (!holders.empty())
+            holders.pop_back();
         MatchFile(r, *a.format, a.records, found, source.path,
-                  source.member.empty() ? "" : source.path);
+                  source.members.empty() ? "" : ChainLabel(source.path, holders));
         for (const FileReport::Event& e : found.events)
             if (e.kind == FileReport::Kind::Match)
                 result.matches.push_back(*e.match);

@@ -18,10 +18,13 @@
 
 namespace qs {
 
-// A plain file, or a member of an archive.
+// A plain file, or a member of an archive (at any depth of archives within
+// archives).
 struct ListingSource {
-    std::string path;   // the file, or the archive that holds `member`
-    std::string member; // the member's name as the archive stores it; empty: the file itself
+    std::string path; // the file, or the archive that holds the members
+    // The member's name as its archive stores it, after the names of the
+    // archives within `path` that hold it, outermost first; empty: the file.
+    std::vector<std::string> members = {};
 };
 
 using ListingKind = ContainerKind;

@@ -5,16 +5,20 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qs {
 
 // Where a finding was made: the file's path and, for an archive member, the
-// member's name in that archive (empty for a plain file); and the tag of the
-// format its reader took it for (empty when no reader ran).
+// member's name in its archive (empty for a plain file); the tag of the
+// format its reader took it for (empty when no reader ran); and for a member,
+// the names from the outermost archive in, the member's last (one name for a
+// member of the file itself, more for archives within archives).
 struct FindingPlace {
     std::string file;
     std::string member;
     std::string kind;
+    std::vector<std::string> members = {};
 };
 
 struct MatchRecord {

@@ -3,6 +3,7 @@
 #include "common/FileLister.h"
 #include "common/Files.h"
 #include "common/Text.h"
+#include "common/Wildcard.h"
 #include "search/FileTask.h"
 #include "search/FolderWalk.h"
 #include "search/Output.h"
@@ -224,12 +225,7 @@ class Feeder {
 } // namespace
 
 bool IsArchiveName(const SearchRequest& request, const std::string& fileName) {
-    if (!request.archives)
-        return false;
-    const auto dot = fileName.find_last_of('.');
-    const std::string ext =
-        upperAscii(dot == std::string::npos ? fileName : fileName.substr(dot + 1));
-    return upperAscii(kArchivePatterns).find(ext) != std::string::npos;
+    return request.archives && fitsFilePattern(fileName, kArchivePatterns);
 }
 
 SearchEngine::SearchEngine(SearchSetup setup)
@@ -271,8 +267,9 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
 
         sink.status("Pattern creation");
         std::string filePattern = BuildFilePattern(o);
+        // Images kept compressed, and archives, are opened with archives.
         if (o.archives)
-            filePattern += std::string(";") + kArchivePatterns;
+            filePattern += ";" + CompressedFilePatterns(o.formats, o.mask) + ";" + kArchivePatterns;
 
         // Files are analysed ahead of the report on worker threads, from
         // while the walk still goes on; the report, its messages and the

@@ -20,19 +20,27 @@ struct ArchiveCloser {
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
 
-ArchivePtr openArchive(const std::string& path) {
+ArchivePtr openArchive(const ArchiveInput& input) {
     ArchivePtr a(archive_read_new());
     if (!a)
         return a;
     // Only the formats the search hands over; anything else (ARJ, an
     // unusual format, a file that merely has an archive's name) goes to the
-    // outside archiver as before.
+    // outside archiver as before. Tar bundles come compressed as a whole.
     archive_read_support_format_zip_seekable(a.get());
     archive_read_support_format_7zip(a.get());
     archive_read_support_format_rar(a.get());
     archive_read_support_format_rar5(a.get());
     archive_read_support_format_lha(a.get());
-    if (archive_read_open_filename(a.get(), path.c_str(), 64 * 1024) != ARCHIVE_OK)
+    archive_read_support_format_tar(a.get());
+    archive_read_support_filter_gzip(a.get());
+    archive_read_support_filter_bzip2(a.get());
+    archive_read_support_filter_xz(a.get());
+    const int opened =
+        input.bytes != nullptr
+            ? archive_read_open_memory(a.get(), input.bytes->data(), input.bytes->size())
+            : archive_read_open_filename(a.get(), input.path.c_str(), 64 * 1024);
+    if (opened != ARCHIVE_OK)
         a.reset();
     return a;
 }
@@ -62,8 +70,17 @@ class MemberSource final : public ByteSource {
     const ArchiveMember& member_;
 };
 
-ArchiveMember::ArchiveMember(archive* a, std::string name, std::uint64_t size, bool sizeKnown)
-    : archive_(a), name_(std::move(name)), size_(size), sizeKnown_(sizeKnown) {}
+void InflateBudget::take(std::uint64_t bytes) {
+    used_ += bytes;
+    if (used_ <= kMaxInflatedBytes)
+        return;
+    spent_ = true;
+    raise(err::OutOfMemory, "more than 1 GiB inflated from one file");
+}
+
+ArchiveMember::ArchiveMember(archive* a, std::string name, std::uint64_t size, bool sizeKnown,
+                             InflateBudget* budget)
+    : archive_(a), name_(std::move(name)), size_(size), sizeKnown_(sizeKnown), budget_(budget) {}
 
 std::unique_ptr<ByteSource> ArchiveMember::open() const {
     if (damaged_)
@@ -79,6 +96,10 @@ void ArchiveMember::inflateTo(std::uint64_t end) const {
     // One past the limit, so that a member whose header told no size can be
     // found too large.
     end = std::min(sizeKnown_ ? std::min(end, size_) : end, kMaxMemberBytes + 1);
+    // Room for the whole member at once when its size is known: growing by
+    // doubling would hold the old copy and the new one at the same time.
+    if (sizeKnown_ && end > bytes_.capacity())
+        bytes_.reserve(static_cast<std::size_t>(std::min(size_, kMaxMemberBytes)));
     while (!ended_ && bytes_.size() < end) {
         const std::size_t have = bytes_.size();
         // In steps, so that memory follows what was actually inflated.
@@ -92,6 +113,8 @@ void ArchiveMember::inflateTo(std::uint64_t end) const {
         }
         if (n == 0)
             ended_ = true;
+        if (budget_ != nullptr && n > 0)
+            budget_->take(static_cast<std::uint64_t>(n));
     }
     if (!sizeKnown_ && (ended_ || bytes_.size() > kMaxMemberBytes)) {
         size_ = bytes_.size();
@@ -118,8 +141,19 @@ void ArchiveMember::writeTo(const std::string& path) const {
             break;
         out.write(std::string_view(buffer, static_cast<std::size_t>(n)));
         written += static_cast<std::uint64_t>(n);
+        if (budget_ != nullptr)
+            budget_->take(static_cast<std::uint64_t>(n));
     }
     out.close();
+}
+
+const std::string& ArchiveMember::inflateAll() const {
+    if (damaged_)
+        raise(err::PathFileAccess, "damaged archive member");
+    inflateTo(kMaxMemberBytes + 1);
+    if (bytes_.size() > kMaxMemberBytes)
+        raise(err::OutOfMemory, "larger than 64 MiB, not read");
+    return bytes_;
 }
 
 bool MemberFits(const std::string& memberName, const std::string& patterns) {
@@ -137,11 +171,12 @@ bool MemberFits(const std::string& memberName, const std::string& patterns) {
     return false;
 }
 
-Outcome ReadArchive(const std::string& path,
+Outcome ReadArchive(const ArchiveInput& input,
                     const std::function<bool(const std::string& name)>& fits,
-                    const std::function<bool(const ArchiveMember& member)>& visit) {
+                    const std::function<bool(const ArchiveMember& member)>& visit,
+                    InflateBudget* budget) {
     auto refuse = [](const std::string& reason) { return Failure{err::PathFileAccess, reason}; };
-    const ArchivePtr a = openArchive(path);
+    const ArchivePtr a = openArchive(input);
     if (!a)
         return refuse("not an archive libarchive reads");
     archive_entry* entry = nullptr;
@@ -166,19 +201,21 @@ Outcome ReadArchive(const std::string& path,
                                    sizeKnown ? static_cast<std::uint64_t>(std::max<la_int64_t>(
                                                    archive_entry_size(entry), 0))
                                              : 0,
-                                   sizeKnown);
+                                   sizeKnown, budget);
         if (!sizeKnown) {
             // The header did not tell the size: find it by inflating, bounded.
             try {
                 member.inflateTo(kMaxMemberBytes + 1);
             } catch (const Error&) {
+                if (budget != nullptr && budget->spent())
+                    return Done{};
                 return refuse("damaged member " + member.name());
             }
         }
         const bool more = visit(member);
         if (member.damaged())
             return refuse("damaged member " + member.name());
-        if (!more)
+        if (!more || (budget != nullptr && budget->spent()))
             return Done{};
     }
 }

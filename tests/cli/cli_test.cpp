@@ -168,7 +168,11 @@ std::string withRoot(const std::string& text, const std::string& root) {
     return replaceAll(text, "@ROOT@", root);
 }
 
-std::string expected(const std::string& name, const std::string& root) {
+// With `actual`, made anew from it under QS_WRITE_EXPECTED.
+std::string expected(const std::string& name, const std::string& root,
+                     const std::string* actual = nullptr) {
+    if (actual != nullptr)
+        return expectedOutput(QS_CLI_EXPECTED_DIR, name, root, *actual);
     return withRoot(readFile(std::string(QS_CLI_EXPECTED_DIR) + "/" + name), root);
 }
 
@@ -187,9 +191,9 @@ TEST(Cli, ExpectedOutputs) {
             args.push_back(withRoot(a, dir.str()));
         const CliRun run = runCli(args);
         EXPECT_EQ(run.status, c.status);
-        EXPECT_EQ(run.out, expected(c.name + ".out", dir.str()));
+        EXPECT_EQ(run.out, expected(c.name + ".out", dir.str(), &run.out));
         if (c.err == Err::File)
-            EXPECT_EQ(run.err, expected(c.name + ".err", dir.str()));
+            EXPECT_EQ(run.err, expected(c.name + ".err", dir.str(), &run.err));
         else
             EXPECT_EQ(run.err.empty(), c.err == Err::Empty) << run.err;
     }

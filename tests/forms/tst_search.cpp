@@ -406,6 +406,9 @@ class TestSearch : public QObject {
         QTest::newRow("archive member") << "Archives/collection.zip"
                                         << "Disks/zipped.d64"
                                         << "ZIPPED.D64 in ";
+        QTest::newRow("archive in an archive") << "Archives/nested.zip"
+                                               << "Inner/more.zip::deep.d64"
+                                               << "DEEP.D64 in Inner/more.zip in ";
     }
 
     // A double-click on the last line of a block opens the directory of its

@@ -7,12 +7,29 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace qs::test {
+
+std::string expectedOutput(const std::string& dir, const std::string& name, const std::string& root,
+                           const std::string& actual) {
+    const std::string path = dir + "/" + name;
+    auto swap = [](std::string text, const std::string& from, const std::string& to) {
+        for (auto at = text.find(from); !from.empty() && at != std::string::npos;
+             at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+        return text;
+    };
+    if (std::getenv("QS_WRITE_EXPECTED") != nullptr) {
+        std::ofstream(path, std::ios::binary) << swap(actual, root, "@ROOT@");
+    }
+    std::error_code ec;
+    return std::filesystem::exists(path, ec) ? swap(readFile(path), "@ROOT@", root) : "";
+}
 
 CliRun runCli(const std::vector<std::string>& args, const CliEnv& env) {
     return runProgram("quillsift-cli", args, env);

@@ -32,6 +32,13 @@ CliRun runCli(const std::vector<std::string>& args, const CliEnv& env = {});
 // The same for another program of the application folder.
 CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
                   const CliEnv& env = {});
+// The expected output file `name` of QS_CLI_EXPECTED_DIR with "@ROOT@" as
+// `root`. With QS_WRITE_EXPECTED set in the environment, `actual` (its root
+// put back as "@ROOT@") is written there first: how expected outputs are
+// made anew after a change that means to change them (look at the diff).
+std::string expectedOutput(const std::string& dir, const std::string& name, const std::string& root,
+                           const std::string& actual);
+
 // Arguments for a search of everything: every PC type, entry type and SID
 // field, archives, subfolders, all names; then `more`.
 std::vector<std::string> searchAll(const std::vector<std::string>& more);
