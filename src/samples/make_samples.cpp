@@ -4,6 +4,7 @@
 #include "samples/D81Builder.h"
 #include "samples/DiskBuilder.h"
 #include "samples/G64Builder.h"
+#include "samples/NibBuilder.h"
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
@@ -161,6 +162,21 @@ bool writeToolSamples(const fs::path& root) {
                                  {"Disks/More/second.d64", other.bytes()}}));
 }
 
+// Nibbled disks: a NIB with a halftrack table, and the same disk packed as
+// an NBZ.
+bool writeNibSamples(const fs::path& root) {
+    const fs::path nibbled = root / "Nibbled";
+    fs::create_directories(nibbled);
+    DiskBuilder disk;
+    disk.name(toPetscii("BLAST NIBBLES"), std::string("NB") + '\xA0' + "2A").formatBam();
+    disk.add({toPetscii("BLAST RAW"), 0x82, 64, 17, 0})
+        .add({toPetscii("INTRO"), 0x82, 7, 19, 0})
+        .add({toPetscii("SCORES"), 0xC1, 1, 20, 0});
+    const std::string nib = D64ToNib(disk.bytes(), {.halftracks = true, .start = 1000});
+    return writeBytes(nibbled / "Blast Nibbles.nib", nib) &&
+           writeBytes(nibbled / "blast packed.nbz", PackNbz(nib));
+}
+
 // Marks a folder as a sample collection, which a later run may replace.
 const char* const kMark = ".quillsift-samples";
 
@@ -209,6 +225,7 @@ int main(int argc, char** argv) {
     ok = ok && writeNativeSamples(root);
     ok = ok && writeCartridgeAndTuneSamples(root);
     ok = ok && writeToolSamples(root);
+    ok = ok && writeNibSamples(root);
     if (!ok) {
         std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n",
                      args[0].c_str());
