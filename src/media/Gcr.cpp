@@ -16,7 +16,12 @@ constexpr std::size_t kD64Size = 174848;
 constexpr int kSectorsTrack18 = 19;
 constexpr std::size_t kHeaderBytes = 8; // 0x08, checksum, sector, track, id2, id1, 0x0F, 0x0F
 constexpr std::size_t kDataBytes = 258; // 0x07, 256 data bytes, checksum
+// The drive sees a sync mark in 10 one bits. A capture may show fewer: the
+// drive's byte stream restarts at a sync, and nibtools takes a byte ending
+// in a one bit before a $FF byte, 9 ones, as one. Valid GCR never holds more
+// than 8 ones in a row, so neither finds a sync mark inside a block.
 constexpr int kSyncBits = 10;
+constexpr int kCaptureSyncBits = 9;
 // The first GCR byte (10 bits) of a header block (0x08) and of a data block (0x07).
 constexpr unsigned kHeaderMark = unsigned{kGcrCodes[0]} << 5 | kGcrCodes[8];
 constexpr unsigned kDataMark = unsigned{kGcrCodes[0]} << 5 | kGcrCodes[7];
@@ -124,6 +129,7 @@ GcrTrack DecodeGcrTrack(std::string_view gcr, int track, TrackShape shape) {
             ++ones;
     }
 
+    const int syncBits = shape == TrackShape::Ring ? kSyncBits : kCaptureSyncBits;
     int pendingSector = -1; // sector named by the last good header block
     // A block starts at `pos`, just after a sync mark.
     auto block = [&](std::size_t pos) {
@@ -147,7 +153,7 @@ GcrTrack DecodeGcrTrack(std::string_view gcr, int track, TrackShape shape) {
                 out.sectors[sector] = {std::string(d->begin() + 1, d->begin() + 257), good};
         }
     };
-    // A sync mark ends at the first zero bit after at least kSyncBits ones.
+    // A sync mark ends at the first zero bit after at least `syncBits` ones.
     // Whole bytes go at once: one holds at most one such zero, its first.
     std::optional<std::size_t> syncEnd;
     for (std::size_t k = 0; k < n; ++k) {
@@ -161,13 +167,13 @@ GcrTrack DecodeGcrTrack(std::string_view gcr, int track, TrackShape shape) {
                 continue;
             }
             const int lead = std::countl_one(byte);
-            if (ones + lead >= kSyncBits)
+            if (ones + lead >= syncBits)
                 syncEnd = pos + static_cast<std::size_t>(lead);
             ones = std::countr_one(byte);
         } else if (stream.bit(pos) == 1) {
             ++ones;
         } else {
-            if (ones >= kSyncBits)
+            if (ones >= syncBits)
                 syncEnd = pos;
             ones = 0;
         }

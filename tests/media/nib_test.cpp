@@ -108,6 +108,10 @@ std::vector<Case> cases() {
      {{"names", "F0|F1|F2|F3|F4|F5|F6|F7|X8|F9||||||"},
       {"status", kWarning + "4. The listing may miss entries or show them wrong"},
       {"msgs", "0"}}},
+    // The sync before 18/4's data block down to 9 ones, as a capture may show it.
+    {"/n/short sync.nib",
+     nib(replaced(std::string(5, '\xFF') + GcrDataBlock(sector(4)), "\x55\x55\x55\x55\xFF", 1)),
+     {{"names", kNames}, {"status", ""}}},
     // 18/4 does not decode: its entries are missing.
     {"/n/bad codes.nib", nib(replaced(GcrDataBlock(sector(4)), zeros, 1)),
      {{"names", kNamesOf18_1}, {"status", kWarning + "4. *"}}},
