@@ -7,6 +7,7 @@
 #include "media/D71Reader.h"
 #include "media/D81Reader.h"
 #include "media/G64Reader.h"
+#include "media/NibReader.h"
 #include "media/Pc64Reader.h"
 #include "media/SidReader.h"
 #include "media/Signature.h"
@@ -32,6 +33,11 @@ constexpr char kPc64[] = "C64FILE";
 // Too big to be a single C64 file: not one, without looking.
 Bid pc64Bid(const ByteSource& bytes) {
     return bytes.size() >= kPc64SizeLimit ? Bid::NotMine : signed_<kPc64>(bytes);
+}
+
+// A NIB, or an NBZ that inflates to one: by its content, whatever its name.
+Bid nibBid(const ByteSource& bytes) {
+    return NibKindOf(bytes) == NibKind::None ? Bid::NotMine : Bid::Mine;
 }
 
 // P00 to P99, S.., U.., R..: the letter is the file's type, the digits tell
@@ -83,6 +89,9 @@ std::vector<ContainerFormat> makeTable() {
          .namesAsStored = true},
         {.tag = "SID", .caption = "SID", .extensions = {"SID"}, .procedure = "analizzaSID",
          .read = readSid, .kind = Tune, .onByDefault = false},
+        {.tag = "NIB", .caption = "NIB", .extensions = {"NIB", "NBZ"}, .procedure = "analizzaNIB",
+         .read = readNib, .bid = nibBid, .invalidName = "NIB IMAGE", .kind = Disk,
+         .lockBits = true, .entryPositions = true},
     };
 }
 // clang-format on

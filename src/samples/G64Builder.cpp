@@ -1,7 +1,7 @@
 #include "samples/G64Builder.h"
 
+#include "media/Gcr.h"
 #include "samples/DiskBuilder.h"
-#include "standins/codec/GcrDecoder.h"
 
 #include <cstdint>
 #include <vector>
@@ -28,8 +28,9 @@ std::uint32_t speedZone(int track) {
     return track <= 17 ? 3 : track <= 24 ? 2 : track <= 30 ? 1 : 0;
 }
 
-// Packs 4 bytes into 5 GCR bytes at a time.
-void appendGcr(std::string& out, const std::vector<std::uint8_t>& bytes) {
+// The GCR bytes of `bytes`, 4 bytes as 5, the last ones padded with zero bits.
+std::string EncodeGcr(const std::vector<std::uint8_t>& bytes) {
+    std::string out;
     std::uint64_t acc = 0;
     int bits = 0;
     for (std::uint8_t b : bytes) {
@@ -42,6 +43,7 @@ void appendGcr(std::string& out, const std::vector<std::uint8_t>& bytes) {
     }
     if (bits > 0)
         out.push_back(static_cast<char>(acc << (8 - bits) & 0xFF));
+    return out;
 }
 
 void putU32(std::string& out, std::size_t at, std::uint32_t v) {
@@ -57,20 +59,11 @@ std::string encodeTrack(const std::string& d64, int track) {
     for (int sector = 0; sector < sectorsOnTrack1541(track); ++sector) {
         const auto s = static_cast<std::uint8_t>(sector), t = static_cast<std::uint8_t>(track);
         gcr.append(5, '\xFF');
-        appendGcr(gcr,
-                  {0x08, static_cast<std::uint8_t>(s ^ t ^ id2 ^ id1), s, t, id2, id1, 0x0F, 0x0F});
+        gcr += EncodeGcr(
+            {0x08, static_cast<std::uint8_t>(s ^ t ^ id2 ^ id1), s, t, id2, id1, 0x0F, 0x0F});
         gcr.append(9, '\x55');
         gcr.append(5, '\xFF');
-        std::vector<std::uint8_t> data{0x07};
-        std::uint8_t sum = 0;
-        const std::size_t at = sectorOffset1541(track, sector);
-        for (std::size_t i = 0; i < 256; ++i) {
-            const auto b = static_cast<std::uint8_t>(d64[at + i]);
-            data.push_back(b);
-            sum ^= b;
-        }
-        data.insert(data.end(), {sum, 0, 0});
-        appendGcr(gcr, data);
+        gcr += GcrDataBlock(d64.substr(sectorOffset1541(track, sector), 256));
         gcr.append(8, '\x55');
     }
     gcr.resize(trackLength(track), '\x55');
@@ -78,6 +71,17 @@ std::string encodeTrack(const std::string& d64, int track) {
 }
 
 } // namespace
+
+std::string GcrDataBlock(std::string_view sector, std::optional<std::uint8_t> checksum) {
+    std::vector<std::uint8_t> data{0x07};
+    std::uint8_t sum = 0;
+    for (const char c : sector) {
+        data.push_back(static_cast<std::uint8_t>(c));
+        sum ^= static_cast<std::uint8_t>(c);
+    }
+    data.insert(data.end(), {checksum.value_or(sum), 0, 0});
+    return EncodeGcr(data);
+}
 
 std::string D64ToG64(const std::string& d64) {
     if (d64.size() < DiskBuilder::kD64Size)

@@ -5,6 +5,7 @@
 #include "samples/D81Builder.h"
 #include "samples/DiskBuilder.h"
 #include "samples/G64Builder.h"
+#include "samples/NibBuilder.h"
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
@@ -167,19 +168,29 @@ bool writeToolSamples(const fs::path& root) {
 bool writeNestedSamples(const fs::path& root) {
     const fs::path archives = root / "Archives";
     DiskBuilder deep;
-    deep.name(toPetscii("DEEP DISK"), "DP\xA0"
-                                      "2A")
-        .formatBam();
+    deep.name(toPetscii("DEEP DISK"), std::string("DP") + '\xA0' + "2A").formatBam();
     deep.add({toPetscii("BLAST FROM BELOW"), 0x82, 14, 17, 0});
     DiskBuilder squeezed;
-    squeezed
-        .name(toPetscii("SQUEEZED"), "SQ\xA0"
-                                     "2A")
-        .formatBam();
+    squeezed.name(toPetscii("SQUEEZED"), std::string("SQ") + '\xA0' + "2A").formatBam();
     squeezed.add({toPetscii("BLAST PACKED"), 0x82, 9, 17, 0});
     return writeBytes(archives / "nested.zip",
                       StoredZip({{"Inner/more.zip", StoredZip({{"deep.d64", deep.bytes()}})}})) &&
            writeBytes(archives / "squeezed.d64.gz", Compress("gz", squeezed.bytes()));
+}
+
+// Nibbled disks: a NIB with a halftrack table, and the same disk packed as
+// an NBZ.
+bool writeNibSamples(const fs::path& root) {
+    const fs::path nibbled = root / "Nibbled";
+    fs::create_directories(nibbled);
+    DiskBuilder disk;
+    disk.name(toPetscii("BLAST NIBBLES"), std::string("NB") + '\xA0' + "2A").formatBam();
+    disk.add({toPetscii("BLAST RAW"), 0x82, 64, 17, 0})
+        .add({toPetscii("INTRO"), 0x82, 7, 19, 0})
+        .add({toPetscii("SCORES"), 0xC1, 1, 20, 0});
+    const std::string nib = D64ToNib(disk.bytes(), {.halftracks = true, .start = 1000});
+    return writeBytes(nibbled / "Blast Nibbles.nib", nib) &&
+           writeBytes(nibbled / "blast packed.nbz", PackNbz(nib));
 }
 
 // Marks a folder as a sample collection, which a later run may replace.
@@ -231,6 +242,7 @@ int main(int argc, char** argv) {
     ok = ok && writeCartridgeAndTuneSamples(root);
     ok = ok && writeToolSamples(root);
     ok = ok && writeNestedSamples(root);
+    ok = ok && writeNibSamples(root);
     if (!ok) {
         std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n",
                      args[0].c_str());

@@ -1,6 +1,6 @@
 // quillsift-cli --list against independent readers: the directories cc1541
-// prints of its own images, the files cbmconvert reads from our T64 and P00
-// files and from the P00 files it writes itself, the SID header as
+// prints of its own images (and of its G64's tracks taken into NIB files), the files cbmconvert
+// reads from our T64 and P00 files and from the P00 files it writes itself, the SID header as
 // libsidplayfp reads it. (Our own kinds, and what cannot be listed, are among
 // the expected outputs.)
 #include "CliRunner.h"
@@ -8,6 +8,7 @@
 #include "common/Text.h"
 #include "media/T64Reader.h"
 #include "samples/DiskBuilder.h"
+#include "samples/NibBuilder.h"
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
@@ -114,9 +115,19 @@ TEST(CliList, DisksAsCc1541ListsThem) {
             ours.pop_back();
         }
         EXPECT_EQ(ours, expected);
+        if (!d64)
+            continue;
         // The G64 that cc1541 wrote alongside, decoded and listed by our c1541.
-        if (d64) {
-            EXPECT_EQ(listed(dir.str() + "/o.g64"), expected);
+        EXPECT_EQ(listed(dir.str() + "/o.g64"), expected);
+        // Its tracks as nibtools would have captured them, plain and packed.
+        const std::string g64 = dir.read("o.g64");
+        const std::string nib = G64ToNib(g64, {.halftracks = true, .start = 2000});
+        const std::vector<std::pair<std::string, std::string>> nibs{
+            {"halftracks.nib", nib}, {"plain.nib", G64ToNib(g64)}, {"packed.nbz", PackNbz(nib)}};
+        for (const auto& [name, bytes] : nibs) {
+            SCOPED_TRACE(name);
+            dir.write(name, bytes);
+            EXPECT_EQ(listed(dir.str() + "/" + name), expected);
         }
     }
 }

@@ -11,10 +11,12 @@
 #include "media/D64Reader.h"
 #include "media/D81Reader.h"
 #include "media/Formats.h"
+#include "media/NibReader.h"
 #include "media/TapReader.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
+#include "samples/NibBuilder.h"
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
@@ -82,8 +84,9 @@ void readAs(const char* tag, const std::string& path, std::string_view bytes,
     AnalysisRecords records;
     const FixedListing listings(listing);
     const std::uint64_t total = size != 0 ? size : offset + bytes.size();
-    ReadContainer(*FormatByTag(tag), records, trap, path,
-                  [=] { return std::make_unique<PlacedBytes>(bytes, offset, total); }, &listings);
+    ReadContainer(
+        *FormatByTag(tag), records, trap, path,
+        [=] { return std::make_unique<PlacedBytes>(bytes, offset, total); }, &listings);
 }
 
 // `count` bytes of `value`, the lowest first unless `bigEndian`.
@@ -168,6 +171,23 @@ std::string track18Gcr() {
     d.name("FUZZ").formatBam().add({"BLAST"}).add({"OTHER", 0x81});
     const std::string g64 = D64ToG64(d.bytes());
     return g64.substr(G64TrackOffset(g64, 18), kGcrBytes);
+}
+
+// --- NIB and NBZ: the track table, the GCR decoder on a capture, the inflater ---
+
+// A NIB whose one table entry is track 18, its slot `gcr`.
+std::string nibWithTrack18(std::string_view gcr) {
+    std::string header(kNibHeaderBytes, '\0');
+    header.replace(0, kNibMagic.size(), kNibMagic);
+    header.replace(0x10, 2, "\x24\x02"); // halftrack 36, speed zone 2
+    return header + std::string(gcr.substr(0, kNibSlotBytes));
+}
+
+// 0: the input is the slot of track 18; 1: a whole NIB file; 2: an NBZ file.
+void fuzzNib(std::uint8_t choice, std::string_view bytes) {
+    if (choice % 3 == 0)
+        return readAs("NIB", "fuzz.nib", nibWithTrack18(bytes));
+    readAs("NIB", choice % 3 == 1 ? "fuzz.nib" : "fuzz.nbz", bytes);
 }
 
 // --- TAP: the pulse decoder as tape64 uses it, and the listing parser ---
@@ -263,6 +283,9 @@ const std::vector<Target>& targets() {
          {at(0, track18Gcr()), at(1, g64WithTrack18(track18Gcr())),
           at(2, "GCR-1541\n0 \"FUZZ DISK       \" 01 2a\n3    \"BLAST\"            prg \n"
                 "1    \"OTHER\"            seq<\n660 BLOCKS FREE.\n")}},
+        {"nib", 1 + kNibHeaderBytes + kGcrBytes, fuzzNib,
+         {at(0, track18Gcr()), at(1, nibWithTrack18(track18Gcr())),
+          at(2, PackNbz(nibWithTrack18(track18Gcr())))}},
         {"tap", 1 + 9000, fuzzTap,
          {at(0, tapFile(0).substr(kTapDataOffset)), at(1, tapFile(1).substr(kTapDataOffset)),
           at(3, tapFile(1)),

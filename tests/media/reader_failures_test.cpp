@@ -11,6 +11,7 @@
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
+#include "samples/NibBuilder.h"
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
@@ -54,6 +55,7 @@ const std::map<std::string_view, CutShort> kCut{
     {"D64", {1000, 9, kOddSize}}, {"D71", {1000, 9, kOddSize}}, {"D81", {1000, 9, ""}},
     {"G64", {4, 0, kInvalid}}, {"TAP", {8, 0, kInvalid}}, {"T64", {40, 9, ""}},
     {"PC64", {5, 0, kInvalid}}, {"CRT", {20, 9, ""}}, {"SID", {100, 9, ""}},
+    {"NIB", {20000, 9, ""}}, // before the slot of track 18
 };
 // clang-format on
 
@@ -65,8 +67,8 @@ std::vector<Row> rows() {
         out.push_back({&f, Fault::Unreadable, 0, 70, ""});
         const auto cut = kCut.find(f.tag);
         if (cut != kCut.end())
-            out.push_back({&f, Fault::Cut, cut->second.length, cut->second.trapped,
-                           cut->second.block});
+            out.push_back(
+                {&f, Fault::Cut, cut->second.length, cut->second.trapped, cut->second.block});
         else
             out.push_back({&f, Fault::Cut, 0, -1, ""}); // fails below: no test data
     }
@@ -90,8 +92,11 @@ std::string goodFile(std::string_view tag) {
         {"D64", [] { return disk(); }},
         {"D71", [] { return disk(DiskBuilder::kD71Size); }},
         {"G64", [] { return D64ToG64(disk()); }},
+        {"NIB", [] { return D64ToNib(disk()); }},
         {"D81",
-         [] { return D81Builder().formatBam().add({toPetscii("BLAST"), 0x82, 3, 1, 0}).bytes(); }},
+         [] {
+             return D81Builder().formatBam().add({toPetscii("BLAST"), 0x82, 3, 1, 0}).bytes();
+         }},
         {"TAP", [&] { return TapBuilder().program("BLAST", 0x0801, program).bytes(); }},
         {"T64",
          [&] {
@@ -99,7 +104,10 @@ std::string goodFile(std::string_view tag) {
          }},
         {"PC64", [&] { return makePc64("BLAST", 0x0801, program); }},
         {"CRT", [] { return makeCrt("BLAST", 0); }},
-        {"SID", [] { return makeSid({"Blast Theme", "Someone", "1987 Soft"}); }},
+        {"SID",
+         [] {
+             return makeSid({"Blast Theme", "Someone", "1987 Soft"});
+         }},
     };
     const auto it = files.find(tag);
     return it == files.end() ? std::string() : it->second();
