@@ -8,6 +8,7 @@
 #include "ToolSession.h"
 #include "common/Error.h"
 #include "common/Text.h"
+#include "samples/ArchiveBuilders.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
@@ -54,6 +55,9 @@ const std::map<std::string_view, CutShort> kCut{
     {"D64", {1000, 9, kOddSize}}, {"D71", {1000, 9, kOddSize}}, {"D81", {1000, 9, ""}},
     {"G64", {4, 0, kInvalid}}, {"TAP", {8, 0, kInvalid}}, {"T64", {40, 9, ""}},
     {"PC64", {5, 0, kInvalid}}, {"CRT", {20, 9, ""}}, {"SID", {100, 9, ""}},
+    // The C64's own archives: a Lynx cut in its first entry, the others before their first.
+    {"LNX", {80, 9, ""}}, {"ARK", {20, 0, kInvalid}}, {"ARC", {5, 0, kInvalid}},
+    {"SFX", {40, 0, kInvalid}},
 };
 // clang-format on
 
@@ -65,8 +69,8 @@ std::vector<Row> rows() {
         out.push_back({&f, Fault::Unreadable, 0, 70, ""});
         const auto cut = kCut.find(f.tag);
         if (cut != kCut.end())
-            out.push_back({&f, Fault::Cut, cut->second.length, cut->second.trapped,
-                           cut->second.block});
+            out.push_back(
+                {&f, Fault::Cut, cut->second.length, cut->second.trapped, cut->second.block});
         else
             out.push_back({&f, Fault::Cut, 0, -1, ""}); // fails below: no test data
     }
@@ -83,6 +87,11 @@ std::string disk(std::size_t size = DiskBuilder::kD64Size) {
     return d.bytes();
 }
 
+// The files of an archive: BLAST and OTHER.
+std::vector<ArchiveFilePlan> archived(const std::string& program) {
+    return {{toPetscii("BLAST"), 'P', program}, {toPetscii("OTHER"), 'P', program}};
+}
+
 // A file of the format with exactly one name matching BLAST.
 std::string goodFile(std::string_view tag) {
     const std::string program(600, '\x60');
@@ -91,7 +100,9 @@ std::string goodFile(std::string_view tag) {
         {"D71", [] { return disk(DiskBuilder::kD71Size); }},
         {"G64", [] { return D64ToG64(disk()); }},
         {"D81",
-         [] { return D81Builder().formatBam().add({toPetscii("BLAST"), 0x82, 3, 1, 0}).bytes(); }},
+         [] {
+             return D81Builder().formatBam().add({toPetscii("BLAST"), 0x82, 3, 1, 0}).bytes();
+         }},
         {"TAP", [&] { return TapBuilder().program("BLAST", 0x0801, program).bytes(); }},
         {"T64",
          [&] {
@@ -99,7 +110,17 @@ std::string goodFile(std::string_view tag) {
          }},
         {"PC64", [&] { return makePc64("BLAST", 0x0801, program); }},
         {"CRT", [] { return makeCrt("BLAST", 0); }},
-        {"SID", [] { return makeSid({"Blast Theme", "Someone", "1987 Soft"}); }},
+        {"SID",
+         [] {
+             return makeSid({"Blast Theme", "Someone", "1987 Soft"});
+         }},
+        {"LNX", [&] { return makeLynx(archived(program)); }},
+        {"ARK", [&] { return makeArk(archived(program)); }},
+        {"ARC", [&] { return makeArc(archived(program)); }},
+        {"SFX",
+         [&] {
+             return makeSfx({{"BLAST", 'P', program}, {"OTHER", 'P', program}});
+         }},
     };
     const auto it = files.find(tag);
     return it == files.end() ? std::string() : it->second();
