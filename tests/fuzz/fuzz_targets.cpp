@@ -198,7 +198,11 @@ std::string tapFile(int version) {
 // --- The C64's own archives: the input is the whole file ---
 
 std::vector<ArchiveFilePlan> fewFiles() {
-    return {{"ONE", 'P', "\x01\x08abc"}, {"TWO", 'S', "text"}, {"REL", 'R', "rr"}};
+    return {{"ONE", 'P',
+             "\x01\x08"
+             "abc"},
+            {"TWO", 'S', "text"},
+            {"REL", 'R', "rr"}};
 }
 
 // --- The MIDI player of the about window ---
