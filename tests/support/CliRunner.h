@@ -32,8 +32,8 @@ CliRun runCli(const std::vector<std::string>& args, const CliEnv& env = {});
 // The same for another program of the application folder.
 CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
                   const CliEnv& env = {});
-// Arguments for a search of everything: every PC type of the format table, entry type and SID
-// field, archives, subfolders, all names; then `more`.
+// Arguments for a search of everything: every format of the table, entry
+// type and SID field, archives, subfolders, all names; then `more`.
 std::vector<std::string> searchAll(const std::vector<std::string>& more);
 
 } // namespace qs::test
