@@ -2,13 +2,17 @@
 
 #include "common/Text.h"
 #include "common/Wildcard.h"
+#include "media/ArcReader.h"
+#include "media/ArkReader.h"
 #include "media/CrtReader.h"
 #include "media/D64Reader.h"
 #include "media/D71Reader.h"
 #include "media/D81Reader.h"
 #include "media/G64Reader.h"
+#include "media/LynxReader.h"
 #include "media/NibReader.h"
 #include "media/Pc64Reader.h"
+#include "media/SfxReader.h"
 #include "media/SidReader.h"
 #include "media/Signature.h"
 #include "media/T64Reader.h"
@@ -92,6 +96,22 @@ std::vector<ContainerFormat> makeTable() {
         {.tag = "NIB", .caption = "NIB", .extensions = {"NIB", "NBZ"}, .procedure = "analizzaNIB",
          .read = readNib, .bid = nibBid, .invalidName = "NIB IMAGE", .kind = Disk,
          .lockBits = true, .entryPositions = true},
+        // The C64's own archives, listed from their headers like tapes: no
+        // medium name, the header line names the PC file.
+        {.tag = "LNX", .caption = "LNX", .extensions = {"LNX"}, .procedure = "analizzaLNX",
+         .read = readLynx, .bid = bidLynx, .invalidName = "LYNX", .kind = Tape,
+         .entryPositions = true, .mediumName = false, .headerIsFileName = true},
+        {.tag = "ARK", .caption = "ARK", .extensions = {"ARK"}, .procedure = "analizzaARK",
+         .read = readArk, .bid = bidArk, .invalidName = "C64 ARK", .kind = Tape, .lockBits = true,
+         .entryPositions = true, .mediumName = false, .headerIsFileName = true},
+        {.tag = "ARC", .caption = "ARC", .extensions = {"ARC", "SDA"}, .procedure = "analizzaARC",
+         .read = readArc, .bid = bidArc, .invalidName = "C64 ARC", .kind = Tape,
+         .entryPositions = true, .mediumName = false, .headerIsFileName = true,
+         .note = "Includes SDA files (ARC archives that unpack themselves)"},
+        {.tag = "SFX", .caption = "SFX", .extensions = {"SFX"}, .procedure = "analizzaSFX",
+         .read = readSfx, .bid = bidSfx, .invalidName = "C64 SFX", .kind = Tape,
+         .entryPositions = true, .mediumName = false, .namesAsStored = true,
+         .headerIsFileName = true, .note = "Self-extracting LHA archives"},
     };
 }
 // clang-format on

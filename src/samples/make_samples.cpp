@@ -1,5 +1,6 @@
 // quillsift-samples OUTDIR (or --help): writes the small sample collection that the run
 // command searches. Each kind of file has its own writer below.
+#include "samples/ArchiveBuilders.h"
 #include "samples/ArchiveWriter.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
@@ -193,6 +194,28 @@ bool writeNibSamples(const fs::path& root) {
            writeBytes(nibbled / "blast packed.nbz", PackNbz(nib));
 }
 
+// The C64's own archives: Lynx, Arkive, ARC and SDA, self-extracting LHA.
+bool writeC64ArchiveSamples(const fs::path& root) {
+    const fs::path archives = root / "C64 Archives";
+    fs::create_directories(archives);
+    const std::string program(3000, '\xEA');
+    const std::vector<ArchiveFilePlan> lynx{{toPetscii("BLAST LYNX"), 'P', "\x01\x08" + program},
+                                            {toPetscii("LYNX NOTES"), 'S', "READ ME"},
+                                            {toPetscii("HISCORE"), 'U', std::string(300, '\x00')}};
+    const std::vector<ArchiveFilePlan> ark{{toPetscii("BLAST ARK"), 'P', "\x01\x08" + program},
+                                           {toPetscii("TOOLS"), 'P', program, true}};
+    const std::vector<ArchiveFilePlan> arc{{toPetscii("BLAST ARC"), 'P', "\x01\x08" + program},
+                                           {toPetscii("ARC DOCS"), 'S', "SOME TEXT"}};
+    // An SFX keeps its names ASCII-cased.
+    const std::vector<ArchiveFilePlan> sfx{{"BLAST SFX", 'P', "\x01\x08" + program},
+                                           {"sfx readme", 'S', "TEXT"}};
+    return writeBytes(archives / "Blast Pack.lnx", makeLynx(lynx)) &&
+           writeBytes(archives / "blast tools.ark", makeArk(ark)) &&
+           writeBytes(archives / "blast arc.arc", makeArc(arc, {.padding = 100})) &&
+           writeBytes(archives / "Blast Dissolve.sda", makeArc(arc, {.sdaLine = 10})) &&
+           writeBytes(archives / "blast self.sfx", makeSfx(sfx));
+}
+
 // Marks a folder as a sample collection, which a later run may replace.
 const char* const kMark = ".quillsift-samples";
 
@@ -243,6 +266,7 @@ int main(int argc, char** argv) {
     ok = ok && writeToolSamples(root);
     ok = ok && writeNestedSamples(root);
     ok = ok && writeNibSamples(root);
+    ok = ok && writeC64ArchiveSamples(root);
     if (!ok) {
         std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n",
                      args[0].c_str());

@@ -6,12 +6,15 @@
 #include "CliRunner.h"
 #include "ToolSession.h"
 #include "common/Text.h"
+#include "media/ArchiveEntries.h"
 #include "media/T64Reader.h"
+#include "samples/ArchiveBuilders.h"
 #include "samples/DiskBuilder.h"
 #include "samples/NibBuilder.h"
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
+#include "samples/ZipWriter.h"
 
 #include <sidplayfp/SidTune.h>
 #include <sidplayfp/SidTuneInfo.h>
@@ -206,5 +209,138 @@ TEST(CliList, TuneFieldsAsLibsidplayfpReadsThem) {
                                     "Init address: " + hex(info.initAddr()),
                                     "Play address: " + hex(info.playAddr()),
                                 }));
+    }
+}
+
+// --- The C64's own archives: Lynx archives that cbmconvert writes; ours read
+// back by cbmconvert (Lynx, ARK, ARC, SDA) and by 7-Zip (SFX). ---
+
+namespace {
+
+// Our listing's entry lines, without the header.
+std::vector<std::string> listedEntries(const std::string& target) {
+    std::vector<std::string> lines = listed(target);
+    if (!lines.empty())
+        lines.erase(lines.begin());
+    return lines;
+}
+
+// 7-Zip's technical listing: each member's path, and its size in bytes as blocks.
+std::vector<Shown> sevenZipFiles(const std::string& report) {
+    std::vector<Shown> files;
+    bool members = false;
+    for (const std::string& line : SplitLines(report, CrRule::Drop)) {
+        members = members || line == "----------";
+        if (members && line.starts_with("Path = "))
+            files.push_back({0, line.substr(7), ""});
+        else if (members && line.starts_with("Size = ") && !files.empty())
+            files.back().blocks = ParseInteger(line.substr(7), NumberSyntax::Whole);
+    }
+    return files;
+}
+
+// What a search for every entry of the archives below `root`, plain and
+// zipped, reports of `heading`: the block's entry lines.
+std::vector<std::string> reportedEntries(const std::string& report, const std::string& heading) {
+    const auto at = report.find(heading + "\n[");
+    if (at == std::string::npos)
+        return {};
+    std::vector<std::string> lines;
+    const auto from = report.find("\n\n", at) + 2;
+    for (const std::string& line :
+         SplitLines(report.substr(from, report.find("\n\n", from) - from), CrRule::Drop))
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> searchedArchives(const std::string& root) {
+    return {"-q", "-r", "-z", "-t", "LNX,ARK,ARC,SFX", "-c", "PRG,SEQ,USR,REL,DEL", root};
+}
+
+} // namespace
+
+TEST(CliList, LynxArchivesAsCbmconvertWritesThem) {
+    TempDir dir;
+    // Sizes about the block boundaries, as the C64 holds them.
+    for (const auto& [file, size] : std::vector<std::pair<std::string, std::size_t>>{
+             {"a", 1}, {"b", 254}, {"c", 255}, {"d", 508}, {"e", 509}, {"f", 3000}})
+        dir.write(file + ".bin", std::string(size, file[0]));
+    const std::string files = "-n 'lynx disk' -i 'ld 2a' -f first -w a.bin -f 'Mixed Case' -T SEQ "
+                              "-w b.bin -f 'two blocks' -w c.bin -f notes -T USR -w d.bin "
+                              "-f three -w e.bin -f 'LONG NAME HERE!!' -w f.bin ";
+    const std::vector<std::string> disk = cc1541Directory(oracle(dir, "cc1541 " + files + "o.d64"));
+    ASSERT_EQ(disk.size(), 8u);
+    const std::vector<std::string> entries(disk.begin() + 1, disk.end() - 1);
+    oracle(dir, "cbmconvert -L o.lnx -d o.d64");
+    EXPECT_EQ(listedEntries(dir.str() + "/o.lnx"), entries);
+    // The same archive in a ZIP, listed and searched.
+    const std::string zip = dir.write("zip/o.zip", StoredZip({{"in/o.lnx", dir.read("o.lnx")}}));
+    EXPECT_EQ(listedEntries(zip + "::in/o.lnx"), entries);
+    const CliRun search = runCli(searchedArchives(dir.str()));
+    EXPECT_EQ(reportedEntries(search.out, dir.str() + "/o.lnx"), entries) << search.out;
+    EXPECT_EQ(reportedEntries(search.out, "O.LNX in " + zip), entries) << search.out;
+    // cbmconvert reads its own archive as it wrote it.
+    const std::vector<Shown> read = cbmconvertFiles(oracle(dir, "cbmconvert -v2 -N -l o.lnx"));
+    ASSERT_EQ(read.size(), entries.size());
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        const Shown ours = parseEntry(entries[i]);
+        EXPECT_EQ(ours.name, read[i].name);
+        EXPECT_EQ(ours.type, read[i].type);
+        EXPECT_EQ(ours.blocks, (read[i].blocks + 253) / 254);
+    }
+}
+
+// Our builders' archives, read by the oracle: every file it unpacks (with the
+// bytes the builder stored) is listed and found by a search with its name,
+// type and blocks.
+TEST(CliList, OurArchivesAsCbmconvertAnd7ZipReadThem) {
+    const std::string program = "\x01\x08" + std::string(600, '\xEA');
+    // cbmconvert calls an ARK's USR files of unknown type: ARKs hold none here.
+    const std::vector<ArchiveFilePlan> cbm{{toPetscii("BLAST"), 'P', program},
+                                           {toPetscii("Notes"), 'S', "SOME TEXT"},
+                                           {toPetscii("full block"), 'P', std::string(254, 'f')}};
+    std::vector<ArchiveFilePlan> withUsr = cbm;
+    withUsr.push_back({toPetscii("user"), 'U', std::string(255, 'u')});
+    const std::vector<ArchiveFilePlan> ascii{{"BLAST SFX", 'P', program},
+                                             {"notes", 'S', "SOME TEXT"},
+                                             {"Full Block", 'U', std::string(509, 'f')}};
+    struct Case {
+        std::string file, bytes, command;
+        const std::vector<ArchiveFilePlan>* files;
+    };
+    const Case cases[] = {
+        {"o.lnx", makeLynx(withUsr), "cbmconvert -v2 -N -l", &withUsr},
+        {"o.ark", makeArk(cbm), "cbmconvert -v2 -N -k", &cbm},
+        {"o.arc", makeArc(withUsr, {.padding = 100}), "cbmconvert -v2 -N -a", &withUsr},
+        {"v1.arc", makeArc(withUsr, {.version = 1}), "cbmconvert -v2 -N -a", &withUsr},
+        {"o.sda", makeArc(withUsr, {.sdaLine = 9}), "cbmconvert -v2 -N -a", &withUsr},
+        {"o.sfx", makeSfx(ascii), "7z l -slt", &ascii},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        TempDir dir;
+        const std::string path = dir.write(c.file, c.bytes);
+        const std::string zip = dir.write("z.zip", StoredZip({{c.file, c.bytes}}));
+        const bool sevenZip = c.command.starts_with("7z");
+        const std::string report = oracle(dir, c.command + " " + c.file);
+        const std::vector<Shown> read = sevenZip ? sevenZipFiles(report) : cbmconvertFiles(report);
+        ASSERT_EQ(read.size(), c.files->size()) << report;
+        const std::vector<std::string> entries = listedEntries(path);
+        const std::vector<std::string> found =
+            reportedEntries(runCli(searchedArchives(dir.str())).out, path);
+        EXPECT_EQ(listedEntries(zip + "::" + c.file), entries);
+        EXPECT_EQ(found, entries);
+        ASSERT_EQ(entries.size(), read.size());
+        if (sevenZip)
+            oracle(dir, "7z e -y " + c.file);
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            const Shown ours = parseEntry(entries[i]);
+            // 7-Zip knows no C64 types: the one the builder stored.
+            const std::string type = sevenZip ? TypeOfLetter((*c.files)[i].type) : read[i].type;
+            EXPECT_EQ(ours.name, read[i].name);
+            EXPECT_EQ(ours.type, type);
+            EXPECT_EQ(ours.blocks, (read[i].blocks + 253) / 254);
+            EXPECT_EQ(dir.read(read[i].name + (sevenZip ? "" : "." + type)), (*c.files)[i].data);
+        }
     }
 }

@@ -13,6 +13,7 @@
 #include "media/Formats.h"
 #include "media/NibReader.h"
 #include "media/TapReader.h"
+#include "samples/ArchiveBuilders.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
@@ -213,6 +214,16 @@ std::string tapFile(int version) {
     return b.bytes(version);
 }
 
+// --- The C64's own archives: the input is the whole file ---
+
+std::vector<ArchiveFilePlan> fewFiles() {
+    return {{"ONE", 'P',
+             "\x01\x08"
+             "abc"},
+            {"TWO", 'S', "text"},
+            {"REL", 'R', "rr"}};
+}
+
 // --- The MIDI player of the about window ---
 
 // 0: the input is a MIDI file; 1: the events of its one track.
@@ -290,6 +301,14 @@ const std::vector<Target>& targets() {
          {at(0, tapFile(0).substr(kTapDataOffset)), at(1, tapFile(1).substr(kTapDataOffset)),
           at(3, tapFile(1)),
           at(3, "C64-TAPE-RAW\r\n" + TapListingLine(3, "blast", 2049, 4096, "program") + "\r\n")}},
+        {"lnx", 1024, placed("LNX", "fuzz.lnx"),
+         {at(0, makeLynx(fewFiles())), at(0, makeLynx(fewFiles(), {.stub = false,
+                                                                   .lastUsage = false}))}},
+        {"ark", 1024, placed("ARK", "fuzz.ark"), {at(0, makeArk(fewFiles()))}},
+        {"arc", 1024, placed("ARC", "fuzz.arc"),
+         {at(0, makeArc(fewFiles(), {.padding = 20})),
+          at(0, makeArc(fewFiles(), {.version = 1, .sdaLine = 7}))}},
+        {"sfx", 512, placed("SFX", "fuzz.sfx"), {at(0, makeSfx(fewFiles()))}},
         {"midi", 1024, fuzzMidi,
          {at(0, intro::WriteMidiFile(1, 96, {midiTrack(), midiTrack()})),
           at(1, midiTrack().substr(8))}},

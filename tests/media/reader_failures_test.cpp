@@ -8,6 +8,7 @@
 #include "ToolSession.h"
 #include "common/Error.h"
 #include "common/Text.h"
+#include "samples/ArchiveBuilders.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
@@ -56,6 +57,9 @@ const std::map<std::string_view, CutShort> kCut{
     {"G64", {4, 0, kInvalid}}, {"TAP", {8, 0, kInvalid}}, {"T64", {40, 9, ""}},
     {"PC64", {5, 0, kInvalid}}, {"CRT", {20, 9, ""}}, {"SID", {100, 9, ""}},
     {"NIB", {20000, 9, ""}}, // before the slot of track 18
+    // The C64's own archives: a Lynx cut in its first entry, the others before their first.
+    {"LNX", {80, 9, ""}}, {"ARK", {20, 0, kInvalid}}, {"ARC", {5, 0, kInvalid}},
+    {"SFX", {40, 0, kInvalid}},
 };
 // clang-format on
 
@@ -85,6 +89,11 @@ std::string disk(std::size_t size = DiskBuilder::kD64Size) {
     return d.bytes();
 }
 
+// The files of an archive: BLAST and OTHER.
+std::vector<ArchiveFilePlan> archived(const std::string& program) {
+    return {{toPetscii("BLAST"), 'P', program}, {toPetscii("OTHER"), 'P', program}};
+}
+
 // A file of the format with exactly one name matching BLAST.
 std::string goodFile(std::string_view tag) {
     const std::string program(600, '\x60');
@@ -107,6 +116,13 @@ std::string goodFile(std::string_view tag) {
         {"SID",
          [] {
              return makeSid({"Blast Theme", "Someone", "1987 Soft"});
+         }},
+        {"LNX", [&] { return makeLynx(archived(program)); }},
+        {"ARK", [&] { return makeArk(archived(program)); }},
+        {"ARC", [&] { return makeArc(archived(program)); }},
+        {"SFX",
+         [&] {
+             return makeSfx({{"BLAST", 'P', program}, {"OTHER", 'P', program}});
          }},
     };
     const auto it = files.find(tag);

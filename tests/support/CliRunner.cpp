@@ -1,6 +1,7 @@
 #include "CliRunner.h"
 
 #include "TempDir.h"
+#include "media/Formats.h"
 
 #include <chrono>
 #include <csignal>
@@ -81,9 +82,12 @@ CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
 }
 
 std::vector<std::string> searchAll(const std::vector<std::string>& more) {
+    std::string types;
+    for (const ContainerFormat& f : ContainerFormats())
+        types += (types.empty() ? "" : ",") + std::string(f.caption);
     std::vector<std::string> args{"-r",          "-z",
                                   "--file-name", "--container-name",
-                                  "-t",          "D64,T64,D81,G64,PC64,D71,TAP,CRT,SID",
+                                  "-t",          types,
                                   "-c",          "PRG,DEL,SEQ,USR,REL,CBM,SCR,Others",
                                   "--sid",       "name,author,copyright"};
     args.insert(args.end(), more.begin(), more.end());

@@ -39,8 +39,8 @@ CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
 std::string expectedOutput(const std::string& dir, const std::string& name, const std::string& root,
                            const std::string& actual);
 
-// Arguments for a search of everything: every PC type, entry type and SID
-// field, archives, subfolders, all names; then `more`.
+// Arguments for a search of everything: every format of the table, entry
+// type and SID field, archives, subfolders, all names; then `more`.
 std::vector<std::string> searchAll(const std::vector<std::string>& more);
 
 } // namespace qs::test
