@@ -8,6 +8,7 @@
 #include "media/D81Reader.h"
 #include "media/G64Reader.h"
 #include "media/Pc64Reader.h"
+#include "media/PrgReader.h"
 #include "media/SidReader.h"
 #include "media/Signature.h"
 #include "media/T64Reader.h"
@@ -79,6 +80,10 @@ std::vector<ContainerFormat> makeTable() {
          .namesAsStored = true},
         {.tag = "SID", .caption = "SID", .extensions = {"SID"}, .procedure = "analizzaSID",
          .read = readSid, .kind = Tune, .onByDefault = false},
+        // Named after the host file; the one entry has no place in a directory.
+        {.tag = "PRG", .caption = "PRG", .extensions = {"PRG"}, .procedure = "analizzaPRG",
+         .read = readPrg, .kind = SingleFile, .mediumName = false, .pcEntryNames = true,
+         .headerIsFileName = true},
     };
 }
 // clang-format on

@@ -10,6 +10,7 @@
 #include "samples/TapBuilder.h"
 #include "samples/ZipWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -75,6 +76,13 @@ bool writeBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
+}
+
+// A C64 program file of `length` bytes, load address $0801 first.
+std::string program(std::size_t length) {
+    std::string bytes(length, '\xEA');
+    bytes.replace(0, 2, "\x01\x08", std::min<std::size_t>(length, 2));
+    return bytes;
 }
 
 // A 1571 disk, a 1581 disk with a partition, a tape archive and P00 files.
@@ -158,7 +166,17 @@ bool writeToolSamples(const fs::path& root) {
            writeBytes(tapes / "Blast Tape.tap", tape.bytes()) &&
            writeBytes(archives / "collection.zip",
                       StoredZip({{"Disks/zipped.d64", zipped.bytes()},
-                                 {"Disks/More/second.d64", other.bytes()}}));
+                                 {"Disks/More/second.d64", other.bytes()},
+                                 {"Programs/Blast Zipped.prg", program(1000)}}));
+}
+
+// Bare C64 files, named after their host file: a PC name, which may be
+// longer than a CBM name.
+bool writeProgramSamples(const fs::path& root) {
+    const fs::path programs = root / "Programs";
+    fs::create_directories(programs);
+    return writeBytes(programs / "Blast Off.prg", program(3000)) &&
+           writeBytes(programs / "Blast Intro Deluxe Edition.prg", program(509));
 }
 
 // Marks a folder as a sample collection, which a later run may replace.
@@ -209,6 +227,7 @@ int main(int argc, char** argv) {
     ok = ok && writeNativeSamples(root);
     ok = ok && writeCartridgeAndTuneSamples(root);
     ok = ok && writeToolSamples(root);
+    ok = ok && writeProgramSamples(root);
     if (!ok) {
         std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n",
                      args[0].c_str());

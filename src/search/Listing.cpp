@@ -79,7 +79,8 @@ std::string shownCbm(const std::string& bytes, bool swapCase) {
     return cp437ToUtf8(PetsciiToDisplay(swapCase ? SwapPetsciiCase(bytes) : bytes));
 }
 
-ListedEntry listedEntry(const CbmEntry& e, ContainerKind kind) {
+ListedEntry listedEntry(const CbmEntry& e, const ContainerFormat& format) {
+    const ContainerKind kind = format.kind;
     ListedEntry out;
     out.entryNo = e.EntryNo;
     out.blocks = e.Blocks;
@@ -90,12 +91,13 @@ ListedEntry listedEntry(const CbmEntry& e, ContainerKind kind) {
     out.unclosed = disk && (e.TypeByte & 0x80) == 0;
     out.type = out.unclosed ? TypeText(static_cast<std::uint8_t>(e.TypeByte | 0x80)) : e.FileType;
     CbmEntry shown = e;
-    if (kind != ContainerKind::Cartridge)
+    if (kind != ContainerKind::Cartridge && !format.pcEntryNames)
         shown.Name = SwapPetsciiCase(e.Name);
     shown.FileType = out.type;
     shown.Locked = out.locked;
-    out.name = shownCbm(shown.Name, false);
-    out.line = ListingLine(shown);
+    // A PC name is shown as a path is.
+    out.name = format.pcEntryNames ? escapedForLine(e.Name) : shownCbm(shown.Name, false);
+    out.line = ListingLine(shown, out.name);
     // The "*" takes the blank before the type, as on the C64.
     if (out.unclosed)
         out.line[out.line.size() - out.type.size() - (out.locked ? 2 : 1)] = '*';
@@ -142,7 +144,7 @@ DirectoryListing fromRecords(const ContainerFormat& format, const AnalysisRecord
             end.line = kPartitionEnd + "\"" + end.name + "\"";
             continue;
         }
-        ListedEntry& entry = l.entries.emplace_back(listedEntry(e, l.kind));
+        ListedEntry& entry = l.entries.emplace_back(listedEntry(e, format));
         entry.depth = depth;
         entry.partition = format.partitions && e.FileType == "cbm";
         if (entry.partition)

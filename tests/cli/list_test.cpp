@@ -1,8 +1,8 @@
 // quillsift-cli --list against independent readers: the directories cc1541
-// prints of its own images, the files cbmconvert reads from our T64 and P00
-// files and from the P00 files it writes itself, the SID header as
-// libsidplayfp reads it. (Our own kinds, and what cannot be listed, are among
-// the expected outputs.)
+// prints of its own images (and of the PRG files it writes there), the files
+// cbmconvert reads from our T64 and P00 files and from the P00 files it
+// writes itself, the SID header as libsidplayfp reads it. (Our own kinds,
+// and what cannot be listed, are among the expected outputs.)
 #include "CliRunner.h"
 #include "ToolSession.h"
 #include "common/Text.h"
@@ -118,6 +118,25 @@ TEST(CliList, DisksAsCc1541ListsThem) {
         if (d64) {
             EXPECT_EQ(listed(dir.str() + "/o.g64"), expected);
         }
+    }
+}
+
+// A PRG file's entry line as cc1541 lists the same host file written to a disk.
+TEST(CliList, PrgFilesAsCc1541ListsThem) {
+    TempDir dir;
+    const std::size_t sizes[] = {1, 2, 254, 255, 508, 509, 3000};
+    std::string files;
+    for (const std::size_t size : sizes) {
+        const std::string name = "p" + std::to_string(size);
+        dir.write(name + ".prg", std::string(size, 'p'));
+        files += " -f " + name + " -w " + name + ".prg";
+    }
+    const std::vector<std::string> disk = cc1541Directory(oracle(dir, "cc1541" + files + " o.d64"));
+    ASSERT_EQ(disk.size(), std::size(sizes) + 2); // the header, the entries, blocks free
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        const std::string name = "p" + std::to_string(sizes[i]);
+        EXPECT_EQ(listed(dir.str() + "/" + name + ".prg"),
+                  (std::vector<std::string>{"0 \"" + name + "\"", disk[i + 1]}));
     }
 }
 

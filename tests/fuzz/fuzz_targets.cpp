@@ -135,6 +135,12 @@ void fuzzPc64(std::uint8_t choice, std::string_view file) {
     readAs("PC64", names[choice % 5], file, 0, sizeClass(choice / 5, {1000000, 999999}));
 }
 
+// The file's name is the input, its size the choice byte's multiple of 255:
+// a PRG's entry is its host file's name and its length.
+void fuzzPrg(std::uint8_t choice, std::string_view name) {
+    readAs("PRG", "/c/" + std::string(name) + ".prg", {}, 0, choice * 255ULL);
+}
+
 // --- G64: the GCR decoder as c1541 uses it, and the listing parser ---
 
 // A G64 whose only track is track 18.
@@ -259,6 +265,7 @@ const std::vector<Target>& targets() {
          {at(0, makeCrt("GAME", 3, {{0, 0x8000, std::string(16, '\0')}}))}},
         {"sid", 256, placed("SID", "fuzz.sid", 0, {130000, 130001}),
          {at(0, makeSid({"Tune", "Someone", "1987 Soft"}))}},
+        {"prg", 64, fuzzPrg, {at(0, "Game"), at(3, "a.b/J\xC3\xB6rg\t.x")}},
         {"g64", 1 + 12 + 8 * 84 + 2 + kGcrBytes, fuzzG64,
          {at(0, track18Gcr()), at(1, g64WithTrack18(track18Gcr())),
           at(2, "GCR-1541\n0 \"FUZZ DISK       \" 01 2a\n3    \"BLAST\"            prg \n"

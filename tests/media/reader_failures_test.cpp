@@ -1,10 +1,11 @@
 // Every format's failure paths through the whole search: each row of the
 // format table, unreadable and cut short (and some grown too long). A folder
 // holds a good D64 with a BLAST entry (a.d64), the failing file of the format
-// (b.*) and a good file of it (c.*), searched in that order. The failing file
-// must be named (by its trapped message or its own report block), show none of
-// the D64's entries under its name, count as analysed, and the search must go
-// on to c.*. G64 and TAP images are listed by our c1541 and tape64.
+// (b.*) and a good file of it (c blast.*, a name a PRG's entry takes),
+// searched in that order. The failing file must be named (by its trapped
+// message or its own report block), show none of the D64's entries under its
+// name, count as analysed, and the search must go on to the good file. G64
+// and TAP images are listed by our c1541 and tape64.
 #include "ToolSession.h"
 #include "common/Error.h"
 #include "common/Text.h"
@@ -54,6 +55,8 @@ const std::map<std::string_view, CutShort> kCut{
     {"D64", {1000, 9, kOddSize}}, {"D71", {1000, 9, kOddSize}}, {"D81", {1000, 9, ""}},
     {"G64", {4, 0, kInvalid}}, {"TAP", {8, 0, kInvalid}}, {"T64", {40, 9, ""}},
     {"PC64", {5, 0, kInvalid}}, {"CRT", {20, 9, ""}}, {"SID", {100, 9, ""}},
+    // Any length is a PRG: cut to nothing it is an empty program named "b".
+    {"PRG", {0, 0, ""}},
 };
 // clang-format on
 
@@ -100,6 +103,7 @@ std::string goodFile(std::string_view tag) {
         {"PC64", [&] { return makePc64("BLAST", 0x0801, program); }},
         {"CRT", [] { return makeCrt("BLAST", 0); }},
         {"SID", [] { return makeSid({"Blast Theme", "Someone", "1987 Soft"}); }},
+        {"PRG", [&] { return "\x01\x08" + program; }},
     };
     const auto it = files.find(tag);
     return it == files.end() ? std::string() : it->second();
@@ -131,7 +135,7 @@ TEST_P(ReaderFailure, IsNamedShowsNothingOfThePreviousFileAndTheSearchGoesOn) {
     else if (row.fault == Fault::Grown)
         failing.resize(row.length, '\0');
     const std::string bad = dir.write("root/b." + ext, failing);
-    const std::string last = dir.write("root/c." + ext, good);
+    const std::string last = dir.write("root/c blast." + ext, good);
     if (row.fault == Fault::Unreadable)
         t.setup.opener = [bad](const std::string& path) -> std::unique_ptr<ByteSource> {
             if (path == bad)

@@ -8,6 +8,7 @@
 #include "media/D71Reader.h"
 #include "media/D81Reader.h"
 #include "media/Pc64Reader.h"
+#include "media/PrgReader.h"
 #include "media/SidReader.h"
 #include "media/T64Reader.h"
 #include "samples/CrtBuilder.h"
@@ -17,6 +18,7 @@
 #include "samples/T64Builder.h"
 
 #include <functional>
+#include <limits>
 #include <map>
 
 using namespace qs;
@@ -225,6 +227,18 @@ std::vector<Layout> layouts() {
      {{"msgs", "1"}, {"msg", "[analizzaPC64] - 9 - *"}, {"msgfile", "/x/CUT.P00"},
       {"e1.name", "CUT"}, {"e1.type", "prg"}, {"e1.load", "0"}}},
 
+    // Named after the host file, case and UTF-8 kept; an empty file takes no block.
+    {"/x/Game.prg", "\x01",
+     {{"file", "GAME"}, {"type", "PRG"}, {"name", ""}, {"header", "\"Game\""}, {"free", "0"},
+      {"status", ""}, {"count", "1"}, {"e1.name", "Game"}, {"e1.type", "prg"}, {"e1.blocks", "1"},
+      {"e1.no", "1"}, {"e1.valid", "1"}, {"e1.locked", "0"}, {"msgs", "0"}}},
+    {"/x/empty.prg", "", {{"e1.blocks", "0"}, {"status", ""}, {"msgs", "0"}}},
+    {"/x/full.prg", std::string(254, 'x'), {{"e1.blocks", "1"}}},
+    {"/x/one more.prg", std::string(255, 'x'), {{"e1.blocks", "2"}}},
+    {"/x/a.b.PRG", "x", {{"e1.name", "a.b"}, {"type", "PRG"}}},
+    {"Disks/J\xC3\xB6rg's Game Of Long Name.prg", "x",
+     {{"e1.name", "J\xC3\xB6rg's Game Of Long Name"}, {"file", "J\xC3\xB6RG'S GAME OF LONG NAME"}}},
+
     {"/x/My Game.crt", makeCrt("MY GAME", 0),
      {{"name", "Normal cartridge"}, {"header", "\"Normal cartridge\" type"}, {"file", "MY GAME"},
       {"type", "CRT"}, {"free", "0"}, {"count", "1"}, {"e1.name", "MY GAME"}, {"e1.type", "prg"},
@@ -268,4 +282,10 @@ TEST(MediaReaders, Layouts) {
         h.run(formatFor(row.path), row.path, row.bytes);
         h.expect(row.expect);
     }
+}
+
+// A file past 2^31 blocks keeps the largest count there is.
+TEST(MediaReaders, PrgBlocksStopAtTheLargestCount) {
+    EXPECT_EQ(PrgBlocks(254ULL << 31), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(PrgBlocks(254ULL * 0x7FFFFFFF - 253), 0x7FFFFFFF);
 }
