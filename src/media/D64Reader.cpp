@@ -23,9 +23,11 @@ std::int32_t d64BlocksFree(const ByteView& header) {
     return sum;
 }
 
-const Track18Format kD64{
-    {{174848, false, false}, {175531, false, true}, {196608, true, false}, {197376, true, true}},
-    d64BlocksFree};
+const Track18Format kD64{{{kD64Size, false, false},
+                          {kD64SizeWithErrors, false, true},
+                          {kD64Size40, true, false},
+                          {kD64Size40WithErrors, true, true}},
+                         d64BlocksFree};
 
 void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
     e.Name = CutAtPadding(slot.sub(5, 16).bytes());
@@ -47,7 +49,7 @@ void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
 void readTrack18Image(ReadInput& in, const Track18Format& format) {
     AnalysisRecords& rec = in.records;
     const std::string track = in.bytes.read(kTrack18Offset, kTrack18Length);
-    const ByteView track18(track, kTrack18Offset);
+    const ByteView track18(track, in.bytes.origin() + kTrack18Offset);
     auto sector = [&](std::size_t s) { return track18.sub(256 * s, 256); };
     const ByteView header = sector(0);
 

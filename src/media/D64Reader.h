@@ -26,6 +26,12 @@ void readTrack18Image(ReadInput& in, const Track18Format& format);
 
 void readD64(ReadInput& in);
 
+// The standard image sizes: 35 and 40 tracks, each without and with error bytes.
+inline constexpr std::uint64_t kD64Size = 174848;
+inline constexpr std::uint64_t kD64SizeWithErrors = 175531;
+inline constexpr std::uint64_t kD64Size40 = 196608;
+inline constexpr std::uint64_t kD64Size40WithErrors = 197376;
+
 // Byte offset of track 18 in a 1541 layout and the span read from there.
 inline constexpr std::uint64_t kTrack18Offset = 91392;
 inline constexpr std::size_t kTrack18Length = 19 * 256;

@@ -19,7 +19,8 @@ std::int32_t d71BlocksFree(const ByteView& header) {
     return sum;
 }
 
-const Track18Format kD71{{{349696, false, false}, {351062, false, true}}, d71BlocksFree};
+const Track18Format kD71{{{kD71Size, false, false}, {kD71SizeWithErrors, false, true}},
+                         d71BlocksFree};
 
 } // namespace
 

@@ -13,6 +13,7 @@
 #include "media/Signature.h"
 #include "media/T64Reader.h"
 #include "media/TapReader.h"
+#include "media/X64Reader.h"
 
 #include <algorithm>
 
@@ -29,6 +30,10 @@ constexpr char kTap[] = "C64-TAPE-RAW";
 constexpr char kCrt[] = "C64 CARTRIDGE";
 constexpr char kT64[] = "C64";
 constexpr char kPc64[] = "C64FILE";
+
+Bid x64Bid(const ByteSource& bytes) {
+    return HasMagic(bytes, kX64Magic) ? Bid::Mine : Bid::NotMine;
+}
 
 // Too big to be a single C64 file: not one, without looking.
 Bid pc64Bid(const ByteSource& bytes) {
@@ -84,6 +89,10 @@ std::vector<ContainerFormat> makeTable() {
         {.tag = "PRG", .caption = "PRG", .extensions = {"PRG"}, .procedure = "analizzaPRG",
          .read = readPrg, .kind = SingleFile, .mediumName = false, .pcEntryNames = true,
          .headerIsFileName = true},
+        // A D64, D71 or D81 image behind a header, listed as that image.
+        {.tag = "X64", .caption = "X64", .extensions = {"X64"}, .procedure = "analizzaX64",
+         .read = readX64, .bid = x64Bid, .invalidName = "X64", .kind = Disk, .lockBits = true,
+         .entryPositions = true, .partitions = true},
     };
 }
 // clang-format on

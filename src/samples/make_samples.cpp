@@ -8,6 +8,7 @@
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
 #include "samples/TapBuilder.h"
+#include "samples/X64Builder.h"
 #include "samples/ZipWriter.h"
 
 #include <algorithm>
@@ -135,7 +136,7 @@ bool writeCartridgeAndTuneSamples(const fs::path& root) {
 }
 
 // The kinds listed by outside programs: a G64, a TAP, and a ZIP holding
-// images in a subfolder.
+// images in a subfolder; the G64's image also behind an X64 header.
 bool writeToolSamples(const fs::path& root) {
     // Disk ID, a shifted space and DOS type 2A.
     auto idField = [](const char* id) { return std::string(id) + '\xA0' + "2A"; };
@@ -163,11 +164,13 @@ bool writeToolSamples(const fs::path& root) {
     other.add({toPetscii("PUZZLE"), 0x82, 30, 17, 0});
 
     return writeBytes(root / "Games" / "blast gcr.g64", D64ToG64(gcr.bytes())) &&
+           writeBytes(root / "Games" / "blast gcr.x64", makeX64(gcr.bytes())) &&
            writeBytes(tapes / "Blast Tape.tap", tape.bytes()) &&
            writeBytes(archives / "collection.zip",
                       StoredZip({{"Disks/zipped.d64", zipped.bytes()},
                                  {"Disks/More/second.d64", other.bytes()},
-                                 {"Programs/Blast Zipped.prg", program(1000)}}));
+                                 {"Programs/Blast Zipped.prg", program(1000)},
+                                 {"Disks/wrapped.x64", makeX64(other.bytes())}}));
 }
 
 // Bare C64 files, named after their host file: a PC name, which may be

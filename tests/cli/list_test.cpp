@@ -1,5 +1,6 @@
 // quillsift-cli --list against independent readers: the directories cc1541
-// prints of its own images (and of the PRG files it writes there), the files
+// prints of its own images (also behind an X64 header, and of the PRG files
+// it writes there), the files
 // cbmconvert reads from our T64 and P00 files and from the P00 files it
 // writes itself, the SID header as libsidplayfp reads it. (Our own kinds,
 // and what cannot be listed, are among the expected outputs.)
@@ -11,6 +12,7 @@
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
+#include "samples/X64Builder.h"
 
 #include <sidplayfp/SidTune.h>
 #include <sidplayfp/SidTuneInfo.h>
@@ -114,6 +116,12 @@ TEST(CliList, DisksAsCc1541ListsThem) {
             ours.pop_back();
         }
         EXPECT_EQ(ours, expected);
+        // The image behind an X64 header lists as the image.
+        std::vector<std::string> wrapped =
+            listed(dir.write(std::string(image) + ".x64", makeX64(dir.read(image))));
+        if (std::string(image) == "o.d71")
+            wrapped.pop_back();
+        EXPECT_EQ(wrapped, expected);
         // The G64 that cc1541 wrote alongside, decoded and listed by our c1541.
         if (d64) {
             EXPECT_EQ(listed(dir.str() + "/o.g64"), expected);

@@ -16,6 +16,7 @@
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
 #include "samples/TapBuilder.h"
+#include "samples/X64Builder.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ const std::map<std::string_view, CutShort> kCut{
     {"G64", {4, 0, kInvalid}}, {"TAP", {8, 0, kInvalid}}, {"T64", {40, 9, ""}},
     {"PC64", {5, 0, kInvalid}}, {"CRT", {20, 9, ""}}, {"SID", {100, 9, ""}},
     // Any length is a PRG: cut to nothing it is an empty program named "b".
-    {"PRG", {0, 0, ""}},
+    {"PRG", {0, 0, ""}}, {"X64", {1000, 9, kOddSize}},
 };
 // clang-format on
 
@@ -104,6 +105,7 @@ std::string goodFile(std::string_view tag) {
         {"CRT", [] { return makeCrt("BLAST", 0); }},
         {"SID", [] { return makeSid({"Blast Theme", "Someone", "1987 Soft"}); }},
         {"PRG", [&] { return "\x01\x08" + program; }},
+        {"X64", [] { return makeX64(disk()); }},
     };
     const auto it = files.find(tag);
     return it == files.end() ? std::string() : it->second();

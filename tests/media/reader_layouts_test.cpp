@@ -16,6 +16,7 @@
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
+#include "samples/X64Builder.h"
 
 #include <functional>
 #include <limits>
@@ -226,6 +227,28 @@ std::vector<Layout> layouts() {
     {"/x/CUT.P00", makePc64("CUT", 0x0801, "").substr(0, 27),
      {{"msgs", "1"}, {"msg", "[analizzaPC64] - 9 - *"}, {"msgfile", "/x/CUT.P00"},
       {"e1.name", "CUT"}, {"e1.type", "prg"}, {"e1.load", "0"}}},
+
+    // The image behind the header is read by its own reader, chosen by its
+    // size; the header's drive decides only for an image of no standard size.
+    {"/x/Wrapped.x64", makeX64(d64([](DiskBuilder& d) { d.add({"GAME", 0xC2, 12}); })),
+     {{"file", "WRAPPED"}, {"type", "X64"}, {"name", "EMPTY           "},
+      {"header", "\"EMPTY           \" 01 2A"}, {"free", "664"}, {"status", ""}, {"count", "8"},
+      {"e1.name", "GAME"}, {"e1.blocks", "12"}, {"e1.locked", "1"}, {"e1.no", "1"}}},
+    {"/x/forty, errors.x64", makeX64(d64({}, 197376)), {{"40", "1"}, {"err", "1"}, {"status", ""}}},
+    {"/x/twin.x64", makeX64(d71(), kX64Drive1571), {{"free", "1328"}, {"status", ""}}},
+    {"/x/1581.x64", makeX64(d81([](D81Builder& d) { d.partition("PART", 60, 5); })),
+     {{"free", "3160"}, {"e1.type", "cbm"}, {"#inf", "1"}, {"status", ""}}},
+    {"/x/1581 drive, odd size.x64", makeX64(d81({}, 819199), kX64Drive1581),
+     {{"free", "3160"}, {"status", kOddSize}}},
+    {"/x/1541 drive, odd size.x64", makeX64(d64({}, 180000)), {{"free", "664"}, {"status", kOddSize}}},
+    {"/x/magic in lower case.x64", patched(makeX64(d64()), 2, "a"),
+     {{"status", "INVALID FILE"}, {"name", "NOT A X64 FILE"}, {"count", "0"}, {"msgs", "0"}}},
+    // Errors name offsets in the file, past the header.
+    {"/x/header alone.x64", makeX64(""),
+     {{"msgs", "1"}, {"msg", "[analizzaX64] - 9 - *"}, {"msgfile", "/x/header alone.x64"},
+      {"status", kOddSize}, {"error offset", "91460"}}},
+    {"/x/cut header.x64", makeX64("").substr(0, 6),
+     {{"msgs", "1"}, {"error offset", "6"}, {"count", "0"}}},
 
     // Named after the host file, case and UTF-8 kept; an empty file takes no block.
     {"/x/Game.prg", "\x01",
