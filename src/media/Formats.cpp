@@ -5,6 +5,7 @@
 #include "media/CrtReader.h"
 #include "media/D64Reader.h"
 #include "media/D71Reader.h"
+#include "media/D80Reader.h"
 #include "media/D81Reader.h"
 #include "media/G64Reader.h"
 #include "media/Pc64Reader.h"
@@ -93,6 +94,10 @@ std::vector<ContainerFormat> makeTable() {
         {.tag = "X64", .caption = "X64", .extensions = {"X64"}, .procedure = "analizzaX64",
          .read = readX64, .bid = x64Bid, .invalidName = "X64", .kind = Disk, .lockBits = true,
          .entryPositions = true, .partitions = true},
+        {.tag = "D80", .caption = "D80", .extensions = {"D80"}, .procedure = "analizzaD80",
+         .read = readD80, .kind = Disk, .lockBits = true, .entryPositions = true},
+        {.tag = "D82", .caption = "D82", .extensions = {"D82"}, .procedure = "analizzaD82",
+         .read = readD82, .kind = Disk, .lockBits = true, .entryPositions = true},
     };
 }
 // clang-format on

@@ -10,11 +10,13 @@
 #include "intro/Synth.h"
 #include "media/D64Reader.h"
 #include "media/D71Reader.h"
+#include "media/D80Reader.h"
 #include "media/D81Reader.h"
 #include "media/Formats.h"
 #include "media/TapReader.h"
 #include "media/X64Reader.h"
 #include "samples/CrtBuilder.h"
+#include "samples/D80Builder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
 #include "samples/Pc64Builder.h"
@@ -123,6 +125,17 @@ std::string disk(std::size_t size) {
     for (int i = 0; i < 10; ++i)
         d.add({"FILE" + std::to_string(i), static_cast<std::uint8_t>(0x80 + i % 6), 3});
     return d.bytes().substr(kTrack18Offset, kTrack18Length);
+}
+
+// Tracks 38 and 39 of an 8050 or 8250 disk: the BAM and the directory.
+constexpr std::size_t kD80Window = 2 * 29 * 256;
+
+std::string d80Window(std::size_t size) {
+    D80Builder d(size);
+    d.name("FUZZ").formatBam();
+    for (int i = 0; i < 10; ++i)
+        d.add({"FILE" + std::to_string(i), static_cast<std::uint8_t>(0x80 + i % 6), 3});
+    return d.bytes().substr(kD80Track38Offset, kD80Window);
 }
 
 // Track 40 and the start of track 41, where a partition may lie.
@@ -279,6 +292,10 @@ const std::vector<Target>& targets() {
         {"d81", 1 + kD81TrackBytes + 4 * 256,
          placed("D81", "fuzz.d81", kD81Track40, {kD81Size, kD81SizeWithErrors}),
          {at(0, d81Window()), at(2, d81Window())}},
+        {"d80", 1 + kD80Window, placed("D80", "fuzz.d80", kD80Track38Offset, {kD80Size}),
+         {at(0, d80Window(D80Builder::kD80Size))}},
+        {"d82", 1 + kD80Window, placed("D82", "fuzz.d82", kD80Track38Offset, {kD82Size}),
+         {at(0, d80Window(D80Builder::kD82Size))}},
         {"t64", 512, placed("T64", "fuzz.t64"),
          {at(0, T64Builder("FUZZ TAPE", 4).add({"ONE", "abc"}).add({"TWO", "defgh", 0xC000, 0x81})
                     .bytes())}},

@@ -10,6 +10,7 @@
 #include "common/Error.h"
 #include "common/Text.h"
 #include "samples/CrtBuilder.h"
+#include "samples/D80Builder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
 #include "samples/Pc64Builder.h"
@@ -57,7 +58,8 @@ const std::map<std::string_view, CutShort> kCut{
     {"G64", {4, 0, kInvalid}}, {"TAP", {8, 0, kInvalid}}, {"T64", {40, 9, ""}},
     {"PC64", {5, 0, kInvalid}}, {"CRT", {20, 9, ""}}, {"SID", {100, 9, ""}},
     // Any length is a PRG: cut to nothing it is an empty program named "b".
-    {"PRG", {0, 0, ""}}, {"X64", {1000, 9, kOddSize}},
+    {"PRG", {0, 0, ""}}, {"X64", {1000, 9, kOddSize}}, {"D80", {1000, 9, kOddSize}},
+    {"D82", {1000, 9, kOddSize}},
 };
 // clang-format on
 
@@ -87,6 +89,14 @@ std::string disk(std::size_t size = DiskBuilder::kD64Size) {
     return d.bytes();
 }
 
+// An 8050 or 8250 disk like disk().
+std::string pet(std::size_t size) {
+    D80Builder d(size);
+    d.name(toPetscii("GOOD")).formatBam();
+    d.add({toPetscii("BLAST"), 0x82, 4, 1, 0}).add({toPetscii("OTHER"), 0x82, 2, 1, 4});
+    return d.bytes();
+}
+
 // A file of the format with exactly one name matching BLAST.
 std::string goodFile(std::string_view tag) {
     const std::string program(600, '\x60');
@@ -106,6 +116,8 @@ std::string goodFile(std::string_view tag) {
         {"SID", [] { return makeSid({"Blast Theme", "Someone", "1987 Soft"}); }},
         {"PRG", [&] { return "\x01\x08" + program; }},
         {"X64", [] { return makeX64(disk()); }},
+        {"D80", [] { return pet(D80Builder::kD80Size); }},
+        {"D82", [] { return pet(D80Builder::kD82Size); }},
     };
     const auto it = files.find(tag);
     return it == files.end() ? std::string() : it->second();

@@ -12,6 +12,7 @@
 #include "media/SidReader.h"
 #include "media/T64Reader.h"
 #include "samples/CrtBuilder.h"
+#include "samples/D80Builder.h"
 #include "samples/D81Builder.h"
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
@@ -35,6 +36,10 @@ const std::string kMore296 =
 const std::string kCross18 =
     "[WARNING] - Directory entries crossover track 18. Only Track 18 entries are analyzed";
 const std::string kOddSize = "NON-STANDARD FILE SIZE, MAY BE CORRUPTED";
+const std::string kMore224 =
+    "[WARNING] - More than 224 entries. Only first 224 are analyzed (probably recursive directory)";
+const std::string crossover39 =
+    "[WARNING] - Directory entries crossover track 39. Only Track 39 entries are analyzed";
 
 // The path names the row and picks the reader by its extension.
 struct Layout {
@@ -68,6 +73,16 @@ std::string d81(const std::function<void(D81Builder&)>& change = {},
                 std::size_t size = D81Builder::kSize) {
     D81Builder d(size);
     d.name("DATA").formatBam();
+    if (change)
+        change(d);
+    return d.bytes();
+}
+
+// An 8050 disk (8250 at that size) named OFFICE whose directory 39/1 ends at once.
+std::string d80(const std::function<void(D80Builder&)>& change = {},
+                std::size_t size = D80Builder::kD80Size) {
+    D80Builder d(size);
+    d.name("OFFICE").formatBam();
     if (change)
         change(d);
     return d.bytes();
@@ -228,6 +243,33 @@ std::vector<Layout> layouts() {
      {{"msgs", "1"}, {"msg", "[analizzaPC64] - 9 - *"}, {"msgfile", "/x/CUT.P00"},
       {"e1.name", "CUT"}, {"e1.type", "prg"}, {"e1.load", "0"}}},
 
+    // Blocks free as VICE counts an empty 8050 (2052) and 8250 (4133): track 39 left out.
+    {"/x/Office.d80", d80([](D80Builder& d) {
+         d.add({"LETTER", 0xC2, 12, 1, 0}).add({"INVOICE", 0x81, 300, 2, 0}); }),
+     {{"file", "OFFICE"}, {"type", "D80"}, {"name", "OFFICE          "},
+      {"header", "\"OFFICE          \" 01 2C"}, {"free", "2052"}, {"status", ""}, {"count", "8"},
+      {"names", "LETTER|INVOICE||||||"}, {"e1.locked", "1"}, {"e1.blocks", "12"},
+      {"e2.type", "seq"}, {"e2.blocks", "300"}, {"e2.no", "2"}, {"msgs", "0"}}},
+    {"/x/track 39 free.d80", d80([](D80Builder& d) { d.freeSectors(39, 29); }), {{"free", "2052"}}},
+    {"/x/track 77 full.d80", d80([](D80Builder& d) { d.freeSectors(77, 0); }), {{"free", "2029"}}},
+    {"/x/Archive.d82", d80({}, D80Builder::kD82Size),
+     {{"type", "D82"}, {"free", "4133"}, {"status", ""}, {"count", "8"}}},
+    {"/x/track 154 full.d82", d80([](D80Builder& d) { d.freeSectors(154, 0); }, D80Builder::kD82Size),
+     {{"free", "4110"}}},
+    {"/x/28 sectors.d80", d80([](D80Builder& d) {
+         for (int i = 0; i < 224; ++i) d.add({"F" + std::to_string(i)}); }),
+     {{"count", "224"}, {"e224.name", "F223"}, {"e224.no", "224"}, {"status", ""}}},
+    {"/x/loop.d80", d80([](D80Builder& d) { d.add({"A"}).link(1, 39, 2).link(2, 39, 1); }),
+     {{"count", "224"}, {"status", kMore224}}},
+    {"/x/crossover.d80", d80([](D80Builder& d) { d.link(1, 40, 0); }),
+     {{"count", "8"}, {"status", crossover39}}},
+    {"/x/link 39-29.d80", d80([](D80Builder& d) { d.link(1, 39, 29); }),
+     {{"count", "8"}, {"status", ""}}},
+    {"/x/odd size.d80", grown(d80(), D80Builder::kD80Size + 1), {{"status", kOddSize}, {"free", "2052"}}},
+    {"/x/cut in BAM.d80", d80().substr(0, D80Builder::offset(38, 3) + 6),
+     {{"msgs", "1"}, {"msg", "[analizzaD80] - 9 - *"}, {"msgfile", "/x/cut in BAM.d80"},
+      {"error offset", std::to_string(D80Builder::offset(38, 3) + 6)}, {"status", kOddSize}}},
+
     // The image behind the header is read by its own reader, chosen by its
     // size; the header's drive decides only for an image of no standard size.
     {"/x/Wrapped.x64", makeX64(d64([](DiskBuilder& d) { d.add({"GAME", 0xC2, 12}); })),
@@ -311,4 +353,15 @@ TEST(MediaReaders, Layouts) {
 TEST(MediaReaders, PrgBlocksStopAtTheLargestCount) {
     EXPECT_EQ(PrgBlocks(254ULL << 31), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(PrgBlocks(254ULL * 0x7FFFFFFF - 253), 0x7FFFFFFF);
+}
+
+// The 8050 geometry of the builder, against the offsets and sizes the disks
+// are known by.
+TEST(MediaReaders, D80BuilderGeometry) {
+    EXPECT_EQ(D80Builder::offset(38, 0), 0x43100u);
+    EXPECT_EQ(D80Builder::offset(39, 0), 0x44E00u);
+    EXPECT_EQ(D80Builder::offset(39, 1), 0x44F00u);
+    EXPECT_EQ(D80Builder::offset(77, 23), D80Builder::kD80Size); // past the last sector, 77/22
+    EXPECT_EQ(D80Builder::offset(78, 0), D80Builder::kD80Size);  // an 8250's second side
+    EXPECT_EQ(D80Builder::offset(154, 23), D80Builder::kD82Size);
 }

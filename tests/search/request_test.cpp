@@ -65,7 +65,7 @@ TEST(FilePattern, MaskJoinedWithEveryTickedExtension) {
         EXPECT_EQ(BuildFilePattern(r), c.pattern);
     }
     EXPECT_EQ(BuildFilePattern(SearchRequest{}), // the start states
-              "*.D64;*.T64;*.D81;*.P??;*.S??;*.U??;*.R??;*.D71;*.CRT;*.PRG;*.X64");
+              "*.D64;*.T64;*.D81;*.P??;*.S??;*.U??;*.R??;*.D71;*.CRT;*.PRG;*.X64;*.D80;*.D82");
 }
 
 // The command line looks only for the programs that the request needs; the
