@@ -21,20 +21,23 @@ namespace fs = std::filesystem;
     throw CLI::ValidationError(reason);
 }
 
+// What a LIST option takes besides its captions.
+enum class Word { None, All };
+
 // A LIST option: the captions, without regard to case, of exactly the entries
-// to tick ("" ticks none). The help shows every caption and, as the default,
-// the entries ticked at the start.
+// to tick ("" ticks none; with Word::All, "all" ticks every one). The help
+// shows every caption and, as the default, the entries ticked at the start.
 template <class Tick>
 CLI::Option* addList(CLI::App& app, const std::string& flags, const std::string& help,
                      const std::vector<std::pair<std::string, Tick*>>& entries,
-                     const std::string& what = "type") {
+                     const std::string& what = "type", Word word = Word::None) {
     std::string all, ticked;
     for (const auto& [caption, tick] : entries) {
         all += (all.empty() ? "" : ",") + caption;
         if (*tick)
             ticked += (ticked.empty() ? "" : ",") + caption;
     }
-    const auto parse = [entries, what](const std::string& list) {
+    const auto parse = [entries, what, word](const std::string& list) {
         for (const auto& entry : entries)
             *entry.second = false;
         for (std::size_t start = 0, end = 0; start <= list.size(); start = end + 1) {
@@ -44,10 +47,15 @@ CLI::Option* addList(CLI::App& app, const std::string& flags, const std::string&
                 entries, [&](const auto& e) { return upperAscii(e.first) == upperAscii(item); });
             if (hit != entries.end())
                 *hit->second = true;
+            else if (word == Word::All && upperAscii(item) == "ALL")
+                for (const auto& entry : entries)
+                    *entry.second = true;
             else if (!item.empty())
                 reject("unknown " + what + " '" + item + "'");
         }
     };
+    if (word == Word::All)
+        all += " or all";
     return app.add_option_function<std::string>(flags, parse, help + ": " + all)
         ->type_name("LIST")
         ->default_str(ticked);
@@ -138,7 +146,7 @@ struct CommandLine {
             ->capture_default_str();
         app.add_option("-m,--mask", o.mask, "file-name mask without extension")
             ->capture_default_str();
-        addList(app, "-t,--types", "PC file types", formats.entries);
+        addList(app, "-t,--types", "PC file types", formats.entries, "type", Word::All);
         addList(app, "-c,--cbm-types", "entry types", entryTypes.entries);
         app.add_flag_callback(
             "--no-partial", [&o] { o.partial = false; }, "match the whole name only");

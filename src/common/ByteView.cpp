@@ -149,6 +149,12 @@ std::string MemoryByteSource::read(std::uint64_t offset, std::size_t length) con
     return clip(bytes_, offset, length);
 }
 
+std::string ByteRange::read(std::uint64_t offset, std::size_t length) const {
+    if (offset >= size())
+        return {};
+    return whole_.read(offset_ + offset, length);
+}
+
 void ByteView::outOfRange(std::size_t offset) const {
     raise(err::SubscriptOutOfRange, "no byte at offset " + std::to_string(base_ + offset));
 }

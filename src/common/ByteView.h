@@ -3,6 +3,7 @@
 // a ByteView is a window over bytes already read, with one bounds check per
 // read: text reads are clipped (a short file gives a shorter or empty text),
 // single-byte reads past the end raise error 9 naming the offset.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,6 +38,9 @@ class ByteSource {
     std::string readAll() const { return read(0, static_cast<std::size_t>(size())); }
     // The file these bytes are, when they are a whole file on disk.
     virtual const std::string* pathOnDisk() const { return nullptr; }
+    // Where byte 0 lies in the file the bytes come from: a view into a
+    // larger file names that file's offsets in its errors.
+    virtual std::uint64_t origin() const { return 0; }
     // Writes the bytes to a new file at `path`; raises when it cannot be
     // written whole (a full disk), leaving no part of it behind.
     virtual void writeTo(const std::string& path) const;
@@ -90,6 +94,21 @@ class MemoryByteSource final : public ByteSource {
 
   private:
     std::string bytes_;
+};
+
+// The bytes from `offset` of another source (which must outlive it), to
+// its end: an image behind a header.
+class ByteRange final : public ByteSource {
+  public:
+    ByteRange(const ByteSource& whole, std::uint64_t offset)
+        : whole_(whole), offset_(std::min(offset, whole.size())) {}
+    std::uint64_t size() const override { return whole_.size() - offset_; }
+    std::string read(std::uint64_t offset, std::size_t length) const override;
+    std::uint64_t origin() const override { return whole_.origin() + offset_; }
+
+  private:
+    const ByteSource& whole_;
+    std::uint64_t offset_;
 };
 
 class ByteView {

@@ -15,7 +15,7 @@ std::string CutAtPadding(std::string_view text) {
 
 namespace {
 
-std::int32_t d64BlocksFree(const ByteView& header) {
+std::int32_t d64BlocksFree(const ByteView& header, const ByteSource&) {
     std::int32_t sum = 0;
     for (std::size_t t = 1; t <= 35; ++t)
         if (t != 18)
@@ -23,9 +23,16 @@ std::int32_t d64BlocksFree(const ByteView& header) {
     return sum;
 }
 
-const Track18Format kD64{
-    {{174848, false, false}, {175531, false, true}, {196608, true, false}, {197376, true, true}},
-    d64BlocksFree};
+const DirectoryTrackFormat kD64{.sizes = {{kD64Size, false, false},
+                                          {kD64SizeWithErrors, false, true},
+                                          {kD64Size40, true, false},
+                                          {kD64Size40WithErrors, true, true}},
+                                .track = 18,
+                                .trackOffset = kTrack18Offset,
+                                .sectors = 19,
+                                .nameAt = 144,
+                                .idAt = 162,
+                                .blocksFree = d64BlocksFree};
 
 void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
     e.Name = CutAtPadding(slot.sub(5, 16).bytes());
@@ -44,16 +51,16 @@ void readSlot(CbmEntry& e, const ByteView& slot, std::int32_t entryNo) {
 
 } // namespace
 
-void readTrack18Image(ReadInput& in, const Track18Format& format) {
+void readDirectoryTrackImage(ReadInput& in, const DirectoryTrackFormat& format) {
     AnalysisRecords& rec = in.records;
-    const std::string track = in.bytes.read(kTrack18Offset, kTrack18Length);
-    const ByteView track18(track, kTrack18Offset);
-    auto sector = [&](std::size_t s) { return track18.sub(256 * s, 256); };
+    const std::string track = in.bytes.read(format.trackOffset, 256 * std::size_t{format.sectors});
+    const ByteView dirTrack(track, in.bytes.origin() + format.trackOffset);
+    auto sector = [&](std::size_t s) { return dirTrack.sub(256 * s, 256); };
     const ByteView header = sector(0);
 
     MediaInfo& m = rec.media;
-    m.MediaName = PaddingToBlanks(header.text(144, 16));
-    m.HeaderLine = "\"" + m.MediaName + "\" " + PaddingToBlanks(header.text(162, 5));
+    m.MediaName = PaddingToBlanks(header.text(format.nameAt, 16));
+    m.HeaderLine = "\"" + m.MediaName + "\" " + PaddingToBlanks(header.text(format.idAt, 5));
     SetNameFields(m, in.path);
     m.BlocksFree = 0;
     m.Tracks40 = m.ErrorInfo = false;
@@ -68,11 +75,18 @@ void readTrack18Image(ReadInput& in, const Track18Format& format) {
         m.ErrorInfo = cls->errorInfo;
     }
 
-    m.BlocksFree = format.blocksFree(header);
+    m.BlocksFree = format.blocksFree(header, in.bytes);
 
-    std::uint8_t linkTrack = 18, linkSector = 1;
+    // The chain stays on the track, and within as many entries as the
+    // track holds: more means it loops.
+    const std::uint8_t dirTrackNo = format.track;
+    const int maxEntries = 8 * (format.sectors - 1);
+    auto onTrack = [&](std::uint8_t t, std::uint8_t s) {
+        return t == dirTrackNo && s >= 1 && s < format.sectors;
+    };
+    std::uint8_t linkTrack = dirTrackNo, linkSector = 1;
     int n = 0;
-    while (linkTrack == 18 && linkSector >= 1 && linkSector <= 18 && n < kMaxDirEntries) {
+    while (onTrack(linkTrack, linkSector) && n < maxEntries) {
         const ByteView dir = sector(linkSector);
         for (std::size_t slot = 0; slot < 8; ++slot) {
             ++n;
@@ -82,16 +96,17 @@ void readTrack18Image(ReadInput& in, const Track18Format& format) {
         linkSector = dir.u8(1);
     }
 
-    if (linkTrack != 0 && linkTrack != 18)
-        m.Status = "[WARNING] - Directory entries crossover track 18. Only Track 18 entries "
-                   "are analyzed";
-    else if (n >= kMaxDirEntries && linkTrack == 18 && linkSector >= 1 && linkSector <= 18)
-        m.Status = "[WARNING] - More than 144 entries. Only first 144 are analyzed (probably "
-                   "recursive directory)";
+    const std::string t = std::to_string(dirTrackNo), most = std::to_string(maxEntries);
+    if (linkTrack != 0 && linkTrack != dirTrackNo)
+        m.Status = "[WARNING] - Directory entries crossover track " + t + ". Only Track " + t +
+                   " entries are analyzed";
+    else if (n >= maxEntries && onTrack(linkTrack, linkSector))
+        m.Status = "[WARNING] - More than " + most + " entries. Only first " + most +
+                   " are analyzed (probably recursive directory)";
 }
 
 void readD64(ReadInput& in) {
-    readTrack18Image(in, kD64);
+    readDirectoryTrackImage(in, kD64);
 }
 
 } // namespace qs

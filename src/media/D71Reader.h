@@ -3,7 +3,12 @@
 // for the 35 tracks of the second side.
 #include "media/Reader.h"
 
+#include <cstdint>
+
 namespace qs {
+
+inline constexpr std::uint64_t kD71Size = 349696;
+inline constexpr std::uint64_t kD71SizeWithErrors = 351062;
 
 void readD71(ReadInput& in);
 

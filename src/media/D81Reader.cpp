@@ -58,7 +58,7 @@ void walkDirectory(ReadInput& in, std::int32_t track, std::int32_t sector) {
         // sector per level, not a whole track.
         const std::uint64_t at = base + kSectorBytes * static_cast<std::uint64_t>(curSector);
         const std::string sectorBytes = in.bytes.read(at, kSectorBytes);
-        const ByteView dir(sectorBytes, at);
+        const ByteView dir(sectorBytes, in.bytes.origin() + at);
         for (std::size_t slot = 0; slot < 8; ++slot) {
             const auto index = static_cast<std::int32_t>(rec.entryCount() + 1);
             CbmEntry& e = rec.appendEntry();
@@ -101,7 +101,7 @@ void readD81(ReadInput& in) {
     AnalysisRecords& rec = in.records;
     const std::uint64_t dirOffset = (kD81DirTrack - 1) * kD81TrackBytes;
     const std::string track40 = in.bytes.read(dirOffset, kD81TrackBytes);
-    const ByteView dirTrack(track40, dirOffset);
+    const ByteView dirTrack(track40, in.bytes.origin() + dirOffset);
     const ByteView header = dirTrack.sub(0, kSectorBytes);
     const ByteView bam1 = dirTrack.sub(kSectorBytes, kSectorBytes);
     const ByteView bam2 = dirTrack.sub(2 * kSectorBytes, kSectorBytes);

@@ -7,16 +7,19 @@
 #include "media/CrtReader.h"
 #include "media/D64Reader.h"
 #include "media/D71Reader.h"
+#include "media/D80Reader.h"
 #include "media/D81Reader.h"
 #include "media/G64Reader.h"
 #include "media/LynxReader.h"
 #include "media/NibReader.h"
 #include "media/Pc64Reader.h"
+#include "media/PrgReader.h"
 #include "media/SfxReader.h"
 #include "media/SidReader.h"
 #include "media/Signature.h"
 #include "media/T64Reader.h"
 #include "media/TapReader.h"
+#include "media/X64Reader.h"
 
 #include <algorithm>
 
@@ -33,6 +36,10 @@ constexpr char kTap[] = "C64-TAPE-RAW";
 constexpr char kCrt[] = "C64 CARTRIDGE";
 constexpr char kT64[] = "C64";
 constexpr char kPc64[] = "C64FILE";
+
+Bid x64Bid(const ByteSource& bytes) {
+    return HasMagic(bytes, kX64Magic) ? Bid::Mine : Bid::NotMine;
+}
 
 // Too big to be a single C64 file: not one, without looking.
 Bid pc64Bid(const ByteSource& bytes) {
@@ -112,6 +119,18 @@ std::vector<ContainerFormat> makeTable() {
          .read = readSfx, .bid = bidSfx, .invalidName = "C64 SFX", .kind = Tape,
          .entryPositions = true, .mediumName = false, .namesAsStored = true,
          .headerIsFileName = true, .note = "Self-extracting LHA archives"},
+        // Named after the host file; the one entry has no place in a directory.
+        {.tag = "PRG", .caption = "PRG", .extensions = {"PRG"}, .procedure = "analizzaPRG",
+         .read = readPrg, .kind = SingleFile, .mediumName = false, .pcEntryNames = true,
+         .headerIsFileName = true},
+        // A D64, D71 or D81 image behind a header, listed as that image.
+        {.tag = "X64", .caption = "X64", .extensions = {"X64"}, .procedure = "analizzaX64",
+         .read = readX64, .bid = x64Bid, .invalidName = "X64", .kind = Disk, .lockBits = true,
+         .entryPositions = true, .partitions = true},
+        {.tag = "D80", .caption = "D80", .extensions = {"D80"}, .procedure = "analizzaD80",
+         .read = readD80, .kind = Disk, .lockBits = true, .entryPositions = true},
+        {.tag = "D82", .caption = "D82", .extensions = {"D82"}, .procedure = "analizzaD82",
+         .read = readD82, .kind = Disk, .lockBits = true, .entryPositions = true},
     };
 }
 // clang-format on

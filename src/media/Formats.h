@@ -42,12 +42,15 @@ struct ContainerFormat {
     Bidder bid = nullptr;              // null: no signature to check
     std::string_view invalidName = {}; // "NOT A <invalidName> FILE" when the bid is NotMine
     ContainerKind kind = ContainerKind::Disk;
-    bool lockBits = false;         // its entries carry a lock mark
-    bool entryPositions = false;   // its entries have a place in a directory
-    bool mediumName = true;        // it has a name of its own to match
-    bool namesAsStored = false;    // names compare as stored, not PETSCII case-swapped
-    bool partitions = false;       // 1581 partitions, listed within their directory
-    bool headerIsFileName = false; // its listing's header names the PC file
+    bool lockBits = false;       // its entries carry a lock mark
+    bool entryPositions = false; // its entries have a place in a directory
+    bool mediumName = true;      // it has a name of its own to match
+    bool namesAsStored = false;  // names compare as stored, not PETSCII case-swapped
+    // Its entry names are PC texts (host file names, UTF-8): typed text meets
+    // them as it meets file names, and they are shown escaped like paths.
+    bool pcEntryNames = false;
+    bool partitions = false;                     // 1581 partitions, listed within their directory
+    bool headerIsFileName = false;               // its listing's header names the PC file
     std::optional<ListingProgram> listedBy = {}; // the outside program that lists it
     bool onByDefault = true;                     // searched unless the request leaves it out
     std::string_view note = {};                  // what the window tells about it

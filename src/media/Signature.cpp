@@ -9,6 +9,10 @@ bool HasSignature(const ByteSource& source, std::string_view signature) {
     return head.size() == signature.size() && upperAscii(head) == signature;
 }
 
+bool HasMagic(const ByteSource& source, std::string_view magic) {
+    return source.read(0, magic.size()) == magic;
+}
+
 void MarkInvalidFile(AnalysisRecords& records, const std::string& path, std::string_view what) {
     records.reset();
     MediaInfo& m = records.media;

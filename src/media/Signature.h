@@ -12,6 +12,8 @@ namespace qs {
 // True when the bytes start with `signature`, letters in either case. Only
 // the signature's bytes are read; read errors pass to the caller.
 bool HasSignature(const ByteSource& source, std::string_view signature);
+// True when the bytes start with exactly the bytes of `magic`.
+bool HasMagic(const ByteSource& source, std::string_view magic);
 
 // The records of a file that failed its signature check: "NOT A <what> FILE",
 // status "INVALID FILE", no entries.

@@ -3,6 +3,7 @@
 #include "samples/ArchiveBuilders.h"
 #include "samples/ArchiveWriter.h"
 #include "samples/CrtBuilder.h"
+#include "samples/D80Builder.h"
 #include "samples/D81Builder.h"
 #include "samples/DiskBuilder.h"
 #include "samples/G64Builder.h"
@@ -11,8 +12,10 @@
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
 #include "samples/TapBuilder.h"
+#include "samples/X64Builder.h"
 #include "samples/ZipWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -80,6 +83,13 @@ bool writeBytes(const fs::path& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
+// A C64 program file of `length` bytes, load address $0801 first.
+std::string program(std::size_t length) {
+    std::string bytes(length, '\xEA');
+    bytes.replace(0, 2, "\x01\x08", std::min<std::size_t>(length, 2));
+    return bytes;
+}
+
 // A 1571 disk, a 1581 disk with a partition, a tape archive and P00 files.
 bool writeNativeSamples(const fs::path& root) {
     const fs::path games = root / "Games";
@@ -129,8 +139,19 @@ bool writeCartridgeAndTuneSamples(const fs::path& root) {
                                                          0x2000, 0x2000, 0x2006}));
 }
 
+// An 8050 or 8250 disk for the archive.
+std::string pet(std::size_t size) {
+    D80Builder d(size);
+    d.name(toPetscii("ZIPPED 8050"), "Z8\xA0"
+                                     "2C")
+        .formatBam();
+    d.add({toPetscii("BLAST FROM 8050"), 0x82, 77, 1, 0});
+    return d.bytes();
+}
+
 // The kinds listed by outside programs: a G64, a TAP, and a ZIP holding
-// images in a subfolder.
+// images in subfolders (a disk of each kind read in process besides); the
+// G64's image also behind an X64 header.
 bool writeToolSamples(const fs::path& root) {
     // Disk ID, a shifted space and DOS type 2A.
     auto idField = [](const char* id) { return std::string(id) + '\xA0' + "2A"; };
@@ -158,10 +179,47 @@ bool writeToolSamples(const fs::path& root) {
     other.add({toPetscii("PUZZLE"), 0x82, 30, 17, 0});
 
     return writeBytes(root / "Games" / "blast gcr.g64", D64ToG64(gcr.bytes())) &&
+           writeBytes(root / "Games" / "blast gcr.x64", makeX64(gcr.bytes())) &&
            writeBytes(tapes / "Blast Tape.tap", tape.bytes()) &&
            writeBytes(archives / "collection.zip",
                       StoredZip({{"Disks/zipped.d64", zipped.bytes()},
-                                 {"Disks/More/second.d64", other.bytes()}}));
+                                 {"Disks/More/second.d64", other.bytes()},
+                                 {"Programs/Blast Zipped.prg", program(1000)},
+                                 {"Disks/wrapped.x64", makeX64(other.bytes())},
+                                 {"Disks/8050/zipped.d80", pet(D80Builder::kD80Size)},
+                                 {"Disks/8050/zipped.d82", pet(D80Builder::kD82Size)}}));
+}
+
+// The disks of Commodore's 8050 and 8250 drives.
+bool writeOfficeSamples(const fs::path& root) {
+    const fs::path office = root / "Office";
+    fs::create_directories(office);
+    D80Builder letters;
+    letters
+        .name(toPetscii("BLAST OFFICE"), "BO\xA0"
+                                         "2C")
+        .formatBam();
+    letters.add({toPetscii("BLAST WRITER"), 0x82, 48, 1, 0})
+        .add({toPetscii("LETTERS"), 0x81, 120, 2, 0})
+        .add({toPetscii("ADDRESSES"), 0x84, 60, 3, 0});
+    D80Builder archive(D80Builder::kD82Size);
+    archive
+        .name(toPetscii("BLAST ARCHIVE"), "BA\xA0"
+                                          "2C")
+        .formatBam();
+    archive.add({toPetscii("LEDGER 1984"), 0x81, 900, 80, 0})
+        .add({toPetscii("BLAST LEDGER"), 0xC2, 35, 1, 0});
+    return letters.save((office / "blast office.d80").string()) &&
+           archive.save((office / "Blast Archive.d82").string());
+}
+
+// Bare C64 files, named after their host file: a PC name, which may be
+// longer than a CBM name.
+bool writeProgramSamples(const fs::path& root) {
+    const fs::path programs = root / "Programs";
+    fs::create_directories(programs);
+    return writeBytes(programs / "Blast Off.prg", program(3000)) &&
+           writeBytes(programs / "Blast Intro Deluxe Edition.prg", program(509));
 }
 
 // Collections inside collections: an archive in an archive, and an image
@@ -267,6 +325,8 @@ int main(int argc, char** argv) {
     ok = ok && writeNestedSamples(root);
     ok = ok && writeNibSamples(root);
     ok = ok && writeC64ArchiveSamples(root);
+    ok = ok && writeProgramSamples(root);
+    ok = ok && writeOfficeSamples(root);
     if (!ok) {
         std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n",
                      args[0].c_str());

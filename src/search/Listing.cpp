@@ -99,12 +99,13 @@ ListedEntry listedEntry(const CbmEntry& e, const ContainerFormat& format) {
     out.unclosed = disk && (e.TypeByte & 0x80) == 0;
     out.type = out.unclosed ? TypeText(static_cast<std::uint8_t>(e.TypeByte | 0x80)) : e.FileType;
     CbmEntry shown = e;
-    if (!format.namesAsStored)
+    if (!format.namesAsStored && !format.pcEntryNames)
         shown.Name = SwapPetsciiCase(e.Name);
     shown.FileType = out.type;
     shown.Locked = out.locked;
-    out.name = shownCbm(shown.Name, false);
-    out.line = ListingLine(shown);
+    // A PC name is shown as a path is.
+    out.name = format.pcEntryNames ? escapedForLine(e.Name) : shownCbm(shown.Name, false);
+    out.line = ListingLine(shown, out.name);
     // The "*" takes the blank before the type, as on the C64.
     if (out.unclosed)
         out.line[out.line.size() - out.type.size() - (out.locked ? 2 : 1)] = '*';

@@ -63,8 +63,11 @@ std::string ListingLine(const CbmEntry& entry, const std::string& shownName) {
     if (line.size() < 5)
         line.append(5 - line.size(), ' ');
     line += "\"" + shownName + "\"";
-    if (entry.Name.size() < 16)
-        line.append(16 - entry.Name.size(), ' ');
+    // Columns line up by the characters shown: a CBM name shows one per
+    // byte, a PC name's UTF-8 and escapes do not.
+    const std::size_t width = utf8Length(shownName);
+    if (width < 16)
+        line.append(16 - width, ' ');
     line += " " + entry.FileType;
     if (entry.Locked)
         line += "<";
@@ -103,14 +106,17 @@ int MatchPrograms(const SearchRequest& o, const ContainerFormat& format, Analysi
         const bool named = !m.MediaType.empty();
         const bool asStored = !named || format.namesAsStored;
         const bool hasMediaName = named && format.mediumName;
+        const bool pcNames = named && format.pcEntryNames;
         // The typed string meets each name as that name is shown: the file
         // name as it is, the medium name in code page 437 glyphs, the entry
-        // names in the glyphs of their listing lines.
+        // names in the glyphs of their listing lines, or as themselves when
+        // they are PC texts.
         const std::string typed = SearchPattern(o);
         const LikePattern& fileNamePattern = PreparedLikePattern(typed, o.matchCase);
         const LikePattern& mediaNamePattern =
             PreparedLikePattern(typed, o.matchCase, ShownAs::Cp437);
-        const LikePattern& entryPattern = PreparedLikePattern(typed, o.matchCase, ShownAs::Listing);
+        const LikePattern& entryPattern =
+            pcNames ? fileNamePattern : PreparedLikePattern(typed, o.matchCase, ShownAs::Listing);
 
         if (o.fileNames && fileNamePattern.matches(m.FileName)) {
             matches = 1;
@@ -142,13 +148,13 @@ int MatchPrograms(const SearchRequest& o, const ContainerFormat& format, Analysi
                 continue;
             // The name as stored goes into the match's record.
             const std::string stored =
-                asStored ? e.Name : std::exchange(e.Name, SwapPetsciiCase(e.Name));
+                asStored || pcNames ? e.Name : std::exchange(e.Name, SwapPetsciiCase(e.Name));
             if (!entryPattern.matches(e.Name))
                 continue;
             if (e.FileType == "scr" && (e.Name.empty() || e.Name[0] == '\0'))
                 continue;
             ++matches;
-            std::string name = ShownName(e);
+            std::string name = pcNames ? escapedForLine(e.Name) : ShownName(e);
             lines += ListingLine(e, name);
             lines += kCrLf;
             if (!o.records)

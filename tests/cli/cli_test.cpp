@@ -61,7 +61,7 @@ void writeCollection(const TempDir& dir) {
     dir.write("kinds/c.t64", tape.bytes());
     dir.write("kinds/d.p00", makePc64(toPetscii("BLASTER"), 0x0801, std::string(2048, 'x')));
     dir.write("kinds/e.s00", makePc64(toPetscii("NO MATCH"), 0x0801, "x"));
-    // Listed with PC64 files (P??, R??) but not of their family: not analysed.
+    // Listed with PC64 files (P??, R??) but a PRG file: not analysed unless PRG is ticked.
     // k.rar, an archive by its content, is read as one with -z.
     dir.write("kinds/j.prg", makePc64(toPetscii("BLAST NOT"), 0x0801, "x"));
     dir.write("kinds/k.rar", StoredZip({{"notes.txt", "text"}}));

@@ -1,8 +1,9 @@
 // quillsift-cli --list against independent readers: the directories cc1541
-// prints of its own images (and of its G64's tracks taken into NIB files), the files cbmconvert
-// reads from our T64 and P00 files and from the P00 files it writes itself, the SID header as
-// libsidplayfp reads it. (Our own kinds, and what cannot be listed, are among
-// the expected outputs.)
+// prints of its own images (also behind an X64 header, of the PRG files it
+// writes there, and of its G64's tracks taken into NIB files), the files
+// cbmconvert reads from our T64 and P00 files and from the P00 files it
+// writes itself, the SID header as libsidplayfp reads it. (Our own kinds,
+// and what cannot be listed, are among the expected outputs.)
 #include "CliRunner.h"
 #include "ToolSession.h"
 #include "common/Text.h"
@@ -14,6 +15,7 @@
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
+#include "samples/X64Builder.h"
 #include "samples/ZipWriter.h"
 
 #include <sidplayfp/SidTune.h>
@@ -118,6 +120,12 @@ TEST(CliList, DisksAsCc1541ListsThem) {
             ours.pop_back();
         }
         EXPECT_EQ(ours, expected);
+        // The image behind an X64 header lists as the image.
+        std::vector<std::string> wrapped =
+            listed(dir.write(std::string(image) + ".x64", makeX64(dir.read(image))));
+        if (std::string(image) == "o.d71")
+            wrapped.pop_back();
+        EXPECT_EQ(wrapped, expected);
         if (!d64)
             continue;
         // The G64 that cc1541 wrote alongside, decoded and listed by our c1541.
@@ -132,6 +140,25 @@ TEST(CliList, DisksAsCc1541ListsThem) {
             dir.write(name, bytes);
             EXPECT_EQ(listed(dir.str() + "/" + name), expected);
         }
+    }
+}
+
+// A PRG file's entry line as cc1541 lists the same host file written to a disk.
+TEST(CliList, PrgFilesAsCc1541ListsThem) {
+    TempDir dir;
+    const std::size_t sizes[] = {1, 2, 254, 255, 508, 509, 3000};
+    std::string files;
+    for (const std::size_t size : sizes) {
+        const std::string name = "p" + std::to_string(size);
+        dir.write(name + ".prg", std::string(size, 'p'));
+        files += " -f " + name + " -w " + name + ".prg";
+    }
+    const std::vector<std::string> disk = cc1541Directory(oracle(dir, "cc1541" + files + " o.d64"));
+    ASSERT_EQ(disk.size(), std::size(sizes) + 2); // the header, the entries, blocks free
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        const std::string name = "p" + std::to_string(sizes[i]);
+        EXPECT_EQ(listed(dir.str() + "/" + name + ".prg"),
+                  (std::vector<std::string>{"0 \"" + name + "\"", disk[i + 1]}));
     }
 }
 

@@ -43,6 +43,11 @@ TEST(CliOptions, ListsByCaptionWithoutRegardToCase) {
     EXPECT_TRUE(cmd->settings.quiet);
     EXPECT_EQ(o.toolTimeout.count(), 5);
     EXPECT_EQ(o.pattern, "-B-"); // the last one counts, a leading '-' included
+    // "all" ticks every format, whatever else the list names.
+    for (const char* list : {"all", "D64,All", "all,,"})
+        EXPECT_EQ(parse({"-t", list}).value_or(CliCommand{}).request.formats, FormatSet::all())
+            << list;
+    EXPECT_FALSE(parse({"-c", "all"})); // entry types have no "all"
     // --version wins over mistakes, as --help does.
     std::string error;
     EXPECT_EQ(parseCommandLine({"--version", "-t", "D65"}, error).value_or(CliCommand{}).action,

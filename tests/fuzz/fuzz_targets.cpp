@@ -9,12 +9,16 @@
 #include "intro/MidiFile.h"
 #include "intro/Synth.h"
 #include "media/D64Reader.h"
+#include "media/D71Reader.h"
+#include "media/D80Reader.h"
 #include "media/D81Reader.h"
 #include "media/Formats.h"
 #include "media/NibReader.h"
 #include "media/TapReader.h"
+#include "media/X64Reader.h"
 #include "samples/ArchiveBuilders.h"
 #include "samples/CrtBuilder.h"
+#include "samples/D80Builder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
 #include "samples/NibBuilder.h"
@@ -22,6 +26,7 @@
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
 #include "samples/TapBuilder.h"
+#include "samples/X64Builder.h"
 #include "standins/codec/GcrDecoder.h"
 #include "standins/codec/TapDecoder.h"
 
@@ -126,6 +131,17 @@ std::string disk(std::size_t size) {
     return d.bytes().substr(kTrack18Offset, kTrack18Length);
 }
 
+// Tracks 38 and 39 of an 8050 or 8250 disk: the BAM and the directory.
+constexpr std::size_t kD80Window = 2 * 29 * 256;
+
+std::string d80Window(std::size_t size) {
+    D80Builder d(size);
+    d.name("FUZZ").formatBam();
+    for (int i = 0; i < 10; ++i)
+        d.add({"FILE" + std::to_string(i), static_cast<std::uint8_t>(0x80 + i % 6), 3});
+    return d.bytes().substr(kD80Track38Offset, kD80Window);
+}
+
 // Track 40 and the start of track 41, where a partition may lie.
 std::string d81Window() {
     D81Builder d;
@@ -137,6 +153,31 @@ std::string d81Window() {
 void fuzzPc64(std::uint8_t choice, std::string_view file) {
     const char* names[] = {"fuzz.p00", "fuzz.s01", "fuzz.u02", "fuzz.r03", "fuzz.q00"};
     readAs("PC64", names[choice % 5], file, 0, sizeClass(choice / 5, {1000000, 999999}));
+}
+
+// An X64: the header's bytes after the magic, then the directory track of
+// the image behind it, of the size the choice byte picks (a D81's track 40,
+// else track 18; past the sizes, an image that ends with the input).
+void fuzzX64(std::uint8_t choice, std::string_view bytes) {
+    const std::uint64_t sizes[] = {
+        kD64Size, kD64SizeWithErrors, kD64Size40,        kD64Size40WithErrors,
+        kD71Size, kD81Size,           kD81SizeWithErrors};
+    const std::string_view head = bytes.substr(0, kX64HeaderBytes - kX64Magic.size());
+    const std::string_view track = bytes.substr(head.size());
+    const std::size_t pick = choice % (std::size(sizes) + 1);
+    const std::uint64_t image =
+        pick < std::size(sizes) ? sizes[pick] : kTrack18Offset + track.size();
+    const std::uint64_t at = kX64HeaderBytes + (image >= kD81Size ? kD81Track40 : kTrack18Offset);
+    std::string file = std::string(kX64Magic) + std::string(head);
+    file.resize(kX64HeaderBytes + image, '\0');
+    file.replace(at, std::min<std::uint64_t>(track.size(), file.size() - at), track);
+    readAs("X64", "fuzz.x64", file);
+}
+
+// The file's name is the input, its size the choice byte's multiple of 255:
+// a PRG's entry is its host file's name and its length.
+void fuzzPrg(std::uint8_t choice, std::string_view name) {
+    readAs("PRG", "/c/" + std::string(name) + ".prg", {}, 0, choice * 255ULL);
 }
 
 // --- G64: the GCR decoder as c1541 uses it, and the listing parser ---
@@ -282,6 +323,10 @@ const std::vector<Target>& targets() {
         {"d81", 1 + kD81TrackBytes + 4 * 256,
          placed("D81", "fuzz.d81", kD81Track40, {kD81Size, kD81SizeWithErrors}),
          {at(0, d81Window()), at(2, d81Window())}},
+        {"d80", 1 + kD80Window, placed("D80", "fuzz.d80", kD80Track38Offset, {kD80Size}),
+         {at(0, d80Window(D80Builder::kD80Size))}},
+        {"d82", 1 + kD80Window, placed("D82", "fuzz.d82", kD80Track38Offset, {kD82Size}),
+         {at(0, d80Window(D80Builder::kD82Size))}},
         {"t64", 512, placed("T64", "fuzz.t64"),
          {at(0, T64Builder("FUZZ TAPE", 4).add({"ONE", "abc"}).add({"TWO", "defgh", 0xC000, 0x81})
                     .bytes())}},
@@ -290,6 +335,10 @@ const std::vector<Target>& targets() {
          {at(0, makeCrt("GAME", 3, {{0, 0x8000, std::string(16, '\0')}}))}},
         {"sid", 256, placed("SID", "fuzz.sid", 0, {130000, 130001}),
          {at(0, makeSid({"Tune", "Someone", "1987 Soft"}))}},
+        {"x64", 1 + 60 + kD81TrackBytes + 4 * 256, fuzzX64,
+         {at(0, makeX64("").substr(4) + disk(DiskBuilder::kD64Size)),
+          at(5, makeX64("", kX64Drive1581).substr(4) + d81Window())}},
+        {"prg", 64, fuzzPrg, {at(0, "Game"), at(3, "a.b/J\xC3\xB6rg\t.x")}},
         {"g64", 1 + 12 + 8 * 84 + 2 + kGcrBytes, fuzzG64,
          {at(0, track18Gcr()), at(1, g64WithTrack18(track18Gcr())),
           at(2, "GCR-1541\n0 \"FUZZ DISK       \" 01 2a\n3    \"BLAST\"            prg \n"

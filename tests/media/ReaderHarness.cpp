@@ -50,6 +50,16 @@ std::string ReaderHarness::probe(const std::string& key) const {
         }
         return list;
     }
+    if (key == "error offset") { // of a read past the end
+        const std::string text = shown.empty() ? "" : shown[0].text;
+        const std::string mark = "no byte at offset ";
+        const auto at = text.find(mark);
+        return at == std::string::npos
+                   ? "-"
+                   : text.substr(at + mark.size(),
+                                 text.find_first_not_of("0123456789", at + mark.size()) - at -
+                                     mark.size());
+    }
     if (key == "msgfile") {
         const std::string text = shown.empty() ? "" : shown[0].text;
         const auto at = text.find("\r\nFile: ");

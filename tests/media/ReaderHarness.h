@@ -35,7 +35,8 @@ struct ReaderHarness {
     // medium; "count", "names" (cut at the first byte 0, joined by "|"),
     // "types", "#valid", "#TYPE": the entries; "e3.name", "e3.blocks", ...:
     // one entry; "sid.name", ...: the tune; "msgs", "msg", "msg2", "msgfile"
-    // (what follows "File: ", "CRLF" for a bare line break, else "-").
+    // (what follows "File: ", "CRLF" for a bare line break, else "-"),
+    // "error offset" (the offset a read past the end names, else "-").
     std::string probe(const std::string& key) const;
 
     // Every pair must hold; a value ending in "*" is compared as a prefix.

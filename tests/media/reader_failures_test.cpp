@@ -1,15 +1,17 @@
 // Every format's failure paths through the whole search: each row of the
 // format table, unreadable and cut short (and some grown too long). A folder
 // holds a good D64 with a BLAST entry (a.d64), the failing file of the format
-// (b.*) and a good file of it (c.*), searched in that order. The failing file
-// must be named (by its trapped message or its own report block), show none of
-// the D64's entries under its name, count as analysed, and the search must go
-// on to c.*. G64 and TAP images are listed by our c1541 and tape64.
+// (b.*) and a good file of it (c blast.*, a name a PRG's entry takes),
+// searched in that order. The failing file must be named (by its trapped
+// message or its own report block), show none of the D64's entries under its
+// name, count as analysed, and the search must go on to the good file. G64
+// and TAP images are listed by our c1541 and tape64.
 #include "ToolSession.h"
 #include "common/Error.h"
 #include "common/Text.h"
 #include "samples/ArchiveBuilders.h"
 #include "samples/CrtBuilder.h"
+#include "samples/D80Builder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
 #include "samples/NibBuilder.h"
@@ -17,6 +19,7 @@
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
 #include "samples/TapBuilder.h"
+#include "samples/X64Builder.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +63,9 @@ const std::map<std::string_view, CutShort> kCut{
     // The C64's own archives: a Lynx cut in its first entry, the others before their first.
     {"LNX", {80, 9, ""}}, {"ARK", {20, 0, kInvalid}}, {"ARC", {5, 0, kInvalid}},
     {"SFX", {40, 0, kInvalid}},
+    // Any length is a PRG: cut to nothing it is an empty program named "b".
+    {"PRG", {0, 0, ""}}, {"X64", {1000, 9, kOddSize}}, {"D80", {1000, 9, kOddSize}},
+    {"D82", {1000, 9, kOddSize}},
 };
 // clang-format on
 
@@ -94,6 +100,14 @@ std::vector<ArchiveFilePlan> archived(const std::string& program) {
     return {{toPetscii("BLAST"), 'P', program}, {toPetscii("OTHER"), 'P', program}};
 }
 
+// An 8050 or 8250 disk like disk().
+std::string pet(std::size_t size) {
+    D80Builder d(size);
+    d.name(toPetscii("GOOD")).formatBam();
+    d.add({toPetscii("BLAST"), 0x82, 4, 1, 0}).add({toPetscii("OTHER"), 0x82, 2, 1, 4});
+    return d.bytes();
+}
+
 // A file of the format with exactly one name matching BLAST.
 std::string goodFile(std::string_view tag) {
     const std::string program(600, '\x60');
@@ -124,6 +138,10 @@ std::string goodFile(std::string_view tag) {
          [&] {
              return makeSfx({{"BLAST", 'P', program}, {"OTHER", 'P', program}});
          }},
+        {"PRG", [&] { return "\x01\x08" + program; }},
+        {"X64", [] { return makeX64(disk()); }},
+        {"D80", [] { return pet(D80Builder::kD80Size); }},
+        {"D82", [] { return pet(D80Builder::kD82Size); }},
     };
     const auto it = files.find(tag);
     return it == files.end() ? std::string() : it->second();
@@ -155,7 +173,7 @@ TEST_P(ReaderFailure, IsNamedShowsNothingOfThePreviousFileAndTheSearchGoesOn) {
     else if (row.fault == Fault::Grown)
         failing.resize(row.length, '\0');
     const std::string bad = dir.write("root/b." + ext, failing);
-    const std::string last = dir.write("root/c." + ext, good);
+    const std::string last = dir.write("root/c blast." + ext, good);
     if (row.fault == Fault::Unreadable)
         t.setup.opener = [bad](const std::string& path) -> std::unique_ptr<ByteSource> {
             if (path == bad)

@@ -8,15 +8,19 @@
 #include "media/D71Reader.h"
 #include "media/D81Reader.h"
 #include "media/Pc64Reader.h"
+#include "media/PrgReader.h"
 #include "media/SidReader.h"
 #include "media/T64Reader.h"
 #include "samples/CrtBuilder.h"
+#include "samples/D80Builder.h"
 #include "samples/D81Builder.h"
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
+#include "samples/X64Builder.h"
 
 #include <functional>
+#include <limits>
 #include <map>
 
 using namespace qs;
@@ -32,6 +36,10 @@ const std::string kMore296 =
 const std::string kCross18 =
     "[WARNING] - Directory entries crossover track 18. Only Track 18 entries are analyzed";
 const std::string kOddSize = "NON-STANDARD FILE SIZE, MAY BE CORRUPTED";
+const std::string kMore224 =
+    "[WARNING] - More than 224 entries. Only first 224 are analyzed (probably recursive directory)";
+const std::string crossover39 =
+    "[WARNING] - Directory entries crossover track 39. Only Track 39 entries are analyzed";
 
 // The path names the row and picks the reader by its extension.
 struct Layout {
@@ -65,6 +73,16 @@ std::string d81(const std::function<void(D81Builder&)>& change = {},
                 std::size_t size = D81Builder::kSize) {
     D81Builder d(size);
     d.name("DATA").formatBam();
+    if (change)
+        change(d);
+    return d.bytes();
+}
+
+// An 8050 disk (8250 at that size) named OFFICE whose directory 39/1 ends at once.
+std::string d80(const std::function<void(D80Builder&)>& change = {},
+                std::size_t size = D80Builder::kD80Size) {
+    D80Builder d(size);
+    d.name("OFFICE").formatBam();
     if (change)
         change(d);
     return d.bytes();
@@ -225,6 +243,67 @@ std::vector<Layout> layouts() {
      {{"msgs", "1"}, {"msg", "[analizzaPC64] - 9 - *"}, {"msgfile", "/x/CUT.P00"},
       {"e1.name", "CUT"}, {"e1.type", "prg"}, {"e1.load", "0"}}},
 
+    // Blocks free as VICE counts an empty 8050 (2052) and 8250 (4133): track 39 left out.
+    {"/x/Office.d80", d80([](D80Builder& d) {
+         d.add({"LETTER", 0xC2, 12, 1, 0}).add({"INVOICE", 0x81, 300, 2, 0}); }),
+     {{"file", "OFFICE"}, {"type", "D80"}, {"name", "OFFICE          "},
+      {"header", "\"OFFICE          \" 01 2C"}, {"free", "2052"}, {"status", ""}, {"count", "8"},
+      {"names", "LETTER|INVOICE||||||"}, {"e1.locked", "1"}, {"e1.blocks", "12"},
+      {"e2.type", "seq"}, {"e2.blocks", "300"}, {"e2.no", "2"}, {"msgs", "0"}}},
+    {"/x/track 39 free.d80", d80([](D80Builder& d) { d.freeSectors(39, 29); }), {{"free", "2052"}}},
+    {"/x/track 77 full.d80", d80([](D80Builder& d) { d.freeSectors(77, 0); }), {{"free", "2029"}}},
+    {"/x/Archive.d82", d80({}, D80Builder::kD82Size),
+     {{"type", "D82"}, {"free", "4133"}, {"status", ""}, {"count", "8"}}},
+    {"/x/track 154 full.d82", d80([](D80Builder& d) { d.freeSectors(154, 0); }, D80Builder::kD82Size),
+     {{"free", "4110"}}},
+    {"/x/28 sectors.d80", d80([](D80Builder& d) {
+         for (int i = 0; i < 224; ++i) d.add({"F" + std::to_string(i)}); }),
+     {{"count", "224"}, {"e224.name", "F223"}, {"e224.no", "224"}, {"status", ""}}},
+    {"/x/loop.d80", d80([](D80Builder& d) { d.add({"A"}).link(1, 39, 2).link(2, 39, 1); }),
+     {{"count", "224"}, {"status", kMore224}}},
+    {"/x/crossover.d80", d80([](D80Builder& d) { d.link(1, 40, 0); }),
+     {{"count", "8"}, {"status", crossover39}}},
+    {"/x/link 39-29.d80", d80([](D80Builder& d) { d.link(1, 39, 29); }),
+     {{"count", "8"}, {"status", ""}}},
+    {"/x/odd size.d80", grown(d80(), D80Builder::kD80Size + 1), {{"status", kOddSize}, {"free", "2052"}}},
+    {"/x/cut in BAM.d80", d80().substr(0, D80Builder::offset(38, 3) + 6),
+     {{"msgs", "1"}, {"msg", "[analizzaD80] - 9 - *"}, {"msgfile", "/x/cut in BAM.d80"},
+      {"error offset", std::to_string(D80Builder::offset(38, 3) + 6)}, {"status", kOddSize}}},
+
+    // The image behind the header is read by its own reader, chosen by its
+    // size; the header's drive decides only for an image of no standard size.
+    {"/x/Wrapped.x64", makeX64(d64([](DiskBuilder& d) { d.add({"GAME", 0xC2, 12}); })),
+     {{"file", "WRAPPED"}, {"type", "X64"}, {"name", "EMPTY           "},
+      {"header", "\"EMPTY           \" 01 2A"}, {"free", "664"}, {"status", ""}, {"count", "8"},
+      {"e1.name", "GAME"}, {"e1.blocks", "12"}, {"e1.locked", "1"}, {"e1.no", "1"}}},
+    {"/x/forty, errors.x64", makeX64(d64({}, 197376)), {{"40", "1"}, {"err", "1"}, {"status", ""}}},
+    {"/x/twin.x64", makeX64(d71(), kX64Drive1571), {{"free", "1328"}, {"status", ""}}},
+    {"/x/1581.x64", makeX64(d81([](D81Builder& d) { d.partition("PART", 60, 5); })),
+     {{"free", "3160"}, {"e1.type", "cbm"}, {"#inf", "1"}, {"status", ""}}},
+    {"/x/1581 drive, odd size.x64", makeX64(d81({}, 819199), kX64Drive1581),
+     {{"free", "3160"}, {"status", kOddSize}}},
+    {"/x/1541 drive, odd size.x64", makeX64(d64({}, 180000)), {{"free", "664"}, {"status", kOddSize}}},
+    {"/x/magic in lower case.x64", patched(makeX64(d64()), 2, "a"),
+     {{"status", "INVALID FILE"}, {"name", "NOT A X64 FILE"}, {"count", "0"}, {"msgs", "0"}}},
+    // Errors name offsets in the file, past the header.
+    {"/x/header alone.x64", makeX64(""),
+     {{"msgs", "1"}, {"msg", "[analizzaX64] - 9 - *"}, {"msgfile", "/x/header alone.x64"},
+      {"status", kOddSize}, {"error offset", "91460"}}},
+    {"/x/cut header.x64", makeX64("").substr(0, 6),
+     {{"msgs", "1"}, {"error offset", "6"}, {"count", "0"}}},
+
+    // Named after the host file, case and UTF-8 kept; an empty file takes no block.
+    {"/x/Game.prg", "\x01",
+     {{"file", "GAME"}, {"type", "PRG"}, {"name", ""}, {"header", "\"Game\""}, {"free", "0"},
+      {"status", ""}, {"count", "1"}, {"e1.name", "Game"}, {"e1.type", "prg"}, {"e1.blocks", "1"},
+      {"e1.no", "1"}, {"e1.valid", "1"}, {"e1.locked", "0"}, {"msgs", "0"}}},
+    {"/x/empty.prg", "", {{"e1.blocks", "0"}, {"status", ""}, {"msgs", "0"}}},
+    {"/x/full.prg", std::string(254, 'x'), {{"e1.blocks", "1"}}},
+    {"/x/one more.prg", std::string(255, 'x'), {{"e1.blocks", "2"}}},
+    {"/x/a.b.PRG", "x", {{"e1.name", "a.b"}, {"type", "PRG"}}},
+    {"Disks/J\xC3\xB6rg's Game Of Long Name.prg", "x",
+     {{"e1.name", "J\xC3\xB6rg's Game Of Long Name"}, {"file", "J\xC3\xB6RG'S GAME OF LONG NAME"}}},
+
     {"/x/My Game.crt", makeCrt("MY GAME", 0),
      {{"name", "Normal cartridge"}, {"header", "\"Normal cartridge\" type"}, {"file", "MY GAME"},
       {"type", "CRT"}, {"free", "0"}, {"count", "1"}, {"e1.name", "MY GAME"}, {"e1.type", "prg"},
@@ -268,4 +347,21 @@ TEST(MediaReaders, Layouts) {
         h.run(formatFor(row.path), row.path, row.bytes);
         h.expect(row.expect);
     }
+}
+
+// A file past 2^31 blocks keeps the largest count there is.
+TEST(MediaReaders, PrgBlocksStopAtTheLargestCount) {
+    EXPECT_EQ(PrgBlocks(254ULL << 31), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(PrgBlocks(254ULL * 0x7FFFFFFF - 253), 0x7FFFFFFF);
+}
+
+// The 8050 geometry of the builder, against the offsets and sizes the disks
+// are known by.
+TEST(MediaReaders, D80BuilderGeometry) {
+    EXPECT_EQ(D80Builder::offset(38, 0), 0x43100u);
+    EXPECT_EQ(D80Builder::offset(39, 0), 0x44E00u);
+    EXPECT_EQ(D80Builder::offset(39, 1), 0x44F00u);
+    EXPECT_EQ(D80Builder::offset(77, 23), D80Builder::kD80Size); // past the last sector, 77/22
+    EXPECT_EQ(D80Builder::offset(78, 0), D80Builder::kD80Size);  // an 8250's second side
+    EXPECT_EQ(D80Builder::offset(154, 23), D80Builder::kD82Size);
 }

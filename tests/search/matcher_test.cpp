@@ -9,9 +9,10 @@ using namespace qs;
 
 // The typed (UTF-8) string meets each name as the report shows it: SID texts
 // as Latin-1, medium names as code page 437 glyphs, entry names as the glyphs
-// of their listing lines. ASCII stands for its own bytes, as ever.
+// of their listing lines, a PRG's name (a PC text) as a file name is met.
+// ASCII stands for its own bytes, as ever.
 TEST(Matching, TypedTextMeetsNamesAsShown) {
-    enum class Field { SidAuthor, MediaName, Entry };
+    enum class Field { SidAuthor, MediaName, Entry, PcEntry };
     const struct {
         Field field;
         const char* stored; // before the case swap
@@ -33,6 +34,12 @@ TEST(Matching, TypedTextMeetsNamesAsShown) {
         {Field::MediaName, "_disk", "_DISK", 1, "[MediaName match] _DISK"},
         {Field::MediaName, "_disk", "←DISK", 0, nullptr}, // shown as "_" here
         {Field::MediaName, "\xE9\x8E", "Θ?", 1, nullptr},
+        // No PETSCII case swap; lined up by the characters shown, escaped as a path.
+        {Field::PcEntry, "J\xC3\xB6rg's", "jö*", 1, "1    \"Jörg's\"           prg"},
+        {Field::PcEntry, "J\xC3\xB6rg's", "JÖ*", 0, nullptr},    // only a-z are folded
+        {Field::PcEntry, "J\xC3\xB6rg's", "J??rg*", 1, nullptr}, // "?": one byte, as in paths
+        {Field::PcEntry, "tab\there", "tab?here", 1, "1    \"tab\\there\"        prg"},
+        {Field::PcEntry, "Longer than sixteen", "*SIXTEEN", 1, "1    \"Longer than sixteen\" prg"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -42,7 +49,10 @@ TEST(Matching, TypedTextMeetsNamesAsShown) {
         o.sid.name = false;
         o.sid.author = o.mediumNames = o.records = true;
         AnalysisRecords records;
-        const ContainerFormat& format = *FormatByTag(c.field == Field::SidAuthor ? "SID" : "D64");
+        const char* tag = c.field == Field::SidAuthor ? "SID"
+                          : c.field == Field::PcEntry ? "PRG"
+                                                      : "D64";
+        const ContainerFormat& format = *FormatByTag(tag);
         if (c.field == Field::SidAuthor) {
             records.media.MediaType = "SID";
             records.sid.Author = c.stored;
@@ -50,7 +60,7 @@ TEST(Matching, TypedTextMeetsNamesAsShown) {
             records.media.MediaType = "D64";
             records.media.MediaName = c.stored;
         } else {
-            records.media.MediaType = "D64";
+            records.media.MediaType = tag;
             CbmEntry& e = records.appendEntry();
             e.Name = c.stored;
             e.FileType = "prg";

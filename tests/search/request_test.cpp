@@ -66,7 +66,7 @@ TEST(FilePattern, MaskJoinedWithEveryTickedExtension) {
     }
     EXPECT_EQ(BuildFilePattern(SearchRequest{}), // the start states
               "*.D64;*.T64;*.D81;*.P??;*.S??;*.U??;*.R??;*.D71;*.CRT;*.NIB;*.NBZ;"
-              "*.LNX;*.ARK;*.ARC;*.SDA;*.SFX");
+              "*.LNX;*.ARK;*.ARC;*.SDA;*.SFX;*.PRG;*.X64;*.D80;*.D82");
 }
 
 // The command line looks only for the programs that the request needs; the
