@@ -12,7 +12,6 @@ namespace qs {
 
 namespace {
 
-constexpr std::size_t kD64Size = 174848;
 constexpr int kSectorsTrack18 = 19;
 constexpr std::size_t kHeaderBytes = 8; // 0x08, checksum, sector, track, id2, id1, 0x0F, 0x0F
 constexpr std::size_t kDataBytes = 258; // 0x07, 256 data bytes, checksum
