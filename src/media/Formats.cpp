@@ -124,12 +124,15 @@ std::vector<ContainerFormat> makeTable() {
          .read = readPrg, .kind = SingleFile, .mediumName = false, .pcEntryNames = true,
          .headerIsFileName = true},
         // A D64, D71 or D81 image behind a header, listed as that image.
-        {.tag = "X64", .caption = "X64", .extensions = {"X64"}, .procedure = "analizzaX64",
+        {.tag = "X64", .caption = "X64", .extensions = {"X64"}, .compressedExtensions = {"X6Z"},
+         .procedure = "analizzaX64",
          .read = readX64, .bid = x64Bid, .invalidName = "X64", .kind = Disk, .lockBits = true,
          .entryPositions = true, .partitions = true},
-        {.tag = "D80", .caption = "D80", .extensions = {"D80"}, .procedure = "analizzaD80",
+        {.tag = "D80", .caption = "D80", .extensions = {"D80"}, .compressedExtensions = {"D8Z"},
+         .imageSizes = {kD80Size}, .procedure = "analizzaD80",
          .read = readD80, .kind = Disk, .lockBits = true, .entryPositions = true},
-        {.tag = "D82", .caption = "D82", .extensions = {"D82"}, .procedure = "analizzaD82",
+        {.tag = "D82", .caption = "D82", .extensions = {"D82"}, .compressedExtensions = {"D8Z"},
+         .imageSizes = {kD82Size}, .procedure = "analizzaD82",
          .read = readD82, .kind = Disk, .lockBits = true, .entryPositions = true},
     };
 }
@@ -279,6 +282,29 @@ std::string ImageNameInside(std::string_view fileName) {
     return {};
 }
 
+std::vector<const ContainerFormat*> FormatsSharingName(std::string_view fileName) {
+    std::vector<const ContainerFormat*> found;
+    const auto dot = fileName.find_last_of("./");
+    if (dot == std::string_view::npos || fileName[dot] != '.')
+        return found;
+    const std::string ext = upperAscii(fileName.substr(dot + 1));
+    for (const ContainerFormat& f : table())
+        for (std::string_view shortExt : f.compressedExtensions)
+            if (ext == shortExt)
+                found.push_back(&f);
+    if (found.size() < 2)
+        found.clear();
+    return found;
+}
+
+const ContainerFormat* FormatOfImageInside(std::string_view fileName, std::uint64_t size) {
+    const std::vector<const ContainerFormat*> formats = FormatsSharingName(fileName);
+    for (const ContainerFormat* f : formats)
+        if (std::find(f->imageSizes.begin(), f->imageSizes.end(), size) != f->imageSizes.end())
+            return f;
+    return formats.empty() ? nullptr : formats.front();
+}
+
 std::string CompressedFilePatterns(const FormatSet& formats, const std::string& mask) {
     std::string patterns;
     auto add = [&](const std::string& pattern) {
@@ -289,7 +315,8 @@ std::string CompressedFilePatterns(const FormatSet& formats, const std::string& 
             for (std::string_view suffix : kCompressions)
                 add(std::string(ext) + std::string(suffix));
         for (std::string_view shortExt : f->compressedExtensions)
-            add(std::string(shortExt));
+            if (patterns.find("." + std::string(shortExt)) == std::string::npos)
+                add(std::string(shortExt));
     }
     return patterns;
 }

@@ -35,6 +35,9 @@ struct ContainerFormat {
     std::vector<std::string_view> extensions = {};
     // Short extensions of its images kept compressed as a whole ("D6Z").
     std::vector<std::string_view> compressedExtensions = {};
+    // Where several formats share a short extension ("D8Z"), the sizes that
+    // tell this one's images apart once decompressed.
+    std::vector<std::uint64_t> imageSizes = {};
     // A closer look at an extension that fits a pattern; null: every one does.
     bool (*takesExtension)(std::string_view upperExtension) = nullptr;
     std::string_view procedure = {}; // the reader's name in its error messages
@@ -70,6 +73,11 @@ const ContainerFormat* FormatOfFileName(std::string_view fileName);
 // ".bz2" or ".xz", or with its short extension spelled out ("GAME.D6Z" holds
 // "GAME.D64"); empty when the name is no compressed image of a format.
 std::string ImageNameInside(std::string_view fileName);
+// The formats whose images a compressed file of this short extension may
+// hold, when several share it ("D8Z"): its decompressed size tells them apart.
+std::vector<const ContainerFormat*> FormatsSharingName(std::string_view fileName);
+// Of those, the one whose images have this size, else the first.
+const ContainerFormat* FormatOfImageInside(std::string_view fileName, std::uint64_t size);
 
 // A choice of formats.
 class FormatSet {

@@ -2,28 +2,54 @@
 
 #include "tools/Decompress.h"
 
+#include <algorithm>
+
 namespace qs {
 
 const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
                                     const FormatSet& formats, const std::string& path,
                                     const ByteOpener& open, const ListingRunner* listings,
                                     bool compressed, InflateBudget* budget) {
-    const ContainerFormat* format = FormatOfFileName(path);
-    std::string inside;
-    if (format == nullptr && compressed) {
-        inside = ImageNameInside(path);
-        format = inside.empty() ? nullptr : FormatOfFileName(inside);
-    }
-    if (format == nullptr || !formats.contains(*format)) {
+    auto notRead = [&]() -> const ContainerFormat* {
         records.reset();
         records.media.Status = status::FalseExtension;
         return nullptr;
-    }
-    if (inside.empty()) {
+    };
+    const ContainerFormat* format = FormatOfFileName(path);
+    if (format != nullptr) {
+        if (!formats.contains(*format))
+            return notRead();
         ReadContainer(*format, records, trap, path, open, listings);
         return format;
     }
-    const ByteOpener decompressed = [&] { return Decompressed(*open(), budget); };
+    std::string inside = compressed ? ImageNameInside(path) : std::string();
+    format = inside.empty() ? nullptr : FormatOfFileName(inside);
+    // A short extension that several formats share: decompressed first, as
+    // its size tells which it is.
+    const std::vector<const ContainerFormat*> sharing = FormatsSharingName(path);
+    const bool wanted =
+        format != nullptr &&
+        (sharing.empty()
+             ? formats.contains(*format)
+             : std::any_of(sharing.begin(), sharing.end(),
+                           [&](const ContainerFormat* f) { return formats.contains(*f); }));
+    if (!wanted)
+        return notRead();
+    std::unique_ptr<ByteSource> image;
+    if (!sharing.empty()) {
+        records.reset();
+        if (!trap.runOnFile(std::string(format->procedure), path,
+                            [&] { image = Decompressed(*open(), budget); }))
+            return format;
+        format = FormatOfImageInside(path, image->size());
+        if (!formats.contains(*format))
+            return notRead();
+        inside = inside.substr(0, inside.size() - format->extensions.front().size()) +
+                 std::string(format->extensions.front());
+    }
+    const ByteOpener decompressed = [&] {
+        return image ? std::move(image) : Decompressed(*open(), budget);
+    };
     ReadContainer(*format, records, trap, path, decompressed, listings, inside);
     return format;
 }
