@@ -64,13 +64,25 @@ TEST(SearchDriver, WalkOrder) {
             h.setup.walkMemory = memory;
             h.request.jobs = jobs;
             h.view.statuses.clear();
+            h.view.fileCounts.clear();
             h.search();
+            // Counted in files once the walk has found them all.
+            std::vector<std::pair<std::size_t, std::size_t>> counts{{0, 7}};
+            for (std::size_t done = 1; done <= 7; ++done)
+                counts.emplace_back(done, 7);
+            EXPECT_EQ(h.view.fileCounts, counts);
             EXPECT_EQ(headings(h),
                       (std::vector<std::string>{"A.D64", "b.d64", "c.d64", "A/x.d64", "A/A1/y.d64",
                                                 "A/A2/z.d64", "B/B1/w.d64"}));
             EXPECT_TRUE(hasStatus(h.view, "6 folders to check"));
             EXPECT_TRUE(h.view.lastStatus().rfind("Scan Completed (7 files analyzed", 0) == 0);
         }
+    // Without the walk, the folder's own files are counted when it is read.
+    h.request.recurse = false;
+    h.view.fileCounts.clear();
+    h.search();
+    EXPECT_EQ(h.view.fileCounts,
+              (std::vector<std::pair<std::size_t, std::size_t>>{{1, 3}, {2, 3}, {3, 3}}));
 }
 
 // A folder that cannot be read and one that vanishes during the run are each
