@@ -23,6 +23,7 @@ struct ShownBox {
     std::string title;
     std::string text;
     bool searchError = false; // the error box of a running search
+    std::string check = {};   // the caption of its check box, if it has one
 };
 
 // Records every box and answers from queues; when a queue is empty: OK / Yes.
@@ -31,6 +32,7 @@ class ScriptedPresenter final : public MessageBoxPresenter {
     std::vector<ShownBox> shown;
     std::deque<MsgAnswer> answers;
     std::deque<SearchErrorAnswer> errorAnswers;
+    std::deque<bool> checks; // how check boxes are left; when empty: clear
 
     MsgAnswer present(MsgIcon icon, MsgButtons buttons, const std::string& title,
                       const std::string& text) override {
@@ -40,6 +42,17 @@ class ScriptedPresenter final : public MessageBoxPresenter {
         const MsgAnswer answer = answers.front();
         answers.pop_front();
         return answer;
+    }
+    CheckedAnswer presentWithCheck(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                                   const std::string& text, const std::string& check) override {
+        const MsgAnswer answer = present(icon, buttons, title, text);
+        shown.back().check = check;
+        bool checked = false;
+        if (!checks.empty()) {
+            checked = checks.front();
+            checks.pop_front();
+        }
+        return {answer, checked};
     }
     SearchErrorAnswer presentSearchError(const std::string& title,
                                          const std::string& text) override {
@@ -52,17 +65,22 @@ class ScriptedPresenter final : public MessageBoxPresenter {
     }
 };
 
-// A window whose files (results, error log, temporary folder) live in one
-// temporary folder, with every outside program present unless told otherwise.
+// A window whose files (results, error log, temporary folder, settings) live
+// in one temporary folder, with every outside program present unless told
+// otherwise.
 struct WindowFixture {
     QTemporaryDir dir;
     std::shared_ptr<ScriptedPresenter> boxes = std::make_shared<ScriptedPresenter>();
     std::unique_ptr<MainWindow> window;
+    // Opens in the folder the window remembers rather than the temporary one.
+    bool startInRememberedFolder = false;
 
     std::string path(const std::string& relative = {}) const {
         return dir.path().toStdString() + "/" + relative;
     }
     MainWindow& open(MainWindowSetup setup = {});
+    // Closes the window as the person would, and forgets it.
+    void close();
 
     template <class T = QWidget> T* child(const QString& name) const {
         T* widget = window->findChild<T*>(name);
@@ -107,6 +125,9 @@ SearchRequest freshRequest(const std::string& folder, const std::string& results
 // table order), the texts, the folder and the results file, and the SID
 // options exactly while tunes are searched.
 void verifyMirrors(const WindowFixture& f, const SearchRequest& request);
+
+// A caption as shown, without its access key's "&".
+QString shownCaption(const QString& caption);
 
 // Runs one of our programs (from QS_BIN_DIR) and answers what it printed.
 std::string runProgram(const QString& name, const QStringList& args);

@@ -2,6 +2,7 @@
 #include "FormsTestSupport.h"
 #include "common/Files.h"
 #include "forms/FolderPicker.h"
+#include "forms/Problems.h"
 #include "forms/ResultsFileDialog.h"
 #include "intro/AboutWindow.h"
 
@@ -15,9 +16,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSplitter>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
+
+#include <set>
 
 using namespace qs;
 using namespace qs::forms;
@@ -192,7 +197,7 @@ class TestMainWindow : public QObject {
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         auto* mask = f.child<QLineEdit>("txFileMask");
-        auto* find = f.child<QLineEdit>("txFindSTR");
+        auto* find = f.child<QComboBox>("cboFindSTR"); // the search field and its history
         mask->setFocus();
         find->setFocus();
         QVERIFY(f.boxes->shown.empty());
@@ -250,9 +255,6 @@ class TestMainWindow : public QObject {
             QCOMPARE(name->text(), QStringLiteral("Quillsift Results.txt"));
             QCOMPARE(d.folderPicker()->folder(), f.dir.path().toStdString());
             name->clear();
-            QTest::keyClicks(name, "a\\b/c?d:e*f\"g>h<i|j.k l");
-            QCOMPARE(name->text(), QStringLiteral("abcdefghij.k l"));
-            name->clear();
             click(d, "cmdOK");
             QCOMPARE(d.result(), int(QDialog::Rejected));
             name->setText(QStringLiteral("Quillsift Results.txt"));
@@ -284,6 +286,256 @@ class TestMainWindow : public QObject {
         // One separator between the root and the name.
         QCOMPARE(w.resultsFile(), std::string("/at-root.txt"));
         verifyMirrors(f, w.request());
+    }
+
+    // A whole path typed in the name box is taken apart into its folder and
+    // name: from the root, from the home folder, or below the folder shown.
+    // A name with characters a file name cannot hold is refused, naming them;
+    // so is a folder that does not exist. The focus starts in the name box.
+    void typedFullPath_data() {
+        QTest::addColumn<QString>("typed");    // "@" stands for the temporary folder
+        QTest::addColumn<QString>("expected"); // the results file, or "" when refused
+        QTest::addColumn<QString>("told");     // the start of the box's text, or ""
+        QTest::newRow("full path") << "@/sub/my results.txt"
+                                   << "@/sub/my results.txt"
+                                   << "";
+        QTest::newRow("below the folder shown") << "sub/x.txt"
+                                                << "@/sub/x.txt"
+                                                << "";
+        QTest::newRow("climbing out and in again") << "sub/../sub/y.txt"
+                                                   << "@/sub/y.txt"
+                                                   << "";
+        QTest::newRow("name only") << "z.txt"
+                                   << "@/z.txt"
+                                   << "";
+        QTest::newRow("refused characters") << "@/sub/a?b*c?.txt"
+                                            << ""
+                                            << "A file name cannot hold these characters: ? *\r\n";
+        QTest::newRow("no such folder") << "@/none/x.txt"
+                                        << ""
+                                        << "The folder @/none/ does not";
+        QTest::newRow("a folder, no name") << "@/sub/"
+                                           << ""
+                                           << "Insert Filename";
+        QTest::newRow("a folder named") << "@/sub"
+                                        << ""
+                                        << "The path @/sub is a folder";
+    }
+    void typedFullPath() {
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QFETCH(QString, told);
+        WindowFixture f;
+        QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("sub")));
+        const auto here = [&](QString text) { return text.replace('@', f.dir.path()); };
+        bool focusInName = false;
+        MainWindowSetup setup;
+        setup.runDialog = [&](QDialog& dialog) {
+            auto& d = static_cast<ResultsFileDialog&>(dialog);
+            auto* name = d.findChild<QLineEdit*>("txFileName");
+            d.show();
+            if (!QTest::qWaitForWindowActive(&d))
+                return int(QDialog::Rejected);
+            focusInName = QApplication::focusWidget() == name;
+            name->selectAll();
+            QTest::keyClicks(name, here(typed));
+            QTest::mouseClick(d.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+            d.hide();
+            return d.result();
+        };
+        MainWindow& w = f.open(std::move(setup));
+        w.show();
+        const std::string before = w.resultsFile();
+        f.click("Command1");
+        QVERIFY(focusInName);
+        QCOMPARE(QString::fromStdString(w.resultsFile()),
+                 expected.isEmpty() ? QString::fromStdString(before) : here(expected));
+        QCOMPARE(f.boxes->shown.size(), std::size_t(told.isEmpty() ? 0 : 1));
+        if (!told.isEmpty())
+            QVERIFY2(QString::fromStdString(f.boxes->shown[0].text).startsWith(here(told)),
+                     f.boxes->shown[0].text.c_str());
+    }
+
+    // What the window remembers: set, closed, opened again, the same; a
+    // folder given at the start wins over the one remembered.
+    void settingsRoundTrip() {
+        WindowFixture f;
+        QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("collection/sub")));
+        const std::string folder = f.path("collection/sub");
+        MainWindow& w = f.open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.folderPicker()->setFolder(folder);
+        for (const char* pattern : {"FIRST", "SECOND"}) { // two searches: the history
+            f.child<QLineEdit>("txFindSTR")->setText(QString::fromLatin1(pattern));
+            QVERIFY(f.runSearch());
+        }
+        f.child<QLineEdit>("txFindSTR")->setText(QStringLiteral("THIRD*"));
+        f.child<QLineEdit>("txFileMask")->setText(QStringLiteral("BLAST?"));
+        for (const auto& [name, option] : kOptionBoxes)
+            if (QString::fromLatin1(name) != QStringLiteral("chkZIP"))
+                f.child<QCheckBox>(name)->toggle();
+        for (const char* box : {"chkFileType(0)", "chkFileType(3)", "chkFileType(8)",
+                                "chkCBMType(0)", "chkCBMType(2)"})
+            f.child<QCheckBox>(box)->toggle();
+        w.setResultsFile(f.path("elsewhere.txt"));
+        w.resize(780, 780);
+        auto* splitter = f.child<QSplitter>("splMain");
+        auto* options = f.child<QSplitter>("splOptions");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        splitter->setSizes({splitter->sizes()[0] - 30, splitter->sizes()[1] + 30});
+        options->setSizes({options->sizes()[0] + 30, options->sizes()[1] - 30});
+        const QList<int> splitterSizes = splitter->sizes(), optionsSizes = options->sizes();
+        const SearchRequest remembered = w.request();
+        QCOMPARE(remembered.folder, folder);
+        f.close();
+
+        f.startInRememberedFolder = true;
+        MainWindow& again = f.open();
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        verifyMirrors(f, remembered);
+        QCOMPARE(again.searchHistory(), (std::vector<std::string>{"SECOND", "FIRST"}));
+        auto* history = f.child<QComboBox>("cboFindSTR");
+        QCOMPARE(history->count(), 2);
+        QCOMPARE(history->itemText(0), QStringLiteral("SECOND"));
+        QCOMPARE(again.size(), QSize(780, 780));
+        QCOMPARE(f.child<QSplitter>("splMain")->sizes(), splitterSizes);
+        QCOMPARE(f.child<QSplitter>("splOptions")->sizes(), optionsSizes);
+        f.close();
+
+        MainWindowSetup given;
+        given.startFolder = f.path("collection");
+        MainWindow& third = f.open(std::move(given));
+        QCOMPARE(third.request().folder, f.path("collection"));
+        QCOMPARE(third.request().pattern, std::string("THIRD*"));
+    }
+
+    // Every control has its own access key (the type boxes while letters and
+    // digits last); Tab goes in reading order; Enter in a field of the request
+    // starts the search; Ctrl+F goes to the search field, F1 shows the help,
+    // Ctrl+Q closes the window; the results box shows when it has the focus.
+    void keyboard() {
+        WindowFixture f;
+        MainWindow& w = f.open();
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        std::set<QChar> keys;
+        const auto keyOf = [](const QString& caption) {
+            const qsizetype at = caption.indexOf('&');
+            return at >= 0 && at + 1 < caption.size() ? caption[at + 1].toUpper() : QChar();
+        };
+        for (QAbstractButton* control : w.findChildren<QAbstractButton*>()) {
+            if (control->text().isEmpty())
+                continue; // the drop-down arrows
+            const QChar key = keyOf(control->text());
+            const bool typeBox = control->objectName().startsWith("chkFileType(") ||
+                                 control->objectName().startsWith("chkCBMType(");
+            QVERIFY2(!key.isNull() || typeBox, qPrintable(control->objectName()));
+            QVERIFY2(key.isNull() || keys.insert(key).second, qPrintable(control->text()));
+        }
+        for (QLabel* label : w.findChildren<QLabel*>())
+            if (label->buddy()) {
+                QVERIFY2(!keyOf(label->text()).isNull(), qPrintable(label->text()));
+                QVERIFY2(keys.insert(keyOf(label->text())).second, qPrintable(label->text()));
+            }
+
+        QStringList order;
+        QWidget* at = w.folderPicker()->driveList();
+        for (int i = 0; i < 60 && at != f.child("cmdAbout"); ++i, at = at->nextInFocusChain())
+            if ((at->focusPolicy() & Qt::TabFocus) && !at->focusProxy())
+                order << at->objectName();
+        QStringList expected{"Drive1",       "DirPrg",         "txFileMask",       "chkRecurse",
+                             "chkZIP",       "cboFindSTR",     "chkPartial",       "chkMatchCase",
+                             "chkFileName",  "chkHeader",      "chkShowMediaWarn", "chkSIDName",
+                             "chkSIDAuthor", "chkSIDCopyright"};
+        for (std::size_t i = 0; i < ContainerFormats().size(); ++i)
+            expected << QStringLiteral("chkFileType(%1)").arg(i);
+        for (std::size_t i = 0; i < EntryTypes().size(); ++i)
+            expected << QStringLiteral("chkCBMType(%1)").arg(i);
+        expected << "cmdStart"
+                 << "txResults"
+                 << "Command1"
+                 << "chkSaveFile"
+                 << "cmdOpenFile";
+        QCOMPARE(order, expected);
+
+        for (const char* field : {"txFileMask", "chkCBMType(1)", "DirPrg"}) {
+            f.child(field)->setFocus();
+            QVERIFY(f.runSearch([&] { QTest::keyClick(f.child(field), Qt::Key_Return); }));
+        }
+        auto* results = f.child<QPlainTextEdit>("txResults");
+        const QImage unfocused = results->parentWidget()->grab().toImage();
+        results->setFocus();
+        QTRY_VERIFY(results->parentWidget()->grab().toImage() != unfocused);
+
+        QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), f.child("cboFindSTR"));
+        QTest::keyClick(&w, Qt::Key_F1);
+        auto* help = w.findChild<QTextBrowser*>("txHelp");
+        QVERIFY(help && help->isVisible());
+        QVERIFY(help->toPlainText().contains("START SEARCH"));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!w.isVisible());
+    }
+
+    // The plain words of a trapped error, from its number and what failed.
+    void plainReasons_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("D64 cut short") << "[analizzaD64] - 9 - Subscript out of range (no byte at "
+                                          "offset 91396)\r\nFile: /c/a.d64"
+                                       << "/c/a.d64"
+                                       << ""
+                                       << "too short to be a D64";
+        QTest::newRow("D81 directory") << "[AnalizzaTracciaDirD81] - 6 - Overflow"
+                                       << "/c/b.d81"
+                                       << ""
+                                       << "damaged: a size or count in it is too large for a D81";
+        QTest::newRow("G64 lister")
+            << "[analizzaG64] - 75 - Path/File access error (c1541 timed out after 60 s)"
+            << "/c/g.g64"
+            << ""
+            << "could not be read, or c1541 could not list it";
+        QTest::newRow("archive") << "[SearchC64File] - 75 - Path/File access error (damaged)"
+                                 << "/c/a.zip"
+                                 << ""
+                                 << "the archive is damaged or could not be read";
+        QTest::newRow("member gone") << "[SearchC64File] - 53 - File not found"
+                                     << "/c/a.zip"
+                                     << "x.d64"
+                                     << "the member is no longer in the archive";
+        QTest::newRow("folder") << "[SearchC64File] - 76 - Path not found"
+                                << "/c/gone"
+                                << ""
+                                << "the folder is gone or cannot be reached";
+        QTest::newRow("locked folder") << "[DirArray2] - 70 - Permission denied"
+                                       << "/c/locked"
+                                       << ""
+                                       << "no permission to read the folder";
+        QTest::newRow("results file") << "[WriteFile] - 75 - Path/File access error"
+                                      << "/r.txt"
+                                      << ""
+                                      << "the results file could not be written (is the "
+                                         "disk full?)";
+        QTest::newRow("not of that shape") << "something odd"
+                                           << ""
+                                           << ""
+                                           << "an unexpected error";
+    }
+    void plainReasons() {
+        QFETCH(QString, text);
+        QFETCH(QString, file);
+        QFETCH(QString, member);
+        QFETCH(QString, reason);
+        QCOMPARE(QString::fromStdString(
+                     PlainReason({text.toStdString(), file.toStdString(), member.toStdString()})),
+                 reason);
     }
 
     // The program's own hook opens the real about window over the main window,

@@ -4,6 +4,8 @@
 #include "common/Files.h"
 #include "forms/DirectoryWindow.h"
 #include "forms/ResultsBox.h"
+#include "forms/ResultsFileDialog.h"
+#include "forms/ScreenGrid.h"
 #include "samples/DiskBuilder.h"
 
 #include <QApplication>
@@ -68,9 +70,10 @@ class TestSearch : public QObject {
     Q_OBJECT
   private slots:
     // While the search runs only the start button (now the stop button) answers
-    // and the progress bar counts the folders up, its text readable for a large
-    // tree, no control moved by its showing; afterwards all is as before, and the
-    // report is the command line's for the same request.
+    // and the progress bar counts up (the files, once the walk has counted
+    // them), its text readable for a large tree, no control moved by its
+    // showing; afterwards all is as before, and the report is the command
+    // line's for the same request.
     void searchTheSampleCollection() {
         WindowFixture f;
         MainWindow& w = openOnSamples(f);
@@ -80,8 +83,11 @@ class TestSearch : public QObject {
         auto* start = f.child<QPushButton>("cmdStart");
         auto* bar = f.child<QProgressBar>("prgFolders");
         bool checked = false;
-        std::vector<int> progress;
-        connect(bar, &QProgressBar::valueChanged, [&](int value) { progress.push_back(value); });
+        std::vector<int> files; // the bar's values while it counts files
+        connect(bar, &QProgressBar::valueChanged, [&](int value) {
+            if (bar->format().endsWith(QStringLiteral(" files")))
+                files.push_back(value);
+        });
         const auto places = controlPlaces(w);
         QTimer watcher;
         connect(&watcher, &QTimer::timeout, [&] {
@@ -94,15 +100,17 @@ class TestSearch : public QObject {
             QVERIFY(start->isEnabled());
             QVERIFY(bar->isVisible());
             verifySamePlaces(places, w);
-            QVERIFY(bar->fontMetrics().horizontalAdvance(QStringLiteral("99999 / 99999 folders")) <
-                    bar->width());
+            QVERIFY(bar->fontMetrics().horizontalAdvance(
+                        QStringLiteral("999999 / 999999 folders")) < bar->width());
         });
         watcher.start(0);
         QVERIFY(f.runSearch());
         watcher.stop();
         QVERIFY(checked);
-        QVERIFY(!progress.empty() && std::is_sorted(progress.begin(), progress.end()));
-        QVERIFY(progress.back() >= 4);
+        QVERIFY(!files.empty() && std::is_sorted(files.begin(), files.end()));
+        QCOMPARE(bar->format(), QStringLiteral("%v / %m files"));
+        QCOMPARE(files.back(), bar->maximum());
+        QVERIFY(bar->maximum() >= w.lastOutcome().filesAnalysed);
         for (const char* name : locked)
             QVERIFY2(f.child(name)->isEnabled(), name);
         QVERIFY(!bar->isVisible());
@@ -241,7 +249,10 @@ class TestSearch : public QObject {
         });
         std::function<void()> enter;
         if (stop == "Escape")
-            enter = [&] { QTest::keyClick(f.child<QLineEdit>("txFindSTR"), Qt::Key_Return); };
+            enter = [&] {
+                f.child<QLineEdit>("txFindSTR")->setFocus();
+                QTest::keyClick(f.child<QLineEdit>("txFindSTR"), Qt::Key_Return);
+            };
         QVERIFY(f.runSearch(enter));
         QVERIFY(clock.elapsed() < 20000);
         QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
@@ -345,6 +356,62 @@ class TestSearch : public QObject {
                      status.c_str());
     }
 
+    // The question before replacing the results file offers not to ask again
+    // for that file: agreed once, later searches replace it unasked until
+    // another file is chosen; a file chosen in "File.." counts as agreed. A
+    // refusal is not remembered.
+    void replacingTheResultsFileIsAskedOnce() {
+        WindowFixture f;
+        std::string choose; // the file the dialog chooses
+        MainWindowSetup setup;
+        setup.runDialog = [&](QDialog& dialog) {
+            auto& d = static_cast<ResultsFileDialog&>(dialog);
+            d.findChild<QLineEdit*>("txFileName")->setText(QString::fromStdString(choose));
+            QTest::mouseClick(d.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+            return d.result();
+        };
+        MainWindow& w = f.open(std::move(setup));
+        const std::string first = w.resultsFile(), second = f.path("second.txt");
+        QVERIFY(WriteWholeFile(first, "old") && WriteWholeFile(second, "old"));
+        const auto asked = [&] {
+            std::size_t questions = 0;
+            for (const ShownBox& box : f.boxes->shown)
+                questions += box.title == "File overwriting.." ? 1u : 0u;
+            f.boxes->shown.clear();
+            return questions;
+        };
+        const auto search = [&](std::deque<MsgAnswer> answers, std::deque<bool> checks) {
+            f.boxes->answers = std::move(answers);
+            f.boxes->checks = std::move(checks);
+            return f.runSearch();
+        };
+        QVERIFY(search({MsgAnswer::Cancel}, {true})); // refused, with the box ticked
+        QCOMPARE(asked(), std::size_t{1});
+        QCOMPARE(ReadWholeFile(first), std::string("old"));
+        QVERIFY(search({MsgAnswer::Ok}, {false}));
+        QCOMPARE(asked(), std::size_t{1});
+        QVERIFY(search({MsgAnswer::Ok}, {true}));
+        QCOMPARE(asked(), std::size_t{1});
+        QCOMPARE(w.replaceAgreed(), first);
+        QVERIFY(search({}, {}));
+        QCOMPARE(asked(), std::size_t{0});
+        QVERIFY(ReadWholeFile(first).starts_with("Generated by "));
+
+        w.setResultsFile(second);
+        w.setResultsFile(first);
+        QVERIFY(search({MsgAnswer::Ok}, {false}));
+        QCOMPARE(asked(), std::size_t{1});
+
+        choose = "second.txt";
+        f.boxes->answers = {MsgAnswer::Ok}; // the dialog's own question
+        f.click("Command1");
+        QCOMPARE(w.resultsFile(), second);
+        QCOMPARE(asked(), std::size_t{1});
+        QVERIFY(search({}, {}));
+        QCOMPARE(asked(), std::size_t{0});
+        QVERIFY(ReadWholeFile(second).starts_with("Generated by "));
+    }
+
     void textLimit_data() {
         QTest::addColumn<bool>("saving");
         QTest::addColumn<int>("answer");
@@ -443,12 +510,14 @@ class TestSearch : public QObject {
         QVERIFY(directory && directory->isVisible());
         const QString listed = QString::fromStdString(runProgram(
             "quillsift-cli", {"--list", member.isEmpty() ? path : path + "::" + member}));
-        auto* screen = directory->findChild<QPlainTextEdit*>("txDirectory");
-        QCOMPARE(screen->toPlainText() + '\n', listed);
-        QStringList reversed;
-        for (QTextBlock b = screen->document()->begin(); b.isValid(); b = b.next())
-            if (b.begin().fragment().charFormat().hasProperty(QTextFormat::BackgroundBrush))
-                reversed << b.text().trimmed();
+        const ScreenGrid* screen = directory->screen();
+        QStringList shown, reversed;
+        for (std::size_t i = 0; i < screen->lines().size(); ++i) {
+            shown << screen->lines()[i];
+            if (screen->reversed()[i])
+                reversed << screen->lines()[i].trimmed();
+        }
+        QCOMPARE(shown.join('\n') + '\n', listed);
         QCOMPARE(reversed, matched);
         QTest::mouseClick(directory->findChild<QPushButton*>("cmdCopyListing"), Qt::LeftButton);
         QCOMPARE(QApplication::clipboard()->text(), listed);
