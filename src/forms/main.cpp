@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
@@ -59,6 +60,9 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv); // takes the toolkit's own options out of argv
     QApplication::setApplicationName(QStringLiteral("Quillsift"));
+    // The desktop entry and the icon an installed copy has.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillsift.Quillsift"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quillsift.Quillsift")));
 
     std::string startFolder;
     if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
