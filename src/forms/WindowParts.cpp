@@ -105,7 +105,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     buttons->addStretch(1);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(text, 1);
+    layout->addWidget(new FocusRing(text, this), 1);
     layout->addLayout(buttons);
     const QRect screen =
         (parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen())
