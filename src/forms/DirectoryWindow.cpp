@@ -21,6 +21,18 @@ namespace qs::forms {
 
 namespace {
 
+// Where a window of `size` opens after one at `previous`: a step down and
+// right, or back at the screen's top left when it would leave `screen`.
+QPoint cascadedPlace(const QRect& previous, const QSize& size, const QRect& screen) {
+    // A title bar's height down and right.
+    constexpr int kStep = 32;
+    QPoint place = previous.topLeft() + QPoint(kStep, kStep);
+    if (place.x() + size.width() > screen.right() + 1 ||
+        place.y() + size.height() > screen.bottom() + 1)
+        place = screen.topLeft(); // the cascade starts again
+    return place;
+}
+
 bool samePlace(const ListedEntry& e, const MatchRecord& m) {
     return m.field == MatchRecord::Field::Entry && !e.partitionEnd && e.name == m.shown &&
            (!m.entryNo || *m.entryNo == e.entryNo);
@@ -108,16 +120,6 @@ DirectoryWindow::DirectoryWindow(const DirectoryListing& listing,
     screen_->setFocus();
 }
 
-QPoint CascadedPlace(const QRect& previous, const QSize& size, const QRect& screen) {
-    // A title bar's height down and right.
-    constexpr int kStep = 32;
-    QPoint place = previous.topLeft() + QPoint(kStep, kStep);
-    if (place.x() + size.width() > screen.right() + 1 ||
-        place.y() + size.height() > screen.bottom() + 1)
-        place = screen.topLeft(); // the cascade starts again
-    return place;
-}
-
 void DirectoryWindow::openFolder() {
     if (!openUrl_(QUrl::fromLocalFile(QString::fromStdString(folder_))))
         sink_.messageBox(MsgIcon::Exclamation, MsgButtons::Ok, "No program!",
@@ -155,7 +157,7 @@ DirectoryWindow* showDirectory(QWidget* owner, const ResultBlock& block, const L
     window->resize(window->sizeHint().boundedTo(screen.size()));
     if (previous && previous->isVisible())
         window->move(
-            CascadedPlace(previous->frameGeometry(), window->frameGeometry().size(), screen));
+            cascadedPlace(previous->frameGeometry(), window->frameGeometry().size(), screen));
     window->show();
     previous = window;
     return window;

@@ -59,10 +59,6 @@ class DirectoryWindow final : public QDialog {
     UrlOpener openUrl_;
 };
 
-// Where a window of `size` opens after one at `previous`: a step down and
-// right, or back at the screen's top left when it would leave `screen`.
-QPoint CascadedPlace(const QRect& previous, const QSize& size, const QRect& screen);
-
 // Lists the block's file (a member read again from its archive), matches it
 // as the search did, and opens its directory window over `owner`. Errors are shown and logged by
 // the trap; a file with nothing to list is told in a box. Answers the window, or null.

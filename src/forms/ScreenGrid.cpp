@@ -24,13 +24,6 @@ constexpr int kMinPixelSize = 8;
 
 } // namespace
 
-const std::vector<QRgb>& C64Palette::colours() {
-    static const std::vector<QRgb> all{
-        kBlack,  kWhite, kRed,      kCyan,     kPurple, kGreen,      kBlue,      kYellow,
-        kOrange, kBrown, kLightRed, kDarkGrey, kGrey,   kLightGreen, kLightBlue, kLightGrey};
-    return all;
-}
-
 double ContrastRatio(QColor a, QColor b) {
     const double la = luminance(a), lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);

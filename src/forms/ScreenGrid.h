@@ -14,14 +14,9 @@
 
 namespace qs::forms {
 
-// The C64's sixteen colours (the "Pepto" measurement of the VIC-II).
+// Colours of the C64's sixteen (the "Pepto" measurement of the VIC-II).
 struct C64Palette {
-    static constexpr QRgb kBlack = 0x000000, kWhite = 0xffffff, kRed = 0x68372b, kCyan = 0x70a4b2,
-                          kPurple = 0x6f3d86, kGreen = 0x588d43, kBlue = 0x352879,
-                          kYellow = 0xb8c76f, kOrange = 0x6f4f25, kBrown = 0x433900,
-                          kLightRed = 0x9a6759, kDarkGrey = 0x444444, kGrey = 0x6c6c6c,
-                          kLightGreen = 0x9ad284, kLightBlue = 0x6c5eb5, kLightGrey = 0x959595;
-    static const std::vector<QRgb>& colours();
+    static constexpr QRgb kWhite = 0xffffff, kBlue = 0x352879, kLightBlue = 0x6c5eb5;
 };
 
 // The contrast ratio of two colours as the web's accessibility guidelines

@@ -23,7 +23,6 @@ struct ShownBox {
     std::string title;
     std::string text;
     bool searchError = false; // the error box of a running search
-    std::string check = {};   // the caption of its check box, if it has one
 };
 
 // Records every box and answers from queues; when a queue is empty: OK / Yes.
@@ -45,13 +44,10 @@ class ScriptedPresenter final : public MessageBoxPresenter {
     }
     CheckedAnswer presentWithCheck(MsgIcon icon, MsgButtons buttons, const std::string& title,
                                    const std::string& text, const std::string& check) override {
-        const MsgAnswer answer = present(icon, buttons, title, text);
-        shown.back().check = check;
-        bool checked = false;
-        if (!checks.empty()) {
-            checked = checks.front();
+        const MsgAnswer answer = present(icon, buttons, title, text + "\n[x] " + check);
+        const bool checked = !checks.empty() && checks.front();
+        if (!checks.empty())
             checks.pop_front();
-        }
         return {answer, checked};
     }
     SearchErrorAnswer presentSearchError(const std::string& title,
@@ -125,9 +121,6 @@ SearchRequest freshRequest(const std::string& folder, const std::string& results
 // table order), the texts, the folder and the results file, and the SID
 // options exactly while tunes are searched.
 void verifyMirrors(const WindowFixture& f, const SearchRequest& request);
-
-// A caption as shown, without its access key's "&".
-QString shownCaption(const QString& caption);
 
 // Runs one of our programs (from QS_BIN_DIR) and answers what it printed.
 std::string runProgram(const QString& name, const QStringList& args);

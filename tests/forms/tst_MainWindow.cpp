@@ -11,10 +11,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QTextBrowser>
@@ -288,72 +290,100 @@ class TestMainWindow : public QObject {
         verifyMirrors(f, w.request());
     }
 
+    // On a small screen (its size from the offscreen platform's configuration,
+    // given by ctest) every control is within the screen and the results box
+    // keeps a third of the window's height, also after a run that left the
+    // window larger than the screen.
+    void everyControlWithinTheScreen() {
+        if (qEnvironmentVariableIsEmpty("QS_SCREEN"))
+            QSKIP("run by ctest on screens of 800x600 and 1024x768");
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(qEnvironmentVariable("QS_SCREEN") ==
+                     QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height()),
+                 "the platform's screen is not the one asked for");
+        WindowFixture f;
+        for (int run = 0; run < 2; ++run) {
+            MainWindow& w = f.open();
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QVERIFY(screen.contains(w.frameGeometry()));
+            for (const QWidget* control : w.findChildren<QWidget*>()) {
+                if (!control->isVisible() || control->objectName().isEmpty() ||
+                    control->objectName().startsWith(QStringLiteral("qt_")))
+                    continue;
+                const QRect place(control->mapToGlobal(QPoint()), control->size());
+                QVERIFY2(screen.contains(place), qPrintable(control->objectName()));
+                // Not squeezed below what it needs either.
+                QVERIFY2(control->width() >= control->minimumSizeHint().width() ||
+                             control->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored,
+                         qPrintable(control->objectName()));
+            }
+            QVERIFY(f.child<QPlainTextEdit>("txResults")->height() * 3 >= w.height());
+            // The next run starts from a window larger than any screen.
+            w.resize(3000, 2000);
+            f.close();
+        }
+    }
+
     // A whole path typed in the name box is taken apart into its folder and
     // name: from the root, from the home folder, or below the folder shown.
     // A name with characters a file name cannot hold is refused, naming them;
     // so is a folder that does not exist. The focus starts in the name box.
-    void typedFullPath_data() {
-        QTest::addColumn<QString>("typed");    // "@" stands for the temporary folder
-        QTest::addColumn<QString>("expected"); // the results file, or "" when refused
-        QTest::addColumn<QString>("told");     // the start of the box's text, or ""
-        QTest::newRow("full path") << "@/sub/my results.txt"
-                                   << "@/sub/my results.txt"
-                                   << "";
-        QTest::newRow("below the folder shown") << "sub/x.txt"
-                                                << "@/sub/x.txt"
-                                                << "";
-        QTest::newRow("climbing out and in again") << "sub/../sub/y.txt"
-                                                   << "@/sub/y.txt"
-                                                   << "";
-        QTest::newRow("name only") << "z.txt"
-                                   << "@/z.txt"
-                                   << "";
-        QTest::newRow("refused characters") << "@/sub/a?b*c?.txt"
-                                            << ""
-                                            << "A file name cannot hold these characters: ? *\r\n";
-        QTest::newRow("no such folder") << "@/none/x.txt"
-                                        << ""
-                                        << "The folder @/none/ does not";
-        QTest::newRow("a folder, no name") << "@/sub/"
-                                           << ""
-                                           << "Insert Filename";
-        QTest::newRow("a folder named") << "@/sub"
-                                        << ""
-                                        << "The path @/sub is a folder";
-    }
     void typedFullPath() {
-        QFETCH(QString, typed);
-        QFETCH(QString, expected);
-        QFETCH(QString, told);
+        struct Case {
+            const char* typed;    // "@" stands for the temporary folder
+            const char* expected; // the results file; "": refused, the file stays
+            const char* told;     // the start of the box's text, or ""
+        };
+        // clang-format off
+        const Case cases[] = {
+            // Each starts from the file the one before chose.
+            {"sub/x.txt", "@/sub/x.txt", ""},         // below the folder shown
+            {"../z.txt", "@/z.txt", ""},              // above it
+            {"sub/../sub/y.txt", "@/sub/y.txt", ""},  // climbing out and in again
+            {"name only.txt", "@/sub/name only.txt", ""},
+            {"@/sub/my results.txt", "@/sub/my results.txt", ""},
+            {"@/sub/a?b*c?.txt", "", "A file name cannot hold these characters: ? *\r\n"},
+            {"@/none/x.txt", "", "The folder @/none/ does not"},
+            {"@/sub/", "", "Insert Filename"},
+            {"@/sub", "", "The path @/sub is a folder"},
+        };
+        // clang-format on
         WindowFixture f;
         QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("sub")));
-        const auto here = [&](QString text) { return text.replace('@', f.dir.path()); };
+        const auto here = [&](const char* text) {
+            return QString::fromUtf8(text).replace('@', f.dir.path());
+        };
+        const Case* c = nullptr;
         bool focusInName = false;
         MainWindowSetup setup;
         setup.runDialog = [&](QDialog& dialog) {
-            auto& d = static_cast<ResultsFileDialog&>(dialog);
-            auto* name = d.findChild<QLineEdit*>("txFileName");
-            d.show();
-            if (!QTest::qWaitForWindowActive(&d))
-                return int(QDialog::Rejected);
-            focusInName = QApplication::focusWidget() == name;
+            auto* name = dialog.findChild<QLineEdit*>("txFileName");
+            dialog.show();
+            focusInName =
+                QTest::qWaitForWindowActive(&dialog) && QApplication::focusWidget() == name;
             name->selectAll();
-            QTest::keyClicks(name, here(typed));
-            QTest::mouseClick(d.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-            d.hide();
-            return d.result();
+            QTest::keyClicks(name, here(c->typed));
+            QTest::mouseClick(dialog.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+            dialog.hide();
+            return dialog.result();
         };
         MainWindow& w = f.open(std::move(setup));
         w.show();
-        const std::string before = w.resultsFile();
-        f.click("Command1");
-        QVERIFY(focusInName);
-        QCOMPARE(QString::fromStdString(w.resultsFile()),
-                 expected.isEmpty() ? QString::fromStdString(before) : here(expected));
-        QCOMPARE(f.boxes->shown.size(), std::size_t(told.isEmpty() ? 0 : 1));
-        if (!told.isEmpty())
-            QVERIFY2(QString::fromStdString(f.boxes->shown[0].text).startsWith(here(told)),
-                     f.boxes->shown[0].text.c_str());
+        for (const Case& tried : cases) {
+            c = &tried;
+            f.boxes->shown.clear();
+            const QString before = QString::fromStdString(w.resultsFile());
+            f.click("Command1");
+            QVERIFY2(focusInName, c->typed);
+            QCOMPARE(QString::fromStdString(w.resultsFile()),
+                     *c->expected ? here(c->expected) : before);
+            QCOMPARE(f.boxes->shown.size(), std::size_t(*c->told ? 1 : 0));
+            QVERIFY2(!*c->told ||
+                         QString::fromStdString(f.boxes->shown[0].text).startsWith(here(c->told)),
+                     c->typed);
+        }
     }
 
     // What the window remembers: set, closed, opened again, the same; a
@@ -396,9 +426,7 @@ class TestMainWindow : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         verifyMirrors(f, remembered);
         QCOMPARE(again.searchHistory(), (std::vector<std::string>{"SECOND", "FIRST"}));
-        auto* history = f.child<QComboBox>("cboFindSTR");
-        QCOMPARE(history->count(), 2);
-        QCOMPARE(history->itemText(0), QStringLiteral("SECOND"));
+        QCOMPARE(f.child<QComboBox>("cboFindSTR")->itemText(1), QStringLiteral("FIRST"));
         QCOMPARE(again.size(), QSize(780, 780));
         QCOMPARE(f.child<QSplitter>("splMain")->sizes(), splitterSizes);
         QCOMPARE(f.child<QSplitter>("splOptions")->sizes(), optionsSizes);
@@ -421,44 +449,37 @@ class TestMainWindow : public QObject {
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
+        // Labels of fields and every captioned button; the type boxes may lack one.
         std::set<QChar> keys;
-        const auto keyOf = [](const QString& caption) {
+        for (QWidget* control : w.findChildren<QWidget*>()) {
+            auto* label = qobject_cast<QLabel*>(control);
+            auto* button = qobject_cast<QAbstractButton*>(control);
+            const QString caption = label && label->buddy() ? label->text()
+                                    : button                ? button->text()
+                                                            : QString();
             const qsizetype at = caption.indexOf('&');
-            return at >= 0 && at + 1 < caption.size() ? caption[at + 1].toUpper() : QChar();
-        };
-        for (QAbstractButton* control : w.findChildren<QAbstractButton*>()) {
-            if (control->text().isEmpty())
-                continue; // the drop-down arrows
-            const QChar key = keyOf(control->text());
-            const bool typeBox = control->objectName().startsWith("chkFileType(") ||
-                                 control->objectName().startsWith("chkCBMType(");
-            QVERIFY2(!key.isNull() || typeBox, qPrintable(control->objectName()));
-            QVERIFY2(key.isNull() || keys.insert(key).second, qPrintable(control->text()));
+            if (caption.isEmpty() || (at < 0 && control->property("tag").isValid() &&
+                                      control->objectName().contains('(')))
+                continue;
+            QVERIFY2(at >= 0 && keys.insert(caption[at + 1].toUpper()).second, qPrintable(caption));
         }
-        for (QLabel* label : w.findChildren<QLabel*>())
-            if (label->buddy()) {
-                QVERIFY2(!keyOf(label->text()).isNull(), qPrintable(label->text()));
-                QVERIFY2(keys.insert(keyOf(label->text())).second, qPrintable(label->text()));
-            }
 
         QStringList order;
         QWidget* at = w.folderPicker()->driveList();
         for (int i = 0; i < 60 && at != f.child("cmdAbout"); ++i, at = at->nextInFocusChain())
             if ((at->focusPolicy() & Qt::TabFocus) && !at->focusProxy())
                 order << at->objectName();
-        QStringList expected{"Drive1",       "DirPrg",         "txFileMask",       "chkRecurse",
-                             "chkZIP",       "cboFindSTR",     "chkPartial",       "chkMatchCase",
-                             "chkFileName",  "chkHeader",      "chkShowMediaWarn", "chkSIDName",
-                             "chkSIDAuthor", "chkSIDCopyright"};
+        QStringList expected =
+            QStringLiteral("Drive1 DirPrg txFileMask chkRecurse chkZIP cboFindSTR "
+                           "chkPartial chkMatchCase chkFileName chkHeader "
+                           "chkShowMediaWarn chkSIDName chkSIDAuthor chkSIDCopyright")
+                .split(' ');
         for (std::size_t i = 0; i < ContainerFormats().size(); ++i)
             expected << QStringLiteral("chkFileType(%1)").arg(i);
         for (std::size_t i = 0; i < EntryTypes().size(); ++i)
             expected << QStringLiteral("chkCBMType(%1)").arg(i);
-        expected << "cmdStart"
-                 << "txResults"
-                 << "Command1"
-                 << "chkSaveFile"
-                 << "cmdOpenFile";
+        expected
+            << QStringLiteral("cmdStart txResults Command1 chkSaveFile cmdOpenFile").split(' ');
         QCOMPARE(order, expected);
 
         for (const char* field : {"txFileMask", "chkCBMType(1)", "DirPrg"}) {
@@ -474,8 +495,7 @@ class TestMainWindow : public QObject {
         QCOMPARE(QApplication::focusWidget(), f.child("cboFindSTR"));
         QTest::keyClick(&w, Qt::Key_F1);
         auto* help = w.findChild<QTextBrowser*>("txHelp");
-        QVERIFY(help && help->isVisible());
-        QVERIFY(help->toPlainText().contains("START SEARCH"));
+        QVERIFY(help && help->isVisible() && help->toPlainText().contains("START SEARCH"));
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
@@ -483,59 +503,25 @@ class TestMainWindow : public QObject {
     }
 
     // The plain words of a trapped error, from its number and what failed.
-    void plainReasons_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("member");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("D64 cut short") << "[analizzaD64] - 9 - Subscript out of range (no byte at "
-                                          "offset 91396)\r\nFile: /c/a.d64"
-                                       << "/c/a.d64"
-                                       << ""
-                                       << "too short to be a D64";
-        QTest::newRow("D81 directory") << "[AnalizzaTracciaDirD81] - 6 - Overflow"
-                                       << "/c/b.d81"
-                                       << ""
-                                       << "damaged: a size or count in it is too large for a D81";
-        QTest::newRow("G64 lister")
-            << "[analizzaG64] - 75 - Path/File access error (c1541 timed out after 60 s)"
-            << "/c/g.g64"
-            << ""
-            << "could not be read, or c1541 could not list it";
-        QTest::newRow("archive") << "[SearchC64File] - 75 - Path/File access error (damaged)"
-                                 << "/c/a.zip"
-                                 << ""
-                                 << "the archive is damaged or could not be read";
-        QTest::newRow("member gone") << "[SearchC64File] - 53 - File not found"
-                                     << "/c/a.zip"
-                                     << "x.d64"
-                                     << "the member is no longer in the archive";
-        QTest::newRow("folder") << "[SearchC64File] - 76 - Path not found"
-                                << "/c/gone"
-                                << ""
-                                << "the folder is gone or cannot be reached";
-        QTest::newRow("locked folder") << "[DirArray2] - 70 - Permission denied"
-                                       << "/c/locked"
-                                       << ""
-                                       << "no permission to read the folder";
-        QTest::newRow("results file") << "[WriteFile] - 75 - Path/File access error"
-                                      << "/r.txt"
-                                      << ""
-                                      << "the results file could not be written (is the "
-                                         "disk full?)";
-        QTest::newRow("not of that shape") << "something odd"
-                                           << ""
-                                           << ""
-                                           << "an unexpected error";
-    }
     void plainReasons() {
-        QFETCH(QString, text);
-        QFETCH(QString, file);
-        QFETCH(QString, member);
-        QFETCH(QString, reason);
-        QCOMPARE(QString::fromStdString(
-                     PlainReason({text.toStdString(), file.toStdString(), member.toStdString()})),
-                 reason);
+        struct Case {
+            const char *text, *file, *member, *reason;
+        };
+        // clang-format off
+        const Case cases[] = {
+            {"[analizzaD64] - 9 - Subscript out of range (no byte at offset 91396)\r\nFile: /c/a.d64", "/c/a.d64", "", "too short to be a D64"},
+            {"[AnalizzaTracciaDirD81] - 6 - Overflow", "/c/b.d81", "", "damaged: a size or count in it is too large for a D81"},
+            {"[analizzaG64] - 75 - Path/File access error (c1541 timed out after 60 s)", "/c/g.g64", "", "could not be read, or c1541 could not list it"},
+            {"[SearchC64File] - 75 - Path/File access error (damaged)", "/c/a.zip", "", "the archive is damaged or could not be read"},
+            {"[SearchC64File] - 53 - File not found", "/c/a.zip", "x.d64", "the member is no longer in the archive"},
+            {"[SearchC64File] - 76 - Path not found", "/c/gone", "", "the folder is gone or cannot be reached"},
+            {"[DirArray2] - 70 - Permission denied", "/c/locked", "", "no permission to read the folder"},
+            {"[WriteFile] - 75 - Path/File access error", "/r.txt", "", "the results file could not be written (is the disk full?)"},
+            {"something odd", "", "", "an unexpected error"},
+        };
+        // clang-format on
+        for (const Case& c : cases)
+            QCOMPARE(PlainReason({c.text, c.file, c.member}), std::string(c.reason));
     }
 
     // The program's own hook opens the real about window over the main window,

@@ -67,10 +67,9 @@ TEST(SearchDriver, WalkOrder) {
             h.view.fileCounts.clear();
             h.search();
             // Counted in files once the walk has found them all.
-            std::vector<std::pair<std::size_t, std::size_t>> counts{{0, 7}};
-            for (std::size_t done = 1; done <= 7; ++done)
-                counts.emplace_back(done, 7);
-            EXPECT_EQ(h.view.fileCounts, counts);
+            EXPECT_EQ(h.view.fileCounts,
+                      (decltype(h.view.fileCounts){
+                          {0, 7}, {1, 7}, {2, 7}, {3, 7}, {4, 7}, {5, 7}, {6, 7}, {7, 7}}));
             EXPECT_EQ(headings(h),
                       (std::vector<std::string>{"A.D64", "b.d64", "c.d64", "A/x.d64", "A/A1/y.d64",
                                                 "A/A2/z.d64", "B/B1/w.d64"}));
