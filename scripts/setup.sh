@@ -13,6 +13,7 @@ QS_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev
     cc1541 cbmconvert p7zip-full arj jlha-utils libsidplayfp-dev
     xvfb xauth xfonts-base fonts-dejavu-core fonts-sixtyfour ugrep
+    help2man librsvg2-bin desktop-file-utils appstream man-db zsh
 )
 
 # The fuzz build (scripts/test.sh, scripts/fuzz.sh): clang's libFuzzer, no window.

@@ -1,16 +1,17 @@
 #include "forms/DirectoryWindow.h"
 
+#include "forms/ScreenGrid.h"
 #include "search/ArchiveMembers.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
-#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
-#include <QTextBlock>
+#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -20,21 +21,16 @@ namespace qs::forms {
 
 namespace {
 
-// The C64's blue and light blue.
-const QColor kBlue(0x35, 0x28, 0x79);
-const QColor kLightBlue(0x6c, 0x5e, 0xb5);
-constexpr int kColumns = 40; // the C64's screen
-constexpr int kRows = 25;
-
-// Debian's fonts-sixtyfour draws the C64's characters; else any fixed pitch.
-QFont screenFont() {
-    QFont font(QStringLiteral("C-64"));
-    font.setPixelSize(16);
-    if (!QFontDatabase::families().contains(QStringLiteral("C-64"))) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPixelSize(16);
-    }
-    return font;
+// Where a window of `size` opens after one at `previous`: a step down and
+// right, or back at the screen's top left when it would leave `screen`.
+QPoint cascadedPlace(const QRect& previous, const QSize& size, const QRect& screen) {
+    // A title bar's height down and right.
+    constexpr int kStep = 32;
+    QPoint place = previous.topLeft() + QPoint(kStep, kStep);
+    if (place.x() + size.width() > screen.right() + 1 ||
+        place.y() + size.height() > screen.bottom() + 1)
+        place = screen.topLeft(); // the cascade starts again
+    return place;
 }
 
 bool samePlace(const ListedEntry& e, const MatchRecord& m) {
@@ -79,54 +75,36 @@ DirectoryWindow::DirectoryWindow(const DirectoryListing& listing,
         "Directory of " +
         (block.place.member.empty() ? file : ChainLabel(file, block.place.members))));
 
-    // The screen inside its border.
+    // The screen inside its border, in the C64's colours.
     auto* border = new QWidget(this);
     border->setAutoFillBackground(true);
     QPalette colours = border->palette();
-    colours.setColor(QPalette::Window, kLightBlue);
-    colours.setColor(QPalette::Base, kBlue);
-    colours.setColor(QPalette::Text, kLightBlue);
-    colours.setColor(QPalette::Highlight, kLightBlue);
-    colours.setColor(QPalette::HighlightedText, kBlue);
+    colours.setColor(QPalette::Window, QColor(C64Palette::kLightBlue));
     border->setPalette(colours);
-    auto* screen = new QPlainTextEdit(border);
-    screen->setObjectName(QStringLiteral("txDirectory"));
-    screen->setReadOnly(true);
-    screen->setLineWrapMode(QPlainTextEdit::NoWrap);
-    screen->setFrameShape(QFrame::NoFrame);
-    screen->setFont(screenFont());
-    screen->setPalette(colours);
-
-    const std::vector<bool> matched = matchedLines(listing, matches);
-    QTextCharFormat reversed;
-    reversed.setForeground(kBlue);
-    reversed.setBackground(kLightBlue);
-    QTextCursor cursor(screen->document());
-    std::size_t widest = kColumns;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (i > 0)
-            cursor.insertBlock();
-        const QString line = QString::fromStdString(lines_[i]);
-        cursor.insertText(line, i < matched.size() && matched[i] ? reversed : QTextCharFormat());
-        widest = std::max(widest, static_cast<std::size_t>(line.size()));
-    }
-    const QFontMetrics metrics(screen->font());
-    const int columns = static_cast<int>(std::min<std::size_t>(widest, 2 * kColumns)) + 1;
-    screen->setMinimumSize(metrics.horizontalAdvance(QLatin1Char('0')) * columns,
-                           metrics.lineSpacing() * kRows);
+    screen_ = new ScreenGrid(ScreenGrid::preferredFont(), border);
+    std::vector<QString> lines;
+    for (const std::string& line : lines_)
+        lines.push_back(QString::fromStdString(line));
+    std::vector<bool> matched = matchedLines(listing, matches);
+    const auto firstMatch = std::find(matched.begin(), matched.end(), true) - matched.begin();
+    screen_->setLines(std::move(lines), std::move(matched));
+    // The first match in view, at the top as far as the listing's end allows.
+    screen_->scrollToRow(static_cast<int>(firstMatch) < static_cast<int>(lines_.size())
+                             ? static_cast<int>(firstMatch)
+                             : 0);
     auto* borderLayout = new QVBoxLayout(border);
-    borderLayout->setContentsMargins(40, 40, 40, 40);
-    borderLayout->addWidget(screen);
+    borderLayout->setContentsMargins(32, 32, 32, 32);
+    borderLayout->addWidget(screen_);
 
     auto* warning = new QLabel(QString::fromStdString(listing.warning), this);
     warning->setObjectName(QStringLiteral("lbWarning"));
     warning->setTextFormat(Qt::PlainText);
     warning->setVisible(!listing.warning.empty());
 
-    auto* cmdOpenFolder = new QPushButton(QStringLiteral("Open containing folder"), this);
+    auto* cmdOpenFolder = new QPushButton(QStringLiteral("Open containing &folder"), this);
     cmdOpenFolder->setObjectName(QStringLiteral("cmdOpenFolder"));
     connect(cmdOpenFolder, &QPushButton::clicked, this, &DirectoryWindow::openFolder);
-    auto* cmdCopyListing = new QPushButton(QStringLiteral("Copy listing"), this);
+    auto* cmdCopyListing = new QPushButton(QStringLiteral("&Copy listing"), this);
     cmdCopyListing->setObjectName(QStringLiteral("cmdCopyListing"));
     connect(cmdCopyListing, &QPushButton::clicked, this, &DirectoryWindow::copyListing);
     auto* buttons = new QHBoxLayout;
@@ -137,6 +115,9 @@ DirectoryWindow::DirectoryWindow(const DirectoryListing& listing,
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(border, 1);
     layout->addLayout(buttons);
+    setTabOrder(screen_, cmdOpenFolder);
+    setTabOrder(cmdOpenFolder, cmdCopyListing);
+    screen_->setFocus();
 }
 
 void DirectoryWindow::openFolder() {
@@ -167,7 +148,18 @@ DirectoryWindow* showDirectory(QWidget* owner, const ResultBlock& block, const L
     auto* window = new DirectoryWindow(*result.listing, result.matches, block, env.sink,
                                        std::move(openUrl), owner);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // Each window a step below and right of the one before, so that none
+    // hides another; within the screen.
+    static QPointer<DirectoryWindow> previous;
+    const QRect screen =
+        (owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen())
+            ->availableGeometry();
+    window->resize(window->sizeHint().boundedTo(screen.size()));
+    if (previous && previous->isVisible())
+        window->move(
+            cascadedPlace(previous->frameGeometry(), window->frameGeometry().size(), screen));
     window->show();
+    previous = window;
     return window;
 }
 

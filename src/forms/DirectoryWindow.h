@@ -1,9 +1,10 @@
 #pragma once
 // The directory window: the listing of one file of the results, drawn the way
-// the C64 shows a directory (light blue on a blue screen inside a lighter
-// border, in its character set when the Sixtyfour font is installed), the
-// entries the search matched in reverse. It can open the folder that holds
-// the file and copy the listing's lines.
+// the C64 shows a directory (on a blue screen inside a light blue border, in
+// its character set when the Sixtyfour font is installed, on a grid of
+// character cells), the entries the search matched in reverse, the first of
+// them in view. It can open the folder that holds the file and copy the
+// listing's lines.
 #include "common/ErrorTrap.h"
 #include "common/MessageBox.h"
 #include "forms/ResultsBox.h"
@@ -19,6 +20,8 @@
 class QUrl;
 
 namespace qs::forms {
+
+class ScreenGrid;
 
 // Hands a folder or file to the desktop's opener; true when a program took it.
 using UrlOpener = std::function<bool(const QUrl& url)>;
@@ -43,12 +46,14 @@ class DirectoryWindow final : public QDialog {
 
     // The listing's lines as shown and copied.
     const std::vector<std::string>& lines() const { return lines_; }
+    ScreenGrid* screen() const { return screen_; }
 
   private:
     void openFolder();
     void copyListing();
 
     std::vector<std::string> lines_;
+    ScreenGrid* screen_ = nullptr;
     std::string folder_; // holds the file, or the archive of a member
     MessageSink& sink_;
     UrlOpener openUrl_;

@@ -62,6 +62,9 @@ FolderPicker::FolderPicker(const ErrorTrap& trap, const QString& treeName, bool 
     : QWidget(parent), trap_(trap), treeName_(treeName), checkFolders_(checkFolders),
       drives_(new QComboBox(this)), tree_(new QTreeView(this)), model_(new QFileSystemModel(this)) {
     drives_->setObjectName(QStringLiteral("Drive1"));
+    // A long mount path does not widen the window past a small screen.
+    drives_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    drives_->setMinimumContentsLength(8);
     tree_->setObjectName(treeName);
 
     static KindIconProvider icons;

@@ -4,34 +4,33 @@
 #include "common/Text.h"
 #include "forms/DirectoryWindow.h"
 #include "forms/FolderPicker.h"
-#include "forms/KeyFilter.h"
 #include "forms/ResultsBox.h"
 #include "forms/ResultsFileDialog.h"
+#include "forms/WindowParts.h"
 #include "search/ToolPolicy.h"
-#include "tools/ArchiveReader.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFocusEvent>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <limits>
-#include <string_view>
+#include <tuple>
+#include <utility>
 
 namespace qs::forms {
 
@@ -42,11 +41,6 @@ const auto kControlsUnlocked = static_cast<QEvent::Type>(QEvent::registerEventTy
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// The key filter of the file-mask box: false for characters it drops.
-bool fileMaskAcceptsKey(char32_t key) {
-    return std::u32string_view(U"\\/:\"><|").find(key) == std::u32string_view::npos;
 }
 
 // The loss-of-focus warning of the file-mask box: asks when the mask holds a
@@ -64,18 +58,12 @@ bool confirmFileMask(MessageSink& sink, const std::string& mask) {
            MsgAnswer::Ok;
 }
 
-const char* const kArchivesCaption = "Include Archives";
-const char* const kArchivesTip = "Include ZIP, RAR, ARJ archives. File mask affects the archived "
-                                 "files, not the file archive.";
-
 } // namespace
 
 MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     : QWidget(parent), setup_(std::move(setup)),
       presenter_(setup_.presenter ? setup_.presenter : std::make_shared<QtMessageBoxPresenter>()),
       log_(setup_.errorLogPath), trap_(bridge_, log_) {
-    if (setup_.startFolder.empty())
-        setup_.startFolder = setup_.applicationFolder;
     if (setup_.resultsFolder.empty())
         setup_.resultsFolder = setup_.applicationFolder;
     // The window's defaults: saving on; the result blocks learn their files
@@ -87,7 +75,22 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Quillsift [Orvel Soft]"));
     buildControls();
+    // What the last run left: the request, the recent searches and the
+    // window's shape. A folder given at the start wins over the one
+    // remembered; the tools that are missing switch off what needs them.
+    std::string folder, resultsFile;
+    if (const auto settings = openSettings()) {
+        std::tie(folder, resultsFile) = restoreRequest(*settings);
+        restoreShape(*settings);
+    }
+    if (setup_.startFolder.empty())
+        setup_.startFolder = folder.empty() ? setup_.applicationFolder : folder;
+    const std::string agreed = replaceAgreed_;
     Initialize();
+    if (!resultsFile.empty())
+        setResultsFile(resultsFile);
+    if (agreed == request_.resultsFile)
+        replaceAgreed_ = agreed;
 }
 
 MainWindow::~MainWindow() {
@@ -111,12 +114,16 @@ void MainWindow::startClicked() {
     if (searching())
         return stopSearch();
     setSearchRunning(true);
+    rememberSearch(request_.pattern);
+    problems_.clear();
+    if (problemsWindow_)
+        problemsWindow_->setProblems(problems_);
     // The search reads its own copy, so that the controls are never read off
     // the window's thread; the box is emptied for every new search.
     running_ = request_;
     shownSearch_ = request_;
     stop_ = false;
-    bridge_.beginSearch();
+    bridge_.beginSearch(replaceAgreed_);
     searchThread_ = std::thread([this] {
         SearchSetup setup{setup_.tools.toolFolder, setup_.tools.tempFolder, setup_.errorLogPath};
         setup.opener = setup_.opener;
@@ -137,273 +144,85 @@ void MainWindow::searchEnded() {
     bridge_.endSearch();
     setSearchRunning(false);
     cmdStart_->setEnabled(true);
+    const std::size_t failed = problems_.size();
+    lbInfo_->setLinked(failed > 0, QStringLiteral("Shows the %1 that could not be searched")
+                                       .arg(failed == 1 ? QStringLiteral("file")
+                                                        : QStringLiteral("%1 files").arg(failed)));
     if (closeWhenDone_)
         close();
 }
 
-QCheckBox* MainWindow::addOption(QWidget* parent, const QString& name, const QString& caption,
-                                 const QString& toolTip, bool& option) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    box->setToolTip(toolTip);
-    box->setChecked(option);
-    connect(box, &QCheckBox::toggled, this, [&option](bool ticked) { option = ticked; });
-    return box;
+void MainWindow::rememberSearch(const std::string& pattern) {
+    constexpr std::size_t kKept = 20;
+    if (pattern.empty())
+        return;
+    std::erase(history_, pattern);
+    history_.insert(history_.begin(), pattern);
+    if (history_.size() > kKept)
+        history_.resize(kKept);
+    showHistory();
 }
 
-QGroupBox* MainWindow::buildGrid(const QString& title, const QString& name,
-                                 std::vector<GridBox> boxes, std::vector<QCheckBox*>& widgets,
-                                 int columns) {
-    auto* frame = new QGroupBox(title, this);
-    auto* grid = new QGridLayout(frame);
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        GridBox& row = boxes[i];
-        auto* box = new QCheckBox(row.caption, frame);
-        box->setObjectName(name + QStringLiteral("(%1)").arg(i));
-        box->setToolTip(row.toolTip);
-        box->setProperty("tag", row.tag);
-        box->setChecked(row.ticked);
-        connect(box, &QCheckBox::toggled, this, std::move(row.set));
-        const int index = static_cast<int>(i);
-        grid->addWidget(box, index / columns, index % columns);
-        widgets.push_back(box);
+void MainWindow::showHistory() {
+    // The list changes under the text being edited: the text stays.
+    const QSignalBlocker block(findCombo_);
+    const QString text = txFindSTR_->text();
+    findCombo_->clear();
+    for (const std::string& past : history_)
+        findCombo_->addItem(QString::fromStdString(past));
+    findCombo_->setCurrentIndex(-1);
+    txFindSTR_->setText(text);
+}
+
+void MainWindow::enterPressed() {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr)
+        return;
+    for (QWidget* part :
+         {static_cast<QWidget*>(frameFile_), static_cast<QWidget*>(frameSearch_),
+          static_cast<QWidget*>(framePCFile_), static_cast<QWidget*>(frameCBMFile_)})
+        if (part->isAncestorOf(focus)) {
+            if (!searching())
+                startClicked();
+            return;
+        }
+    if (focus == lbInfo_ && lbInfo_->linked())
+        showProblems();
+    else if (auto* button = qobject_cast<QAbstractButton*>(focus); button && button->isEnabled())
+        button->animateClick();
+}
+
+ProblemsWindow* MainWindow::showProblems() {
+    if (!problemsWindow_) {
+        problemsWindow_ = new ProblemsWindow(this);
+        problemsWindow_->setAttribute(Qt::WA_DeleteOnClose);
     }
-    return frame;
+    problemsWindow_->setProblems(problems_);
+    problemsWindow_->show();
+    problemsWindow_->raise();
+    problemsWindow_->activateWindow();
+    return problemsWindow_;
 }
 
-QGroupBox* MainWindow::buildSearchFrame() {
-    auto* frame = new QGroupBox(QStringLiteral("Search Options"), this);
-    frame->setObjectName(QStringLiteral("frameSearch"));
-    auto* grid = new QGridLayout(frame);
-
-    auto* label = new QLabel(QStringLiteral("Search for:"), frame);
-    label->setObjectName(QStringLiteral("Label1"));
-    txFindSTR_ = new QLineEdit(qs(request_.pattern), frame);
-    txFindSTR_->setObjectName(QStringLiteral("txFindSTR"));
-    txFindSTR_->setToolTip(
-        QStringLiteral("You can use wildcards character (* ?)  like the real C64"));
-    connect(txFindSTR_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { request_.pattern = text.toStdString(); });
-    // Enter starts the search (the field is disabled while one runs).
-    connect(txFindSTR_, &QLineEdit::returnPressed, this, &MainWindow::startClicked);
-    grid->addWidget(label, 0, 0);
-    grid->addWidget(txFindSTR_, 0, 1);
-
-    grid->addWidget(addOption(frame, QStringLiteral("chkPartial"),
-                              QStringLiteral("Partial Matches"),
-                              QStringLiteral("Enabling this option, the result includes also "
-                                             "substring (same that search *texttofind*)"),
-                              request_.partial),
-                    1, 0);
-    grid->addWidget(addOption(frame, QStringLiteral("chkMatchCase"), QStringLiteral("Match Case"),
-                              QStringLiteral("Matches UpperCase/LowCase. Remember that the search "
-                                             "is in lower/upper mode, not in upper/graphic"),
-                              request_.matchCase),
-                    1, 1);
-    grid->addWidget(addOption(frame, QStringLiteral("chkFileName"),
-                              QStringLiteral("Include file name"),
-                              QStringLiteral("Include the PC file name (except extension) while "
-                                             "searching"),
-                              request_.fileNames),
-                    2, 0);
-    grid->addWidget(addOption(frame, QStringLiteral("chkHeader"),
-                              QStringLiteral("Include container name"),
-                              QStringLiteral("Include the name of  Disk or T64 file while "
-                                             "searching"),
-                              request_.mediumNames),
-                    2, 1);
-    grid->addWidget(addOption(frame, QStringLiteral("chkShowMediaWarn"),
-                              QStringLiteral("Show Warnings"),
-                              QStringLiteral("Log also wranings (i.e. invalid files, directory "
-                                             "track crossover, etc..)"),
-                              request_.warnings),
-                    3, 0);
-
-    frameSID_ = new QGroupBox(QStringLiteral("SID search options"), frame);
-    frameSID_->setObjectName(QStringLiteral("frameSID"));
-    auto* sid = new QHBoxLayout(frameSID_);
-    sid->addWidget(addOption(frameSID_, QStringLiteral("chkSIDName"), QStringLiteral("(SID) Name "),
-                             QStringLiteral("Search in the Sid's name"), request_.sid.name));
-    sid->addWidget(
-        addOption(frameSID_, QStringLiteral("chkSIDAuthor"), QStringLiteral("(SID) Author"),
-                  QStringLiteral("Search in the Sid's Author Name"), request_.sid.author));
-    sid->addWidget(addOption(frameSID_, QStringLiteral("chkSIDCopyright"),
-                             QStringLiteral("(SID) Copyright"),
-                             QStringLiteral("Search in the SID Copyright info. Usually the year of "
-                                            "production and the company name"),
-                             request_.sid.copyright));
-    // Its space is kept while it is hidden, so that ticking SID moves no
-    // control from under the pointer.
-    QSizePolicy sidPolicy = frameSID_->sizePolicy();
-    sidPolicy.setRetainSizeWhenHidden(true);
-    frameSID_->setSizePolicy(sidPolicy);
-    frameSID_->setVisible(false);
-    grid->addWidget(frameSID_, 4, 0, 1, 2);
-    return frame;
+void MainWindow::addProblems(const std::vector<TrappedMessage>& messages) {
+    for (const TrappedMessage& message : messages)
+        AddProblem(problems_, message);
+    if (problemsWindow_ && problemsWindow_->isVisible())
+        problemsWindow_->setProblems(problems_);
 }
 
-QGroupBox* MainWindow::buildFileFrame() {
-    auto* frame = new QGroupBox(QStringLiteral("Starting Search Folder"), this);
-    frame->setObjectName(QStringLiteral("frameFile"));
-    auto* layout = new QVBoxLayout(frame);
-
-    picker_ = new FolderPicker(trap_, QStringLiteral("DirPrg"), true, frame);
-    connect(picker_, &FolderPicker::folderChanged, this,
-            [this](const QString& path) { request_.folder = path.toStdString(); });
-    layout->addWidget(picker_, 1);
-
-    auto* maskRow = new QHBoxLayout;
-    auto* label = new QLabel(QStringLiteral("File mask:"), frame);
-    label->setObjectName(QStringLiteral("Label2"));
-    txFileMask_ = new QLineEdit(qs(request_.mask), frame);
-    txFileMask_->setObjectName(QStringLiteral("txFileMask"));
-    txFileMask_->setToolTip(QStringLiteral("Insert the mask WITHOUT the extension."));
-    txFileMask_->installEventFilter(new KeyFilter(fileMaskAcceptsKey, txFileMask_));
-    txFileMask_->installEventFilter(this);
-    connect(txFileMask_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { request_.mask = text.toStdString(); });
-    maskRow->addWidget(label);
-    maskRow->addWidget(txFileMask_, 1);
-    layout->addLayout(maskRow);
-
-    layout->addWidget(addOption(frame, QStringLiteral("chkRecurse"),
-                                QStringLiteral("&Recurse folders"),
-                                QStringLiteral("Search also in subdirectories"), request_.recurse));
-
-    chkZIP_ = addOption(frame, QStringLiteral("chkZIP"), QString::fromLatin1(kArchivesCaption),
-                        QString::fromLatin1(kArchivesTip), request_.archives);
-    chkZIP_->setProperty("tag", QString::fromLatin1(kArchivePatterns));
-    layout->addWidget(chkZIP_);
-    return frame;
+void MainWindow::agreeToReplace(const std::string& path) {
+    replaceAgreed_ = path;
 }
 
-void MainWindow::buildControls() {
-    frameSearch_ = buildSearchFrame();
-    frameFile_ = buildFileFrame();
-    // One box per format, laid out from the table: fixed columns, as many
-    // rows as there are formats.
-    std::vector<GridBox> formats;
-    for (const ContainerFormat& f : ContainerFormats())
-        formats.push_back({qs(std::string(f.caption)), qs(std::string(f.tag)),
-                           qs(std::string(f.note)), request_.formats.contains(f),
-                           [this, &f](bool ticked) {
-                               if (ticked)
-                                   request_.formats.add(f);
-                               else
-                                   request_.formats.remove(f);
-                               // The SID options show exactly while tunes are searched.
-                               if (f.tune())
-                                   frameSID_->setVisible(ticked);
-                           }});
-    framePCFile_ = buildGrid(QStringLiteral("PC File Type"), QStringLiteral("chkFileType"),
-                             std::move(formats), chkFileType_, 3);
-    framePCFile_->setObjectName(QStringLiteral("FramePCFile"));
-    std::vector<GridBox> types;
-    for (const EntryType& t : EntryTypes())
-        types.push_back({qs(std::string(t.caption)), qs(std::string(t.type)),
-                         qs(std::string(t.note)), request_.reportsEntryType(t.type),
-                         [this, type = std::string(t.type)](bool ticked) {
-                             auto& list = request_.entryTypes;
-                             std::erase(list, type);
-                             if (ticked)
-                                 list.push_back(type);
-                         }});
-    frameCBMFile_ = buildGrid(QStringLiteral("CBM File Type"), QStringLiteral("chkCBMType"),
-                              std::move(types), chkCBMType_, 4);
-    frameCBMFile_->setObjectName(QStringLiteral("FrameCBMFile"));
-
-    cmdStart_ = new QPushButton(QStringLiteral("&START SEARCH"), this);
-    cmdStart_->setObjectName(QStringLiteral("cmdStart"));
-    cmdStart_->setMinimumHeight(36);
-    connect(cmdStart_, &QPushButton::clicked, this, &MainWindow::startClicked);
-
-    txResults_ = new ResultsBox(this);
-    connect(txResults_, &ResultsBox::directoryAsked, this, [this](const ResultBlock& block) {
-        // A stopped search's stop never cancels the listing's programs.
-        ToolEnv tools = setup_.tools;
-        tools.cancel = nullptr;
-        showDirectory(this, block,
-                      {tools, shownSearch_.externalArchiver, trap_, bridge_, shownSearch_},
-                      [this](const QUrl& url) { return openUrl(url); });
-    });
-
-    cmdOpenFile_ = new QPushButton(QStringLiteral("&Open file"), this);
-    cmdOpenFile_->setObjectName(QStringLiteral("cmdOpenFile"));
-    connect(cmdOpenFile_, &QPushButton::clicked, this, [this] { openResultsFile(); });
-    cmdAbout_ = new QPushButton(QStringLiteral("&About/Info"), this);
-    cmdAbout_->setObjectName(QStringLiteral("cmdAbout"));
-    cmdAbout_->setToolTip(
-        QStringLiteral("..hey! hit me! I'm not the usual \"ABOUT..\" window ;-)"));
-    connect(cmdAbout_, &QPushButton::clicked, this, [this] {
-        if (setup_.showAbout)
-            setup_.showAbout(this);
-    });
-    command1_ = new QPushButton(QStringLiteral("&File.."), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    connect(command1_, &QPushButton::clicked, this, [this] { chooseResultsFile(); });
-    chkSaveFile_ =
-        addOption(this, QStringLiteral("chkSaveFile"), QStringLiteral("Sa&ve Results on File"),
-                  QString(), request_.saveResults);
-
-    lbFileName_ = new QLabel(this);
-    lbFileName_->setObjectName(QStringLiteral("lbFileName"));
-    lbFileName_->setTextFormat(Qt::PlainText);
-    lbFileName_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    lbInfo_ = new QLabel(this);
-    lbInfo_->setObjectName(QStringLiteral("lbInfo"));
-    lbInfo_->setTextFormat(Qt::PlainText);
-    lbInfo_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName(QStringLiteral("prgFolders"));
-    progress_->setFormat(QStringLiteral("%v / %m folders"));
-    // Wide enough for the text of a large tree, drawn over the bar.
-    progress_->setFixedWidth(
-        progress_->fontMetrics().horizontalAdvance(QStringLiteral("99999 / 99999 folders")) + 24);
-    // Its space is kept while hidden: the rows above never shift when it shows.
-    QSizePolicy barPolicy = progress_->sizePolicy();
-    barPolicy.setRetainSizeWhenHidden(true);
-    progress_->setSizePolicy(barPolicy);
-    progress_->setVisible(false);
-
-    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape_->setEnabled(false); // only while a search runs
-    connect(escape_, &QShortcut::activated, this, &MainWindow::stopSearch);
-
-    // Longer than a search of a few thousand files, short enough to be seen
-    // as at once.
-    greyLater_.setSingleShot(true);
-    greyLater_.setInterval(150);
-    connect(&greyLater_, &QTimer::timeout, this, &MainWindow::paintLockedControls);
-
-    auto* options = new QVBoxLayout;
-    options->addWidget(frameSearch_);
-    options->addWidget(framePCFile_);
-    options->addWidget(frameCBMFile_);
-    options->addStretch(1);
-    options->addWidget(cmdStart_);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(frameFile_, 2);
-    top->addLayout(options, 0);
-    top->addWidget(txResults_, 5);
-
-    auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(new QLabel(QStringLiteral("Results file:"), this));
-    fileRow->addWidget(lbFileName_, 1);
-    fileRow->addWidget(command1_);
-    fileRow->addWidget(chkSaveFile_);
-    fileRow->addWidget(cmdOpenFile_);
-    fileRow->addWidget(cmdAbout_);
-
-    auto* statusRow = new QHBoxLayout;
-    statusRow->addWidget(lbInfo_, 1);
-    statusRow->addWidget(progress_);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top, 1);
-    layout->addLayout(fileRow);
-    layout->addLayout(statusRow);
-    resize(1180, 640);
+void MainWindow::showHelp() {
+    if (!helpWindow_) {
+        helpWindow_ = new HelpWindow(this);
+        helpWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
 }
 
 void MainWindow::Initialize() {
@@ -443,6 +262,9 @@ void MainWindow::Initialize() {
 }
 
 void MainWindow::setResultsFile(const std::string& path) {
+    // An agreement to replace a file holds for that file only.
+    if (path != replaceAgreed_)
+        replaceAgreed_.clear();
     request_.resultsFile = path;
     lbFileName_->setText(qs(path));
     lbFileName_->setToolTip(qs(path));
@@ -500,6 +322,9 @@ void MainWindow::setSearchRunning(bool running) {
         // Hourglass over the window, arrow and hourglass over the button.
         setCursor(Qt::WaitCursor);
         cmdStart_->setCursor(Qt::BusyCursor);
+        countingFiles_ = false;
+        lbInfo_->setLinked(false);
+        progress_->setFormat(QStringLiteral("%v / %m folders"));
         progress_->setRange(0, 0);
         progress_->setVisible(true);
     } else {
@@ -514,6 +339,17 @@ void MainWindow::setStartCaption(const std::string& caption) {
 }
 
 void MainWindow::folderProgress(std::size_t done, std::size_t total) {
+    // Once the files are counted, the bar counts them instead.
+    if (!countingFiles_)
+        showProgress(done, total, QStringLiteral("folders"));
+}
+
+void MainWindow::fileProgress(std::size_t done, std::size_t total) {
+    countingFiles_ = true;
+    showProgress(done, total, QStringLiteral("files"));
+}
+
+void MainWindow::showProgress(std::size_t done, std::size_t total, const QString& unit) {
     const auto clamp = [](std::size_t n) {
         return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
     };
@@ -531,6 +367,7 @@ void MainWindow::folderProgress(std::size_t done, std::size_t total) {
         QPixmap offScreen(progress_->size());
         progress_->render(&offScreen);
     }
+    progress_->setFormat(QStringLiteral("%v / %m ") + unit);
     progress_->setRange(0, clamp(total));
     progress_->setValue(clamp(done));
     progress_->setUpdatesEnabled(true);
@@ -561,8 +398,11 @@ bool MainWindow::openUrl(const QUrl& url) const {
 void MainWindow::chooseResultsFile() {
     ResultsFileDialog dialog(this, bridge_, trap_, request_.resultsFile);
     const int result = setup_.runDialog ? setup_.runDialog(dialog) : dialog.exec();
-    if (result == QDialog::Accepted)
+    // The file chosen is the answer to replacing it: it is not asked again.
+    if (result == QDialog::Accepted) {
         setResultsFile(dialog.chosenPath());
+        replaceAgreed_ = dialog.chosenPath();
+    }
 }
 
 void MainWindow::fileMaskLostFocus() {
@@ -618,7 +458,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    saveSettings();
     event->accept();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    // Brought within the screen once, however large it was when last closed
+    // or however small the screen.
+    if (!std::exchange(placed_, true))
+        fitToScreen();
+    QWidget::showEvent(event);
 }
 
 } // namespace qs::forms

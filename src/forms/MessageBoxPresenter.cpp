@@ -31,6 +31,13 @@ QString boxText(const std::string& text) {
 
 MsgAnswer QtMessageBoxPresenter::present(MsgIcon icon, MsgButtons buttons, const std::string& title,
                                          const std::string& text) {
+    return presentWithCheck(icon, buttons, title, text, {}).answer;
+}
+
+CheckedAnswer QtMessageBoxPresenter::presentWithCheck(MsgIcon icon, MsgButtons buttons,
+                                                      const std::string& title,
+                                                      const std::string& text,
+                                                      const std::string& check) {
     QMessageBox box(qtIcon(icon), QString::fromStdString(title), boxText(text),
                     QMessageBox::NoButton, QApplication::activeWindow());
     switch (buttons) {
@@ -47,19 +54,22 @@ MsgAnswer QtMessageBoxPresenter::present(MsgIcon icon, MsgButtons buttons, const
         box.setEscapeButton(QMessageBox::No);
         break;
     }
+    if (!check.empty())
+        box.setCheckBox(new QCheckBox(QString::fromStdString(check)));
     box.exec();
+    const bool checked = box.checkBox() != nullptr && box.checkBox()->isChecked();
     switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Ok:
-        return MsgAnswer::Ok;
+        return {MsgAnswer::Ok, checked};
     case QMessageBox::Yes:
-        return MsgAnswer::Yes;
+        return {MsgAnswer::Yes, checked};
     case QMessageBox::No:
-        return MsgAnswer::No;
+        return {MsgAnswer::No, checked};
     default:
         // Closed without a button: the box's escape answer.
         if (buttons == MsgButtons::Ok)
-            return MsgAnswer::Ok;
-        return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
+            return {MsgAnswer::Ok, checked};
+        return {buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel, checked};
     }
 }
 

@@ -14,11 +14,24 @@ struct SearchErrorAnswer {
     bool showNoMore = false;
 };
 
+// The answer to a box that also offers a check box ("Don't ask again").
+struct CheckedAnswer {
+    MsgAnswer answer = MsgAnswer::Ok;
+    bool checked = false;
+};
+
 class MessageBoxPresenter {
   public:
     virtual ~MessageBoxPresenter() = default;
     virtual MsgAnswer present(MsgIcon icon, MsgButtons buttons, const std::string& title,
                               const std::string& text) = 0;
+    // The box with a check box captioned `check` below its text; an answerer
+    // that shows none leaves it clear.
+    virtual CheckedAnswer presentWithCheck(MsgIcon icon, MsgButtons buttons,
+                                           const std::string& title, const std::string& text,
+                                           const std::string& /*check*/) {
+        return {present(icon, buttons, title, text), false};
+    }
     // A critical box while a search runs, so that a run of failing files
     // never locks the user out of the stop button.
     virtual SearchErrorAnswer presentSearchError(const std::string& title,
@@ -30,6 +43,8 @@ class QtMessageBoxPresenter final : public MessageBoxPresenter {
   public:
     MsgAnswer present(MsgIcon icon, MsgButtons buttons, const std::string& title,
                       const std::string& text) override;
+    CheckedAnswer presentWithCheck(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                                   const std::string& text, const std::string& check) override;
     SearchErrorAnswer presentSearchError(const std::string& title,
                                          const std::string& text) override;
 };

@@ -1,6 +1,7 @@
 #pragma once
-// The result-file dialog: a folder and a name for the results file. Nothing is
-// written here; the caller stores the chosen path when the dialog is accepted.
+// The result-file dialog: a folder and a name for the results file, or a
+// whole path typed in the name box. Nothing is written here; the caller
+// stores the chosen path when the dialog is accepted.
 #include "common/ErrorTrap.h"
 #include "common/MessageBox.h"
 
@@ -15,8 +16,9 @@ namespace qs::forms {
 
 class FolderPicker;
 
-// The name box's key filter: false for \ / ? : * " > < and |.
-bool FileNameAcceptsKey(char32_t key);
+// The characters of a typed name (or path) that a results file's name
+// cannot hold, each once, in the order typed: \ ? : * " > < |.
+std::string RefusedNameCharacters(const std::string& typed);
 
 class ResultsFileDialog final : public QDialog {
     Q_OBJECT

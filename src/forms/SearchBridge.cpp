@@ -23,11 +23,12 @@ bool SearchBridge::onWindowThread() const {
     return QThread::currentThread() == thread();
 }
 
-void SearchBridge::beginSearch() {
+void SearchBridge::beginSearch(const std::string& replaceAgreed) {
     {
         const std::lock_guard lock(mutex_);
         closed_ = false;
         quietErrors_ = false;
+        replaceAgreed_ = replaceAgreed;
     }
     timer_.start();
 }
@@ -66,6 +67,13 @@ void SearchBridge::progress(std::size_t done, std::size_t total) {
     progress_ = {done, total};
 }
 
+void SearchBridge::fileProgress(std::size_t done, std::size_t total) {
+    if (onWindowThread())
+        return window_.fileProgress(done, total);
+    const std::lock_guard lock(mutex_);
+    fileProgress_ = {done, total};
+}
+
 void SearchBridge::clearResults() {
     results_.clear();
     resultsLength_ = 0;
@@ -98,10 +106,30 @@ void SearchBridge::reportBlock(const FindingPlace& place) {
     reported_.emplace_back(place);
 }
 
+void SearchBridge::errorMessage(const TrappedMessage& message) {
+    // The search's errors only: the window's own (start-up, a folder
+    // chosen, a directory listed) concern no search.
+    if (!onWindowThread()) {
+        const std::lock_guard lock(mutex_);
+        problems_.push_back(message);
+    }
+    ReportSink::errorMessage(message);
+}
+
 bool SearchBridge::replaceResultsFile(const std::string& path) {
-    return messageBox(MsgIcon::Question, MsgButtons::OkCancel, "File overwriting..",
-                      "The result file " + path +
-                          " already exists.\r\nDo you want to overwrite it?") == MsgAnswer::Ok;
+    {
+        const std::lock_guard lock(mutex_);
+        if (!replaceAgreed_.empty() && path == replaceAgreed_)
+            return true;
+    }
+    const std::string text =
+        "The result file " + path + " already exists.\r\nDo you want to overwrite it?";
+    if (onWindowThread())
+        return window_.messageBox(MsgIcon::Question, MsgButtons::OkCancel, "File overwriting..",
+                                  text) == MsgAnswer::Ok;
+    return ask(std::make_shared<Box>(Box{MsgIcon::Question, MsgButtons::OkCancel,
+                                         "File overwriting..", text, false, std::nullopt, path})) ==
+           MsgAnswer::Ok;
 }
 
 SearchQuestions::FullView SearchBridge::resultsViewFull(const std::string& resultsFile,
@@ -144,11 +172,15 @@ MsgAnswer SearchBridge::messageBox(MsgIcon icon, MsgButtons buttons, const std::
     if (onWindowThread())
         return window_.messageBox(icon, buttons, title, text);
     const bool searchError = icon == MsgIcon::Critical;
-    auto box = std::make_shared<Box>(Box{icon, buttons, title, text, searchError, std::nullopt});
+    return ask(std::make_shared<Box>(Box{icon, buttons, title, text, searchError, std::nullopt}));
+}
+
+MsgAnswer SearchBridge::ask(std::shared_ptr<Box> box) {
+    const MsgButtons buttons = box->buttons;
     std::unique_lock lock(mutex_);
     if (closed_)
         return escapeAnswer(buttons);
-    if (searchError && quietErrors_)
+    if (box->searchError && quietErrors_)
         return MsgAnswer::Ok;
     boxes_.push_back(box);
     QMetaObject::invokeMethod(this, &SearchBridge::showBoxes, Qt::QueuedConnection);
@@ -170,10 +202,20 @@ void SearchBridge::showBoxes() {
         }
         MsgAnswer answer = MsgAnswer::Ok;
         SearchErrorAnswer error;
-        if (box->searchError)
+        if (box->searchError) {
             error = window_.presenter_->presentSearchError(box->title, box->text);
-        else
+        } else if (!box->agreeFile.empty()) {
+            const CheckedAnswer checked = window_.presenter_->presentWithCheck(
+                box->icon, box->buttons, box->title, box->text,
+                "Don't ask again for this file (until another is chosen)");
+            answer = checked.answer;
+            // Only agreeing is remembered: a remembered refusal would stop
+            // every search without a word.
+            if (checked.checked && answer == MsgAnswer::Ok)
+                window_.agreeToReplace(box->agreeFile);
+        } else {
             answer = window_.messageBox(box->icon, box->buttons, box->title, box->text);
+        }
         // The stop is asked for before the search goes on past this error.
         if (error.stopSearch)
             window_.stopSearch();
@@ -189,6 +231,8 @@ void SearchBridge::showBoxes() {
 void SearchBridge::flush() {
     std::optional<std::string> status;
     std::optional<std::pair<std::size_t, std::size_t>> progress;
+    std::optional<std::pair<std::size_t, std::size_t>> fileProgress;
+    std::vector<TrappedMessage> problems;
     std::optional<bool> saveFile;
     std::vector<ReportItem> reported;
     bool clear = false;
@@ -196,6 +240,8 @@ void SearchBridge::flush() {
         const std::lock_guard lock(mutex_);
         status.swap(status_);
         progress.swap(progress_);
+        fileProgress.swap(fileProgress_);
+        problems.swap(problems_);
         saveFile.swap(saveFile_);
         reported.swap(reported_);
         std::swap(clear, clear_);
@@ -208,6 +254,10 @@ void SearchBridge::flush() {
         window_.setSaveFile(*saveFile);
     if (progress)
         window_.folderProgress(progress->first, progress->second);
+    if (fileProgress)
+        window_.fileProgress(fileProgress->first, fileProgress->second);
+    if (!problems.empty())
+        window_.addProblems(problems);
     if (status)
         window_.info(*status);
 }

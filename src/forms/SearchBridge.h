@@ -6,10 +6,9 @@
 // search waits for the answer; block places reach the results box in the
 // report's order, after the texts of their block; its error boxes offer to
 // stop the search and to show no further errors of it (they are still
-// logged). The results box holds at most 65535 characters: past that the
-// report goes on in the results file, or the search stops, as the person
-// answers. Called on the window's thread (start-up, the folder tree,
-// dialogs), everything happens at once.
+// logged) and are noted for the problems list. The results box holds at most 65535 characters: past
+// that the report goes on in the results file, or the search stops, as the person answers. Called
+// on the window's thread (start-up, the folder tree, dialogs), everything happens at once.
 #include "forms/ResultsBox.h"
 #include "search/ReportSink.h"
 
@@ -40,7 +39,8 @@ class SearchBridge final : public QObject, public ReportSink {
     ~SearchBridge() override;
 
     // A search is about to start, or has ended (the last texts shown).
-    void beginSearch();
+    // `replaceAgreed`: the results file that may be replaced without asking.
+    void beginSearch(const std::string& replaceAgreed = {});
     void endSearch();
     // The window is going: boxes the running search still asks for answer
     // their escape answer.
@@ -57,12 +57,17 @@ class SearchBridge final : public QObject, public ReportSink {
 
     void status(const std::string& text) override;
     void progress(std::size_t done, std::size_t total) override;
+    void fileProgress(std::size_t done, std::size_t total) override;
     void clearResults() override;
     bool appendResult(const std::string& text) override;
     std::string shownResults() const override { return results_; }
     void reportBlock(const FindingPlace& place) override;
     MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
                          const std::string& text) override;
+    // Also noted for the window's problems list.
+    void errorMessage(const TrappedMessage& message) override;
+    // Not asked for the file the person agreed to have replaced; the box
+    // offers to agree for the file until it changes.
     bool replaceResultsFile(const std::string& path) override;
     FullView resultsViewFull(const std::string& resultsFile, bool saving) override;
 
@@ -74,7 +79,11 @@ class SearchBridge final : public QObject, public ReportSink {
         std::string text;
         bool searchError; // a trapped error of the running search
         std::optional<MsgAnswer> answer;
+        // A box that offers "don't ask again" for replacing this file.
+        std::string agreeFile = {};
     };
+    // Shows a box and waits for its answer, on the window's thread.
+    MsgAnswer ask(std::shared_ptr<Box> box);
     bool onWindowThread() const;
     void showBoxes();
     static MsgAnswer escapeAnswer(MsgButtons buttons);
@@ -90,6 +99,9 @@ class SearchBridge final : public QObject, public ReportSink {
     std::condition_variable answered_;
     std::optional<std::string> status_;
     std::optional<std::pair<std::size_t, std::size_t>> progress_;
+    std::optional<std::pair<std::size_t, std::size_t>> fileProgress_;
+    std::vector<TrappedMessage> problems_; // not yet in the window's list
+    std::string replaceAgreed_;
     // Report texts and records not yet in the box, in the report's order.
     std::vector<ReportItem> reported_;
     bool clear_ = false; // empty the box before appending

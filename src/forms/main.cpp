@@ -1,15 +1,19 @@
 // quillsift [FOLDER]: the main window, starting in FOLDER (default: the
-// application folder).
+// folder of the last run, else the application folder).
 #include "common/Files.h"
 #include "forms/MainWindow.h"
 #include "intro/AboutWindow.h"
+#include "search/Output.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -24,11 +28,41 @@ extern "C" void onSignal(int) {
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
+const char* const kUsage =
+    "Usage: quillsift [FOLDER]\n"
+    "Opens the Quillsift window: a search of the C64 disk, tape, cartridge and tune\n"
+    "files below a folder, in disk images, tapes and archives.\n"
+    "\n"
+    "FOLDER is the folder to search; without it the window opens on the folder of\n"
+    "the last search (else the program's own folder). The window remembers its\n"
+    "options in $XDG_CONFIG_HOME/quillsift/quillsift.conf.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     this text\n"
+    "  --version      program version\n"
+    "\n"
+    "The toolkit's own options (such as -platform) are taken as well.\n"
+    "For searches from the command line, see quillsift-cli(1).\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // Answered without a display, so that they work anywhere.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s\n%s\n", qs::ProgramBanner().c_str(), qs::CopyrightNotice().c_str());
+            return 0;
+        }
+    }
     QApplication app(argc, argv); // takes the toolkit's own options out of argv
     QApplication::setApplicationName(QStringLiteral("Quillsift"));
+    // The desktop entry and the icon an installed copy has.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillsift.Quillsift"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quillsift.Quillsift")));
 
     std::string startFolder;
     if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
@@ -55,6 +89,9 @@ int main(int argc, char** argv) {
     setup.tools.tempFolder = temp.path();
     setup.tempFolderNotice = temp.notice();
     setup.errorLogPath = dataFolder + qs::kErrorLogName;
+    setup.settingsFile = (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                          QStringLiteral("/quillsift/quillsift.conf"))
+                             .toStdString();
     setup.showAbout = [tempFolder = temp.path()](QWidget* owner) {
         qs::showAboutWindow(owner, tempFolder);
     };

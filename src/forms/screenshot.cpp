@@ -1,9 +1,10 @@
-// quillsift-screenshot OUT.png FOLDER [SEARCH [DIRECTORY.png]]: opens the main
-// window on FOLDER, searches it with the subfolders and saves a picture of the
-// window; with DIRECTORY.png also one of the directory window of the first
-// result block. The results file goes where the window puts it for a user
-// (the data folder under $HOME). Message boxes are answered with OK and
-// printed to standard error.
+// quillsift-screenshot OUT.png FOLDER [SEARCH [DIRECTORY.png [PROBLEMS.png]]]:
+// opens the main window on FOLDER, searches it with the subfolders and saves
+// a picture of the window; with DIRECTORY.png also one of the directory
+// window of the first result block, with PROBLEMS.png one of the problems
+// list. The results file goes where the window puts it for a user (the data
+// folder under $HOME). Message boxes are answered with OK and printed to
+// standard error.
 #include "common/Files.h"
 #include "forms/DirectoryWindow.h"
 #include "forms/MainWindow.h"
@@ -54,9 +55,9 @@ bool save(QWidget& widget, const char* path) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc < 3 || argc > 5) {
-        std::fprintf(stderr,
-                     "usage: quillsift-screenshot OUT.png FOLDER [SEARCH [DIRECTORY.png]]\n");
+    if (argc < 3 || argc > 6) {
+        std::fprintf(stderr, "usage: quillsift-screenshot OUT.png FOLDER [SEARCH [DIRECTORY.png "
+                             "[PROBLEMS.png]]]\n");
         return 2;
     }
     qs::PrivateTempFolder temp;
@@ -110,5 +111,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     settle(500);
-    return save(*directory, argv[4]) ? 0 : 1;
+    if (!save(*directory, argv[4]))
+        return 1;
+    if (argc < 6)
+        return 0;
+    directory->close();
+    qs::forms::ProblemsWindow* problems = window.showProblems();
+    settle(500);
+    return save(*problems, argv[5]) ? 0 : 1;
 }

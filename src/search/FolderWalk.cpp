@@ -49,6 +49,7 @@ void walk(const WalkContext& w, const std::string& folder, std::size_t index,
 } // namespace
 
 void WalkedFiles::keep(std::size_t folder, std::vector<std::string> files) {
+    counted_ += files.size();
     std::size_t bytes = sizeof files + files.capacity() * sizeof(std::string);
     for (const std::string& name : files)
         bytes += name.capacity() > 15 ? name.capacity() + 1 : 0;

@@ -27,6 +27,8 @@ class WalkedFiles {
     // The files kept for the folder, handed over once; none when the walk has
     // not read it (yet), could not, or did not keep them.
     std::optional<std::vector<std::string>> take(std::size_t folder);
+    // The files the walk found, kept or not.
+    std::size_t counted() const { return counted_; }
 
     // Called after each folder the walk read, so that work can start on
     // folders already read while the walk goes on.
@@ -41,6 +43,7 @@ class WalkedFiles {
     };
     std::unordered_map<std::size_t, Kept> files_;
     std::size_t bytes_ = 0; // of the files kept and not yet taken
+    std::size_t counted_ = 0;
 };
 
 // What the walk reports to, and when it is to stop.

@@ -42,6 +42,9 @@ class ReportSink : public MessageSink, public SearchQuestions {
     virtual void pump() {}
     // Folders done of the folders to check.
     virtual void progress(std::size_t /*done*/, std::size_t /*total*/) {}
+    // Files done of the files to search, once the walk has counted them (the
+    // total may still grow when a folder holds more files at its turn).
+    virtual void fileProgress(std::size_t /*done*/, std::size_t /*total*/) {}
 
     // The report's texts. A text the view will not take (it is full) answers
     // false and is not shown; the search then asks resultsViewFull.

@@ -80,8 +80,10 @@ struct Batch {
     std::vector<std::string> folders;
     std::vector<Listed> items;
 };
-// What the workers give back: a folder's turn, or a report.
-using Shown = std::variant<std::size_t, FileReport>;
+// What the workers give back: a folder's turn, a report, or the end of a
+// listed file's reports (an archive has several).
+struct FileDone {};
+using Shown = std::variant<std::size_t, FileReport, FileDone>;
 using Pipeline = OrderedPipeline<std::vector<Shown>>;
 
 // Runs on a worker: the batch's files analysed, in order.
@@ -105,6 +107,7 @@ std::vector<Shown> analyseBatch(const TaskContext& task, Batch& batch) {
             for (FileReport& report : AnalyseListedFile(task, records, batch.folders[item.folder],
                                                         item.name, item.archive, folder.get()))
                 shown.emplace_back(std::move(report));
+            shown.emplace_back(FileDone{});
             break;
         }
         }
@@ -124,10 +127,12 @@ std::vector<Shown> analyseBatch(const TaskContext& task, Batch& batch) {
 class Feeder {
   public:
     using ShowNext = std::function<bool()>;
+    // `listed` counts the files of the folders begun.
     Feeder(const TaskContext& task, unsigned jobs, Pipeline& pipeline,
-           const std::vector<std::string>& folders, WalkedFiles& walked, ShowNext showNext)
+           const std::vector<std::string>& folders, WalkedFiles& walked, std::size_t& listed,
+           ShowNext showNext)
         : task_(task), jobs_(jobs), pipeline_(pipeline), folders_(folders), walked_(walked),
-          showNext_(std::move(showNext)) {}
+          listed_(listed), showNext_(std::move(showNext)) {}
 
     // During the walk, after each folder read. One job waits for the walk,
     // as the single-threaded search does.
@@ -176,6 +181,7 @@ class Feeder {
     }
 
     void startFolder(std::vector<std::string> files) {
+        listed_ += files.size();
         files_ = std::move(files);
         next_ = 0;
         ++folder_;
@@ -213,6 +219,7 @@ class Feeder {
     Pipeline& pipeline_;
     const std::vector<std::string>& folders_;
     WalkedFiles& walked_;
+    std::size_t& listed_;
     ShowNext showNext_;
     std::size_t folder_ = 0;         // the next folder to begin
     std::vector<std::string> files_; // the files of the folder begun
@@ -285,11 +292,16 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
         std::vector<std::string> folders{o.folder};
         WalkedFiles walked(filePattern, setup_.walkMemory);
         Pipeline pipeline(jobs, jobs == 1 ? 1 : 8 * jobs);
+        std::size_t filesDone = 0, filesListed = 0;
         // Shows the oldest batch's reports; false when the run is to stop.
         auto showNext = [&] {
             for (Shown& shown : pipeline.next()) {
                 if (const std::size_t* turn = std::get_if<std::size_t>(&shown)) {
                     Replay(out, folderReport(folders[*turn], *turn, folders.size()));
+                } else if (std::holds_alternative<FileDone>(shown)) {
+                    // Files are shown only after the walk: the walk's count
+                    // stands, unless a folder read again at its turn has more.
+                    sink.fileProgress(++filesDone, std::max(walked.counted(), filesListed));
                 } else {
                     const FileReport& unit = std::get<FileReport>(shown);
                     Replay(out, unit);
@@ -302,7 +314,7 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
             }
             return true;
         };
-        Feeder feeder(task, jobs, pipeline, folders, walked, showNext);
+        Feeder feeder(task, jobs, pipeline, folders, walked, filesListed, showNext);
 
         sink.status("Folder Array creation");
         if (o.recurse) {
@@ -310,6 +322,8 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
             walkFolderTree({trap, sink, stopToken}, o.folder, folders, &walked);
         }
         sink.status(std::to_string(folders.size()) + " folders to check");
+        if (walked.counted() > 0)
+            sink.fileProgress(0, walked.counted());
         if (stopToken.requested())
             return stop();
 

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -146,19 +147,38 @@ std::string ToolEnv::tempPath(const std::string& name) const {
                              : name.substr(0, dot) + number + name.substr(dot));
 }
 
+std::string InstalledToolFolder(const std::string& applicationFolder) {
+    if (applicationFolder.empty())
+        return {};
+    const std::filesystem::path folder =
+        std::filesystem::path(TrailingSlash(applicationFolder) + QUILLSIFT_TOOLS_FROM_BIN);
+    return TrailingSlash(folder.lexically_normal().string());
+}
+
 std::string FindTool(const std::string& toolFolder, OutsideTool tool) {
-    const std::string folder = TrailingSlash(toolFolder);
+    // An installed program keeps its own c1541 and tape64 beside it rather
+    // than on PATH, where they would stand in for other programs of their
+    // names; the build tree keeps them in the application folder itself.
+    std::vector<std::string> folders;
+    if (!toolFolder.empty())
+        folders = {InstalledToolFolder(toolFolder), TrailingSlash(toolFolder)};
+    const auto inFolders = [&](const std::string& name) {
+        for (const std::string& folder : folders)
+            if (isExecutable(folder + name))
+                return folder + name;
+        return std::string{};
+    };
     switch (tool) {
     case OutsideTool::C1541:
     case OutsideTool::Tape64: {
         const std::string name = tool == OutsideTool::C1541 ? "c1541" : "tape64";
-        if (!toolFolder.empty() && isExecutable(folder + name))
-            return folder + name;
+        if (std::string found = inFolders(name); !found.empty())
+            return found;
         return onPath(name);
     }
     case OutsideTool::Archiver:
-        if (!toolFolder.empty() && isExecutable(folder + "7za"))
-            return folder + "7za";
+        if (std::string found = inFolders("7za"); !found.empty())
+            return found;
         for (const char* name : {"7z", "7zz", "7za"})
             if (std::string found = onPath(name); !found.empty())
                 return found;

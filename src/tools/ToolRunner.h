@@ -39,9 +39,14 @@ RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
 
 enum class OutsideTool { C1541, Tape64, Archiver };
 
+// Where an installed program keeps its own tools: its libexec folder, found
+// from the application folder (…/bin/../libexec/quillsift/); "" for "".
+std::string InstalledToolFolder(const std::string& applicationFolder);
+
 // Full path of the tool, or "" when it is missing. c1541 and tape64 are looked
-// for in the tool folder, then on PATH; the archiver is 7za in the tool folder,
-// then 7z, 7zz, 7za on PATH (Debian's 7za reads only ZIP and 7z).
+// for in the installed tool folder, then the tool folder (the application
+// folder), then on PATH; the archiver is 7za in those two folders, then 7z,
+// 7zz, 7za on PATH (Debian's 7za reads only ZIP and 7z).
 std::string FindTool(const std::string& toolFolder, OutsideTool tool);
 
 // Runs a tool found by FindTool with its output going to `outputName` in the

@@ -17,17 +17,23 @@ namespace qs::forms::test {
 MainWindow& WindowFixture::open(MainWindowSetup setup) {
     QDir(dir.path()).mkpath(QStringLiteral("tmp"));
     setup.applicationFolder = path("app/");
-    if (setup.startFolder.empty())
+    if (setup.startFolder.empty() && !startInRememberedFolder)
         setup.startFolder = path();
     setup.resultsFolder = path();
     setup.tools.toolFolder = path("app/");
     setup.tools.tempFolder = path("tmp/");
     setup.errorLogPath = path("ErrorLog.txt");
+    setup.settingsFile = path("settings.ini");
     setup.presenter = boxes;
     if (!setup.toolPresent)
         setup.toolPresent = [](const std::string&) { return true; };
     window = std::make_unique<MainWindow>(std::move(setup));
     return *window;
+}
+
+void WindowFixture::close() {
+    window->close();
+    window.reset();
 }
 
 void WindowFixture::click(const char* button) const {
@@ -84,7 +90,8 @@ void verifyMirrors(const WindowFixture& f, const SearchRequest& request) {
     const auto mirrors = [&](const QString& name, std::string_view caption, std::string_view tag,
                              bool ticked) {
         auto* widget = f.child<QCheckBox>(name);
-        return widget->isChecked() == ticked && widget->text().toStdString() == caption &&
+        return widget->isChecked() == ticked &&
+               widget->text().remove('&').toStdString() == caption && // its access key left out
                widget->property("tag").toString().toStdString() == tag;
     };
     const auto formats = ContainerFormats();

@@ -31,6 +31,7 @@ class ScriptedPresenter final : public MessageBoxPresenter {
     std::vector<ShownBox> shown;
     std::deque<MsgAnswer> answers;
     std::deque<SearchErrorAnswer> errorAnswers;
+    std::deque<bool> checks; // how check boxes are left; when empty: clear
 
     MsgAnswer present(MsgIcon icon, MsgButtons buttons, const std::string& title,
                       const std::string& text) override {
@@ -40,6 +41,14 @@ class ScriptedPresenter final : public MessageBoxPresenter {
         const MsgAnswer answer = answers.front();
         answers.pop_front();
         return answer;
+    }
+    CheckedAnswer presentWithCheck(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                                   const std::string& text, const std::string& check) override {
+        const MsgAnswer answer = present(icon, buttons, title, text + "\n[x] " + check);
+        const bool checked = !checks.empty() && checks.front();
+        if (!checks.empty())
+            checks.pop_front();
+        return {answer, checked};
     }
     SearchErrorAnswer presentSearchError(const std::string& title,
                                          const std::string& text) override {
@@ -52,17 +61,22 @@ class ScriptedPresenter final : public MessageBoxPresenter {
     }
 };
 
-// A window whose files (results, error log, temporary folder) live in one
-// temporary folder, with every outside program present unless told otherwise.
+// A window whose files (results, error log, temporary folder, settings) live
+// in one temporary folder, with every outside program present unless told
+// otherwise.
 struct WindowFixture {
     QTemporaryDir dir;
     std::shared_ptr<ScriptedPresenter> boxes = std::make_shared<ScriptedPresenter>();
     std::unique_ptr<MainWindow> window;
+    // Opens in the folder the window remembers rather than the temporary one.
+    bool startInRememberedFolder = false;
 
     std::string path(const std::string& relative = {}) const {
         return dir.path().toStdString() + "/" + relative;
     }
     MainWindow& open(MainWindowSetup setup = {});
+    // Closes the window as the person would, and forgets it.
+    void close();
 
     template <class T = QWidget> T* child(const QString& name) const {
         T* widget = window->findChild<T*>(name);

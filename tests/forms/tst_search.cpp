@@ -1,9 +1,13 @@
 // Searches run from the window, each test waiting for the search's end rather
-// than for the click to return.
+// than for the click to return, and the views of their results: the
+// directory window's screen and the problems list.
 #include "FormsTestSupport.h"
 #include "common/Files.h"
 #include "forms/DirectoryWindow.h"
 #include "forms/ResultsBox.h"
+#include "forms/ResultsFileDialog.h"
+#include "forms/ScreenGrid.h"
+#include "forms/WindowParts.h"
 #include "samples/DiskBuilder.h"
 
 #include <QApplication>
@@ -12,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -19,12 +24,15 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTextBlock>
 #include <QTimer>
 #include <QUrl>
 
 #include <filesystem>
+#include <tuple>
 
 using namespace qs;
 using namespace qs::forms;
@@ -62,15 +70,41 @@ QString shownResults(const WindowFixture& f) {
     return f.child<QPlainTextEdit>("txResults")->toPlainText();
 }
 
+// A disk of 144 entries named E000 to E143.
+bool writeFullDisk(const std::string& path) {
+    samples::DiskBuilder disk;
+    disk.name(samples::toPetscii("FULL DISK")).formatBam();
+    for (int e = 0; e < 144; ++e) {
+        char name[8];
+        std::snprintf(name, sizeof name, "E%03d", e);
+        disk.add({samples::toPetscii(name), 0x82, 1, 17, 0});
+    }
+    return disk.save(path);
+}
+
+// Opens the directory window of the first result block.
+DirectoryWindow* openFirstBlock(WindowFixture& f) {
+    auto* box = f.child<ResultsBox>("txResults");
+    for (int line = 0; line < box->document()->blockCount(); ++line)
+        if (const ResultBlock* block = box->blockAt(line)) {
+            const ResultBlock copy = *block;
+            emit box->directoryAsked(copy);
+            break;
+        }
+    const QList<DirectoryWindow*> open = f.window->findChildren<DirectoryWindow*>();
+    return open.isEmpty() ? nullptr : open.back();
+}
+
 } // namespace
 
 class TestSearch : public QObject {
     Q_OBJECT
   private slots:
     // While the search runs only the start button (now the stop button) answers
-    // and the progress bar counts the folders up, its text readable for a large
-    // tree, no control moved by its showing; afterwards all is as before, and the
-    // report is the command line's for the same request.
+    // and the progress bar counts up (the files, once the walk has counted
+    // them), its text readable for a large tree, no control moved by its
+    // showing; afterwards all is as before, and the report is the command
+    // line's for the same request.
     void searchTheSampleCollection() {
         WindowFixture f;
         MainWindow& w = openOnSamples(f);
@@ -80,8 +114,11 @@ class TestSearch : public QObject {
         auto* start = f.child<QPushButton>("cmdStart");
         auto* bar = f.child<QProgressBar>("prgFolders");
         bool checked = false;
-        std::vector<int> progress;
-        connect(bar, &QProgressBar::valueChanged, [&](int value) { progress.push_back(value); });
+        std::vector<int> files; // the bar's values while it counts files
+        connect(bar, &QProgressBar::valueChanged, [&](int value) {
+            if (bar->format().endsWith(QStringLiteral(" files")))
+                files.push_back(value);
+        });
         const auto places = controlPlaces(w);
         QTimer watcher;
         connect(&watcher, &QTimer::timeout, [&] {
@@ -94,15 +131,17 @@ class TestSearch : public QObject {
             QVERIFY(start->isEnabled());
             QVERIFY(bar->isVisible());
             verifySamePlaces(places, w);
-            QVERIFY(bar->fontMetrics().horizontalAdvance(QStringLiteral("99999 / 99999 folders")) <
-                    bar->width());
+            QVERIFY(bar->fontMetrics().horizontalAdvance(
+                        QStringLiteral("999999 / 999999 folders")) < bar->width());
         });
         watcher.start(0);
         QVERIFY(f.runSearch());
         watcher.stop();
         QVERIFY(checked);
-        QVERIFY(!progress.empty() && std::is_sorted(progress.begin(), progress.end()));
-        QVERIFY(progress.back() >= 4);
+        QVERIFY(!files.empty() && std::is_sorted(files.begin(), files.end()));
+        QCOMPARE(bar->format(), QStringLiteral("%v / %m files"));
+        QCOMPARE(files.back(), bar->maximum());
+        QVERIFY(bar->maximum() >= w.lastOutcome().filesAnalysed);
         for (const char* name : locked)
             QVERIFY2(f.child(name)->isEnabled(), name);
         QVERIFY(!bar->isVisible());
@@ -241,7 +280,10 @@ class TestSearch : public QObject {
         });
         std::function<void()> enter;
         if (stop == "Escape")
-            enter = [&] { QTest::keyClick(f.child<QLineEdit>("txFindSTR"), Qt::Key_Return); };
+            enter = [&] {
+                f.child<QLineEdit>("txFindSTR")->setFocus();
+                QTest::keyClick(f.child<QLineEdit>("txFindSTR"), Qt::Key_Return);
+            };
         QVERIFY(f.runSearch(enter));
         QVERIFY(clock.elapsed() < 20000);
         QCOMPARE(f.child<QLabel>("lbInfo")->text(), QStringLiteral("Process Stopped"));
@@ -345,6 +387,54 @@ class TestSearch : public QObject {
                      status.c_str());
     }
 
+    // The question before replacing the results file offers not to ask again
+    // for that file: agreed once, later searches replace it unasked until
+    // another file is chosen; a file chosen in "File.." counts as agreed. A
+    // refusal is not remembered.
+    void replacingTheResultsFileIsAskedOnce() {
+        WindowFixture f;
+        std::string choose; // the file the dialog chooses
+        MainWindowSetup setup;
+        setup.runDialog = [&](QDialog& dialog) {
+            auto& d = static_cast<ResultsFileDialog&>(dialog);
+            d.findChild<QLineEdit*>("txFileName")->setText(QString::fromStdString(choose));
+            QTest::mouseClick(d.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+            return d.result();
+        };
+        MainWindow& w = f.open(std::move(setup));
+        const std::string first = w.resultsFile(), second = f.path("second.txt");
+        QVERIFY(WriteWholeFile(first, "old") && WriteWholeFile(second, "old"));
+        // One search with these answers: the replacing questions it asked.
+        const auto asked = [&](std::deque<MsgAnswer> answers, std::deque<bool> checks) {
+            f.boxes->shown.clear();
+            f.boxes->answers = std::move(answers);
+            f.boxes->checks = std::move(checks);
+            if (!f.runSearch())
+                return -1;
+            return int(
+                std::count_if(f.boxes->shown.begin(), f.boxes->shown.end(),
+                              [](const ShownBox& b) { return b.title == "File overwriting.."; }));
+        };
+        QCOMPARE(asked({MsgAnswer::Cancel}, {true}), 1); // refused, the box ticked: not kept
+        QVERIFY(f.boxes->shown[0].text.ends_with("\n[x] Don't ask again for this file (until "
+                                                 "another is chosen)"));
+        QCOMPARE(ReadWholeFile(first), std::string("old"));
+        QCOMPARE(asked({MsgAnswer::Ok}, {false}), 1);
+        QCOMPARE(asked({MsgAnswer::Ok}, {true}), 1);
+        QCOMPARE(asked({}, {}), 0);
+        QVERIFY(ReadWholeFile(first).starts_with("Generated by "));
+        w.setResultsFile(second);
+        w.setResultsFile(first);
+        QCOMPARE(asked({MsgAnswer::Ok}, {false}), 1);
+
+        choose = "second.txt";
+        f.boxes->answers = {MsgAnswer::Ok}; // the dialog's own question
+        f.click("Command1");
+        QCOMPARE(w.resultsFile(), second);
+        QCOMPARE(asked({}, {}), 0);
+        QVERIFY(ReadWholeFile(second).starts_with("Generated by "));
+    }
+
     void textLimit_data() {
         QTest::addColumn<bool>("saving");
         QTest::addColumn<int>("answer");
@@ -446,12 +536,14 @@ class TestSearch : public QObject {
         QVERIFY(directory && directory->isVisible());
         const QString listed = QString::fromStdString(runProgram(
             "quillsift-cli", {"--list", member.isEmpty() ? path : path + "::" + member}));
-        auto* screen = directory->findChild<QPlainTextEdit*>("txDirectory");
-        QCOMPARE(screen->toPlainText() + '\n', listed);
-        QStringList reversed;
-        for (QTextBlock b = screen->document()->begin(); b.isValid(); b = b.next())
-            if (b.begin().fragment().charFormat().hasProperty(QTextFormat::BackgroundBrush))
-                reversed << b.text().trimmed();
+        const ScreenGrid* screen = directory->screen();
+        QStringList shown, reversed;
+        for (std::size_t i = 0; i < screen->lines().size(); ++i) {
+            shown << screen->lines()[i];
+            if (screen->reversed()[i])
+                reversed << screen->lines()[i].trimmed();
+        }
+        QCOMPARE(shown.join('\n') + '\n', listed);
         QCOMPARE(reversed, matched);
         QTest::mouseClick(directory->findChild<QPushButton*>("cmdCopyListing"), Qt::LeftButton);
         QCOMPARE(QApplication::clipboard()->text(), listed);
@@ -464,6 +556,131 @@ class TestSearch : public QObject {
         QVERIFY(!doubleClick(line.previous()));
         QCOMPARE(f.boxes->shown.size(), std::size_t{1});
         QVERIFY(f.boxes->shown[0].title == "Error Detected" && !f.boxes->shown[0].searchError);
+    }
+
+    // The window opens with the first match at the top of the screen (or as
+    // near as the listing's end allows), its text growing with the window,
+    // white on the C64's blue; the next window opens a step below and right.
+    void directoryWindowShowsTheFirstMatch() {
+        WindowFixture f;
+        QVERIFY(writeFullDisk(f.path("full.d64")));
+        MainWindow& w = f.open();
+        f.child<QCheckBox>("chkPartial")->setChecked(false);
+        w.show();
+        // The search, and the rows it matches (the header is row 0).
+        for (const auto& [search, firstRow, lastRow] :
+             {std::tuple{"E06?", 61, 70}, {"E14?", 141, 144}, {"E000", 1, 1}}) {
+            f.child<QLineEdit>("txFindSTR")->setText(QString::fromLatin1(search));
+            QVERIFY(f.runSearch());
+            DirectoryWindow* directory = openFirstBlock(f);
+            QVERIFY(directory);
+            QVERIFY(QTest::qWaitForWindowExposed(directory));
+            ScreenGrid* screen = directory->screen();
+            QCOMPARE(int(screen->lines().size()), 146); // header, 144 entries, blocks free
+            for (int row = 0; row < 146; ++row)
+                QCOMPARE(screen->reversed()[std::size_t(row)], row >= firstRow && row <= lastRow);
+            const int rows = screen->viewport()->height() / screen->cellRect(0, 0).height();
+            QVERIFY(rows >= ScreenGrid::kRows);
+            QCOMPARE(screen->firstVisibleRow(), std::min(firstRow, 146 - rows));
+            QVERIFY(lastRow < screen->firstVisibleRow() + rows);
+
+            const int before = screen->pixelSize();
+            directory->resize(directory->size() * 3 / 2);
+            QTRY_VERIFY(screen->pixelSize() > before);
+            const int shown = screen->viewport()->height() / screen->cellRect(0, 0).height();
+            QCOMPARE(screen->firstVisibleRow(), std::min(firstRow, 146 - shown));
+            QVERIFY(ContrastRatio(ScreenGrid::textColour(), ScreenGrid::backgroundColour()) >= 4.5);
+
+            DirectoryWindow* second = openFirstBlock(f);
+            QVERIFY(second && second != directory);
+            const QPoint place = second->frameGeometry().topLeft();
+            QVERIFY(place - directory->frameGeometry().topLeft() == QPoint(32, 32) ||
+                    place == w.screen()->availableGeometry().topLeft());
+            directory->close();
+            second->close();
+        }
+    }
+
+    // A name of PETSCII graphics keeps its row on the grid, in the C64's font
+    // and in the fallback: its glyphs (some drawn from another font) stay in
+    // their cells, the row keeps its height and the type after it its columns.
+    void graphicsStayOnTheGrid_data() {
+        QTest::addColumn<QFont>("font");
+        QTest::newRow("preferred") << ScreenGrid::preferredFont();
+        QTest::newRow("fallback") << QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    }
+    void graphicsStayOnTheGrid() {
+        QFETCH(QFont, font);
+        ScreenGrid grid(font);
+        const QString plain = QStringLiteral("1    \"ABCDEFGH\"         prg");
+        const QString graphics = QStringLiteral("1    \"▒┼╮│┌─╳▞\"         prg");
+        // Row 0 stays empty: the frame that shows the focus runs along the top.
+        grid.setLines({QString(), plain, graphics, QString(), plain},
+                      {false, false, false, false, true});
+        grid.resize(640, 400);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        const QImage screen = grid.viewport()->grab().toImage();
+        const qsizetype type = plain.indexOf(QStringLiteral("prg"));
+        const auto cell = [&](int row, qsizetype column) {
+            return screen.copy(grid.cellRect(row, int(column)));
+        };
+        for (qsizetype column = type; column < type + 3; ++column)
+            QCOMPARE(cell(2, column), cell(1, column));
+        // The empty row below the graphics holds nothing drawn (inside the
+        // frame that shows the focus).
+        const QImage empty = screen.copy(grid.cellRect(3, 0)
+                                             .united(grid.cellRect(3, 39))
+                                             .intersected(screen.rect().adjusted(3, 0, -3, 0)));
+        QImage blank(empty.size(), empty.format());
+        blank.fill(ScreenGrid::backgroundColour());
+        QCOMPARE(empty, blank);
+        // A reversed row draws the background's colour on the text's.
+        QCOMPARE(cell(4, 4).pixelColor(1, 1), ScreenGrid::textColour());
+    }
+
+    // After a search of broken files the list holds one row per file that
+    // could not be searched, with the message the error box showed and the
+    // reason in plain words; it opens from the status line, which keeps its
+    // text, and copies as text.
+    void problemsList() {
+        WindowFixture f;
+        samples::DiskBuilder disk;
+        disk.formatBam().add({samples::toPetscii("X"), 0x82, 1, 17, 0});
+        QVERIFY(disk.save(f.path("good.d64")));
+        for (const char* name : {"a.d64", "b.d64", "c.d64"})
+            QVERIFY(WriteWholeFile(f.path(name), disk.bytes().substr(0, 91000)));
+        MainWindow& w = f.open();
+        w.show();
+        QVERIFY(f.runSearch());
+        auto* link = f.child<StatusLabel>("lbInfo");
+        QVERIFY(link->linked() &&
+                link->text().endsWith(QString::fromStdString(
+                    ") - 3 files could not be searched; see " + f.path("ErrorLog.txt"))));
+        QTest::mouseClick(link, Qt::LeftButton);
+        auto* list = w.findChild<ProblemsWindow*>();
+        QVERIFY(list && list->isVisible() && !list->isModal());
+        QTableWidget* table = list->table();
+        const QStringList lines = list->rowsAsText(false).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(table->rowCount() == 3 && lines.size() == 3);
+        for (int row = 0; row < 3; ++row) {
+            const QString file = QString::fromStdString(f.path("abc"[row] + std::string(".d64")));
+            const QString message = QString::fromStdString(f.boxes->shown[std::size_t(row)].text);
+            QCOMPARE(lines[row], file + '\t' + QString(message).replace("\r\n", " / ") +
+                                     "\ttoo short to be a D64");
+            QVERIFY(message.startsWith("[analizzaD64] - 9 - "));
+            QCOMPARE(table->item(row, 1)->text(), QString(message).replace("\r\n", "\n"));
+        }
+        QTest::mouseClick(list->findChild<QPushButton*>("cmdCopyProblems"), Qt::LeftButton);
+        QCOMPARE(QApplication::clipboard()->text(), list->rowsAsText(false));
+        table->selectRow(1);
+        QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), lines[1] + '\n');
+
+        // The next search starts a new list.
+        QVERIFY(QFile::remove(QString::fromStdString(f.path("b.d64"))));
+        QVERIFY(f.runSearch());
+        QCOMPARE(table->rowCount(), 2);
     }
 };
 

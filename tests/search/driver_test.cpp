@@ -64,13 +64,24 @@ TEST(SearchDriver, WalkOrder) {
             h.setup.walkMemory = memory;
             h.request.jobs = jobs;
             h.view.statuses.clear();
+            h.view.fileCounts.clear();
             h.search();
+            // Counted in files once the walk has found them all.
+            EXPECT_EQ(h.view.fileCounts,
+                      (decltype(h.view.fileCounts){
+                          {0, 7}, {1, 7}, {2, 7}, {3, 7}, {4, 7}, {5, 7}, {6, 7}, {7, 7}}));
             EXPECT_EQ(headings(h),
                       (std::vector<std::string>{"A.D64", "b.d64", "c.d64", "A/x.d64", "A/A1/y.d64",
                                                 "A/A2/z.d64", "B/B1/w.d64"}));
             EXPECT_TRUE(hasStatus(h.view, "6 folders to check"));
             EXPECT_TRUE(h.view.lastStatus().rfind("Scan Completed (7 files analyzed", 0) == 0);
         }
+    // Without the walk, the folder's own files are counted when it is read.
+    h.request.recurse = false;
+    h.view.fileCounts.clear();
+    h.search();
+    EXPECT_EQ(h.view.fileCounts,
+              (std::vector<std::pair<std::size_t, std::size_t>>{{1, 3}, {2, 3}, {3, 3}}));
 }
 
 // A folder that cannot be read and one that vanishes during the run are each

@@ -32,11 +32,15 @@ class FakeSink : public ReportSink {
     std::vector<std::string> replaceAsked;
     std::vector<MatchRecord> matches;
     std::function<void()> onPump;
+    std::vector<std::pair<std::size_t, std::size_t>> fileCounts; // done, total
 
     void status(const std::string& text) override { statuses.push_back(text); }
     void pump() override {
         if (onPump)
             onPump();
+    }
+    void fileProgress(std::size_t done, std::size_t total) override {
+        fileCounts.emplace_back(done, total);
     }
     void clearResults() override { results.clear(); }
     bool appendResult(const std::string& text) override;

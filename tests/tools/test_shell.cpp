@@ -46,19 +46,27 @@ TEST(ExecuteAndWait, KillsAToolAndItsChildrenAtTheTimeLimit) {
     EXPECT_TRUE(gone);
 }
 
-TEST(FindTool, LooksInTheToolFolderFirstThenOnPath) {
-    TempDir tools, onPath;
-    writeScript(tools, "tape64", "true");
-    writeScript(onPath, "c1541", "true");
-    writeScript(onPath, "7zz", "true");
-    tools.write("c1541", "not executable");
+// The installed tool folder (…/bin/../libexec/quillsift/) first, then the
+// application folder, then PATH: an installed program never takes another
+// program of the same name for its own.
+TEST(FindTool, LooksInTheInstalledFolderThenTheToolFolderThenOnPath) {
+    TempDir root, onPath;
+    const std::string bin = root.str() + "/bin";
+    const std::string libexec = InstalledToolFolder(bin);
+    EXPECT_EQ(libexec, root.str() + "/libexec/quillsift/");
+    for (const char* tool : {"bin/tape64", "bin/c1541", "libexec/quillsift/c1541"})
+        writeScript(root, tool, "true");
+    for (const char* tool : {"c1541", "tape64", "7zz"})
+        writeScript(onPath, tool, "true");
+    root.write("libexec/quillsift/tape64", "not executable");
     const std::string oldPath = std::getenv("PATH");
     ::setenv("PATH", onPath.str().c_str(), 1);
-    EXPECT_EQ(FindTool(tools.str(), OutsideTool::Tape64), tools.str() + "/tape64");
-    EXPECT_EQ(FindTool(tools.str(), OutsideTool::C1541), onPath.str() + "/c1541");
-    EXPECT_EQ(FindTool(tools.str(), OutsideTool::Archiver), onPath.str() + "/7zz");
-    writeScript(tools, "7za", "true");
-    EXPECT_EQ(FindTool(tools.str(), OutsideTool::Archiver), tools.str() + "/7za");
+    EXPECT_EQ(FindTool(bin, OutsideTool::C1541), libexec + "c1541");
+    EXPECT_EQ(FindTool(bin, OutsideTool::Tape64), bin + "/tape64");
+    EXPECT_EQ(FindTool(root.str(), OutsideTool::Tape64), onPath.str() + "/tape64");
+    EXPECT_EQ(FindTool(bin, OutsideTool::Archiver), onPath.str() + "/7zz");
+    writeScript(root, "bin/7za", "true");
+    EXPECT_EQ(FindTool(bin, OutsideTool::Archiver), bin + "/7za");
     writeScript(onPath, "7z", "true");
     EXPECT_EQ(FindTool("", OutsideTool::Archiver), onPath.str() + "/7z");
     ::setenv("PATH", oldPath.c_str(), 1);
