@@ -2,8 +2,10 @@
 // The one way an archive's members are read, for the search, the command
 // line's --list and the directory window alike: in process first, by the
 // outside archiver when libarchive refuses the archive (or always, when
-// asked); no member larger than 64 MiB is read; an image that its listing
-// program needs is written alone to the temporary folder.
+// asked), from where libarchive gave up; no member larger than 64 MiB is
+// read; an image that its listing program needs is written alone to the
+// temporary folder. Members are handed over one at a time, so that nothing
+// kept grows with their number.
 #include "common/ErrorTrap.h"
 #include "common/Result.h"
 #include "media/Formats.h"
@@ -46,9 +48,10 @@ class MemberVisitor {
     virtual void counted(std::size_t count) = 0;
     // One member; false stops the reading.
     virtual bool visit(const MemberAccess& member) = 0;
-    // libarchive gave up part-way: what its members gave is to be
-    // forgotten, as the outside archiver reads them all again.
-    virtual void forget() = 0;
+    // libarchive found the member just visited damaged: what it gave is to
+    // be forgotten, as the outside archiver reads it again (with those after
+    // it; those before it stand).
+    virtual void forgetLast() = 0;
 };
 
 // Reads the chosen members of the archive at `archivePath` in archive order;

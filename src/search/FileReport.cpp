@@ -54,6 +54,19 @@ bool FileReport::failed() const {
     return false;
 }
 
+std::size_t FileReport::bytes() const {
+    const auto text = [](const std::string& t) { return t.capacity() > 15 ? t.capacity() : 0; };
+    std::size_t total = sizeof *this + events.capacity() * sizeof(Event) + text(place.file) +
+                        text(place.member) + text(path_) + text(label_);
+    for (const Event& e : events) {
+        total += text(e.text) + text(e.file) + text(e.member);
+        if (e.match)
+            total += sizeof *e.match + text(e.match->shown) + text(e.match->bytes) +
+                     text(e.match->place.file) + text(e.match->place.member);
+    }
+    return total;
+}
+
 void FileReport::folderProgress(std::size_t done, std::size_t total) {
     events.push_back({Kind::FolderProgress, {}, false, done, total});
 }
@@ -63,8 +76,9 @@ void FileReport::nameFile(std::string path, std::string label) {
     label_ = std::move(label);
 }
 
-void Replay(ReportWriter& out, const FileReport& report) {
+int Replay(ReportWriter& out, const FileReport& report) {
     ReportSink& sink = out.sink();
+    int reported = 0;
     for (const FileReport::Event& e : report.events) {
         switch (e.kind) {
         case FileReport::Kind::Status:
@@ -85,8 +99,10 @@ void Replay(ReportWriter& out, const FileReport& report) {
             break;
         // Left out, as their report texts are, once the search is to stop.
         case FileReport::Kind::Match:
-            if (!out.stopped())
+            if (!out.stopped()) {
                 sink.reportMatch(*e.match);
+                ++reported;
+            }
             break;
         case FileReport::Kind::Warning:
             if (!out.stopped())
@@ -98,6 +114,8 @@ void Replay(ReportWriter& out, const FileReport& report) {
             break;
         }
     }
+    // Without records the matches are the report's own texts.
+    return out.stopped() ? reported : report.matches;
 }
 
 } // namespace qs

@@ -6,6 +6,9 @@
 #include "search/Matcher.h"
 #include "tools/ToolRunner.h"
 
+#include <optional>
+#include <utility>
+
 namespace qs {
 
 namespace {
@@ -24,19 +27,38 @@ void analyse(const TaskContext& ctx, AnalysisRecords& records, FileReport& repor
     report.matches = MatchFile(ctx.request, *format, records, report, shownPath, archivePath);
 }
 
-// Each member read becomes a report of its own after the archive's.
-class SearchMembers final : public MemberVisitor {
+// The reports of an archive: its own, which goes out before its first
+// member's, or after its last when something went wrong with the archive as
+// a whole past that point; each member's, out as soon as libarchive is
+// done with it (a member found damaged is forgotten and read again by the
+// outside archiver).
+class SearchMembers final : public MemberVisitor, public ErrorRecorder {
   public:
     SearchMembers(const TaskContext& ctx, AnalysisRecords& records, const std::string& archivePath,
-                  std::vector<FileReport>& units)
-        : ctx_(ctx), records_(records), archivePath_(archivePath), units_(units) {}
+                  const ReportOut& out)
+        : ctx_(ctx), records_(records), archivePath_(archivePath), out_(out) {
+        head_.place.file = tail_.place.file = archivePath;
+    }
+    FileReport& head() { return head_; }
+    ErrorTrap trap() { return ErrorTrap(static_cast<ErrorRecorder&>(*this)); }
 
+    void recordError(const TrappedMessage& message, bool log) override {
+        settle();
+        (headSent_ ? tail_ : head_).recordError(message, log);
+    }
     void counted(std::size_t count) override {
-        units_.front().status(
-            "Deflating " + std::to_string(count) + " files from archive " + archivePath_, true);
+        settle();
+        FileReport said;
+        FileReport& to = headSent_ ? said : head_;
+        to.place.file = archivePath_;
+        to.status("Deflating " + std::to_string(count) + " files from archive " + archivePath_,
+                  true);
+        if (headSent_)
+            out_(std::move(said));
     }
     bool visit(const MemberAccess& m) override {
-        FileReport& r = members_.emplace_back();
+        settle();
+        FileReport& r = pending_.emplace();
         r.place = {archivePath_, m.name, {}};
         r.status("Analyzing file " + m.name + " from archive " + archivePath_, true);
         if (m.refused) {
@@ -48,33 +70,49 @@ class SearchMembers final : public MemberVisitor {
         }
         return !ctx_.stop;
     }
-    void forget() override { members_.clear(); }
+    void forgetLast() override { pending_.reset(); }
 
-    // After the archive's own report, which says how many there are.
-    void done() {
-        for (FileReport& r : members_)
-            units_.push_back(std::move(r));
+    // Everything not yet out.
+    void finish() {
+        settle();
+        sendHead();
+        if (!tail_.events.empty())
+            out_(std::move(tail_));
     }
 
   private:
+    // The member visited last is done with: out it goes, after the archive's report.
+    void settle() {
+        if (!pending_)
+            return;
+        sendHead();
+        out_(std::move(*pending_));
+        pending_.reset();
+    }
+    void sendHead() {
+        if (!std::exchange(headSent_, true))
+            out_(std::move(head_));
+    }
+
     const TaskContext& ctx_;
     AnalysisRecords& records_;
     const std::string& archivePath_;
-    std::vector<FileReport>& units_;
-    std::vector<FileReport> members_;
+    const ReportOut& out_;
+    FileReport head_, tail_;
+    bool headSent_ = false;
+    std::optional<FileReport> pending_;
 };
 
 } // namespace
 
-std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records,
-                                          const std::string& folder, const std::string& name,
-                                          bool isArchive, const OpenFolder* openFolder) {
+void AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
+                       const std::string& name, bool isArchive, const OpenFolder* openFolder,
+                       const ReportOut& out) {
     const std::string path = PathInFolder(folder, name);
-    std::vector<FileReport> units(1);
-    FileReport& first = units.front();
-    first.place.file = path;
-    first.status("Analyzing file " + path, true);
     if (!isArchive) {
+        FileReport report;
+        report.place.file = path;
+        report.status("Analyzing file " + path, true);
         const ToolListingRunner listings(ctx.tools);
         ByteOpener open;
         if (ctx.opener)
@@ -83,15 +121,16 @@ std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, AnalysisRecord
             open = [&] { return std::make_unique<FileByteSource>(path, *openFolder, name); };
         else
             open = [&] { return std::make_unique<FileByteSource>(path); };
-        analyse(ctx, records, first, open, listings, path, path, "");
-        return units;
+        analyse(ctx, records, report, open, listings, path, path, "");
+        out(std::move(report));
+        return;
     }
-    first.status("Creating array filelist for " + path, true);
-    SearchMembers members(ctx, records, path, units);
+    SearchMembers members(ctx, records, path, out);
+    members.head().status("Analyzing file " + path, true);
+    members.head().status("Creating array filelist for " + path, true);
     ReadArchiveMembers(ctx.tools, path, {ctx.memberPatterns, std::nullopt},
-                       ctx.request.externalArchiver, first.trap(), members);
-    members.done();
-    return units;
+                       ctx.request.externalArchiver, members.trap(), members);
+    members.finish();
 }
 
 } // namespace qs

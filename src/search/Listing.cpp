@@ -50,7 +50,7 @@ class ListMember final : public MemberVisitor {
             a_.run(m.open, m.listings, m.readPath);
         return false;
     }
-    void forget() override {
+    void forgetLast() override {
         const std::string shown = a_.shownPath;
         a_ = Analysis{};
         a_.shownPath = shown;

@@ -15,11 +15,27 @@ namespace qs::test {
 
 namespace {
 
-std::string row(const std::string& name) {
-    return "2026-12-06 14:38:27 .....         1234          567  " + name;
+// The archive's own block of a technical listing, and the line after which
+// its members follow.
+const std::string kHead = "Listing archive: a.zip\n\n--\nPath = a.zip\nType = zip\n\n----------\n";
+
+// A member's block: its path, then the other lines, then the empty line.
+std::string block(const std::string& path, const std::string& more = "Size = 4\n") {
+    return "Path = " + path + "\n" + more + "\n";
 }
 
-const std::string kSep = "------------------- ----- ------------ ------------  ------------";
+// "name|size|flags" for each member, e for encrypted, f folder, l link; or
+// "cut" for a listing that is not whole.
+std::string parsed(const std::string& listing) {
+    const auto members = ParseArchiveListing(listing);
+    if (!members)
+        return "cut";
+    std::string out;
+    for (const ListedMember& m : *members)
+        out += m.name + "|" + (m.size ? std::to_string(*m.size) : "?") + "|" +
+               (m.encrypted ? "e" : "") + (m.folder ? "f" : "") + (m.link ? "l" : "") + ";";
+    return out;
+}
 
 std::string disk(const std::string& entry) {
     samples::DiskBuilder d;
@@ -30,21 +46,28 @@ std::string disk(const std::string& entry) {
 
 } // namespace
 
-TEST(ParseArchiveListing, TakesTheNamesBetweenTheSeparators) {
-    std::vector<std::string> names{"old"};
-    const std::string listing = "head\r\n" + kSep + "\r\n" + row("a.d64") + "\r\n" +
-                                row("sub/b c.d64  ") + "\nshort\r\n" + kSep + "\r\n" +
-                                row("after.d64") + "\r\n";
-    EXPECT_EQ(ParseArchiveListing(listing, names), 3);
-    EXPECT_EQ(names, (std::vector<std::string>{"a.d64", "sub/b c.d64", ""}));
-    // No second separator: every line to the end is a member, the empty last one too.
-    EXPECT_EQ(ParseArchiveListing(kSep + "\r\n" + row("x.d64") + "\r\n", names), 2);
-    EXPECT_EQ(names, (std::vector<std::string>{"x.d64", ""}));
-    // "is not supported archive" counts only after the first character.
-    EXPECT_EQ(ParseArchiveListing("x.zip is not supported archive\r\n", names), -1);
-    EXPECT_EQ(names, (std::vector<std::string>{"x.d64", ""}));
-    EXPECT_EQ(ParseArchiveListing("is not supported archive", names), 0);
-    EXPECT_EQ(ParseArchiveListing("", names), 0);
+TEST(ParseArchiveListing, TakesEachMembersBlockAfterTheSeparator) {
+    const struct {
+        std::string listing, want;
+    } cases[] = {
+        {kHead + block("a.d64") + block("sub/b c.d64"), "a.d64|4|;sub/b c.d64|4|;"},
+        // Names exactly as listed, blanks around them included.
+        {kHead + block(" lead.d64 "), " lead.d64 |4|;"},
+        {kHead + block("x.d64", "Size = \nEncrypted = +\n"), "x.d64|?|e;"},
+        {kHead + block("x.d64", "Folder = +\n"), "x.d64|?|f;"},
+        {kHead + block("x.d64", "Attributes = D drwxr-xr-x\n"), "x.d64|?|f;"},
+        {kHead + block("x.d64", "Attributes = A lrwxrwxrwx\n"), "x.d64|?|l;"},
+        {kHead + block("x.d64", "Size = 9\r\nAttributes =  -rw-r--r--\r\n"), "x.d64|9|;"},
+        // Lines after the last block (the archiver's warnings) are no member.
+        {kHead + block("x.d64") + "Warnings: 1\n", "x.d64|4|;"},
+        {kHead, ""},
+        // Not whole: a block cut short, or no separator.
+        {kHead + "Path = x.d64\nSize = 4\n", "cut"},
+        {"Listing archive: a.zip\n", "cut"},
+        {"", "cut"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(parsed(c.listing), c.want) << c.listing;
 }
 
 TEST(ArchiveMembers, NamesThatLeaveTheExtractionFolderAreUnsafe) {
@@ -122,12 +145,12 @@ TEST(ArchiveSearch, AnUnpackedLinkIsNeverFollowed) {
     ToolSession t(tools.str());
     const std::string victim = t.temp.path() + "victim.d64";
     { std::ofstream(victim) << disk("EVIL"); }
-    writeScript(
-        tools, "7za",
-        "case $1 in\n"
-        "l) printf -- '- ------------\\n%53sup.d64\\n%53sabs.d64\\n- ------------\\n' '' '';;\n"
-        "x) o=${4#-o}; mkdir -p \"$o\"; ln -s ../victim.d64 \"$o/up.d64\"; ln -s " +
-            quoted(victim) + " \"$o/abs.d64\";;\nesac");
+    writeScript(tools, "7za",
+                "case $1 in\n"
+                "l) printf -- '----------\\nPath = up.d64\\n\\nPath = abs.d64\\n\\n';;\n"
+                "x) for a; do case $a in -o*) o=${a#-o};; esac; done\n"
+                "   ln -s ../victim.d64 \"$o/up.d64\"; ln -s " +
+                    quoted(victim) + " \"$o/abs.d64\";;\nesac");
     dir.write("links.zip", "stands for an archive");
     t.search(dir.str(), "*", {"D64"});
     EXPECT_EQ(readFile(victim), disk("EVIL"));
@@ -140,7 +163,7 @@ TEST(ArchiveSearch, AnArchiverThatNeverEndsIsStoppedAndTheSearchGoesOn) {
     TempDir tools, dir;
     // What it printed before the time limit is not taken as a listing.
     writeScript(tools, "7za",
-                "printf -- '- ------------\\n%53sa.d64\\n- ------------\\n' ''\n"
+                "printf -- '----------\\nPath = a.d64\\n\\n'\n"
                 "while :; do sleep 1; done");
     dir.write("a.zip", "whatever");
     dir.write("b.d64", disk("AFTER"));
