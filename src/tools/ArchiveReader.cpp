@@ -20,14 +20,17 @@ struct ArchiveCloser {
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
 
-ArchivePtr openArchive(const std::string& path) {
+ArchivePtr openArchive(const std::string& path, bool seekableZip) {
     ArchivePtr a(archive_read_new());
     if (!a)
         return a;
     // Only the formats the search hands over; anything else (ARJ, an
     // unusual format, a file that merely has an archive's name) goes to the
     // outside archiver as before.
-    archive_read_support_format_zip_seekable(a.get());
+    if (seekableZip)
+        archive_read_support_format_zip_seekable(a.get());
+    else
+        archive_read_support_format_zip_streamable(a.get());
     archive_read_support_format_7zip(a.get());
     archive_read_support_format_rar(a.get());
     archive_read_support_format_rar5(a.get());
@@ -137,11 +140,21 @@ bool MemberFits(const std::string& memberName, const std::string& patterns) {
     return false;
 }
 
-Outcome ReadArchive(const std::string& path,
-                    const std::function<bool(const std::string& name)>& fits,
-                    const std::function<bool(const ArchiveMember& member)>& visit) {
+// One reading of an archive's members, in archive order.
+class MemberWalk {
+  public:
+    static Outcome read(const std::string& path, bool seekableZip,
+                        const std::function<bool(const std::string& name)>& fits,
+                        const std::function<bool(const ArchiveMember& member)>& visit,
+                        bool& visited);
+};
+
+Outcome MemberWalk::read(const std::string& path, bool seekableZip,
+                         const std::function<bool(const std::string& name)>& fits,
+                         const std::function<bool(const ArchiveMember& member)>& visit,
+                         bool& visited) {
     auto refuse = [](const std::string& reason) { return Failure{err::PathFileAccess, reason}; };
-    const ArchivePtr a = openArchive(path);
+    const ArchivePtr a = openArchive(path, seekableZip);
     if (!a)
         return refuse("not an archive libarchive reads");
     archive_entry* entry = nullptr;
@@ -175,12 +188,28 @@ Outcome ReadArchive(const std::string& path,
                 return refuse("damaged member " + member.name());
             }
         }
+        visited = true;
         const bool more = visit(member);
         if (member.damaged())
             return refuse("damaged member " + member.name());
         if (!more)
             return Done{};
     }
+}
+
+Outcome ReadArchive(const std::string& path,
+                    const std::function<bool(const std::string& name)>& fits,
+                    const std::function<bool(const ArchiveMember& member)>& visit) {
+    // A ZIP is read as the stream of its members: the reader that seeks to
+    // its central directory holds all of it, a few hundred bytes a member.
+    // One the stream reader refuses before a member was handed over (a
+    // self-extracting archive, a member whose sizes follow its data) is read
+    // through its central directory after all.
+    bool visited = false;
+    const Outcome streamed = MemberWalk::read(path, false, fits, visit, visited);
+    if (streamed || visited)
+        return streamed;
+    return MemberWalk::read(path, true, fits, visit, visited);
 }
 
 } // namespace qs
