@@ -34,11 +34,13 @@ void FileReport::warning(std::string text) {
 
 void FileReport::recordError(const TrappedMessage& message, bool log) {
     const std::string& text = message.text;
-    const std::string trailer = "\r\nFile: " + path_;
+    // The message names the path escaped, as it is to name the label.
+    const std::string trailer = "\r\nFile: " + escapedForLine(path_);
     Event e{Kind::Error, text, log};
     if (!path_.empty() && text.size() >= trailer.size() &&
         text.compare(text.size() - trailer.size(), trailer.size(), trailer) == 0)
-        e.text = text.substr(0, text.size() - trailer.size()) + "\r\nFile: " + label_;
+        e.text =
+            text.substr(0, text.size() - trailer.size()) + "\r\nFile: " + escapedForLine(label_);
     // Whatever goes wrong while a file is analysed is about that file, unless
     // the message names another.
     const bool elsewhere = !message.file.empty() && message.file != path_;

@@ -271,8 +271,8 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
             // be written refuses the request instead of failing line by line.
             if (const std::string why = out.openResultsFile(); !why.empty()) {
                 sink.messageBox(MsgIcon::Exclamation, MsgButtons::Ok, kProgramTitle,
-                                "The results file " + o.resultsFile + " cannot be written: " + why +
-                                    ".");
+                                "The results file " + escapedForLine(o.resultsFile) +
+                                    " cannot be written: " + escapedForLine(why) + ".");
                 return stop();
             }
         }
@@ -317,7 +317,9 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
         sink.status("Folder Array creation");
         if (o.recurse) {
             walked.afterEach = [&] { feeder.feedWalked(); };
-            walkFolderTree({trap, sink, stopToken}, o.folder, folders, &walked);
+            // Folders the walk could not look at are said and counted.
+            c.failed += static_cast<int>(
+                walkFolderTree({trap, sink, stopToken}, o.folder, folders, &walked));
         }
         sink.status(std::to_string(folders.size()) + " folders to check");
         if (stopToken.requested())
