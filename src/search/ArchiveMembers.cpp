@@ -93,7 +93,7 @@ struct Plan {
 Plan plan(const std::vector<ListedMember>& listed, const MemberChoice& choice,
           const ReadSoFar& soFar) {
     Plan p;
-    // A name that would leave the folder, or a link, is never read; one too
+    // A name that would leave the folder, or a link (or pipe), is never read; one too
     // large or encrypted is refused without unpacking it. The archiver's
     // command line holds only so many names: past them, the cap and the
     // wrong password still keep those members out.
@@ -101,7 +101,7 @@ Plan plan(const std::vector<ListedMember>& listed, const MemberChoice& choice,
     for (const bool large : {true, false})
         for (const ListedMember& m : listed) {
             const bool tooLarge = m.size && *m.size > kMaxMemberBytes;
-            const bool out = m.link || m.encrypted || !IsSafeMemberName(m.name);
+            const bool out = m.special || m.encrypted || !IsSafeMemberName(m.name);
             if (!m.folder && (large ? tooLarge : out && !tooLarge) &&
                 p.excluded.size() < kMostExcluded)
                 p.excluded.push_back(m.name);
@@ -110,7 +110,7 @@ Plan plan(const std::vector<ListedMember>& listed, const MemberChoice& choice,
         if (std::find(p.excluded.begin(), p.excluded.end(), m.name) == p.excluded.end() &&
             !m.folder)
             p.cap += m.size ? std::min(*m.size, kMaxMemberBytes) : kMaxMemberBytes;
-        if (!m.folder && !m.link && IsSafeMemberName(m.name) &&
+        if (!m.folder && !m.special && IsSafeMemberName(m.name) &&
             (!choice.only || m.name == *choice.only))
             p.read.push_back(&m);
     }

@@ -160,7 +160,7 @@ std::optional<std::vector<ListedMember>> ParseArchiveListing(const std::string& 
         } else if (key == "Attributes") {
             const char kind = unixKind(value);
             members.back().folder = members.back().folder || kind == 'd' || value.starts_with("D");
-            members.back().link = kind == 'l';
+            members.back().special = kind != '\0' && kind != '-' && kind != 'd';
         }
     }
     // Each member's block ends with an empty line: one that did not was cut.

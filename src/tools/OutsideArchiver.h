@@ -21,7 +21,7 @@ struct ListedMember {
     std::optional<std::uint64_t> size; // unpacked size, when listed
     bool encrypted = false;
     bool folder = false;
-    bool link = false;
+    bool special = false; // a link, a pipe or a device: no file of its own
 };
 
 // The archiver's switches that choose members: those whose file name (or
