@@ -104,6 +104,9 @@ void writeCollection(const TempDir& dir) {
     dir.write("list/notes.txt", "text");
     dir.write("list/huge.sid", std::string(130001, 'x'));
     dir.write("list/short.sid", "PSID");
+    // A gigabyte of zeros, as a hole: no image's size, nothing in it (hidden,
+    // so that the searches pass it by).
+    std::filesystem::resize_file(dir.write("huge/.huge.d64", ""), 1ull << 30);
     std::filesystem::create_directory(dir.path() / "empty");
 }
 
@@ -142,6 +145,9 @@ const Case kCases[] = {
     // The refusal texts are the request check's own, tested with it.
     {"refused", {"-q", "-t", "", "@ROOT@/disks"}, 2, Err::Any},
     {"usage", {"--types", "XYZ", "@ROOT@"}, 2, Err::File},
+    // Refused as JSON Lines: still closed by the summary.
+    {"json-refused", {"--json", "--types", "XYZ", "@ROOT@"}, 2, Err::File},
+    {"json-no-folder", {"--json", "@ROOT@/none"}, 2, Err::File},
     {"help", {"-t", "D65", "--help"}, 0}, // help wins over mistakes
     // JSON Lines: every hit, warning and error, then the summary; the errors
     // still go to standard error.
@@ -160,6 +166,7 @@ const Case kCases[] = {
     {"list-invalid", {"--list", "@ROOT@/odd/fake.t64"}, 2, Err::File},
     {"list-unknown", {"--list", "@ROOT@/list/notes.txt"}, 2, Err::File},
     {"list-archive", {"--list", "@ROOT@/list/all.zip"}, 2, Err::File},
+    {"list-huge", {"--list", "@ROOT@/huge/.huge.d64"}, 2, Err::File},
     {"list-folder", {"--list", "@ROOT@/list/disk.d64", "@ROOT@"}, 2, Err::File},
 };
 // clang-format on

@@ -2,6 +2,7 @@
 // archives made by 7za, arj and lha, end to end (the archiver's words go
 // through the oddly named folder unharmed).
 #include "ToolSession.h"
+#include "common/Text.h"
 #include "samples/DiskBuilder.h"
 #include "samples/ZipWriter.h"
 #include "search/Search.h"
@@ -33,7 +34,7 @@ std::string parsed(const std::string& listing) {
     std::string out;
     for (const ListedMember& m : *members)
         out += m.name + "|" + (m.size ? std::to_string(*m.size) : "?") + "|" +
-               (m.encrypted ? "e" : "") + (m.folder ? "f" : "") + (m.link ? "l" : "") + ";";
+               (m.encrypted ? "e" : "") + (m.folder ? "f" : "") + (m.special ? "l" : "") + ";";
     return out;
 }
 
@@ -57,6 +58,7 @@ TEST(ParseArchiveListing, TakesEachMembersBlockAfterTheSeparator) {
         {kHead + block("x.d64", "Folder = +\n"), "x.d64|?|f;"},
         {kHead + block("x.d64", "Attributes = D drwxr-xr-x\n"), "x.d64|?|f;"},
         {kHead + block("x.d64", "Attributes = A lrwxrwxrwx\n"), "x.d64|?|l;"},
+        {kHead + block("x.d64", "Attributes = A prw-------\n"), "x.d64|?|l;"},
         {kHead + block("x.d64", "Size = 9\r\nAttributes =  -rw-r--r--\r\n"), "x.d64|9|;"},
         // Lines after the last block (the archiver's warnings) are no member.
         {kHead + block("x.d64") + "Warnings: 1\n", "x.d64|4|;"},
@@ -197,6 +199,107 @@ TEST(ArchiveSearch, TheExtractionFolderGoesAlsoAfterAStop) {
     EXPECT_EQ(t.lastOutcome.end, SearchEnd::Stopped);
     EXPECT_EQ(t.lastOutcome.filesAnalysed, 1);
     EXPECT_TRUE(t.leftovers().empty());
+}
+
+// Members the outside archiver once lost: a name with a byte above 127, a
+// leading blank or a line feed, a name used twice, an encrypted member before
+// a plain one (only the encrypted one fails, said so), a member too large
+// (never unpacked). ARJ always goes to the archiver.
+TEST(ArchiveSearch, EveryMemberIsSearchedOrSaidWhyNot) {
+    if (shell("(command -v 7z && command -v arj) >/dev/null") != 0)
+        GTEST_SKIP() << "needs 7z and arj";
+    TempDir src, dir;
+    const std::string out = dir.str() + "/a/";
+    const std::pair<const char*, const char*> files[] = {{"GOOD.D64", "IN GOOD"},
+                                                         {"M\x84RTA.D64", "IN MARTA"},
+                                                         {" LEAD.D64", "IN LEAD"},
+                                                         {"ENC.D64", "IN ENC"},
+                                                         {"PLAIN.D64", "IN PLAIN"}};
+    for (const auto& [name, entry] : files)
+        src.write(name, disk(entry));
+    const std::string commands[] = {
+        "arj a " + out + "names.arj GOOD.D64 'M\x84RTA.D64' ' LEAD.D64'",
+        "7z a -tzip -pSECRET " + out + "enc.zip ENC.D64 && 7z a -tzip " + out + "enc.zip PLAIN.D64",
+        "head -c 70000000 /dev/zero >BIG.D64 && 7z a -mx1 " + out + "big.7z BIG.D64 GOOD.D64"};
+    ASSERT_EQ(shell("mkdir -p " + out), 0);
+    for (const std::string& command : commands)
+        ASSERT_EQ(shell("cd " + src.str() + " && (" + command + ") >/dev/null"), 0) << command;
+    dir.write("a/odd.zip", samples::StoredZip({{"TWICE.D64", disk("IN TWICE 1")},
+                                               {"TWICE.D64", disk("IN TWICE 2")},
+                                               {"LINE\nFEED.D64", disk("IN FEED")}}));
+    ToolSession t;
+    t.search(out, "IN *", {"D64"});
+    for (const char* entry :
+         {"IN GOOD", "IN MARTA", "IN LEAD", "IN PLAIN", "IN TWICE 1", "IN TWICE 2", "IN FEED"})
+        EXPECT_NE(t.view.results.find("\"" + std::string(entry) + "\""), std::string::npos)
+            << entry;
+    EXPECT_EQ(t.view.results.find("IN ENC"), std::string::npos);
+    std::vector<std::string> said;
+    for (const ShownMessage& m : t.view.messages)
+        said.push_back(m.text);
+    EXPECT_EQ(said, (std::vector<std::string>{
+                        "[SearchC64File] - 7 - Out of memory (larger than 64 MiB, not read)\r\n"
+                        "File: BIG.D64 in " +
+                            out + "big.7z",
+                        "[SearchC64File] - 70 - Permission denied (encrypted, not read)\r\nFile: "
+                        "ENC.D64 in " +
+                            out + "enc.zip"}));
+    EXPECT_EQ(t.lastOutcome.filesAnalysed, 8);
+    EXPECT_EQ(t.lastOutcome.filesFailed, 2);
+    EXPECT_TRUE(t.leftovers().empty());
+}
+
+// What the archiver says is checked member by member: a listing that is not
+// whole, a link it unpacks as an empty file, a member it cut short or left
+// out, a member that unpacks far larger than listed (the archiver is
+// stopped at once). @ stands for the archive.
+TEST(ArchiveSearch, TheArchiversWordsAreCheckedMemberByMember) {
+    const std::string access = "[SearchC64File] - 75 - Path/File access error (";
+    const struct {
+        std::string listing, unpack;
+        std::vector<std::string> said;
+        int analysed;
+    } cases[] = {
+        {"Path = a.d64\n", "", {access + "7z gave no complete listing)\r\nFile: @"}, 0},
+        {"----------\nPath = LINK.D64\nAttributes = A lrwxrwxrwx\n\nPath = REAL.D64\n\n",
+         ": > \"$o/LINK.D64\"; cp real.d64 \"$o/REAL.D64\"",
+         {},
+         1},
+        {"----------\nPath = A.D64\nSize = 174848\n\nPath = B.D64\nSize = 174848\n\n",
+         "head -c 1000 real.d64 > \"$o/A.D64\"; echo 'ERROR: Data Error : A.D64' >&2; exit 2",
+         {access + "not unpacked whole: 7z ended with exit status 2: ERROR: Data Error : "
+                   "A.D64)\r\nFile: A.D64 in @",
+          access + "not unpacked: 7z ended with exit status 2: ERROR: Data Error : A.D64)\r\n"
+                   "File: B.D64 in @"},
+         0},
+        {"----------\nPath = A.D64\nSize = 174848\n\n",
+         "head -c 70000000 /dev/zero > \"$o/A.D64\"; sleep 30",
+         {"[SearchC64File] - 7 - Out of memory (7z stopped: it unpacked more than the listed "
+          "sizes, or over 64 MiB of one member)\r\nFile: @",
+          access + "not unpacked whole: 7z was stopped)\r\nFile: A.D64 in @"},
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.listing);
+        TempDir tools, dir;
+        tools.write("real.d64", disk("REAL"));
+        writeScript(tools, "7za",
+                    "cd " + quoted(tools.str()) + "\ncase $1 in\nl) printf '%s' " +
+                        quoted(c.listing) + ";;\nx) for a; do case $a in -o*) o=${a#-o};; " +
+                        "esac; done\n" + c.unpack + ";;\nesac");
+        const std::string archive = dir.write("x.zip", "stands for an archive");
+        ToolSession t(tools.str());
+        const auto started = std::chrono::steady_clock::now();
+        t.search(dir.str(), "*", {"D64"});
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+        std::vector<std::string> said;
+        for (const ShownMessage& m : t.view.messages)
+            said.push_back(replaceAll(m.text, archive, "@"));
+        EXPECT_EQ(said, c.said);
+        EXPECT_EQ(t.lastOutcome.filesAnalysed, c.analysed);
+        EXPECT_EQ(t.lastOutcome.filesFailed, static_cast<int>(c.said.size()));
+        EXPECT_TRUE(t.leftovers().empty());
+    }
 }
 
 } // namespace qs::test

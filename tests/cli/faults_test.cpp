@@ -1,0 +1,176 @@
+// quillsift-cli when the world fails it: a report that cannot be written, a
+// stop by hang-up or signal while an outside program runs, a temporary
+// folder on a full disk, a results file that exists, an archive of very many
+// members.
+#include "CliRunner.h"
+#include "ToolSession.h"
+#include "samples/DiskBuilder.h"
+#include "samples/G64Builder.h"
+#include "samples/Pc64Builder.h"
+#include "samples/ZipWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace qs;
+using namespace qs::samples;
+using namespace qs::test;
+
+namespace {
+
+std::string disk(const std::string& entry) {
+    DiskBuilder d;
+    d.name(toPetscii("FAULTS")).formatBam().add({toPetscii(entry), 0x82, 3, 17, 0});
+    return d.bytes();
+}
+
+// The program's private folders left in `folder`.
+int runFolders(const std::string& folder) {
+    int n = 0;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        n += entry.path().filename().string().starts_with("quillsift-") ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+// A report that cannot be written whole fails the run, said, as grep's: on a
+// full disk, a closed standard output, a pipe nobody reads (which stops the
+// search and leaves nothing behind); a results file that cannot be written
+// whole ends the JSON Lines as failed.
+TEST(CliFaults, AReportThatCannotBeWrittenFails) {
+    TempDir dir;
+    const std::string files = dir.str() + "/files";
+    dir.write("files/a.d64", disk("BLASTER"));
+    const std::pair<CliEnv::Out, const char*> outs[] = {{CliEnv::Out::Full, "No space left"},
+                                                        {CliEnv::Out::Closed, "Bad file"},
+                                                        {CliEnv::Out::BrokenPipe, "Broken pipe"}};
+    const std::vector<std::string> commands[] = {
+        {"-q", files}, {"-q", "--json", files}, {"--list", files + "/a.d64"}};
+    for (const auto& [out, why] : outs)
+        for (const std::vector<std::string>& args : commands) {
+            SCOPED_TRACE(std::string(why) + " " + args[1]);
+            CliEnv env;
+            env.out = out;
+            env.vars = {{"TMPDIR", dir.str()}};
+            const CliRun run = runCli(args, env);
+            EXPECT_EQ(run.status, 2);
+            const std::string what = args[0] == "--list" ? "listing" : "report";
+            EXPECT_NE(run.err.find("quillsift-cli: the " + what + " could not be written: " + why),
+                      std::string::npos)
+                << run.err;
+            EXPECT_EQ(runFolders(dir.str()), 0);
+        }
+    const CliRun json = runCli({"-q", "--json", "-o", "/dev/full", files});
+    EXPECT_EQ(json.status, 2);
+    EXPECT_TRUE(json.out.ends_with(",\"end\":\"failed\"}\n")) << json.out;
+}
+
+// A stop signal while an outside program runs ends the program with the
+// search, and the private folder goes.
+TEST(CliFaults, StopSignalsEndTheRunningToolAndLeaveNothingBehind) {
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        TempDir dir;
+        const std::string started = dir.str() + "/started", tools = dir.str() + "/tools";
+        writeScript(dir, "tools/7z",
+                    "echo $$ > '" + started + ".pid'; /bin/mv '" + started + ".pid' '" + started +
+                        "'\nwhile :; do /bin/sleep 1; done");
+        dir.write("files/a.zip", "anything");
+        dir.write("tmp/keep", "");
+        CliEnv env{tools.c_str(), started, {{"TMPDIR", dir.str() + "/tmp"}}};
+        env.signal = sig;
+        const CliRun run = runCli({"-q", "-z", dir.str() + "/files"}, env);
+        EXPECT_EQ(run.status, 2);
+        const pid_t tool = std::stoi(dir.read("started"));
+        EXPECT_NE(::kill(tool, 0), 0) << "the tool still runs";
+        EXPECT_EQ(runFolders(dir.str() + "/tmp"), 0);
+    }
+}
+
+// With the temporary folder on a full disk of its own (where the test can
+// mount one): a plain G64 is still listed (listings come through a pipe), and
+// members that need the disk fail, each named with the reason and counted.
+TEST(CliFaults, AFullTemporaryFolderFailsWhatNeedsItAndNothingElse) {
+    if (shell("unshare --mount --map-root-user true 2>/dev/null") != 0 || !haveArchiver())
+        GTEST_SKIP() << "cannot mount a file system of its own, or no 7z";
+    TempDir dir;
+    dir.write("files/a.g64", D64ToG64(disk("BLAST GCR")));
+    dir.write("files/c.zip", StoredZip({{"d.g64", D64ToG64(disk("BLAST MEMBER"))}}));
+    const std::string full = dir.str() + "/full";
+    std::filesystem::create_directory(full);
+    for (const bool external : {false, true}) {
+        SCOPED_TRACE(external);
+        const std::string command =
+            "unshare --mount --map-root-user sh -c 'mount -t tmpfs -o size=64k tmpfs \"$0\" && "
+            "(head -c 1M /dev/zero >\"$0/fill\") 2>/dev/null; TMPDIR=\"$0\" exec \"$@\"' " +
+            quoted(full) + " " + quoted(BinFolder() + "quillsift-cli") + " -q --json -z -t G64 " +
+            (external ? "--external-archiver " : "") + quoted(dir.str() + "/files") + " >" +
+            quoted(dir.str() + "/out") + " 2>" + quoted(dir.str() + "/err");
+        EXPECT_EQ(shell(command), 0); // a.g64 matched
+        const std::string out = dir.read("out"), err = dir.read("err");
+        EXPECT_NE(out.find("\"text\":\"BLAST GCR\""), std::string::npos) << out;
+        EXPECT_TRUE(out.ends_with("\"files_failed\":1,\"end\":\"completed\"}\n")) << out;
+        EXPECT_NE(err.find("\nFile: d.g64 in " + dir.str() + "/files/c.zip"), std::string::npos)
+            << err;
+    }
+}
+
+// An existing results file without --overwrite: on a terminal the question is
+// asked and the file replaced only on yes.
+TEST(CliFaults, AnExistingResultsFileIsAskedAboutOnATerminal) {
+    for (const bool yes : {true, false}) {
+        TempDir dir;
+        dir.write("files/a.d64", disk("BLASTER"));
+        const std::string results = dir.write("results.txt", "earlier");
+        const std::string cli = BinFolder() + "quillsift-cli", files = dir.str() + "/files";
+        int terminal = -1;
+        const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+        if (pid == 0) {
+            ::execl(cli.c_str(), cli.c_str(), "-q", "-o", results.c_str(), files.c_str(), nullptr);
+            ::_exit(127);
+        }
+        ASSERT_GT(pid, 0);
+        std::string shown;
+        bool answered = false;
+        for (pollfd p{terminal, POLLIN, 0}; ::poll(&p, 1, 10000) > 0;) {
+            char buffer[4096];
+            const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            shown.append(buffer, static_cast<std::size_t>(n));
+            if (!answered && shown.find("[y/N] ") != std::string::npos)
+                answered = ::write(terminal, yes ? "y\n" : "n\n", 2) == 2;
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ::close(terminal);
+        EXPECT_TRUE(answered) << shown;
+        EXPECT_EQ(WEXITSTATUS(status), yes ? 0 : 2);
+        EXPECT_EQ(readFile(results) == "earlier", !yes);
+    }
+}
+
+// An archive of very many small members costs no memory per member, whether
+// they match or not.
+TEST(CliFaults, ManyMembersCostNoMemoryEach) {
+    TempDir dir;
+    std::vector<std::pair<std::string, std::string>> members;
+    for (int i = 0; i < 60000; ++i)
+        members.emplace_back("m" + std::to_string(i) + ".p00",
+                             makePc64(toPetscii("GAME " + std::to_string(i)), 0x0801, "x"));
+    dir.write("zip/many.zip", StoredZip(members));
+    for (const char* find : {"NOTHING", "*"}) {
+        const CliRun run = runCli({"-q", "-z", "-t", "PC64", "-s", find, dir.str() + "/zip"});
+        EXPECT_EQ(run.status, find[0] == '*' ? 0 : 1);
+        EXPECT_LT(run.peakKiB, 24 * 1024) << find;
+    }
+}
