@@ -146,7 +146,11 @@ template <class Item> class OrderedPipeline {
         slot->items.emplace_back(std::move(item), bytes);
         slot->bytes += bytes;
         total_ += bytes;
-        done_.notify_all();
+        // The caller waits only for the oldest task, and is woken for a few
+        // items at once rather than for each: a file's report is small.
+        if (slots_.front() == slot &&
+            (slot->items.size() >= kItemsPerWake || slot->bytes >= budget_ / 2))
+            done_.notify_all();
     }
 
     void work() {
@@ -181,6 +185,7 @@ template <class Item> class OrderedPipeline {
         return nullptr;
     }
 
+    static constexpr std::size_t kItemsPerWake = 32;
     const std::size_t window_;
     const std::size_t budget_;
     const Weigh weigh_;
