@@ -18,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 
 using namespace qs;
@@ -240,27 +239,4 @@ TEST(Cli, JsonLeavesTheResultsFileAsText) {
                             expected("typical.err", ""));
     EXPECT_EQ(readFile(file), ResultsHeaderLine() + "\r\n" +
                                   replaceAll(expected("typical.out", dir.str()), "\n", "\r\n"));
-}
-
-// Ctrl-C while an outside program runs ends the program long before its time
-// limit, and the search with it: no summary, exit status 2.
-TEST(Cli, CtrlCEndsARunningToolAndTheSearch) {
-    TempDir dir;
-    const std::string started = dir.str() + "/started";
-    writeScript(dir, "tools/7z", ": > '" + started + "'\nwhile :; do /bin/sleep 1; done");
-    dir.write("files/a.zip", "anything");
-    const auto begin = std::chrono::steady_clock::now();
-    const std::string tools = dir.str() + "/tools";
-    const CliRun run = runCli({"-q", "-z", dir.str() + "/files"}, {tools.c_str(), started});
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(20));
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.out.find("Searching for: *"), std::string::npos);
-    EXPECT_EQ(run.out.find("Scan:"), std::string::npos);
-
-    // As JSON Lines the run still closes with its summary, which says so.
-    std::filesystem::remove(started);
-    const CliRun json =
-        runCli({"-q", "-z", "--json", dir.str() + "/files"}, {tools.c_str(), started});
-    EXPECT_EQ(json.status, 2);
-    EXPECT_TRUE(json.out.ends_with(",\"end\":\"stopped\"}\n")) << json.out;
 }

@@ -250,22 +250,20 @@ TEST(OrderedPipeline, ItemsComeInOrderWithinTheBudget) {
     for (const unsigned jobs : {1u, 2u, 8u}) {
         std::atomic<long> made{0};
         long taken = 0, most = 0;
-        {
-            OrderedPipeline<long> p(jobs, 4 * jobs, 100, [](const long&) { return 10; });
-            for (long task = 0; task < 6; ++task)
-                p.submit([&made, task](const OrderedPipeline<long>::Emit& emit) {
-                    for (long i = 0; i < 1000; ++i) {
-                        emit(task * 1000 + i);
-                        ++made;
-                    }
-                });
-            while (!p.empty())
-                p.next([&](long& item) {
-                    EXPECT_EQ(item, taken);
-                    most = std::max(most, made - ++taken);
-                    return true;
-                });
-        }
+        OrderedPipeline<long> p(jobs, 4 * jobs, 100, [](const long&) { return 10; });
+        for (long task = 0; task < 6; ++task)
+            p.submit([&made, task](const OrderedPipeline<long>::Emit& emit) {
+                for (long i = 0; i < 1000; ++i) {
+                    emit(task * 1000 + i);
+                    ++made;
+                }
+            });
+        while (!p.empty())
+            p.next([&](long& item) {
+                EXPECT_EQ(item, taken);
+                most = std::max(most, made - ++taken);
+                return true;
+            });
         EXPECT_EQ(taken, 6000) << jobs;
         EXPECT_LE(most, 20 + static_cast<long>(jobs)) << jobs;
     }

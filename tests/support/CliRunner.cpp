@@ -30,22 +30,14 @@ CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
         ::close(unread[0]);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        switch (env.out) {
-        case CliEnv::Out::Captured:
+        if (env.out == CliEnv::Out::Captured)
             ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-            break;
-        case CliEnv::Out::Full:
+        else if (env.out == CliEnv::Out::Full)
             ::dup2(::open("/dev/full", O_WRONLY), 1);
-            break;
-        case CliEnv::Out::Closed:
-            break; // once the others are set up, so that no file takes its place
-
-        case CliEnv::Out::BrokenPipe:
+        else if (env.out == CliEnv::Out::BrokenPipe)
             ::dup2(unread[1], 1);
-            // As a shell leaves it for the program: a broken pipe is a signal.
-            ::signal(SIGPIPE, SIG_DFL);
-            break;
-        }
+        // As a shell leaves it for the program: a broken pipe is a signal.
+        ::signal(SIGPIPE, SIG_DFL);
         ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         ::dup2(::open("/dev/null", O_RDONLY), 0);
         if (env.out == CliEnv::Out::Closed)

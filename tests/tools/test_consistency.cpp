@@ -117,15 +117,12 @@ TEST(ArchivePaths, InProcessAndOutsideArchiverGiveTheSameReport) {
         EXPECT_NE(inProcess.out.find(std::string(name) + "\n"), std::string::npos) << name;
     // A ZIP cut short: libarchive reads the members before the cut, which 7z
     // cannot; both say that the archive fails.
-    const auto cut = searchAll({"-q", dir.str() + "/cut"});
+    auto cut = searchAll({"-q", dir.str() + "/cut"});
     const CliRun cutInProcess = runCli(cut);
     EXPECT_NE(cutInProcess.out.find("BLAST THEME in " + dir.str() + "/cut/cut.zip\n"),
-              std::string::npos)
-        << cutInProcess.out;
-    auto external = cut;
-    external.push_back("--external-archiver");
-    EXPECT_EQ(runCli(external).err, cutInProcess.err);
-    EXPECT_NE(cutInProcess.err.find("File: " + dir.str() + "/cut/cut.zip\n"), std::string::npos);
+              std::string::npos);
+    cut.push_back("--external-archiver");
+    EXPECT_EQ(runCli(cut).err, cutInProcess.err);
 }
 
 // 200 MiB of zeros in 250 KB is reported as not read: the run's memory stays

@@ -232,28 +232,23 @@ TEST(ListingPrograms, AListingThatIsNotWholeFailsItsFile) {
         SCOPED_TRACE(c.body);
         TempDir tools, dir;
         writeScript(tools, c.tool, c.body);
-        samples::DiskBuilder d;
-        d.name(toPetscii("GCR")).formatBam().add({toPetscii("GAME"), 0x82, 3, 17, 0});
+        // Only the signature is read before the program lists the file.
         const bool tape = std::string(c.tool) == "tape64";
-        const std::string file = tape ? dir.write("b.tap", twoPrograms().bytes(1))
-                                      : dir.write("a.g64", samples::D64ToG64(d.bytes()));
+        const std::string file =
+            tape ? dir.write("b.tap", "C64-TAPE-RAW\1") : dir.write("a.g64", "GCR-1541");
         ToolSession t(tools.str());
         t.search(dir.str(), "*", {"G64", "TAP"});
         ASSERT_EQ(t.view.messages.size(), 1u);
         EXPECT_EQ(t.view.messages[0].text,
-                  std::string(tape ? "[analizzaTAP] - " : "[analizzaG64] - ") + c.said +
-                      "\r\nFile: " + file);
+                  (tape ? "[analizzaTAP] - " : "[analizzaG64] - ") + c.said + "\r\nFile: " + file);
         EXPECT_EQ(t.lastOutcome.filesFailed, 1);
-        EXPECT_TRUE(t.leftovers().empty());
     }
-    for (const char* ours : {"c1541 x.d64 -list", "tape64 -i:x.tap"}) {
-        TempDir dir;
-        dir.write("x.d64", std::string(174848, '\0'));
-        dir.write("x.tap", twoPrograms().bytes(1));
-        EXPECT_NE(
-            shell("cd " + dir.str() + " && " + BinFolder() + ours + " >/dev/full 2>/dev/null"), 0)
+    TempDir dir;
+    dir.write("x.d64", std::string(174848, '\0'));
+    dir.write("x.tap", twoPrograms().bytes(1));
+    for (const char* ours : {"c1541 x.d64 -list", "tape64 -i:x.tap"})
+        EXPECT_NE(shell("cd " + dir.str() + " && " + BinFolder() + ours + " >/dev/full 2>&1"), 0)
             << ours;
-    }
 }
 
 } // namespace qs::test
