@@ -93,10 +93,10 @@ struct Plan {
 Plan plan(const std::vector<ListedMember>& listed, const MemberChoice& choice,
           const ReadSoFar& soFar) {
     Plan p;
-    // A name that would leave the folder, or a link (or pipe), is never read; one too
-    // large or encrypted is refused without unpacking it. The archiver's
-    // command line holds only so many names: past them, the cap and the
-    // wrong password still keep those members out.
+    // A name that would leave the folder, or a link (or a pipe), is never
+    // read; one too large or encrypted is refused without unpacking it. The
+    // archiver's command line holds only so many names: past them, the cap
+    // and the wrong password still keep those members out.
     constexpr std::size_t kMostExcluded = 256;
     for (const bool large : {true, false})
         for (const ListedMember& m : listed) {

@@ -84,7 +84,7 @@ struct Reader {
     std::size_t total = 0;
 
     bool open() const { return !ended; }
-    bool tooMuch() const { return cap != 0 && total > cap; }
+    bool tooMuch() const { return keep && cap != 0 && total > cap; }
     // Reads what is there now; true when something came.
     bool drain() {
         bool got = false;
