@@ -1,6 +1,7 @@
 #include "Collection.h"
 
 #include "samples/DiskBuilder.h"
+#include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
 
 #include <archive.h>
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -56,23 +58,28 @@ bool writeFile(const fs::path& path, const std::string& bytes) {
     return std::fclose(f) == 0 && ok;
 }
 
-// A ZIP of one deflated member, written by libarchive.
-bool writeZip(const fs::path& path, const std::string& member, const std::string& bytes) {
+// A ZIP of deflated members, `member(n)` giving the name and bytes of the
+// nth of `count`, written by libarchive.
+template <class Member> bool writeZip(const fs::path& path, int count, Member member) {
     const std::unique_ptr<archive, decltype(&archive_write_free)> a(archive_write_new(),
                                                                     archive_write_free);
     archive_write_set_format_zip(a.get());
     if (archive_write_open_filename(a.get(), path.c_str()) != ARCHIVE_OK)
         return false;
-    const std::unique_ptr<archive_entry, decltype(&archive_entry_free)> e(archive_entry_new(),
-                                                                          archive_entry_free);
-    archive_entry_set_pathname(e.get(), member.c_str());
-    archive_entry_set_filetype(e.get(), AE_IFREG);
-    archive_entry_set_perm(e.get(), 0644);
-    archive_entry_set_size(e.get(), static_cast<la_int64_t>(bytes.size()));
-    return archive_write_header(a.get(), e.get()) == ARCHIVE_OK &&
-           archive_write_data(a.get(), bytes.data(), bytes.size()) ==
-               static_cast<la_ssize_t>(bytes.size()) &&
-           archive_write_close(a.get()) == ARCHIVE_OK;
+    for (int n = 0; n < count; ++n) {
+        const auto [name, bytes] = member(n);
+        const std::unique_ptr<archive_entry, decltype(&archive_entry_free)> e(archive_entry_new(),
+                                                                              archive_entry_free);
+        archive_entry_set_pathname(e.get(), name.c_str());
+        archive_entry_set_filetype(e.get(), AE_IFREG);
+        archive_entry_set_perm(e.get(), 0644);
+        archive_entry_set_size(e.get(), static_cast<la_int64_t>(bytes.size()));
+        if (archive_write_header(a.get(), e.get()) != ARCHIVE_OK ||
+            archive_write_data(a.get(), bytes.data(), bytes.size()) !=
+                static_cast<la_ssize_t>(bytes.size()))
+            return false;
+    }
+    return archive_write_close(a.get()) == ARCHIVE_OK;
 }
 
 std::string quote(const std::string& word) {
@@ -113,8 +120,9 @@ std::string WriteCollection(const std::string& rootText, const CollectionSize& s
         if (!writeSparseDisk(root / "window" / ("disk" + std::to_string(n) + ".d64"), disk(n)))
             return "cannot write a disk under " + (root / "window").string();
     for (int n = 0; n < size.zips; ++n)
-        if (!writeZip(root / "zips" / ("game" + std::to_string(n) + ".zip"),
-                      "game" + std::to_string(n) + ".d64", disk(n)))
+        if (!writeZip(root / "zips" / ("game" + std::to_string(n) + ".zip"), 1, [n](int) {
+                return std::pair{"game" + std::to_string(n) + ".d64", disk(n)};
+            }))
             return "cannot write a ZIP under " + (root / "zips").string();
 
     // 7z archives of many whole images, built by 7z from a work folder.
@@ -133,6 +141,31 @@ std::string WriteCollection(const std::string& rootText, const CollectionSize& s
                 return "7z could not write " + out.string();
         }
     fs::remove_all(work, ec);
+    return WriteMemoryCollection(rootText, size);
+}
+
+std::string WriteMemoryCollection(const std::string& rootText, const CollectionSize& size) {
+    const fs::path root(rootText);
+    std::error_code ec;
+    for (const char* sub : {"members", "json"}) {
+        fs::remove_all(root / sub, ec);
+        fs::create_directories(root / sub, ec);
+    }
+    if (ec)
+        return "cannot create " + rootText + ": " + ec.message();
+    if (!writeZip(root / "members" / "many.zip", size.zipMembers, [](int n) {
+            const std::string name = std::to_string(n);
+            return std::pair{"part" + std::to_string(n / 1000) + "/game" + name + ".p00",
+                             samples::makePc64(samples::toPetscii("GAME " + name), 0x0801,
+                                               std::string(static_cast<std::size_t>(n % 50), 'x'))};
+        }))
+        return "cannot write " + (root / "members" / "many.zip").string();
+    for (int n = 0; n < size.jsonDisks; ++n) {
+        const fs::path folder = root / "json" / ("disks" + std::to_string(n / 1000));
+        fs::create_directories(folder, ec);
+        if (!writeSparseDisk(folder / ("game" + std::to_string(n) + ".d64"), disk(n)))
+            return "cannot write a disk under " + folder.string();
+    }
     return {};
 }
 

@@ -14,10 +14,16 @@ struct CollectionSize {
     int sevenZips = 4; // of each kind, solid and not
     int sevenZipMembers = 100;
     int windowDisks = 10000; // in one folder
+    // For the largest resident size: one ZIP of many small PC64 members, and
+    // many disks searched as JSON Lines by many jobs.
+    int zipMembers = 400000;
+    int jsonDisks = 20000;
 };
 
-// Writes the collection under `root`: plain/, zips/, 7z/, window/. Answers an
-// error text, empty on success.
+// Writes the collection under `root`: plain/, zips/, 7z/, window/, and what
+// WriteMemoryCollection writes. Answers an error text, empty on success.
 std::string WriteCollection(const std::string& root, const CollectionSize& size);
+// Writes only members/ (the ZIP of many members) and json/ (the disks).
+std::string WriteMemoryCollection(const std::string& root, const CollectionSize& size);
 
 } // namespace qs::bench

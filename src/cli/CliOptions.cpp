@@ -245,8 +245,8 @@ std::string usageText() {
     return CommandLine().app.help();
 }
 
-std::optional<CliCommand> parseCommandLine(const std::vector<std::string>& args,
-                                           std::string& error) {
+std::optional<CliCommand> parseCommandLine(const std::vector<std::string>& args, std::string& error,
+                                           bool* json) {
     CommandLine line;
     try {
         line.app.parse(
@@ -262,6 +262,8 @@ std::optional<CliCommand> parseCommandLine(const std::vector<std::string>& args,
         return line.cmd;
     } catch (const CLI::ParseError& e) {
         error = e.what();
+        if (json != nullptr)
+            *json = line.app.count("--json") > 0;
     }
     return std::nullopt;
 }

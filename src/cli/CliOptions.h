@@ -18,9 +18,11 @@ struct CliCommand {
     ListingSource list; // --list FILE or ARCHIVE::MEMBER
 };
 
-// Parses argv; a usage error is reported in `error` and the result is empty.
-std::optional<CliCommand> parseCommandLine(const std::vector<std::string>& args,
-                                           std::string& error);
+// Parses argv; a usage error is reported in `error` and the result is empty
+// (`json` then tells whether --json was given, so that the refusal can still
+// close with its summary record).
+std::optional<CliCommand> parseCommandLine(const std::vector<std::string>& args, std::string& error,
+                                           bool* json = nullptr);
 
 std::string usageText();
 

@@ -5,6 +5,7 @@
 #include "search/Search.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <unistd.h>
 
 namespace qs {
@@ -13,8 +14,31 @@ std::string toLf(std::string text) {
     return replaceAll(std::move(text), "\r\n", "\n");
 }
 
-CliView::CliView(CliSettings settings, std::FILE* out, std::FILE* err)
-    : settings_(settings), out_(out), err_(err), terminal_(::isatty(::fileno(err)) != 0) {}
+CliView::CliView(CliSettings settings, std::FILE* out, std::FILE* err, std::FILE* in)
+    : settings_(settings), out_(out), err_(err), in_(in), terminal_(::isatty(::fileno(err)) != 0),
+      interactive_(terminal_ && ::isatty(::fileno(in)) != 0) {}
+
+void CliView::lost(int error) {
+    if (outError_ != 0)
+        return;
+    outError_ = error != 0 ? error : EIO;
+    if (onReportLost)
+        onReportLost();
+}
+
+void CliView::put(const std::string& bytes) {
+    if (outError_ != 0)
+        return;
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size())
+        lost(errno);
+}
+
+void CliView::flushOut() {
+    errno = 0;
+    if (outError_ == 0 && (std::fflush(out_) != 0 || std::ferror(out_) != 0))
+        lost(errno);
+}
 
 void CliView::clearStatusLine() {
     if (terminal_ && statusShown_) {
@@ -36,6 +60,8 @@ void CliView::status(const std::string& text) {
 }
 
 void CliView::finish() {
+    // The report before the closing status.
+    flushOut();
     if (settings_.quiet)
         return;
     if (terminal_) {
@@ -48,20 +74,18 @@ void CliView::finish() {
 }
 
 void CliView::pump() {
-    std::fflush(out_);
+    flushOut();
 }
 
 bool CliView::appendResult(const std::string& text) {
     if (settings_.json)
         return true; // the records below stand for the text report
-    const std::string line = toLf(text) + "\n";
-    std::fwrite(line.data(), 1, line.size(), out_);
+    put(toLf(text) + "\n");
     return true;
 }
 
 void CliView::writeJson(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), out_);
-    std::fputc('\n', out_);
+    put(line + "\n");
 }
 
 void CliView::reportMatch(const MatchRecord& match) {
@@ -103,9 +127,24 @@ MsgAnswer CliView::messageBox(MsgIcon, MsgButtons buttons, const std::string& ti
 }
 
 bool CliView::replaceResultsFile(const std::string& path) {
-    messageBox(MsgIcon::Question, MsgButtons::OkCancel, "File overwriting..",
-               "The result file " + path + " already exists.\r\nDo you want to overwrite it?");
-    return settings_.overwrite;
+    const std::string exists = "The result file " + escapedForLine(path) + " already exists.";
+    const std::string question = exists + "\r\nDo you want to overwrite it?";
+    if (settings_.overwrite) {
+        messageBox(MsgIcon::Question, MsgButtons::OkCancel, "File overwriting..", question);
+        return true;
+    }
+    // Asked only where someone can answer; otherwise the way to say yes.
+    if (!interactive_) {
+        messageBox(MsgIcon::Exclamation, MsgButtons::Ok, "File overwriting..",
+                   exists + " Use --overwrite to replace it.");
+        return false;
+    }
+    clearStatusLine();
+    std::fprintf(err_, "File overwriting..: %s [y/N] ", toLf(question).c_str());
+    std::fflush(err_);
+    char answer[16];
+    return std::fgets(answer, sizeof answer, in_) != nullptr &&
+           (answer[0] == 'y' || answer[0] == 'Y');
 }
 
 // Standard output has no limit: never asked.

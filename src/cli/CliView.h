@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace qs {
@@ -18,10 +19,19 @@ struct CliSettings {
 
 class CliView final : public ReportSink {
   public:
-    CliView(CliSettings settings, std::FILE* out, std::FILE* err);
+    // The results file question is asked on `err` and answered on `in` when
+    // both are a terminal.
+    CliView(CliSettings settings, std::FILE* out, std::FILE* err, std::FILE* in = stdin);
 
-    // Prints the last status when standard error is not a terminal.
+    // Writes out the report and prints the last status when standard error
+    // is not a terminal.
     void finish();
+
+    // Called once when the report cannot be written (a full disk, a closed
+    // or broken pipe): the search should stop.
+    std::function<void()> onReportLost;
+    // Why the report could not be written (an errno value), or 0.
+    int reportLost() const { return outError_; }
 
     void status(const std::string& text) override;
     void pump() override;
@@ -38,11 +48,19 @@ class CliView final : public ReportSink {
   private:
     void clearStatusLine();
     void writeJson(const std::string& line);
+    // Every byte of the report goes through here, so that the first failed
+    // write is noticed.
+    void put(const std::string& bytes);
+    void flushOut();
+    void lost(int error);
 
     CliSettings settings_;
     std::FILE* out_;
     std::FILE* err_;
+    std::FILE* in_;
     bool terminal_;
+    bool interactive_; // questions can be asked and answered
+    int outError_ = 0;
     bool statusShown_ = false;
     std::string lastStatus_;
 };

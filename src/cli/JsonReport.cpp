@@ -103,9 +103,11 @@ std::string ErrorJson(const TrappedMessage& error) {
 }
 
 std::string SummaryJson(const SearchOutcome& outcome) {
-    const char* end = outcome.end == SearchEnd::Completed ? "completed"
-                      : outcome.end == SearchEnd::Stopped ? "stopped"
-                                                          : "failed";
+    // A results file that could not be written whole fails the run.
+    const char* end = outcome.end == SearchEnd::Stopped ? "stopped"
+                      : outcome.end == SearchEnd::Completed && !outcome.resultsIncomplete
+                          ? "completed"
+                          : "failed";
     return line({{"record", "summary"},
                  {"files_analysed", outcome.filesAnalysed},
                  {"matches", outcome.matches},

@@ -1,5 +1,8 @@
 #include "cli/ListCommand.h"
 
+#include "common/Text.h"
+#include "media/AnalysisRecords.h"
+#include "search/ArchiveMembers.h"
 #include "search/Listing.h"
 
 namespace qs {
@@ -12,6 +15,15 @@ int ListDirectory(const CliCommand& cmd, const ToolEnv& tools, MessageSink& sink
         std::fprintf(err, "quillsift-cli: %s\n", result.problem.c_str());
     if (!result.listing)
         return 2;
+    // A file of no image's size in which nothing was found (a huge file of
+    // zeros, say) has no directory to show: not an empty one.
+    const DirectoryListing& l = *result.listing;
+    if (l.warning == status::NonStandardSize && l.entries.empty() && l.fields.empty()) {
+        const std::string shown = ChainLabel(cmd.list.path, cmd.list.members);
+        std::fprintf(err, "quillsift-cli: %s: %s; nothing to list\n", escapedForLine(shown).c_str(),
+                     l.warning.c_str());
+        return 2;
+    }
     if (!result.listing->warning.empty())
         std::fprintf(err, "quillsift-cli: %s\n", result.listing->warning.c_str());
     for (const std::string& line : ListingLines(*result.listing)) {

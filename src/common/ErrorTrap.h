@@ -26,7 +26,8 @@ class ErrorTrap {
     ErrorTrap(MessageSink& sink, const ErrorLog& log) : sink_(&sink), log_(&log) {}
     explicit ErrorTrap(ErrorRecorder& recorder) : recorder_(&recorder) {}
 
-    // Builds the message text of a trapped error.
+    // Builds the message text of a trapped error, the description and the
+    // path escaped (escapedForLine).
     static std::string messageText(const std::string& procedure, const TrappedError& error,
                                    const std::string& filePath = {}, bool withFile = false);
 

@@ -239,7 +239,7 @@ void MainWindow::buildControls() {
                                    frameSID_->setVisible(ticked);
                            }});
     framePCFile_ = buildGrid(QStringLiteral("PC File Type"), QStringLiteral("chkFileType"),
-                             std::move(formats), chkFileType_, 3);
+                             std::move(formats), chkFileType_, 4);
     framePCFile_->setObjectName(QStringLiteral("FramePCFile"));
     std::vector<GridBox> types;
     for (const EntryType& t : EntryTypes())
@@ -252,7 +252,7 @@ void MainWindow::buildControls() {
                                  list.push_back(type);
                          }});
     frameCBMFile_ = buildGrid(QStringLiteral("CBM File Type"), QStringLiteral("chkCBMType"),
-                              std::move(types), chkCBMType_, 3);
+                              std::move(types), chkCBMType_, 4);
     frameCBMFile_->setObjectName(QStringLiteral("FrameCBMFile"));
 
     cmdStart_ = new QPushButton(QStringLiteral("&START SEARCH"), this);

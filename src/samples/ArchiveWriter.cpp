@@ -68,8 +68,12 @@ std::string WriteArchive(const std::string& kind, const Members& members) {
         w.check(archive_write_set_format_7zip(w.a.get()));
     } else if (kind.rfind("tar", 0) == 0) {
         w.check(archive_write_set_format_pax_restricted(w.a.get()));
-        if (kind.size() > 4)
+        if (kind.size() > 4) {
             addFilter(w, kind.substr(4));
+            // The compressed stream ends the file, as `tar czf` writes it:
+            // padding after it would be data past the end to other readers.
+            w.check(archive_write_set_bytes_in_last_block(w.a.get(), 1));
+        }
     } else {
         throw std::invalid_argument("no archive kind " + kind);
     }

@@ -3,11 +3,15 @@
 #include "common/Files.h"
 #include "common/Text.h"
 #include "common/Wildcard.h"
+#include "tools/ArchiveReader.h"
 #include "tools/OutsideArchiver.h"
 #include "tools/ToolRunner.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -19,22 +23,134 @@ namespace {
 // The procedure named in the archive's messages.
 const char* const kArchiveProcedure = "SearchC64File";
 
+// The message of a member that is not read, naming it by its label.
+TrappedMessage refusal(const std::string& label, int number, const std::string& detail) {
+    return {ErrorTrap::messageText(
+        kArchiveProcedure, {number, describeError(number) + " (" + detail + ")"}, label, true)};
+}
+
+TrappedMessage tooLarge(const std::string& label) {
+    return refusal(label, err::OutOfMemory, "larger than 64 MiB, not read");
+}
+
+// The members libarchive handed over before it gave up: how many, and a
+// digest of their names in order, so that the outside archiver can go on
+// after them without keeping every name.
+struct ReadSoFar {
+    std::size_t count = 0;
+    std::uint64_t digest = 14695981039346656037ull;
+    void add(const std::string& name) {
+        ++count;
+        for (const char c : name + '\0')
+            digest = (digest ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+};
+
 // An unpacked member is read and deleted only when it is an ordinary file
 // that lies inside the extraction folder (no link, nothing reached through
-// one). A member the archiver did not unpack is left to the reader, which
-// reports the missing file.
-enum class Unpacked { Inside, Missing, Outside };
-
-Unpacked unpackedState(const std::string& workFolder, const std::string& memberPath) {
+// one).
+bool insideFolder(const std::string& workFolder, const std::string& memberPath) {
     struct stat st {};
-    if (::lstat(memberPath.c_str(), &st) != 0)
-        return Unpacked::Missing;
-    if (!S_ISREG(st.st_mode))
-        return Unpacked::Outside;
+    if (::lstat(memberPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
     std::error_code ec;
     const std::string folder = TrailingSlash(fs::canonical(workFolder, ec).string());
     const std::string file = fs::canonical(memberPath, ec).string();
-    return !ec && file.rfind(folder, 0) == 0 ? Unpacked::Inside : Unpacked::Outside;
+    return !ec && file.rfind(folder, 0) == 0;
+}
+
+// What the outside archiver is to unpack of its listing, and how much.
+struct Plan {
+    std::vector<const ListedMember*> read; // in archive order
+    std::vector<std::string> excluded;     // never unpacked
+    std::uint64_t cap = std::uint64_t{1} << 20;
+};
+
+Plan plan(const std::vector<ListedMember>& listed, const std::string* only,
+          const ReadSoFar& soFar) {
+    Plan p;
+    // A name that would leave the folder, or a link (or a pipe), is never
+    // read; one too large or encrypted is refused without unpacking it. The
+    // archiver's command line holds only so many names: past them, the cap
+    // and the wrong password still keep those members out.
+    constexpr std::size_t kMostExcluded = 256;
+    for (const bool large : {true, false})
+        for (const ListedMember& m : listed) {
+            const bool tooLarge = m.size && *m.size > kMaxMemberBytes;
+            const bool out = m.special || m.encrypted || !IsSafeMemberName(m.name);
+            if (!m.folder && (large ? tooLarge : out && !tooLarge) &&
+                p.excluded.size() < kMostExcluded)
+                p.excluded.push_back(m.name);
+        }
+    for (const ListedMember& m : listed) {
+        if (std::find(p.excluded.begin(), p.excluded.end(), m.name) == p.excluded.end() &&
+            !m.folder)
+            p.cap += m.size ? std::min(*m.size, kMaxMemberBytes) : kMaxMemberBytes;
+        if (!m.folder && !m.special && IsSafeMemberName(m.name) &&
+            (only == nullptr || m.name == *only))
+            p.read.push_back(&m);
+    }
+    // libarchive read the first members already: they are not read again,
+    // when the listing begins with the same members.
+    if (soFar.count > 0 && soFar.count <= p.read.size()) {
+        ReadSoFar same;
+        for (std::size_t i = 0; i < soFar.count; ++i)
+            same.add(p.read[i]->name);
+        if (same.digest == soFar.digest)
+            p.read.erase(p.read.begin(), p.read.begin() + static_cast<std::ptrdiff_t>(soFar.count));
+    }
+    return p;
+}
+
+// The archiver's listing shows a control character in a name as "_" and
+// renames a second member of the same name "NAME_1.EXT": the name a file
+// unpacked under `path` is listed as.
+std::string listedForm(const std::string& path) {
+    std::string name = path;
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = '_';
+    const std::size_t slash = name.find_last_of('/') + 1;
+    std::size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || dot < slash)
+        dot = name.size();
+    std::size_t digits = dot;
+    while (digits > slash && name[digits - 1] >= '0' && name[digits - 1] <= '9')
+        --digits;
+    if (digits < dot && digits > slash + 1 && name[digits - 1] == '_')
+        name.erase(digits - 1, dot - digits + 1);
+    return name;
+}
+
+// Where each member to read was unpacked, as a path inside the folder, or
+// "" where it was not: its own name, or a file listed under that name.
+std::vector<std::string> findUnpacked(const Plan& p, const std::string& workFolder) {
+    std::map<std::string, bool> files; // path inside the folder, taken
+    std::error_code ec;
+    const std::string base = TrailingSlash(workFolder);
+    for (fs::recursive_directory_iterator it(workFolder, fs::directory_options::none, ec), end;
+         !ec && it != end; it.increment(ec))
+        if (it->symlink_status(ec).type() != fs::file_type::directory)
+            files.emplace(it->path().string().substr(base.size()), false);
+    std::vector<std::string> found(p.read.size());
+    for (std::size_t i = 0; i < p.read.size(); ++i)
+        if (auto f = files.find(p.read[i]->name); f != files.end() && !f->second) {
+            f->second = true;
+            found[i] = f->first;
+        }
+    if (std::find(found.begin(), found.end(), "") == found.end())
+        return found;
+    std::multimap<std::string, std::string> byListedForm; // of the files not taken
+    for (const auto& [path, taken] : files)
+        if (!taken)
+            byListedForm.emplace(listedForm(path), path);
+    for (std::size_t i = 0; i < p.read.size(); ++i)
+        if (auto f = byListedForm.find(p.read[i]->name);
+            found[i].empty() && f != byListedForm.end()) {
+            found[i] = f->second;
+            byListedForm.erase(f);
+        }
+    return found;
 }
 
 // One archive being read: the file itself, or one inside it.
@@ -53,10 +169,11 @@ class Reading {
     }
 
     void read(const Level& level, const ErrorTrap& trap) {
-        if (!external_ && inProcess(level))
+        ReadSoFar soFar;
+        if (!external_ && inProcess(level, soFar))
             return;
         if (level.input.bytes == nullptr)
-            return withArchiver(level, level.input.path, trap);
+            return withArchiver(level, level.input.path, trap, soFar);
         // The outside archiver reads files: the archive goes to the temporary
         // folder alone.
         std::string file;
@@ -69,7 +186,7 @@ class Reading {
             WriteWholeFile(file, *level.input.bytes).orRaise();
         });
         if (written)
-            withArchiver(level, file, trap);
+            withArchiver(level, file, trap, soFar);
     }
 
     InflateBudget& budget() { return budget_; }
@@ -126,14 +243,12 @@ class Reading {
         return !budget_.spent();
     }
 
-    // Read by libarchive; false when it refused the archive.
-    bool inProcess(const Level& level) {
-        std::size_t count = 0;
-        const std::size_t visitedBefore = visited_;
+    // Read by libarchive; false when it refused the archive, `soFar` then
+    // holding the members it handed over that stand.
+    bool inProcess(const Level& level, ReadSoFar& soFar) {
         const Outcome read = ReadArchive(
             level.input, [&](const std::string& name) { return fits(name, level.depth); },
             [&](const ArchiveMember& member) {
-                ++count;
                 const std::string label = MemberLabel(member.name(), level.label);
                 std::vector<std::string> chain = level.chain;
                 chain.push_back(member.name());
@@ -141,70 +256,88 @@ class Reading {
                 MemberAccess access{member.name(), label,     chain,  member.name(),
                                     open,          listings_, budget_};
                 if (member.tooLarge())
-                    access.refused = TrappedMessage{ErrorTrap::messageText(
-                        kArchiveProcedure,
-                        {err::OutOfMemory,
-                         describeError(err::OutOfMemory) + " (larger than 64 MiB, not read)"},
-                        label, true)};
-                return handle(level, access, [&] {
+                    access.refused = tooLarge(label);
+                const bool more = handle(level, access, [&] {
                     return ArchiveInput{member.name(), &member.inflateAll()};
                 });
+                // A damaged archive inside was said as such in its own report;
+                // a damaged member is read again by the outside archiver.
+                if (member.damaged() && !opensAsArchive(member.name(), level.depth)) {
+                    --visited_;
+                    visitor_.forgetLast();
+                } else {
+                    soFar.add(member.name());
+                }
+                return more;
             },
             &budget_);
-        if (!read) {
-            visited_ = visitedBefore;
-            visitor_.forget();
-            return false;
-        }
-        if (count > 0)
-            visitor_.counted(count, level.label);
-        return true;
+        return read.ok();
     }
 
-    // Listed and unpacked by the outside archiver into the extraction folder.
-    void withArchiver(const Level& level, const std::string& file, const ErrorTrap& trap) {
-        std::vector<std::string> members;
+    // Listed and unpacked by the outside archiver into a fresh folder.
+    void withArchiver(const Level& level, const std::string& file, const ErrorTrap& trap,
+                      const ReadSoFar& soFar) {
         const std::string* only = wanted(level.depth);
         const std::string patterns = only != nullptr || choice_.patterns.empty()
                                          ? std::string()
                                          : choice_.patterns + ";" + upperAscii(kArchivePatterns);
-        const bool listed = trap.runOnFile(kArchiveProcedure, level.label, [&] {
-            members = ListArchiveFiles(tools_, file, patterns).take();
-        });
-        if (!listed)
+        const std::vector<std::string> switches =
+            only != nullptr ? ExactSwitches(*only) : PatternSwitches(patterns);
+        std::vector<ListedMember> listed;
+        if (!trap.runOnFile(kArchiveProcedure, level.label,
+                            [&] { listed = ListArchiveFiles(tools_, file, switches).take(); }))
             return;
-        if (only != nullptr) {
-            // Names that would leave the extraction folder are never unpacked.
-            const bool there = IsSafeMemberName(*only) &&
-                               std::find(members.begin(), members.end(), *only) != members.end();
-            members.assign(there ? 1 : 0, *only);
-        }
-        if (members.empty())
+        const Plan p = plan(listed, only, soFar);
+        if (p.read.empty())
             return;
-        visitor_.counted(members.size(), level.label);
         const std::string workFolder = tools_.tempPath("WKCBMZip");
         // The extraction folder goes whatever happens below.
         const RemoveOnExit cleanup(workFolder, RemoveOnExit::Kind::FolderTree);
-        // Members the archiver could not unpack are reported one by one below.
-        trap.runOnFile(kArchiveProcedure, level.label,
-                       [&] { ExtractArchiveFiles(tools_, file, members, workFolder); });
-        for (const std::string& member : members) {
-            if (!IsSafeMemberName(member))
-                continue;
-            const std::string memberPath = TrailingSlash(workFolder) + member;
-            const std::string label = MemberLabel(member, level.label);
+        Unpacking unpacked;
+        if (!trap.runOnFile(kArchiveProcedure, level.label, [&] {
+                unpacked =
+                    ExtractArchiveFiles(tools_, file, switches, p.excluded, workFolder, p.cap)
+                        .take();
+            }))
+            return;
+        if (tools_.cancel != nullptr && *tools_.cancel)
+            return;
+        if (unpacked.stopped)
+            trap.runOnFile(kArchiveProcedure, level.label, [] {
+                raise(err::OutOfMemory, "7z stopped: it unpacked more than the listed sizes, or "
+                                        "over 64 MiB of one member");
+            });
+        const std::string why = unpacked.stopped           ? "7z was stopped"
+                                : unpacked.failure.empty() ? "7z left it out"
+                                                           : unpacked.failure;
+        visitor_.counted(p.read.size(), level.label);
+        const std::vector<std::string> found = findUnpacked(p, workFolder);
+        for (std::size_t i = 0; i < p.read.size(); ++i) {
+            const ListedMember& m = *p.read[i];
+            const std::string memberPath = TrailingSlash(workFolder) + found[i];
+            const std::string label = MemberLabel(m.name, level.label);
             std::vector<std::string> chain = level.chain;
-            chain.push_back(member);
+            chain.push_back(m.name);
             const ByteOpener open = [&memberPath] {
                 return std::make_unique<FileByteSource>(memberPath);
             };
-            const Unpacked state = unpackedState(workFolder, memberPath);
-            MemberAccess access{member, label, chain, memberPath, open, listings_, budget_};
-            access.passOver = state == Unpacked::Outside;
+            MemberAccess access{m.name, label, chain, memberPath, open, listings_, budget_};
+            const bool inside = !found[i].empty() && insideFolder(workFolder, memberPath);
+            std::error_code ec;
+            const std::uintmax_t size = inside ? fs::file_size(memberPath, ec) : 0;
+            if (m.encrypted)
+                access.refused = refusal(label, err::PermissionDenied, "encrypted, not read");
+            else if ((m.size && *m.size > kMaxMemberBytes) || size > kMaxMemberBytes)
+                access.refused = tooLarge(label);
+            else if (found[i].empty())
+                access.refused = refusal(label, err::PathFileAccess, "not unpacked: " + why);
+            else if (inside && (m.size ? size != *m.size : unpacked.stopped))
+                access.refused = refusal(label, err::PathFileAccess, "not unpacked whole: " + why);
+            access.passOver = !access.refused && !inside;
             const bool more = handle(level, access, [&] {
                 return ArchiveInput{memberPath, nullptr};
             });
-            if (state == Unpacked::Inside) {
+            if (inside) {
                 ::chmod(memberPath.c_str(), 0600);
                 KillFile(memberPath);
             }

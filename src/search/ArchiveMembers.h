@@ -2,9 +2,11 @@
 // The one way an archive's members are read, for the search, the command
 // line's --list and the directory window alike: in process first, by the
 // outside archiver when libarchive refuses the archive (or always, when
-// asked); archives within archives to a depth of four; no member larger than
-// 64 MiB is read, and no more than 1 GiB is inflated from one file; an image
-// that its listing program needs is written alone to the temporary folder.
+// asked), from where libarchive gave up; archives within archives to a
+// depth of four; no member larger than 64 MiB is read, and no more than
+// 1 GiB is inflated from one file; an image that its listing program needs
+// is written alone to the temporary folder. Members are handed over one at a
+// time, so that nothing kept grows with their number.
 #include "common/ErrorTrap.h"
 #include "common/Result.h"
 #include "media/Formats.h"
@@ -68,10 +70,10 @@ class MemberVisitor {
     virtual void counted(std::size_t count, const std::string& label) = 0;
     // One member; false stops the reading.
     virtual bool visit(const MemberAccess& member) = 0;
-    // libarchive gave up part-way through the archive now read (the one last
-    // entered, else the file itself): what its members gave is forgotten,
-    // as the outside archiver reads them all again.
-    virtual void forget() = 0;
+    // libarchive found the member just visited damaged: what it gave is to
+    // be forgotten, as the outside archiver reads it again (with those after
+    // it; those before it stand).
+    virtual void forgetLast() = 0;
     // Where what is said of the file after its members goes (its reading
     // stopped early).
     virtual ErrorTrap closing() = 0;

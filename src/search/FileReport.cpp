@@ -34,11 +34,13 @@ void FileReport::warning(std::string text) {
 
 void FileReport::recordError(const TrappedMessage& message, bool log) {
     const std::string& text = message.text;
-    const std::string trailer = "\r\nFile: " + path_;
+    // The message names the path escaped, as it is to name the label.
+    const std::string trailer = "\r\nFile: " + escapedForLine(path_);
     Event e{Kind::Error, text, log};
     if (!path_.empty() && text.size() >= trailer.size() &&
         text.compare(text.size() - trailer.size(), trailer.size(), trailer) == 0)
-        e.text = text.substr(0, text.size() - trailer.size()) + "\r\nFile: " + label_;
+        e.text =
+            text.substr(0, text.size() - trailer.size()) + "\r\nFile: " + escapedForLine(label_);
     // Whatever goes wrong while a file is analysed is about that file, unless
     // the message names another.
     const bool elsewhere = !message.file.empty() && message.file != path_;
@@ -56,6 +58,19 @@ bool FileReport::failed() const {
     return false;
 }
 
+std::size_t FileReport::bytes() const {
+    const auto text = [](const std::string& t) { return t.capacity() > 15 ? t.capacity() : 0; };
+    std::size_t total = sizeof *this + events.capacity() * sizeof(Event) + text(place.file) +
+                        text(place.member) + text(path_) + text(label_);
+    for (const Event& e : events) {
+        total += text(e.text) + text(e.file) + text(e.member);
+        if (e.match)
+            total += sizeof *e.match + text(e.match->shown) + text(e.match->bytes) +
+                     text(e.match->place.file) + text(e.match->place.member);
+    }
+    return total;
+}
+
 void FileReport::folderProgress(std::size_t done, std::size_t total) {
     events.push_back({Kind::FolderProgress, {}, false, done, total});
 }
@@ -65,8 +80,9 @@ void FileReport::nameFile(std::string path, std::string label) {
     label_ = std::move(label);
 }
 
-void Replay(ReportWriter& out, const FileReport& report) {
+int Replay(ReportWriter& out, const FileReport& report) {
     ReportSink& sink = out.sink();
+    int reported = 0;
     for (const FileReport::Event& e : report.events) {
         switch (e.kind) {
         case FileReport::Kind::Status:
@@ -87,8 +103,10 @@ void Replay(ReportWriter& out, const FileReport& report) {
             break;
         // Left out, as their report texts are, once the search is to stop.
         case FileReport::Kind::Match:
-            if (!out.stopped())
+            if (!out.stopped()) {
                 sink.reportMatch(*e.match);
+                ++reported;
+            }
             break;
         case FileReport::Kind::Warning:
             if (!out.stopped())
@@ -100,6 +118,8 @@ void Replay(ReportWriter& out, const FileReport& report) {
             break;
         }
     }
+    // Without records the matches are the report's own texts.
+    return out.stopped() ? reported : report.matches;
 }
 
 } // namespace qs

@@ -49,6 +49,9 @@ class FileReport final : public ErrorRecorder {
     ErrorTrap trap() { return ErrorTrap(*this); }
     // An error was trapped: the file could not be (fully) searched.
     bool failed() const;
+    // The memory the report holds, roughly: what work done ahead of the
+    // report keeps in flight is bounded by it.
+    std::size_t bytes() const;
 
     std::vector<Event> events;
     // What the report is about: its file (or folder), and the container kind
@@ -63,7 +66,9 @@ class FileReport final : public ErrorRecorder {
 
 // Shows the report's events in order: statuses, error boxes (and their log
 // entries), report texts through the output step, and the records of its
-// matches and warnings.
-void Replay(ReportWriter& out, const FileReport& report);
+// matches and warnings; answers how many of its matches were reported: all,
+// or, when the search was stopped part-way through, those whose records
+// went out before.
+int Replay(ReportWriter& out, const FileReport& report);
 
 } // namespace qs

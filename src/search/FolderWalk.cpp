@@ -14,7 +14,8 @@ namespace {
 
 // Lists `folder`, at `index` of `folders` (npos: not in the list).
 void walk(const WalkContext& w, const std::string& folder, std::size_t index,
-          std::vector<std::string>& folders, std::set<FolderId>& seen, WalkedFiles* files) {
+          std::vector<std::string>& folders, std::set<FolderId>& seen, WalkedFiles* files,
+          std::size_t& unsearched) {
     std::vector<std::size_t> noted;
     w.trap.run("DirArray2", [&] {
         w.sink.status("Folder Array creation (" + std::to_string(folders.size() - 1) + " folders)");
@@ -32,6 +33,7 @@ void walk(const WalkContext& w, const std::string& folder, std::size_t index,
                 // Shown, never passed over silently: a path beyond the
                 // system's limit, say, whose files would be missed.
                 w.trap.runOnFile("DirArray2", sub, [&] { id.failure().raise(); });
+                ++unsearched;
                 continue;
             }
             if (!seen.insert(id.value()).second)
@@ -43,7 +45,7 @@ void walk(const WalkContext& w, const std::string& folder, std::size_t index,
     if (files != nullptr && files->afterEach)
         files->afterEach();
     for (const std::size_t sub : noted)
-        walk(w, folders[sub], sub, folders, seen, files);
+        walk(w, folders[sub], sub, folders, seen, files, unsearched);
 }
 
 } // namespace
@@ -69,8 +71,8 @@ std::optional<std::vector<std::string>> WalkedFiles::take(std::size_t folder) {
     return files;
 }
 
-void walkFolderTree(const WalkContext& w, const std::string& folder,
-                    std::vector<std::string>& folders, WalkedFiles* files) {
+std::size_t walkFolderTree(const WalkContext& w, const std::string& folder,
+                           std::vector<std::string>& folders, WalkedFiles* files) {
     std::set<FolderId> seen;
     for (const std::string& f : folders)
         if (const Result<FolderId> id = folderIdentity(f))
@@ -78,9 +80,11 @@ void walkFolderTree(const WalkContext& w, const std::string& folder,
     if (const Result<FolderId> id = folderIdentity(folder))
         seen.insert(id.value());
     const auto at = std::find(folders.begin(), folders.end(), folder);
+    std::size_t unsearched = 0;
     walk(w, folder,
          at == folders.end() ? std::string::npos : static_cast<std::size_t>(at - folders.begin()),
-         folders, seen, files);
+         folders, seen, files, unsearched);
+    return unsearched;
 }
 
 } // namespace qs

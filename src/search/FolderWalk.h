@@ -56,8 +56,10 @@ struct WalkContext {
 // Appends every subfolder below `folder` to `folders`: each folder's direct
 // subfolders together, then the subtree of each. A folder already listed
 // (reached again through a link) is not listed twice. With `files`, each
-// folder's files are kept there as the walk reads them.
-void walkFolderTree(const WalkContext& w, const std::string& folder,
-                    std::vector<std::string>& folders, WalkedFiles* files = nullptr);
+// folder's files are kept there as the walk reads them. Answers how many
+// subfolders could not even be looked at (a path beyond the system's limit):
+// said, and not listed, so that they are to be counted as not searched.
+std::size_t walkFolderTree(const WalkContext& w, const std::string& folder,
+                           std::vector<std::string>& folders, WalkedFiles* files = nullptr);
 
 } // namespace qs

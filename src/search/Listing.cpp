@@ -54,7 +54,7 @@ class ListMember final : public MemberVisitor {
             a_.run(m.open, m.listings, m.readPath, &m.budget);
         return false;
     }
-    void forget() override {
+    void forgetLast() override {
         const std::string shown = a_.shownPath;
         a_ = Analysis{};
         a_.shownPath = shown;

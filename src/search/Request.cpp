@@ -1,5 +1,7 @@
 #include "search/Request.h"
 
+#include "common/Text.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -18,7 +20,7 @@ bool CheckRequest(const SearchRequest& request, MessageSink& sink) {
         message = "At least one PC File Type must be selected";
     } else if (std::error_code ec; !std::filesystem::is_directory(request.folder, ec)) {
         // A starting folder that is gone is never swapped for another one.
-        message = request.folder + ": no such folder";
+        message = escapedForLine(request.folder) + ": no such folder";
     }
     if (message.empty())
         return true;

@@ -84,37 +84,44 @@ struct Batch {
 // listed file's reports (an archive has several).
 struct FileDone {};
 using Shown = std::variant<std::size_t, FileReport, FileDone>;
-using Pipeline = OrderedPipeline<std::vector<Shown>>;
+using Pipeline = OrderedPipeline<Shown>;
 
-// Runs on a worker: the batch's files analysed, in order.
-std::vector<Shown> analyseBatch(const TaskContext& task, Batch& batch) {
-    std::vector<Shown> shown;
+// What the workers may have made ahead of the report and not yet shown.
+constexpr std::size_t kBytesInFlight = std::size_t{4} << 20;
+
+std::size_t bytesOf(const Shown& shown) {
+    const FileReport* report = std::get_if<FileReport>(&shown);
+    return report != nullptr ? report->bytes() : sizeof shown;
+}
+
+// Runs on a worker: the batch's files analysed, in order, each report handed
+// out as it is made.
+void analyseBatch(const TaskContext& task, Batch& batch, const Pipeline::Emit& emit) {
     AnalysisRecords records;
+    const ReportOut out = [&emit](FileReport&& report) { emit(std::move(report)); };
     // Each folder held open while its files are read.
     std::vector<std::unique_ptr<OpenFolder>> open(batch.folders.size());
     for (Listed& item : batch.items) {
         switch (item.kind) {
         case Listed::Kind::FolderTurn:
-            shown.emplace_back(item.folder);
+            emit(item.folder);
             break;
         case Listed::Kind::FolderReport:
-            shown.emplace_back(std::move(item.report));
+            emit(std::move(item.report));
             break;
         case Listed::Kind::File: {
             std::unique_ptr<OpenFolder>& folder = open[item.folder];
             if (!folder)
                 folder = std::make_unique<OpenFolder>(batch.folders[item.folder]);
-            for (FileReport& report : AnalyseListedFile(task, records, batch.folders[item.folder],
-                                                        item.name, item.archive, folder.get()))
-                shown.emplace_back(std::move(report));
-            shown.emplace_back(FileDone{});
+            AnalyseListedFile(task, records, batch.folders[item.folder], item.name, item.archive,
+                              folder.get(), out);
+            emit(FileDone{});
             break;
         }
         }
         if (task.stop)
             break;
     }
-    return shown;
 }
 
 // Gives the folders' files to the workers in batches, in the order of the
@@ -206,8 +213,9 @@ class Feeder {
     }
 
     bool give(bool mayShow) {
-        pipeline_.submit(
-            [&task = task_, work = std::move(batch_)] { return analyseBatch(task, *work); });
+        pipeline_.submit([&task = task_, work = std::move(batch_)](const Pipeline::Emit& emit) {
+            analyseBatch(task, *work, emit);
+        });
         batch_ = std::make_shared<Batch>();
         weight_ = 0;
         return !mayShow || !pipeline_.full() || showNext_();
@@ -266,8 +274,8 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
             // be written refuses the request instead of failing line by line.
             if (const std::string why = out.openResultsFile(); !why.empty()) {
                 sink.messageBox(MsgIcon::Exclamation, MsgButtons::Ok, kProgramTitle,
-                                "The results file " + o.resultsFile + " cannot be written: " + why +
-                                    ".");
+                                "The results file " + escapedForLine(o.resultsFile) +
+                                    " cannot be written: " + escapedForLine(why) + ".");
                 return stop();
             }
         }
@@ -291,11 +299,11 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
             o.jobs > 0 ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
         std::vector<std::string> folders{o.folder};
         WalkedFiles walked(filePattern, setup_.walkMemory);
-        Pipeline pipeline(jobs, jobs == 1 ? 1 : 8 * jobs);
+        Pipeline pipeline(jobs, jobs == 1 ? 1 : 8 * jobs, kBytesInFlight, bytesOf);
         std::size_t filesDone = 0, filesListed = 0;
         // Shows the oldest batch's reports; false when the run is to stop.
         auto showNext = [&] {
-            for (Shown& shown : pipeline.next()) {
+            return pipeline.next([&](Shown& shown) {
                 if (const std::size_t* turn = std::get_if<std::size_t>(&shown)) {
                     Replay(out, folderReport(folders[*turn], *turn, folders.size()));
                 } else if (std::holds_alternative<FileDone>(shown)) {
@@ -304,22 +312,23 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
                     sink.fileProgress(++filesDone, std::max(walked.counted(), filesListed));
                 } else {
                     const FileReport& unit = std::get<FileReport>(shown);
-                    Replay(out, unit);
+                    // Only the matches whose records went out, when a stop
+                    // came in the middle of the file.
+                    c.matches += Replay(out, unit);
                     c.files += unit.analysed ? 1 : 0;
-                    c.matches += unit.matches;
                     c.failed += unit.failed() ? 1 : 0;
                 }
-                if (stopToken.requested())
-                    return false;
-            }
-            return true;
+                return !stopToken.requested();
+            });
         };
         Feeder feeder(task, jobs, pipeline, folders, walked, filesListed, showNext);
 
         sink.status("Folder Array creation");
         if (o.recurse) {
             walked.afterEach = [&] { feeder.feedWalked(); };
-            walkFolderTree({trap, sink, stopToken}, o.folder, folders, &walked);
+            // Folders the walk could not look at are said and counted.
+            c.failed += static_cast<int>(
+                walkFolderTree({trap, sink, stopToken}, o.folder, folders, &walked));
         }
         sink.status(std::to_string(folders.size()) + " folders to check");
         if (walked.counted() > 0)

@@ -4,8 +4,10 @@
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace qs::standin {
@@ -31,6 +33,18 @@ inline std::string ListingText(const std::string& petscii) {
 inline void PrintLine(const std::string& line, const char* end = "\n") {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputs(end, stdout);
+}
+
+// Standard output written out to the end: true, or false (said on standard
+// error) when it could not be, so that a listing cut short by a full disk
+// never passes for a whole one.
+inline bool OutputWritten(const char* program) {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+        return true;
+    std::fprintf(stderr, "%s: cannot write the listing: %s\n", program,
+                 errno != 0 ? std::strerror(errno) : "write error");
+    return false;
 }
 
 class StderrSink final : public MessageSink {

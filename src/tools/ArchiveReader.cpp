@@ -20,14 +20,17 @@ struct ArchiveCloser {
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
 
-ArchivePtr openArchive(const ArchiveInput& input) {
+ArchivePtr openArchive(const ArchiveInput& input, bool seekableZip) {
     ArchivePtr a(archive_read_new());
     if (!a)
         return a;
     // Only the formats the search hands over; anything else (ARJ, an
     // unusual format, a file that merely has an archive's name) goes to the
     // outside archiver as before. Tar bundles come compressed as a whole.
-    archive_read_support_format_zip_seekable(a.get());
+    if (seekableZip)
+        archive_read_support_format_zip_seekable(a.get());
+    else
+        archive_read_support_format_zip_streamable(a.get());
     archive_read_support_format_7zip(a.get());
     archive_read_support_format_rar(a.get());
     archive_read_support_format_rar5(a.get());
@@ -171,12 +174,21 @@ bool MemberFits(const std::string& memberName, const std::string& patterns) {
     return false;
 }
 
-Outcome ReadArchive(const ArchiveInput& input,
-                    const std::function<bool(const std::string& name)>& fits,
-                    const std::function<bool(const ArchiveMember& member)>& visit,
-                    InflateBudget* budget) {
+// One reading of an archive's members, in archive order.
+class MemberWalk {
+  public:
+    static Outcome read(const ArchiveInput& input, bool seekableZip,
+                        const std::function<bool(const std::string& name)>& fits,
+                        const std::function<bool(const ArchiveMember& member)>& visit,
+                        InflateBudget* budget, bool& visited);
+};
+
+Outcome MemberWalk::read(const ArchiveInput& input, bool seekableZip,
+                         const std::function<bool(const std::string& name)>& fits,
+                         const std::function<bool(const ArchiveMember& member)>& visit,
+                         InflateBudget* budget, bool& visited) {
     auto refuse = [](const std::string& reason) { return Failure{err::PathFileAccess, reason}; };
-    const ArchivePtr a = openArchive(input);
+    const ArchivePtr a = openArchive(input, seekableZip);
     if (!a)
         return refuse("not an archive libarchive reads");
     archive_entry* entry = nullptr;
@@ -212,12 +224,29 @@ Outcome ReadArchive(const ArchiveInput& input,
                 return refuse("damaged member " + member.name());
             }
         }
+        visited = true;
         const bool more = visit(member);
         if (member.damaged())
             return refuse("damaged member " + member.name());
         if (!more || (budget != nullptr && budget->spent()))
             return Done{};
     }
+}
+
+Outcome ReadArchive(const ArchiveInput& input,
+                    const std::function<bool(const std::string& name)>& fits,
+                    const std::function<bool(const ArchiveMember& member)>& visit,
+                    InflateBudget* budget) {
+    // A ZIP is read as the stream of its members: the reader that seeks to
+    // its central directory holds all of it, a few hundred bytes a member.
+    // One the stream reader refuses before a member was handed over (a
+    // self-extracting archive, a member whose sizes follow its data) is read
+    // through its central directory after all.
+    bool visited = false;
+    const Outcome streamed = MemberWalk::read(input, false, fits, visit, budget, visited);
+    if (streamed || visited)
+        return streamed;
+    return MemberWalk::read(input, true, fits, visit, budget, visited);
 }
 
 } // namespace qs

@@ -67,8 +67,7 @@ class ArchiveMember {
 
   private:
     friend class MemberSource;
-    friend Outcome ReadArchive(const ArchiveInput&, const std::function<bool(const std::string&)>&,
-                               const std::function<bool(const ArchiveMember&)>&, InflateBudget*);
+    friend class MemberWalk;
     // Inflates up to byte `end` (clipped to the member and the limit).
     void inflateTo(std::uint64_t end) const;
     std::uint64_t size() const;

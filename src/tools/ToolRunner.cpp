@@ -5,16 +5,19 @@
 #include "common/Files.h"
 #include "common/Text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -44,6 +47,75 @@ void waitBlocking(pid_t pid) {
     }
 }
 
+// A pipe whose ends are closed on exec, so that tools started side by side
+// never hold each other's; the tool gets its write end as 1 or 2.
+struct Pipe {
+    int read = -1, write = -1;
+    bool open() {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return false;
+        read = fds[0];
+        write = fds[1];
+        ::fcntl(read, F_SETFL, O_NONBLOCK);
+        return true;
+    }
+    void closeWrite() {
+        if (write >= 0)
+            ::close(std::exchange(write, -1));
+    }
+    Pipe() = default;
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    ~Pipe() {
+        closeWrite();
+        if (read >= 0)
+            ::close(read);
+    }
+};
+
+// Takes what a pipe holds: all of it up to one byte past `cap` (0: keeps
+// only the last few KiB, for a tool's last words), or none of it.
+struct Reader {
+    int fd;
+    std::string* into;
+    bool keep;
+    std::size_t cap;
+    bool ended = false;
+    std::size_t total = 0;
+
+    bool open() const { return !ended; }
+    bool tooMuch() const { return keep && cap != 0 && total > cap; }
+    // Reads what is there now; true when something came.
+    bool drain() {
+        bool got = false;
+        char buffer[64 * 1024];
+        while (!ended) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                ended = errno != EAGAIN && errno != EWOULDBLOCK;
+                break;
+            }
+            if (n == 0) {
+                ended = true;
+                break;
+            }
+            got = true;
+            const auto size = static_cast<std::size_t>(n);
+            total += size;
+            if (!keep || tooMuch())
+                continue;
+            into->append(buffer, size);
+            if (cap == 0 && into->size() > kErrorTail)
+                into->erase(0, into->size() - kErrorTail);
+        }
+        return got;
+    }
+    static constexpr std::size_t kErrorTail = 4096;
+};
+
 bool isExecutable(const std::string& path) {
     return FileExists(path) && ::access(path.c_str(), X_OK) == 0;
 }
@@ -69,19 +141,16 @@ std::string onPath(const std::string& name) {
 
 } // namespace
 
-RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
-                      const std::string& workFolder, std::chrono::milliseconds timeout,
-                      const std::atomic<bool>* cancel, int* exitStatus,
-                      const std::string& errorPath) {
+ToolRun ExecuteAndWait(const ToolCommand& command, const std::string& workFolder,
+                       const RunLimits& limits) {
+    ToolRun run;
+    Pipe out, errors;
+    if (!out.open() || !errors.open())
+        return run;
     SpawnSetup setup;
     posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&setup.actions, 1, outputPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (errorPath.empty())
-        posix_spawn_file_actions_addopen(&setup.actions, 2, "/dev/null", O_WRONLY, 0);
-    else
-        posix_spawn_file_actions_addopen(&setup.actions, 2, errorPath.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&setup.actions, out.write, 1);
+    posix_spawn_file_actions_adddup2(&setup.actions, errors.write, 2);
     if (!workFolder.empty())
         posix_spawn_file_actions_addchdir_np(&setup.actions, workFolder.c_str());
 
@@ -107,32 +176,68 @@ RunEnd ExecuteAndWait(const ToolCommand& command, const std::string& outputPath,
     pid_t pid = 0;
     if (::posix_spawn(&pid, command.program.c_str(), &setup.actions, &setup.attr, argv.data(),
                       environ) != 0)
-        return RunEnd::NotStarted;
+        return run;
+    out.closeWrite();
+    errors.closeWrite();
 
+    Reader outReader{out.read, &run.output, limits.keepOutput, limits.outputCap};
+    Reader errorReader{errors.read, &run.errorEnd, true, 0};
+    // Kills the tool and its children, and reaps it.
+    auto stop = [&](RunEnd end) {
+        ::kill(-pid, SIGKILL);
+        waitBlocking(pid);
+        run.end = end;
+        return run;
+    };
     // A limit beyond any run would overflow the clock: cap it at a year.
+    const auto now = [] { return std::chrono::steady_clock::now(); };
     const auto deadline =
-        std::chrono::steady_clock::now() +
-        std::min<std::chrono::milliseconds>(timeout, std::chrono::hours(24 * 365));
+        now() + std::min<std::chrono::milliseconds>(limits.timeout, std::chrono::hours(24 * 365));
+    auto nextWatch = now();
     auto pause = std::chrono::milliseconds(1);
     int status = 0;
     for (;;) {
         const pid_t r = ::waitpid(pid, &status, WNOHANG);
         if (r == pid || (r < 0 && errno != EINTR))
             break;
-        const bool cancelled = cancel != nullptr && *cancel;
-        if (cancelled || std::chrono::steady_clock::now() >= deadline) {
-            ::kill(-pid, SIGKILL);
-            waitBlocking(pid);
-            return cancelled ? RunEnd::Cancelled : RunEnd::TimedOut;
+        if (limits.cancel != nullptr && *limits.cancel)
+            return stop(RunEnd::Cancelled);
+        if (now() >= deadline)
+            return stop(RunEnd::TimedOut);
+        if (outReader.tooMuch())
+            return stop(RunEnd::OutputTooLarge);
+        if (limits.watch && now() >= nextWatch) {
+            if (!limits.watch())
+                return stop(RunEnd::Stopped);
+            nextWatch = now() + std::chrono::milliseconds(25);
         }
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(25));
+        // Waits for output, or a moment when there is none to wait for.
+        pollfd fds[2];
+        nfds_t count = 0;
+        for (const Reader* reader : {&outReader, &errorReader})
+            if (reader->open())
+                fds[count++] = {reader->fd, POLLIN, 0};
+        const auto wait = static_cast<int>(pause.count());
+        if (count == 0)
+            std::this_thread::sleep_for(pause);
+        else if (::poll(fds, count, wait) < 0 && errno != EINTR)
+            std::this_thread::sleep_for(pause);
+        const bool got = outReader.drain() | errorReader.drain();
+        pause =
+            got ? std::chrono::milliseconds(1) : std::min(pause * 2, std::chrono::milliseconds(25));
     }
     // Children left behind must not go on writing into our folder.
     ::kill(-pid, SIGKILL);
-    if (exitStatus != nullptr)
-        *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return RunEnd::Exited;
+    // All the tool wrote is in the pipes now; a child that escaped the group
+    // is not waited for.
+    outReader.drain();
+    errorReader.drain();
+    if (outReader.tooMuch())
+        run.end = RunEnd::OutputTooLarge;
+    else
+        run.end = RunEnd::Exited;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return run;
 }
 
 std::string ToolEnv::tempPath(const std::string& name) const {
@@ -200,8 +305,8 @@ const char* ToolName(OutsideTool tool) {
 }
 
 Result<ToolOutput> RunTool(const ToolEnv* env, OutsideTool tool,
-                           const std::vector<std::string>& args, const std::string& outputName,
-                           bool readOutput) {
+                           const std::vector<std::string>& args, bool readOutput,
+                           std::function<bool()> watch) {
     const std::string name = ToolName(tool);
     if (env == nullptr)
         return Failure{err::PathFileAccess, name + " could not start"};
@@ -210,32 +315,35 @@ Result<ToolOutput> RunTool(const ToolEnv* env, OutsideTool tool,
         return Failure{err::FileNotFound, name + " is missing"};
     if (env->tempFolder.empty())
         return Failure{err::PathNotFound, "no private temporary folder"};
-    const std::string output = env->tempPath(outputName);
-    const std::string errors = env->tempPath("toolerrors.txt");
-    const RemoveOnExit remove(output, RemoveOnExit::Kind::File);
-    const RemoveOnExit removeErrors(errors, RemoveOnExit::Kind::File);
-    KillFile(output);
-    int status = 0;
-    switch (ExecuteAndWait({program, args}, output, env->tempFolder,
-                           std::chrono::milliseconds(env->timeout), env->cancel, &status, errors)) {
+    RunLimits limits;
+    limits.timeout = std::chrono::milliseconds(env->timeout);
+    limits.cancel = env->cancel;
+    limits.keepOutput = readOutput;
+    limits.watch = std::move(watch);
+    ToolRun run = ExecuteAndWait({program, args}, env->tempFolder, limits);
+    ToolOutput out;
+    switch (run.end) {
     case RunEnd::Cancelled:
-        return ToolOutput{}; // the search is stopping: nothing to report
+        out.cancelled = true;
+        return out;
     case RunEnd::NotStarted:
         return Failure{err::PathFileAccess, name + " could not start"};
     case RunEnd::TimedOut:
         return Failure{err::PathFileAccess,
                        name + " timed out after " + std::to_string(env->timeout.count()) + " s"};
+    case RunEnd::OutputTooLarge:
+        return Failure{err::OutOfMemory, name + " wrote more than " +
+                                             std::to_string(kToolOutputCap >> 20) +
+                                             " MiB, not read"};
     case RunEnd::Exited:
+    case RunEnd::Stopped:
         break;
     }
-    ToolOutput out;
-    out.status = status;
-    if (readOutput && FileExists(output))
-        out.text = ReadWholeFile(output);
-    if (status != 0 && FileExists(errors)) {
+    out.status = run.status;
+    out.text = std::move(run.output);
+    if (run.status != 0) {
         // Its last words, kept short and on one line.
-        for (const std::string& line :
-             SplitLines(FileByteSource(errors).read(0, 4096), CrRule::Drop))
+        for (const std::string& line : SplitLines(run.errorEnd, CrRule::Drop))
             if (!trimBlanks(line).empty())
                 out.reason = trimBlanks(line).substr(0, 200);
     }
@@ -256,16 +364,17 @@ void RaiseOnFailure(OutsideTool tool, const ToolOutput& output) {
         failed->raise();
 }
 
-std::string RunToolForText(const ToolEnv* env, OutsideTool tool,
-                           const std::vector<std::string>& args, const std::string& outputName) {
-    const ToolOutput output = RunTool(env, tool, args, outputName, true).take();
-    RaiseOnFailure(tool, output);
-    return output.text;
-}
-
-void RunToolUnread(const ToolEnv* env, OutsideTool tool, const std::vector<std::string>& args,
-                   const std::string& outputName) {
-    RaiseOnFailure(tool, RunTool(env, tool, args, outputName, false).take());
+bool ListingComplete(ListingProgram program, const std::string& listing) {
+    const std::vector<std::string> lines = SplitLines(listing, CrRule::Drop);
+    auto last = std::find_if(lines.rbegin(), lines.rend(),
+                             [](const std::string& line) { return !trimBlanks(line).empty(); });
+    if (last == lines.rend())
+        return false;
+    const std::string line = trimBlanks(*last);
+    const std::string closing =
+        program == ListingProgram::C1541 ? " BLOCKS FREE." : " programs found";
+    const std::size_t digits = line.find_first_not_of("0123456789");
+    return digits > 0 && digits != std::string::npos && line.substr(digits) == closing;
 }
 
 std::string ToolListingRunner::listing(ListingProgram program, const std::string& path,
@@ -275,14 +384,24 @@ std::string ToolListingRunner::listing(ListingProgram program, const std::string
     if (const std::string* onDisk = bytes.pathOnDisk()) {
         image = *onDisk;
     } else {
+        // A member that cannot be written whole (a full disk) fails here.
         const auto dot = path.find_last_of('.');
         image = env_.tempPath("member" + (dot == std::string::npos ? "" : path.substr(dot)));
         remove.emplace(image, RemoveOnExit::Kind::File);
         bytes.writeTo(image);
     }
-    if (program == ListingProgram::C1541)
-        return RunToolForText(&env_, OutsideTool::C1541, {image, "-list"}, "tmpG64dir.txt");
-    return RunToolForText(&env_, OutsideTool::Tape64, {"-i:" + image}, "tmpTAPdir.txt");
+    const OutsideTool tool =
+        program == ListingProgram::C1541 ? OutsideTool::C1541 : OutsideTool::Tape64;
+    const std::vector<std::string> args = tool == OutsideTool::C1541
+                                              ? std::vector<std::string>{image, "-list"}
+                                              : std::vector<std::string>{"-i:" + image};
+    const ToolOutput output = RunTool(&env_, tool, args).take();
+    if (output.cancelled)
+        return {};
+    RaiseOnFailure(tool, output);
+    if (!ListingComplete(program, output.text))
+        raise(err::PathFileAccess, std::string(ToolName(tool)) + " gave no complete listing");
+    return output.text;
 }
 
 } // namespace qs

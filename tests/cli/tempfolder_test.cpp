@@ -68,15 +68,13 @@ TEST(TempFolder, WithoutAnyEachFileThatNeedsOneIsReported) {
         t.setup.tempFolder.clear();
         t.request.externalArchiver = external;
         t.search(root, "BLAST", {"G64", "TAP"});
-        std::vector<std::string> texts;
-        for (const ShownMessage& m : t.view.messages)
-            texts.push_back(m.text);
-        EXPECT_EQ(texts, (std::vector<std::string>{
-                             "[analizzaG64]" + noFolder + root + "/a.g64",
-                             "[analizzaTAP]" + noFolder + root + "/b.tap",
-                             external ? "[SearchC64File]" + noFolder + root + "/c.zip"
-                                      : "[analizzaG64]" + noFolder + "d.g64 in " + root + "/c.zip",
-                         }));
+        EXPECT_EQ(t.said(),
+                  (std::vector<std::string>{
+                      "[analizzaG64]" + noFolder + root + "/a.g64",
+                      "[analizzaTAP]" + noFolder + root + "/b.tap",
+                      external ? "[SearchC64File]" + noFolder + root + "/c.zip"
+                               : "[analizzaG64]" + noFolder + "d.g64 in " + root + "/c.zip",
+                  }));
         EXPECT_EQ(t.lastOutcome.end, SearchEnd::Completed);
         EXPECT_EQ(t.lastOutcome.matches, 0);
     }

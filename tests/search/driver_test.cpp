@@ -4,6 +4,7 @@
 #include "SearchHarness.h"
 #include "common/Text.h"
 #include "samples/DiskBuilder.h"
+#include "search/Pipeline.h"
 #include "search/Search.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +150,8 @@ TEST(SearchDriver, FoldersBeyondThePathLimitAreReported) {
     EXPECT_NE(h.errorLog().find(h.view.messages[0].text), std::string::npos);
     EXPECT_EQ(h.outcome.end, SearchEnd::Completed);
     EXPECT_EQ(h.outcome.filesAnalysed, 1);
+    EXPECT_EQ(h.outcome.filesFailed, 1);               // counted as a folder without permission is
+    shell("rm -rf " + quoted(h.root() + "/" + level)); // deeper than remove_all goes
 }
 
 // Every way a run ends early: "Process Stopped", no summary, an existing
@@ -198,18 +201,39 @@ TEST(SearchDriver, EveryStopEndsTheSameWay) {
     }
 }
 
+// A stop while a file's matches are shown: the summary counts the matches
+// whose records went out, no more, with one job or several.
+TEST(SearchDriver, AStopAmidAFilesMatchesCountsThoseShown) {
+    for (const unsigned jobs : {1u, 2u}) {
+        SearchHarness h;
+        for (const char* f : {"a.d64", "b.d64", "c.d64"})
+            h.write(f, disk("GAME"));
+        h.request.records = true;
+        h.request.fileNames = h.request.mediumNames = true; // three matches a file
+        h.request.jobs = jobs;
+        h.view.onMatch = [&] { h.stop = h.view.matches.size() == 4; };
+        h.search();
+        EXPECT_EQ(h.view.matches.size(), 4u);
+        EXPECT_EQ(h.outcome.matches, 4);
+    }
+}
+
 // Folder and file names that would break a report line or its UTF-8 are shown
-// escaped, in the report and in the status texts; other names as they are.
+// escaped, in the report, the status texts, the messages and the error log;
+// other names as they are.
 TEST(SearchDriver, OddNamesAreShownEscaped) {
     SearchHarness h;
     for (const char* f : {"line\nbreak/a.d64", "bad\xFF\xFE/b.d64", "J\xC3\xB6rg/c\\d.d64"})
         h.write(f, disk("X"));
+    // Its error names it: no control sequence reaches the terminal, and its
+    // log entry stays two lines.
+    h.write("x\x1B[2Jy\nz.d64", "");
     h.request.recurse = true;
     h.request.fileNames = true;
     h.search();
     EXPECT_EQ(headings(h),
-              (std::vector<std::string>{"bad\\xFF\\xFE/b.d64", "J\xC3\xB6rg/c\\\\d.d64",
-                                        "line\\nbreak/a.d64"}));
+              (std::vector<std::string>{"x\\x1B[2Jy\\nz.d64", "bad\\xFF\\xFE/b.d64",
+                                        "J\xC3\xB6rg/c\\\\d.d64", "line\\nbreak/a.d64"}));
     EXPECT_NE(h.view.results.find("[Filename match] C\\\\D\r\n"), std::string::npos);
     EXPECT_TRUE(hasStatus(h.view, "Checking folder " + h.root() + "/line\\nbreak"));
     EXPECT_TRUE(hasStatus(h.view, "Analyzing file " + h.root() + "/bad\\xFF\\xFE/b.d64"));
@@ -221,5 +245,36 @@ TEST(SearchDriver, OddNamesAreShownEscaped) {
         while (pos < line.size())
             ASSERT_TRUE(nextUtf8(line, pos)) << line;
         EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+    }
+    ASSERT_EQ(h.view.messages.size(), 1u);
+    const std::string& text = h.view.messages[0].text;
+    EXPECT_TRUE(text.ends_with("\r\nFile: " + h.root() + "/x\\x1B[2Jy\\nz.d64")) << text;
+    EXPECT_EQ(text.find_first_of("\x1B\n"), text.find("\r\n") + 1) << text;
+    EXPECT_EQ(SplitLines(h.errorLog(), CrRule::Drop).size(), 3u) << h.errorLog();
+}
+
+// What workers make ahead of the caller stays within the budget (here ten
+// items, and ten more of the task taken from), however much one task makes,
+// and comes in the order given, with one job or several.
+TEST(OrderedPipeline, ItemsComeInOrderWithinTheBudget) {
+    for (const unsigned jobs : {1u, 2u, 8u}) {
+        std::atomic<long> made{0};
+        long taken = 0, most = 0;
+        OrderedPipeline<long> p(jobs, 4 * jobs, 100, [](const long&) { return 10; });
+        for (long task = 0; task < 6; ++task)
+            p.submit([&made, task](const OrderedPipeline<long>::Emit& emit) {
+                for (long i = 0; i < 1000; ++i) {
+                    emit(task * 1000 + i);
+                    ++made;
+                }
+            });
+        while (!p.empty())
+            p.next([&](long& item) {
+                EXPECT_EQ(item, taken);
+                most = std::max(most, made - ++taken);
+                return true;
+            });
+        EXPECT_EQ(taken, 6000) << jobs;
+        EXPECT_LE(most, 20 + static_cast<long>(jobs)) << jobs;
     }
 }

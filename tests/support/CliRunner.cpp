@@ -43,11 +43,23 @@ CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
         std::filesystem::absolute(std::string(bin ? bin : "bin") + "/" + name).string();
     TempDir capture;
     const std::string outPath = capture.str() + "/out", errPath = capture.str() + "/err";
+    int unread[2] = {-1, -1};
+    if (env.out == CliEnv::Out::BrokenPipe && ::pipe(unread) == 0)
+        ::close(unread[0]);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        if (env.out == CliEnv::Out::Captured)
+            ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        else if (env.out == CliEnv::Out::Full)
+            ::dup2(::open("/dev/full", O_WRONLY), 1);
+        else if (env.out == CliEnv::Out::BrokenPipe)
+            ::dup2(unread[1], 1);
+        // As a shell leaves it for the program: a broken pipe is a signal.
+        ::signal(SIGPIPE, SIG_DFL);
         ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         ::dup2(::open("/dev/null", O_RDONLY), 0);
+        if (env.out == CliEnv::Out::Closed)
+            ::close(1);
         if (env.fileSizeLimit != 0) {
             const rlimit limit{env.fileSizeLimit, env.fileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -72,8 +84,10 @@ CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
     if (!env.interruptWhen.empty()) {
         for (int i = 0; i < 1000 && !std::filesystem::exists(env.interruptWhen); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ::kill(pid, SIGINT);
+        ::kill(pid, env.signal != 0 ? env.signal : SIGINT);
     }
+    if (unread[1] >= 0)
+        ::close(unread[1]);
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);

@@ -16,7 +16,7 @@ struct CliRun {
 struct CliEnv {
     const char* path = nullptr; // PATH for the program, when set
     // When set: as soon as this file exists (a tool has started), the program
-    // gets one SIGINT, as from Ctrl-C.
+    // gets one `signal` (SIGINT, as from Ctrl-C, when none is given).
     std::string interruptWhen;
     // Further environment variables (an empty value removes one), and the
     // folder the program starts in (empty: the test's own).
@@ -25,6 +25,10 @@ struct CliEnv {
     // When set: the largest file the program may write (RLIMIT_FSIZE); a
     // larger write ends it with SIGXFSZ.
     unsigned long fileSizeLimit = 0;
+    int signal = 0;
+    // Where standard output goes: the captured file, /dev/full, nowhere (closed),
+    // or a pipe nobody reads (closed at its other end).
+    enum class Out { Captured, Full, Closed, BrokenPipe } out = Out::Captured;
 };
 
 // Arguments are passed without a shell; QS_BIN_DIR names the application folder.

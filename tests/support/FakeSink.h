@@ -33,6 +33,7 @@ class FakeSink : public ReportSink {
     std::vector<MatchRecord> matches;
     std::function<void()> onPump;
     std::vector<std::pair<std::size_t, std::size_t>> fileCounts; // done, total
+    std::function<void()> onMatch;                               // after each match record
 
     void status(const std::string& text) override { statuses.push_back(text); }
     void pump() override {
@@ -45,7 +46,11 @@ class FakeSink : public ReportSink {
     void clearResults() override { results.clear(); }
     bool appendResult(const std::string& text) override;
     std::string shownResults() const override { return results; }
-    void reportMatch(const MatchRecord& match) override { matches.push_back(match); }
+    void reportMatch(const MatchRecord& match) override {
+        matches.push_back(match);
+        if (onMatch)
+            onMatch();
+    }
     MsgAnswer messageBox(MsgIcon icon, MsgButtons buttons, const std::string& title,
                          const std::string& text) override;
     bool replaceResultsFile(const std::string& path) override {

@@ -1,5 +1,6 @@
 #include "ToolSession.h"
 
+#include "common/Text.h"
 #include "tools/ToolRunner.h"
 
 #include <cstdlib>
@@ -70,6 +71,13 @@ std::vector<std::string> ToolSession::leftovers() const {
     for (const auto& entry : std::filesystem::directory_iterator(temp.path(), ec))
         names.push_back(entry.path().filename().string());
     return names;
+}
+
+std::vector<std::string> ToolSession::said(const std::string& archive) const {
+    std::vector<std::string> texts;
+    for (const ShownMessage& m : view.messages)
+        texts.push_back(replaceAll(m.text, archive, "@"));
+    return texts;
 }
 
 int shell(const std::string& commandLine) {

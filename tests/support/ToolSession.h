@@ -41,6 +41,8 @@ struct ToolSession {
                 const std::vector<std::string>& types);
     // Names left in the temporary folder.
     std::vector<std::string> leftovers() const;
+    // The texts of the messages shown, `archive` named "@".
+    std::vector<std::string> said(const std::string& archive = "@") const;
 };
 
 // Runs a shell command line; answers its exit status.

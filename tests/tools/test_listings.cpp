@@ -208,4 +208,47 @@ TEST(TapReader, ProgramsOnly) {
     EXPECT_TRUE(t.leftovers().empty());
 }
 
+// A listing program that fails, one way each: the file is named with the
+// reason and counted as not searched. Our own programs fail too when their
+// listing cannot be written.
+TEST(ListingPrograms, AListingThatIsNotWholeFailsItsFile) {
+    const std::string access = "75 - Path/File access error (";
+    const struct {
+        const char* tool;
+        std::string body;
+        std::string said;
+    } cases[] = {
+        // Nothing at all, as from a program that could not write and says nothing.
+        {"c1541", "exit 0", access + "c1541 gave no complete listing)"},
+        {"c1541", "echo '0 \"DISK\" 01 2a'; echo '12 \"GAME\" prg'",
+         access + "c1541 gave no complete listing)"},
+        {"tape64", "printf 'tape64: scanning\\r\\n'", access + "tape64 gave no complete listing)"},
+        {"c1541", "echo 'c1541: cannot write' >&2; exit 1",
+         access + "c1541 ended with exit status 1: c1541: cannot write)"},
+        {"c1541", "head -c 17000000 /dev/zero",
+         "7 - Out of memory (c1541 wrote more than 16 MiB, not read)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        TempDir tools, dir;
+        writeScript(tools, c.tool, c.body);
+        // Only the signature is read before the program lists the file.
+        const bool tape = std::string(c.tool) == "tape64";
+        const std::string file =
+            tape ? dir.write("b.tap", "C64-TAPE-RAW\1") : dir.write("a.g64", "GCR-1541");
+        ToolSession t(tools.str());
+        t.search(dir.str(), "*", {"G64", "TAP"});
+        ASSERT_EQ(t.view.messages.size(), 1u);
+        EXPECT_EQ(t.view.messages[0].text,
+                  (tape ? "[analizzaTAP] - " : "[analizzaG64] - ") + c.said + "\r\nFile: " + file);
+        EXPECT_EQ(t.lastOutcome.filesFailed, 1);
+    }
+    TempDir dir;
+    dir.write("x.d64", std::string(174848, '\0'));
+    dir.write("x.tap", twoPrograms().bytes(1));
+    for (const char* ours : {"c1541 x.d64 -list", "tape64 -i:x.tap"})
+        EXPECT_NE(shell("cd " + dir.str() + " && " + BinFolder() + ours + " >/dev/full 2>&1"), 0)
+            << ours;
+}
+
 } // namespace qs::test

@@ -14,17 +14,18 @@ namespace qs::test {
 
 TEST(ExecuteAndWait, PassesEveryArgumentAsOneWordWithoutAShell) {
     TempDir dir;
-    const std::string out = dir.str() + "/out.txt";
     const auto run = [&](const ToolCommand& c) {
-        return ExecuteAndWait(c, out, dir.str(), std::chrono::seconds(10));
+        return ExecuteAndWait(c, dir.str(), {std::chrono::seconds(10)});
     };
-    ASSERT_EQ(run({"/usr/bin/printf", {"%s|", "a b", "\"q\"", "x&y;z", "$HOME", "`id`", "*"}}),
-              RunEnd::Exited);
-    EXPECT_EQ(dir.read("out.txt"), "a b|\"q\"|x&y;z|$HOME|`id`|*|");
-    // The tool runs inside the work folder, and a second run replaces the output.
-    ASSERT_EQ(run({"/bin/pwd", {}}), RunEnd::Exited);
-    EXPECT_EQ(dir.read("out.txt"), std::filesystem::canonical(dir.path()).string() + "\n");
-    EXPECT_EQ(run({dir.str() + "/missing", {}}), RunEnd::NotStarted);
+    const ToolRun printf =
+        run({"/usr/bin/printf", {"%s|", "a b", "\"q\"", "x&y;z", "$HOME", "`id`", "*"}});
+    ASSERT_EQ(printf.end, RunEnd::Exited);
+    EXPECT_EQ(printf.output, "a b|\"q\"|x&y;z|$HOME|`id`|*|");
+    // The tool runs inside the work folder.
+    const ToolRun pwd = run({"/bin/pwd", {}});
+    ASSERT_EQ(pwd.end, RunEnd::Exited);
+    EXPECT_EQ(pwd.output, std::filesystem::canonical(dir.path()).string() + "\n");
+    EXPECT_EQ(run({dir.str() + "/missing", {}}).end, RunEnd::NotStarted);
 }
 
 TEST(ExecuteAndWait, KillsAToolAndItsChildrenAtTheTimeLimit) {
@@ -32,8 +33,9 @@ TEST(ExecuteAndWait, KillsAToolAndItsChildrenAtTheTimeLimit) {
     const std::string tool =
         writeScript(dir, "hang", "sleep 300 &\necho $! > \"$1\"\nwhile :; do sleep 1; done");
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(ExecuteAndWait({tool, {dir.str() + "/child.pid"}}, dir.str() + "/out.txt", dir.str(),
-                             std::chrono::milliseconds(700)),
+    EXPECT_EQ(ExecuteAndWait({tool, {dir.str() + "/child.pid"}}, dir.str(),
+                             {std::chrono::milliseconds(700)})
+                  .end,
               RunEnd::TimedOut);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     const pid_t child = std::stoi(dir.read("child.pid"));

@@ -4,7 +4,8 @@
 //   12   "PROGRAM"          prg
 //   664 BLOCKS FREE.
 // A G64 is read from its GCR track data; the other kinds through the disk
-// readers of the core. Exit status 0 listed, 1 unreadable, 2 usage.
+// readers of the core. Exit status 0 listed, 1 unreadable or the listing not
+// written whole, 2 usage.
 #include "StandinSupport.h"
 #include "common/Files.h"
 #include "common/Text.h"
@@ -99,5 +100,5 @@ int main(int argc, char** argv) {
     if (!listed)
         return 1;
     printListing(records);
-    return 0;
+    return standin::OutputWritten("c1541") ? 0 : 1;
 }

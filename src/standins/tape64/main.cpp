@@ -2,7 +2,8 @@
 // loader and prints one line per program found, for example
 //   searching... found(3)blaster              2049-  4096  absolute program
 // Data files and the end-of-tape mark get lines of their own shape.
-// Exit status 0 scanned, 1 not a readable TAP file, 2 usage.
+// Exit status 0 scanned, 1 not a readable TAP file or the listing not written
+// whole, 2 usage.
 #include "StandinSupport.h"
 #include "common/Files.h"
 #include "media/TapReader.h"
@@ -68,5 +69,5 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("%d programs found\r\n", programs);
-    return 0;
+    return standin::OutputWritten("tape64") ? 0 : 1;
 }
