@@ -12,6 +12,7 @@
 #include "media/D81Reader.h"
 #include "media/Formats.h"
 #include "media/TapReader.h"
+#include "media/ZipcodeReader.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D81Builder.h"
 #include "samples/G64Builder.h"
@@ -19,6 +20,7 @@
 #include "samples/SidBuilder.h"
 #include "samples/T64Builder.h"
 #include "samples/TapBuilder.h"
+#include "samples/ZipcodeBuilder.h"
 #include "standins/codec/GcrDecoder.h"
 #include "standins/codec/TapDecoder.h"
 
@@ -75,15 +77,18 @@ struct FixedListing final : ListingRunner {
 // does, on a file that holds `bytes` at `offset`; `size` 0 means the file
 // ends with them.
 void readAs(const char* tag, const std::string& path, std::string_view bytes,
-            std::uint64_t offset = 0, std::uint64_t size = 0, std::string_view listing = {}) {
+            std::uint64_t offset = 0, std::uint64_t size = 0, std::string_view listing = {},
+            const SiblingOpener* siblings = nullptr) {
     SilentSink sink;
     const ErrorLog log(""); // an empty path writes nothing
     const ErrorTrap trap(sink, log);
     AnalysisRecords records;
     const FixedListing listings(listing);
     const std::uint64_t total = size != 0 ? size : offset + bytes.size();
-    ReadContainer(*FormatByTag(tag), records, trap, path,
-                  [=] { return std::make_unique<PlacedBytes>(bytes, offset, total); }, &listings);
+    ReadContainer(
+        *FormatByTag(tag), records, trap, path,
+        [=] { return std::make_unique<PlacedBytes>(bytes, offset, total); }, &listings, {},
+        siblings);
 }
 
 // `count` bytes of `value`, the lowest first unless `bigEndian`.
@@ -193,6 +198,28 @@ std::string tapFile(int version) {
     return b.bytes(version);
 }
 
+// --- Zipcode: one part's record stream, the other parts of its set whole ---
+
+// A 40-track disk with a directory, as the parts of its set.
+const std::vector<std::string>& zipcodeSet() {
+    static const std::vector<std::string> set = [] {
+        DiskBuilder d(196608);
+        d.name("FUZZ").formatBam().add({"BLAST"}).add({"OTHER", 0x81});
+        d.bytes()[sectorOffset1541(17, 3) + 7] = 9; // a sector packed as runs
+        return ZipcodeSet(d.bytes());
+    }();
+    return set;
+}
+
+// The input is the part the choice byte picks (1-5).
+void fuzzZipcode(std::uint8_t choice, std::string_view bytes) {
+    const int part = choice % 5 + 1;
+    const SiblingOpener siblings = [](const std::string& name) -> std::unique_ptr<ByteSource> {
+        return std::make_unique<MemoryByteSource>(zipcodeSet().at(ZipcodePartOf(name) - 1));
+    };
+    readAs("ZIPCODE", std::to_string(part) + "!fuzz.z64", bytes, 0, 0, {}, &siblings);
+}
+
 // --- The MIDI player of the about window ---
 
 // 0: the input is a MIDI file; 1: the events of its one track.
@@ -267,6 +294,8 @@ const std::vector<Target>& targets() {
          {at(0, tapFile(0).substr(kTapDataOffset)), at(1, tapFile(1).substr(kTapDataOffset)),
           at(3, tapFile(1)),
           at(3, "C64-TAPE-RAW\r\n" + TapListingLine(3, "blast", 2049, 4096, "program") + "\r\n")}},
+        {"zipcode", 4096, fuzzZipcode,
+         {at(0, zipcodeSet()[0]), at(2, zipcodeSet()[2]), at(4, zipcodeSet()[4])}},
         {"midi", 1024, fuzzMidi,
          {at(0, intro::WriteMidiFile(1, 96, {midiTrack(), midiTrack()})),
           at(1, midiTrack().substr(8))}},
