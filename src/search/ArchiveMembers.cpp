@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <new>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -36,6 +38,40 @@ Unpacked unpackedState(const std::string& workFolder, const std::string& memberP
     const std::string file = fs::canonical(memberPath, ec).string();
     return !ec && file.rfind(folder, 0) == 0 ? Unpacked::Inside : Unpacked::Outside;
 }
+
+// A set part too large to be read: its size and first bytes, which is all
+// its reader looks at before it says so.
+class TooLargePart final : public ByteSource {
+  public:
+    TooLargePart(std::string start, std::uint64_t size) : start_(std::move(start)), size_(size) {}
+    std::uint64_t size() const override { return size_; }
+    std::string read(std::uint64_t offset, std::size_t length) const override {
+        return offset >= start_.size() ? std::string()
+                                       : start_.substr(static_cast<std::size_t>(offset), length);
+    }
+
+  private:
+    std::string start_;
+    std::uint64_t size_;
+};
+
+// The parts of sets met in one archive, held as they pass, in memory (the
+// archive is read once, streaming), until its members are all seen.
+struct HeldSets {
+    struct Part {
+        std::string name, label;
+        std::vector<std::string> chain;
+        std::unique_ptr<ByteSource> bytes; // null: `error` says why there are none
+        std::optional<Error> error;
+    };
+    struct Set {
+        std::string folder; // of its parts in the archive: "" or "Disks/"
+        std::map<int, Part> parts;
+    };
+    std::vector<Set> sets; // in the order they were first met
+    std::map<std::string, std::size_t> byKey;
+    std::uint64_t bytes = 0;
+};
 
 // One archive being read: the file itself, or one inside it.
 struct Level {
@@ -92,16 +128,122 @@ class Reading {
     }
     bool fits(const std::string& name, int depth) const {
         if (const std::string* only = wanted(depth))
-            return name == *only;
+            return name == *only || (lastWanted(depth) && sameSet(name, *only));
         return MemberFits(name, choice_.patterns) || IsArchiveMemberName(name);
     }
+    bool lastWanted(int depth) const {
+        return static_cast<std::size_t>(depth) == choice_.only.size();
+    }
 
-    // Visits the member, or reads it as an archive in turn. False stops.
+    // The set a member is a part of, by its folder in the archive and the
+    // name of its set's first part.
+    std::optional<std::pair<std::string, SetPart>> setOf(const std::string& name) const {
+        const std::string file = FileNameOf(name);
+        std::optional<SetPart> part = SetPartOf(file, choice_.formats);
+        if (!part)
+            return std::nullopt;
+        return std::pair{name.substr(0, name.size() - file.size()), std::move(*part)};
+    }
+    bool sameSet(const std::string& a, const std::string& b) const {
+        const auto setA = setOf(a), setB = setOf(b);
+        return setA && setB && setA->first == setB->first &&
+               setA->second.firstPart == setB->second.firstPart;
+    }
+
+    // Holds a set part as it passes: its bytes, or why there are none.
+    void hold(HeldSets& held, const MemberAccess& access,
+              const std::pair<std::string, SetPart>& set) {
+        const auto [at, added] =
+            held.byKey.try_emplace(set.first + set.second.firstPart, held.sets.size());
+        if (added)
+            held.sets.push_back({set.first, {}});
+        HeldSets::Set& into = held.sets[at->second];
+        // A second member of the same name is left out of the set, and said.
+        if (into.parts.contains(set.second.part)) {
+            MemberAccess again = access;
+            again.refused = TrappedMessage{ErrorTrap::messageText(
+                std::string(set.second.format->procedure),
+                {err::InvalidCall,
+                 describeError(err::InvalidCall) + " (a second member of this name, not read)"},
+                access.label, true)};
+            ++visited_;
+            visitor_.visit(again);
+            return;
+        }
+        HeldSets::Part part{access.name, access.label, access.chain, nullptr, std::nullopt};
+        try {
+            std::string bytes = access.open()->read(0, kMaxSetPartBytes + 1);
+            if (bytes.size() > kMaxSetPartBytes) {
+                part.bytes = std::make_unique<TooLargePart>(bytes.substr(0, 16), bytes.size());
+            } else if (held.bytes + bytes.size() > kMaxHeldSetBytes) {
+                part.error = Error(err::OutOfMemory,
+                                   describeError(err::OutOfMemory) +
+                                       " (not held: the set parts of the archive pass 64 MiB)");
+            } else {
+                held.bytes += bytes.size();
+                part.bytes = std::make_unique<MemoryByteSource>(std::move(bytes));
+            }
+        } catch (const Error& e) {
+            part.error = e;
+        } catch (const std::bad_alloc&) {
+            part.error = Error(err::OutOfMemory, describeError(err::OutOfMemory));
+        }
+        visitor_.held(access);
+        into.parts.emplace(set.second.part, std::move(part));
+    }
+
+    // Once the archive's members are all seen: each set visited as its
+    // lowest part that could be held, the others opened through it. False
+    // stops.
+    bool readSets(HeldSets& held, int depth) {
+        for (HeldSets::Set& set : held.sets) {
+            if (!choice_.only.empty() &&
+                (!lastWanted(depth) ||
+                 std::none_of(set.parts.begin(), set.parts.end(),
+                              [&](const auto& p) { return p.second.name == choice_.only.back(); })))
+                continue;
+            std::vector<std::string> labels;
+            for (const auto& [number, part] : set.parts)
+                labels.push_back(part.label);
+            auto head = std::find_if(set.parts.begin(), set.parts.end(),
+                                     [](const auto& p) { return p.second.bytes != nullptr; });
+            if (head == set.parts.end())
+                head = set.parts.begin();
+            auto take = [](HeldSets::Part& part) -> std::unique_ptr<ByteSource> {
+                if (!part.bytes)
+                    throw *part.error;
+                return std::move(part.bytes);
+            };
+            const ByteOpener open = [&] { return take(head->second); };
+            const SiblingOpener siblings = [&](const std::string& fileName) {
+                for (auto& [number, part] : set.parts)
+                    if (part.name == set.folder + fileName)
+                        return take(part);
+                raise(err::FileNotFound, fileName);
+            };
+            HeldSets::Part& first = head->second;
+            MemberAccess access{first.name, first.label, first.chain, first.name,
+                                open,       listings_,   budget_};
+            access.siblings = &siblings;
+            access.setParts = &labels;
+            ++visited_;
+            if (!visitor_.visit(access))
+                return false;
+        }
+        return true;
+    }
+
+    // Visits the member, holds it as a part of a set, or reads it as an
+    // archive in turn. False stops.
     bool handle(const Level& level, MemberAccess& access,
-                const std::function<ArchiveInput()>& archiveBytes) {
+                const std::function<ArchiveInput()>& archiveBytes, HeldSets& held) {
         if (budget_.spent())
             return false;
         if (!opensAsArchive(access.name, level.depth)) {
+            if (const auto set = setOf(access.name); set && !access.passOver) {
+                hold(held, access, *set);
+                return !budget_.spent();
+            }
             ++visited_;
             return visitor_.visit(access);
         }
@@ -130,6 +272,8 @@ class Reading {
     bool inProcess(const Level& level) {
         std::size_t count = 0;
         const std::size_t visitedBefore = visited_;
+        HeldSets held;
+        bool more = true;
         const Outcome read = ReadArchive(
             level.input, [&](const std::string& name) { return fits(name, level.depth); },
             [&](const ArchiveMember& member) {
@@ -146,9 +290,13 @@ class Reading {
                         {err::OutOfMemory,
                          describeError(err::OutOfMemory) + " (larger than 64 MiB, not read)"},
                         label, true)};
-                return handle(level, access, [&] {
-                    return ArchiveInput{member.name(), &member.inflateAll()};
-                });
+                more = handle(
+                    level, access,
+                    [&] {
+                        return ArchiveInput{member.name(), &member.inflateAll()};
+                    },
+                    held);
+                return more;
             },
             &budget_);
         if (!read) {
@@ -158,8 +306,14 @@ class Reading {
         }
         if (count > 0)
             visitor_.counted(count, level.label);
+        if (!stopped(more))
+            readSets(held, level.depth);
         return true;
     }
+
+    // The reading stopped at the visitor's word, not for the budget (what is
+    // held is then still read).
+    bool stopped(bool more) const { return !more && !budget_.spent(); }
 
     // Listed and unpacked by the outside archiver into the extraction folder.
     void withArchiver(const Level& level, const std::string& file, const ErrorTrap& trap) {
@@ -177,7 +331,9 @@ class Reading {
             // Names that would leave the extraction folder are never unpacked.
             const bool there = IsSafeMemberName(*only) &&
                                std::find(members.begin(), members.end(), *only) != members.end();
-            members.assign(there ? 1 : 0, *only);
+            std::erase_if(members, [&](const std::string& m) {
+                return !there || !IsSafeMemberName(m) || !fits(m, level.depth);
+            });
         }
         if (members.empty())
             return;
@@ -188,6 +344,8 @@ class Reading {
         // Members the archiver could not unpack are reported one by one below.
         trap.runOnFile(kArchiveProcedure, level.label,
                        [&] { ExtractArchiveFiles(tools_, file, members, workFolder); });
+        HeldSets held;
+        bool more = true;
         for (const std::string& member : members) {
             if (!IsSafeMemberName(member))
                 continue;
@@ -201,9 +359,12 @@ class Reading {
             const Unpacked state = unpackedState(workFolder, memberPath);
             MemberAccess access{member, label, chain, memberPath, open, listings_, budget_};
             access.passOver = state == Unpacked::Outside;
-            const bool more = handle(level, access, [&] {
-                return ArchiveInput{memberPath, nullptr};
-            });
+            more = handle(
+                level, access,
+                [&] {
+                    return ArchiveInput{memberPath, nullptr};
+                },
+                held);
             if (state == Unpacked::Inside) {
                 ::chmod(memberPath.c_str(), 0600);
                 KillFile(memberPath);
@@ -211,6 +372,8 @@ class Reading {
             if (!more)
                 break;
         }
+        if (!stopped(more))
+            readSets(held, level.depth);
     }
 
     const ToolEnv& tools_;

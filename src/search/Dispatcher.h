@@ -12,10 +12,12 @@ namespace qs {
 // records reset and marked FALSE EXTENSION) when no reader ran. With
 // `compressed`, an image kept compressed as a whole ("GAME.D64.GZ",
 // "GAME.D6Z") is decompressed in memory and read as the image it holds, what
-// it inflates taken from `budget`.
+// it inflates taken from `budget`. `siblings` opens the other files of its
+// set, for a format that keeps media in several files.
 const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
                                     const FormatSet& formats, const std::string& path,
                                     const ByteOpener& open, const ListingRunner* listings,
-                                    bool compressed = false, InflateBudget* budget = nullptr);
+                                    bool compressed = false, InflateBudget* budget = nullptr,
+                                    const SiblingOpener* siblings = nullptr);
 
 } // namespace qs

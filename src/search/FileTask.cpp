@@ -7,6 +7,8 @@
 #include "tools/ToolRunner.h"
 
 #include <deque>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace qs {
 
@@ -15,11 +17,11 @@ namespace {
 // Runs the dispatcher and the matcher on one file into `report`.
 void analyse(const TaskContext& ctx, AnalysisRecords& records, FileReport& report,
              const ByteOpener& open, const ListingRunner& listings, const std::string& path,
-             const std::string& shownPath, const std::string& archivePath,
-             InflateBudget* budget = nullptr) {
+             const std::string& shownPath, const std::string& archivePath, InflateBudget* budget,
+             const SiblingOpener* siblings) {
     const ErrorTrap trap = report.trap();
     const ContainerFormat* format = DispatchFile(records, trap, ctx.request.formats, path, open,
-                                                 &listings, ctx.request.archives, budget);
+                                                 &listings, ctx.request.archives, budget, siblings);
     if (format == nullptr)
         return;
     report.place.kind = std::string(format->tag);
@@ -50,19 +52,33 @@ class SearchMembers final : public MemberVisitor {
         levels_.back().report->status(
             "Deflating " + std::to_string(count) + " files from archive " + label, true);
     }
+    void held(const MemberAccess& part) override {
+        heldPlaces_[part.label] = members_.size();
+        add(part);
+    }
     bool visit(const MemberAccess& m) override {
-        FileReport& r = add(m);
+        // A set is reported in its head's place; its other parts' places go.
+        FileReport& r = m.setParts == nullptr ? add(m) : members_[heldPlaces_.at(m.label)];
+        if (m.setParts != nullptr)
+            for (const std::string& part : *m.setParts)
+                if (part != m.label)
+                    givenUp_.insert(heldPlaces_.at(part));
         if (m.refused) {
             r.recordError(*m.refused, true);
         } else {
             r.nameFile(m.readPath, m.label);
             if (!m.passOver)
                 analyse(ctx_, records_, r, m.open, m.listings, m.readPath, m.label,
-                        containerLabel(m), &m.budget);
+                        containerLabel(m), &m.budget, m.siblings);
         }
         return !ctx_.stop;
     }
-    void forget() override { members_.resize(levels_.back().firstMember); }
+    void forget() override {
+        members_.resize(levels_.back().firstMember);
+        std::erase_if(heldPlaces_,
+                      [&](const auto& held) { return held.second >= members_.size(); });
+        std::erase_if(givenUp_, [&](std::size_t place) { return place >= members_.size(); });
+    }
     ErrorTrap closing() override {
         FileReport& r = members_.emplace_back();
         r.place.file = archivePath_;
@@ -71,8 +87,9 @@ class SearchMembers final : public MemberVisitor {
 
     // After the file's own report.
     void done(std::vector<FileReport>& units) {
-        for (FileReport& r : members_)
-            units.push_back(std::move(r));
+        for (std::size_t i = 0; i < members_.size(); ++i)
+            if (!givenUp_.contains(i))
+                units.push_back(std::move(members_[i]));
     }
 
   private:
@@ -97,6 +114,9 @@ class SearchMembers final : public MemberVisitor {
     const std::string& archivePath_;
     std::deque<FileReport> members_; // stay in place while archives within are read
     std::vector<Open> levels_;
+    // The places of the set parts held, by label; those given up to their set's head.
+    std::unordered_map<std::string, std::size_t> heldPlaces_;
+    std::unordered_set<std::size_t> givenUp_;
 };
 
 } // namespace
@@ -111,21 +131,25 @@ std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, AnalysisRecord
     first.status("Analyzing file " + path, true);
     if (!isArchive) {
         const ToolListingRunner listings(ctx.tools);
-        ByteOpener open;
-        if (ctx.opener)
-            open = [&] { return ctx.opener(path); };
-        else if (openFolder != nullptr)
-            open = [&] { return std::make_unique<FileByteSource>(path, *openFolder, name); };
-        else
-            open = [&] { return std::make_unique<FileByteSource>(path); };
+        // The file, or another of its set, by its name in the folder.
+        const SiblingOpener openNamed = [&](const std::string& fileName) {
+            const std::string named = PathInFolder(folder, fileName);
+            if (ctx.opener)
+                return ctx.opener(named);
+            if (openFolder != nullptr)
+                return std::unique_ptr<ByteSource>(
+                    std::make_unique<FileByteSource>(named, *openFolder, fileName));
+            return std::unique_ptr<ByteSource>(std::make_unique<FileByteSource>(named));
+        };
+        const ByteOpener open = [&] { return openNamed(name); };
         InflateBudget budget;
-        analyse(ctx, records, first, open, listings, path, path, "", &budget);
+        analyse(ctx, records, first, open, listings, path, path, "", &budget, &openNamed);
         return units;
     }
     first.status("Creating array filelist for " + path, true);
     SearchMembers members(ctx, records, path, first);
-    ReadArchiveMembers(ctx.tools, path, {ctx.memberPatterns}, ctx.request.externalArchiver,
-                       first.trap(), members);
+    ReadArchiveMembers(ctx.tools, path, {ctx.memberPatterns, {}, ctx.request.formats},
+                       ctx.request.externalArchiver, first.trap(), members);
     members.done(units);
     return units;
 }

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <memory>
 #include <thread>
+#include <unordered_map>
 #include <variant>
 
 namespace qs {
@@ -64,6 +65,29 @@ FileReport folderUnit(const std::string& filePattern, const std::string& folder,
     // folders are still searched.
     unit.trap().run("SearchC64File", [&] { files = listFiles(folder, filePattern); });
     return unit;
+}
+
+// A folder's files with the parts of each set left out but its head (its
+// first part, or the lowest there is), which is read with them.
+void keepSetHeads(const SearchRequest& request, std::vector<std::string>& files) {
+    std::unordered_map<std::string, int> heads; // the lowest part of each set
+    std::vector<std::pair<std::string, int>> parts(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (IsArchiveName(request, files[i]))
+            continue;
+        if (std::optional<SetPart> part = SetPartOf(files[i], request.formats)) {
+            parts[i] = {std::move(part->firstPart), part->part};
+            auto [at, added] = heads.try_emplace(parts[i].first, part->part);
+            at->second = std::min(at->second, part->part);
+        }
+    }
+    if (heads.empty())
+        return;
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (parts[i].second == 0 || heads.at(parts[i].first) == parts[i].second)
+            kept.push_back(std::move(files[i]));
+    files = std::move(kept);
 }
 
 // What a batch of work holds, in the order of the report: a folder's turn
@@ -176,6 +200,7 @@ class Feeder {
     }
 
     void startFolder(std::vector<std::string> files) {
+        keepSetHeads(task_.request, files);
         files_ = std::move(files);
         next_ = 0;
         ++folder_;
