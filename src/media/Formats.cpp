@@ -160,24 +160,39 @@ const ContainerFormat* FormatByCaption(std::string_view caption) {
     return nullptr;
 }
 
-const ContainerFormat* FormatOfFileName(std::string_view fileName, const FormatSet* among) {
+namespace {
+
+bool chosen(const ContainerFormat& f, const FormatSet* among) {
+    return among == nullptr || among->contains(f);
+}
+
+// The first row whose name patterns the file's name fits.
+const ContainerFormat* formatByName(std::string_view fileName, const FormatSet* among) {
+    const std::string_view name = fileName.substr(fileName.find_last_of('/') + 1);
     const std::vector<RowPatterns>& patterns = rowPatterns();
-    auto chosen = [&](const ContainerFormat& f) { return among == nullptr || among->contains(f); };
-    // Rows known by the whole name come first: their files often carry
-    // another row's extension.
-    const std::string name = upperAscii(fileName.substr(fileName.find_last_of('/') + 1));
     for (std::size_t i = 0; i < patterns.size(); ++i) {
         const ContainerFormat& f = table()[i];
-        if (patterns[i].byName && chosen(f) && patterns[i].names.fits(name) &&
-            (f.takesName == nullptr || f.takesName(name)))
+        if (patterns[i].byName && chosen(f, among) && patterns[i].names.fits(name) &&
+            (f.takesName == nullptr || f.takesName(upperAscii(name))))
             return &f;
     }
+    return nullptr;
+}
+
+} // namespace
+
+const ContainerFormat* FormatOfFileName(std::string_view fileName, const FormatSet* among) {
+    // Rows known by the whole name come first: their files often carry
+    // another row's extension.
+    if (const ContainerFormat* f = formatByName(fileName, among))
+        return f;
+    const std::vector<RowPatterns>& patterns = rowPatterns();
     const auto dot = fileName.find_last_of('.');
     const std::string ext =
         upperAscii(dot == std::string_view::npos ? fileName : fileName.substr(dot + 1));
     for (std::size_t i = 0; i < patterns.size(); ++i) {
         const ContainerFormat& f = table()[i];
-        if (chosen(f) && patterns[i].extensions.fits(ext) &&
+        if (chosen(f, among) && patterns[i].extensions.fits(ext) &&
             (f.takesExtension == nullptr || f.takesExtension(ext)))
             return &f;
     }
@@ -185,7 +200,8 @@ const ContainerFormat* FormatOfFileName(std::string_view fileName, const FormatS
 }
 
 std::optional<SetPart> SetPartOf(std::string_view fileName, const FormatSet& formats) {
-    const ContainerFormat* f = FormatOfFileName(fileName, &formats);
+    // Sets are known by their names.
+    const ContainerFormat* f = formatByName(fileName, &formats);
     if (f == nullptr || !f->fileSet)
         return std::nullopt;
     return SetPart{f, f->fileSet->partName(fileName, 1), f->fileSet->partOf(fileName)};

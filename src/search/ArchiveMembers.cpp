@@ -39,19 +39,21 @@ Unpacked unpackedState(const std::string& workFolder, const std::string& memberP
     return !ec && file.rfind(folder, 0) == 0 ? Unpacked::Inside : Unpacked::Outside;
 }
 
-// A set part too large to be read: its size and first bytes, which is all
-// its reader looks at before it says so.
-class TooLargePart final : public ByteSource {
+// A held set part as its reader opens it (as often as it likes): the bytes
+// held, and its size, larger than them when only the start of a part too
+// large to be read was kept, which is all its reader looks at before it
+// says so.
+class HeldPart final : public ByteSource {
   public:
-    TooLargePart(std::string start, std::uint64_t size) : start_(std::move(start)), size_(size) {}
+    HeldPart(const std::string& bytes, std::uint64_t size) : bytes_(bytes), size_(size) {}
     std::uint64_t size() const override { return size_; }
     std::string read(std::uint64_t offset, std::size_t length) const override {
-        return offset >= start_.size() ? std::string()
-                                       : start_.substr(static_cast<std::size_t>(offset), length);
+        return offset >= bytes_.size() ? std::string()
+                                       : bytes_.substr(static_cast<std::size_t>(offset), length);
     }
 
   private:
-    std::string start_;
+    const std::string& bytes_;
     std::uint64_t size_;
 };
 
@@ -61,8 +63,9 @@ struct HeldSets {
     struct Part {
         std::string name, label;
         std::vector<std::string> chain;
-        std::unique_ptr<ByteSource> bytes; // null: `error` says why there are none
-        std::optional<Error> error;
+        std::string bytes;
+        std::uint64_t size = 0;
+        std::optional<Error> error; // why there are no bytes to read
     };
     struct Set {
         std::string folder; // of its parts in the archive: "" or "Disks/"
@@ -170,18 +173,20 @@ class Reading {
             visitor_.visit(again);
             return;
         }
-        HeldSets::Part part{access.name, access.label, access.chain, nullptr, std::nullopt};
+        HeldSets::Part part{access.name, access.label, access.chain, {}, 0, std::nullopt};
         try {
-            std::string bytes = access.open()->read(0, kMaxSetPartBytes + 1);
-            if (bytes.size() > kMaxSetPartBytes) {
-                part.bytes = std::make_unique<TooLargePart>(bytes.substr(0, 16), bytes.size());
-            } else if (held.bytes + bytes.size() > kMaxHeldSetBytes) {
+            part.bytes = access.open()->read(0, kMaxSetPartBytes + 1);
+            part.size = part.bytes.size();
+            if (part.size > kMaxSetPartBytes) {
+                part.bytes.resize(16);
+                part.bytes.shrink_to_fit();
+            } else if (held.bytes + part.size > kMaxHeldSetBytes) {
                 part.error = Error(err::OutOfMemory,
                                    describeError(err::OutOfMemory) +
                                        " (not held: the set parts of the archive pass 64 MiB)");
+                part.bytes = std::string();
             } else {
-                held.bytes += bytes.size();
-                part.bytes = std::make_unique<MemoryByteSource>(std::move(bytes));
+                held.bytes += part.size;
             }
         } catch (const Error& e) {
             part.error = e;
@@ -206,17 +211,17 @@ class Reading {
             for (const auto& [number, part] : set.parts)
                 labels.push_back(part.label);
             auto head = std::find_if(set.parts.begin(), set.parts.end(),
-                                     [](const auto& p) { return p.second.bytes != nullptr; });
+                                     [](const auto& p) { return !p.second.error; });
             if (head == set.parts.end())
                 head = set.parts.begin();
-            auto take = [](HeldSets::Part& part) -> std::unique_ptr<ByteSource> {
-                if (!part.bytes)
+            auto take = [](const HeldSets::Part& part) -> std::unique_ptr<ByteSource> {
+                if (part.error)
                     throw *part.error;
-                return std::move(part.bytes);
+                return std::make_unique<HeldPart>(part.bytes, part.size);
             };
             const ByteOpener open = [&] { return take(head->second); };
             const SiblingOpener siblings = [&](const std::string& fileName) {
-                for (auto& [number, part] : set.parts)
+                for (const auto& [number, part] : set.parts)
                     if (part.name == set.folder + fileName)
                         return take(part);
                 raise(err::FileNotFound, fileName);

@@ -81,8 +81,10 @@ void writeSets(const TempDir& dir) {
             dir.write("sets/" + name, bytes);
             all.insert(all.begin() + static_cast<std::ptrdiff_t>(all.size() / 2), {name, bytes});
         }
-    dir.write("sets/2!between.d64", disk("BETWEEN", "BLAST BETWEEN"));
+    const std::string between = disk("BETWEEN", "BLAST BETWEEN");
+    dir.write("sets/2!between.d64", between);
     all.insert(all.begin() + 3, {"among.d64", disk("AMONG", "BLAST AMONG")});
+    all.push_back({"2!between.d64", between});
     dir.write("sets/sets.zip", WriteArchive("zip", all));
 }
 
