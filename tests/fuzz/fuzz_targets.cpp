@@ -215,7 +215,8 @@ const std::vector<std::string>& zipcodeSet() {
 void fuzzZipcode(std::uint8_t choice, std::string_view bytes) {
     const int part = choice % 5 + 1;
     const SiblingOpener siblings = [](const std::string& name) -> std::unique_ptr<ByteSource> {
-        return std::make_unique<MemoryByteSource>(zipcodeSet().at(ZipcodePartOf(name) - 1));
+        return std::make_unique<MemoryByteSource>(
+            zipcodeSet().at(static_cast<std::size_t>(ZipcodePartOf(name) - 1)));
     };
     readAs("ZIPCODE", std::to_string(part) + "!fuzz.z64", bytes, 0, 0, {}, &siblings);
 }
