@@ -3,6 +3,7 @@
 #include "common/Files.h"
 #include "common/Text.h"
 #include "common/Wildcard.h"
+#include "search/Dispatcher.h"
 #include "tools/OutsideArchiver.h"
 #include "tools/ToolRunner.h"
 
@@ -153,9 +154,18 @@ class Reading {
                setA->second.firstPart == setB->second.firstPart;
     }
 
-    // Holds a set part as it passes: its bytes, or why there are none.
-    void hold(HeldSets& held, const MemberAccess& access,
-              const std::pair<std::string, SetPart>& set) {
+    // Holds a set part as it passes: its bytes, or why there are none. A
+    // member named like a part but of another format by its bytes is
+    // visited instead. False stops.
+    bool hold(HeldSets& held, MemberAccess& access, const std::pair<std::string, SetPart>& set) {
+        HeldSets::Part part = readPart(held, access);
+        const ByteOpener bytes = [&] { return std::make_unique<HeldPart>(part.bytes, part.size); };
+        if (!part.error && FormatOfFile(choice_.formats, access.name, bytes) != set.second.format) {
+            ++visited_;
+            return visitor_.visit(access);
+        }
+        if (!part.error)
+            held.bytes += part.size;
         const auto [at, added] =
             held.byKey.try_emplace(set.first + set.second.firstPart, held.sets.size());
         if (added)
@@ -170,9 +180,17 @@ class Reading {
                  describeError(err::InvalidCall) + " (a second member of this name, not read)"},
                 access.label, true)};
             ++visited_;
-            visitor_.visit(again);
-            return;
+            return visitor_.visit(again);
         }
+        visitor_.held(access);
+        into.parts.emplace(set.second.part, std::move(part));
+        return !budget_.spent();
+    }
+
+    // A set part's bytes (of one too large, its start), or why there are
+    // none: it cannot be read, or the archive's parts held would pass the
+    // limit.
+    HeldSets::Part readPart(const HeldSets& held, const MemberAccess& access) {
         HeldSets::Part part{access.name, access.label, access.chain, {}, 0, std::nullopt};
         try {
             part.bytes = access.open()->read(0, kMaxSetPartBytes + 1);
@@ -185,16 +203,13 @@ class Reading {
                                    describeError(err::OutOfMemory) +
                                        " (not held: the set parts of the archive pass 64 MiB)");
                 part.bytes = std::string();
-            } else {
-                held.bytes += part.size;
             }
         } catch (const Error& e) {
             part.error = e;
         } catch (const std::bad_alloc&) {
             part.error = Error(err::OutOfMemory, describeError(err::OutOfMemory));
         }
-        visitor_.held(access);
-        into.parts.emplace(set.second.part, std::move(part));
+        return part;
     }
 
     // Once the archive's members are all seen: each set visited as its
@@ -245,10 +260,8 @@ class Reading {
         if (budget_.spent())
             return false;
         if (!opensAsArchive(access.name, level.depth)) {
-            if (const auto set = setOf(access.name); set && !access.passOver) {
-                hold(held, access, *set);
-                return !budget_.spent();
-            }
+            if (const auto set = setOf(access.name); set && !access.passOver)
+                return hold(held, access, *set);
             ++visited_;
             return visitor_.visit(access);
         }

@@ -5,36 +5,29 @@
 
 namespace qs {
 
-namespace {
-
-// A file known by its whole name whose bytes are not of that format (a D64
-// named like a Zipcode part) is read by its extension's format, when another
-// is searched.
-const ContainerFormat* byContent(const ContainerFormat& byName, const FormatSet& formats,
-                                 const std::string& path, const ByteOpener& open) {
+const ContainerFormat* FormatOfFile(const FormatSet& formats, const std::string& path,
+                                    const ByteOpener& open) {
+    const ContainerFormat* byName = FormatOfFileName(path, &formats);
+    if (byName == nullptr || byName->namePatterns.empty() || byName->bid == nullptr)
+        return byName;
     FormatSet others = formats;
-    others.remove(byName);
+    others.remove(*byName);
     const ContainerFormat* byExtension = FormatOfFileName(path, &others);
-    if (byExtension == nullptr || byName.bid == nullptr)
-        return &byName;
+    if (byExtension == nullptr)
+        return byName;
     try {
-        return byName.bid(*open()) == Bid::NotMine ? byExtension : &byName;
+        return byName->bid(*open()) == Bid::NotMine ? byExtension : byName;
     } catch (const Error&) {
-        return &byName; // its reader says what is wrong
+        return byName; // its reader says what is wrong
     }
 }
-
-} // namespace
 
 const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
                                     const FormatSet& formats, const std::string& path,
                                     const ByteOpener& open, const ListingRunner* listings,
                                     bool compressed, InflateBudget* budget,
                                     const SiblingOpener* siblings) {
-    // A name that another format's row knows too goes to the one searched.
-    const ContainerFormat* format = FormatOfFileName(path, &formats);
-    if (format != nullptr && !format->namePatterns.empty())
-        format = byContent(*format, formats, path, open);
+    const ContainerFormat* format = FormatOfFile(formats, path, open);
     std::string inside;
     if (format == nullptr && compressed) {
         inside = ImageNameInside(path);

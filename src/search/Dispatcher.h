@@ -7,7 +7,14 @@
 
 namespace qs {
 
-// Runs the reader of the format that the name of `path` says, when that is
+// The format of the file at `path` among `formats`: the one its name says;
+// but a file known by its whole name whose first bytes are not of that
+// format (a D64 named like a Zipcode part) is its extension's format, when
+// that is among them. Null for none.
+const ContainerFormat* FormatOfFile(const FormatSet& formats, const std::string& path,
+                                    const ByteOpener& open);
+
+// Runs the reader of the format that the name of `path` says (FormatOfFile), when that is
 // one of `formats`, on fresh records; answers the format, or null (the
 // records reset and marked FALSE EXTENSION) when no reader ran. With
 // `compressed`, an image kept compressed as a whole ("GAME.D64.GZ",

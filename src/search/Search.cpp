@@ -4,6 +4,7 @@
 #include "common/Files.h"
 #include "common/Text.h"
 #include "common/Wildcard.h"
+#include "search/Dispatcher.h"
 #include "search/FileTask.h"
 #include "search/FolderWalk.h"
 #include "search/Output.h"
@@ -68,14 +69,24 @@ FileReport folderUnit(const std::string& filePattern, const std::string& folder,
 }
 
 // A folder's files with the parts of each set left out but its head (its
-// first part, or the lowest there is), which is read with them.
-void keepSetHeads(const SearchRequest& request, std::vector<std::string>& files) {
+// first part, or the lowest there is), which is read with them. A file
+// named like a part but of another format by its bytes is no part.
+void keepSetHeads(const TaskContext& task, const std::string& folder,
+                  std::vector<std::string>& files) {
+    const SearchRequest& request = task.request;
     std::unordered_map<std::string, int> heads; // the lowest part of each set
     std::vector<std::pair<std::string, int>> parts(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (IsArchiveName(request, files[i]))
             continue;
-        if (std::optional<SetPart> part = SetPartOf(files[i], request.formats)) {
+        std::optional<SetPart> part = SetPartOf(files[i], request.formats);
+        const std::string path = PathInFolder(folder, files[i]);
+        const ByteOpener open = [&]() -> std::unique_ptr<ByteSource> {
+            if (task.opener)
+                return task.opener(path);
+            return std::make_unique<FileByteSource>(path);
+        };
+        if (part && FormatOfFile(request.formats, path, open) == part->format) {
             parts[i] = {std::move(part->firstPart), part->part};
             auto [at, added] = heads.try_emplace(parts[i].first, part->part);
             at->second = std::min(at->second, part->part);
@@ -200,7 +211,7 @@ class Feeder {
     }
 
     void startFolder(std::vector<std::string> files) {
-        keepSetHeads(task_.request, files);
+        keepSetHeads(task_, folders_[folder_], files);
         files_ = std::move(files);
         next_ = 0;
         ++folder_;

@@ -69,8 +69,8 @@ Members zipcodeParts(const std::string& name, const std::string& entry,
 
 // Sets whole, without their first part (headed by the second), without the
 // part that holds the directory, and with a part too large, in a folder
-// (beside a disk named like a part) and in a ZIP (their parts in no order, a
-// disk among them).
+// (beside two disks named like parts of one set) and in a ZIP (their parts
+// in no order, a disk among them).
 void writeSets(const TempDir& dir) {
     Members all;
     for (const Members& set : {zipcodeParts("whole.z64", "BLAST WHOLE"),
@@ -81,10 +81,12 @@ void writeSets(const TempDir& dir) {
             dir.write("sets/" + name, bytes);
             all.insert(all.begin() + static_cast<std::ptrdiff_t>(all.size() / 2), {name, bytes});
         }
-    const std::string between = disk("BETWEEN", "BLAST BETWEEN");
-    dir.write("sets/2!between.d64", between);
     all.insert(all.begin() + 3, {"among.d64", disk("AMONG", "BLAST AMONG")});
-    all.push_back({"2!between.d64", between});
+    for (const char* twin : {"1!twin.d64", "2!twin.d64"}) {
+        const std::string bytes = disk(twin, std::string("BLAST TWIN ") + twin[0]);
+        dir.write("sets/" + std::string(twin), bytes);
+        all.push_back({twin, bytes});
+    }
     dir.write("sets/sets.zip", WriteArchive("zip", all));
 }
 
