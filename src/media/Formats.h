@@ -73,24 +73,7 @@ struct ContainerFormat {
     bool tune() const { return kind == ContainerKind::Tune; }
 };
 
-// A choice of formats.
-class FormatSet {
-  public:
-    FormatSet() = default;
-    FormatSet(std::initializer_list<const ContainerFormat*> formats);
-    static FormatSet all();
-    static FormatSet defaults(); // those on by default
-    bool contains(const ContainerFormat& format) const;
-    void add(const ContainerFormat& format);
-    void remove(const ContainerFormat& format);
-    bool empty() const { return bits_ == 0; }
-    bool operator==(const FormatSet&) const = default;
-    std::vector<const ContainerFormat*> formats() const; // in table order
-
-  private:
-    static std::uint64_t bit(const ContainerFormat& format);
-    std::uint64_t bits_ = 0;
-};
+class FormatSet;
 
 // Every format, in the order the type list shows them.
 std::span<const ContainerFormat> ContainerFormats();
@@ -117,6 +100,25 @@ std::optional<SetPart> SetPartOf(std::string_view fileName, const FormatSet& for
 // ".bz2" or ".xz", or with its short extension spelled out ("GAME.D6Z" holds
 // "GAME.D64"); empty when the name is no compressed image of a format.
 std::string ImageNameInside(std::string_view fileName);
+
+// A choice of formats.
+class FormatSet {
+  public:
+    FormatSet() = default;
+    FormatSet(std::initializer_list<const ContainerFormat*> formats);
+    static FormatSet all();
+    static FormatSet defaults(); // those on by default
+    bool contains(const ContainerFormat& format) const;
+    void add(const ContainerFormat& format);
+    void remove(const ContainerFormat& format);
+    bool empty() const { return bits_ == 0; }
+    bool operator==(const FormatSet&) const = default;
+    std::vector<const ContainerFormat*> formats() const; // in table order
+
+  private:
+    static std::uint64_t bit(const ContainerFormat& format);
+    std::uint64_t bits_ = 0;
+};
 
 // Gives a file's bytes, opened when the reading begins.
 using ByteOpener = std::function<std::unique_ptr<ByteSource>()>;
