@@ -71,7 +71,10 @@ QGroupBox* MainWindow::buildGrid(const QString& title, const QString& name,
         box->setChecked(row.ticked);
         connect(box, &QCheckBox::toggled, this, std::move(row.set));
         const int index = static_cast<int>(i);
-        grid->addWidget(box, index / columns, index % columns);
+        // The last box takes the rest of its row: a long caption there
+        // widens no column.
+        const int span = i + 1 == boxes.size() ? columns - index % columns : 1;
+        grid->addWidget(box, index / columns, index % columns, 1, span);
         widgets.push_back(box);
     }
     return frame;

@@ -20,6 +20,7 @@
 #include "media/T64Reader.h"
 #include "media/TapReader.h"
 #include "media/X64Reader.h"
+#include "media/ZipcodeReader.h"
 
 #include <algorithm>
 
@@ -55,6 +56,15 @@ Bid nibBid(const ByteSource& bytes) {
 // files of one name apart.
 bool p00Family(std::string_view ext) {
     return ext.size() == 3 && ext[1] >= '0' && ext[1] <= '9' && ext[2] >= '0' && ext[2] <= '9';
+}
+
+// A Zipcode part's load address: $03FE for the first part (two ID bytes
+// follow), $0400 for every part.
+Bid zipcodeBid(const ByteSource& bytes) {
+    const std::string start = bytes.read(0, 2);
+    return start == std::string("\xFE\x03", 2) || start == std::string("\x00\x04", 2)
+               ? Bid::Mine
+               : Bid::NotMine;
 }
 
 // Formats listed by an outside program warn that they slow the search.
@@ -134,6 +144,12 @@ std::vector<ContainerFormat> makeTable() {
         {.tag = "D82", .caption = "D82", .extensions = {"D82"}, .compressedExtensions = {"D8Z"},
          .imageSizes = {kD82Size}, .procedure = "analizzaD82",
          .read = readD82, .kind = Disk, .lockBits = true, .entryPositions = true},
+        {.tag = "ZIPCODE", .caption = "ZIPCODE", .namePatterns = {"?!%.*", "?!%"},
+         .takesName = IsZipcodePartName,
+         .fileSet = FileSetNaming{ZipcodePartOf, ZipcodePartName, 5}, .procedure = "analizzaZIPCODE",
+         .read = readZipcode, .bid = zipcodeBid, .invalidName = "ZIPCODE", .kind = Disk,
+         .lockBits = true, .entryPositions = true,
+         .note = "Disks packed into 1!NAME to 4!NAME (5!NAME for 40 tracks), read as one"},
     };
 }
 // clang-format on
@@ -143,16 +159,31 @@ const std::vector<ContainerFormat>& table() {
     return formats;
 }
 
-// Each row's extensions as one prepared pattern list: every file of a search
-// is looked up.
-const std::vector<FilePatterns>& extensionPatterns() {
-    static const std::vector<FilePatterns> patterns = [] {
-        std::vector<FilePatterns> out;
+// Each row's extensions, and its name patterns standing for any name, as
+// prepared pattern lists: every file of a search is looked up.
+struct RowPatterns {
+    FilePatterns extensions;
+    FilePatterns names; // fits nothing for a row without name patterns
+    bool byName;
+};
+
+// The row's name patterns with the mask standing for "%".
+std::string namePatternList(const ContainerFormat& f, const std::string& mask) {
+    std::string list;
+    for (std::string_view pattern : f.namePatterns)
+        list += (list.empty() ? "" : ";") + replaceAll(std::string(pattern), "%", mask);
+    return list;
+}
+
+const std::vector<RowPatterns>& rowPatterns() {
+    static const std::vector<RowPatterns> patterns = [] {
+        std::vector<RowPatterns> out;
         for (const ContainerFormat& f : table()) {
             std::string list;
             for (std::string_view ext : f.extensions)
                 list += (list.empty() ? "" : ";") + std::string(ext);
-            out.emplace_back(list);
+            out.push_back({FilePatterns(list), FilePatterns(namePatternList(f, "*")),
+                           !f.namePatterns.empty()});
         }
         return out;
     }();
@@ -180,17 +211,51 @@ const ContainerFormat* FormatByCaption(std::string_view caption) {
     return nullptr;
 }
 
-const ContainerFormat* FormatOfFileName(std::string_view fileName) {
-    const auto dot = fileName.find_last_of('.');
-    const std::string ext =
-        upperAscii(dot == std::string_view::npos ? fileName : fileName.substr(dot + 1));
-    const std::vector<FilePatterns>& patterns = extensionPatterns();
+namespace {
+
+bool chosen(const ContainerFormat& f, const FormatSet* among) {
+    return among == nullptr || among->contains(f);
+}
+
+// The first row whose name patterns the file's name fits.
+const ContainerFormat* formatByName(std::string_view fileName, const FormatSet* among) {
+    const std::string_view name = fileName.substr(fileName.find_last_of('/') + 1);
+    const std::vector<RowPatterns>& patterns = rowPatterns();
     for (std::size_t i = 0; i < patterns.size(); ++i) {
         const ContainerFormat& f = table()[i];
-        if (patterns[i].fits(ext) && (f.takesExtension == nullptr || f.takesExtension(ext)))
+        if (patterns[i].byName && chosen(f, among) && patterns[i].names.fits(name) &&
+            (f.takesName == nullptr || f.takesName(upperAscii(name))))
             return &f;
     }
     return nullptr;
+}
+
+} // namespace
+
+const ContainerFormat* FormatOfFileName(std::string_view fileName, const FormatSet* among) {
+    // Rows known by the whole name come first: their files often carry
+    // another row's extension.
+    if (const ContainerFormat* f = formatByName(fileName, among))
+        return f;
+    const std::vector<RowPatterns>& patterns = rowPatterns();
+    const auto dot = fileName.find_last_of('.');
+    const std::string ext =
+        upperAscii(dot == std::string_view::npos ? fileName : fileName.substr(dot + 1));
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
+        const ContainerFormat& f = table()[i];
+        if (chosen(f, among) && patterns[i].extensions.fits(ext) &&
+            (f.takesExtension == nullptr || f.takesExtension(ext)))
+            return &f;
+    }
+    return nullptr;
+}
+
+std::optional<SetPart> SetPartOf(std::string_view fileName, const FormatSet& formats) {
+    // Sets are known by their names.
+    const ContainerFormat* f = formatByName(fileName, &formats);
+    if (f == nullptr || !f->fileSet)
+        return std::nullopt;
+    return SetPart{f, f->fileSet->partName(fileName, 1), f->fileSet->partOf(fileName)};
 }
 
 FormatSet::FormatSet(std::initializer_list<const ContainerFormat*> formats) {
@@ -239,7 +304,7 @@ std::vector<const ContainerFormat*> FormatSet::formats() const {
 
 void ReadContainer(const ContainerFormat& format, AnalysisRecords& records, const ErrorTrap& trap,
                    const std::string& path, const ByteOpener& open, const ListingRunner* listings,
-                   const std::string& readAs) {
+                   const std::string& readAs, const SiblingOpener* siblings) {
     // Every reader starts from empty records, so that a file that fails
     // early can never show the previous file's findings.
     records.reset();
@@ -248,7 +313,7 @@ void ReadContainer(const ContainerFormat& format, AnalysisRecords& records, cons
         const std::unique_ptr<ByteSource> bytes = open();
         if (format.bid != nullptr && format.bid(*bytes) == Bid::NotMine)
             return MarkInvalidFile(records, name, format.invalidName);
-        ReadInput in{records, *bytes, name, listings, trap};
+        ReadInput in{records, *bytes, name, listings, trap, siblings};
         format.read(in);
     });
     // A tune is reported under its own kind and name whatever its reader got to.
@@ -323,9 +388,12 @@ std::string CompressedFilePatterns(const FormatSet& formats, const std::string& 
 
 std::string FormatFilePatterns(const FormatSet& formats, const std::string& mask) {
     std::string patterns;
-    for (const ContainerFormat* f : formats.formats())
+    for (const ContainerFormat* f : formats.formats()) {
         for (std::string_view ext : f->extensions)
             patterns += (patterns.empty() ? "" : ";") + mask + "." + std::string(ext);
+        if (!f->namePatterns.empty())
+            patterns += (patterns.empty() ? "" : ";") + namePatternList(*f, mask);
+    }
     return patterns;
 }
 

@@ -27,6 +27,16 @@ enum class ContainerKind { Disk, Tape, Cartridge, SingleFile, Tune };
 enum class Bid { Mine, NotMine };
 using Bidder = Bid (*)(const ByteSource& bytes);
 
+// How the files of a medium kept in several files are named: alike, but
+// for the part each is (a Zipcode set: 1!NAME ... 4!NAME).
+struct FileSetNaming {
+    // The part a file name (no folder) is: 1 and up.
+    int (*partOf)(std::string_view fileName);
+    // The name of part `part` of the set of `fileName`.
+    std::string (*partName)(std::string_view fileName, int part);
+    int mostParts; // parts are numbered 1 to this
+};
+
 struct ContainerFormat {
     std::string_view tag = {};     // its name in reports and records: "D64", "PC64"
     std::string_view caption = {}; // what the type list and the window's box call it
@@ -40,6 +50,15 @@ struct ContainerFormat {
     std::vector<std::uint64_t> imageSizes = {};
     // A closer look at an extension that fits a pattern; null: every one does.
     bool (*takesExtension)(std::string_view upperExtension) = nullptr;
+    // Patterns of its whole file names, "%" standing for the search's file
+    // mask ("?!%.*" for "1!NAME.Z64"). A name that fits one is the format's
+    // whatever its extension says.
+    std::vector<std::string_view> namePatterns = {};
+    // A closer look at a name (upper case, no folder) that fits a name
+    // pattern; null: every one does.
+    bool (*takesName)(std::string_view upperName) = nullptr;
+    // Its media are kept in several files that its reader reads together.
+    std::optional<FileSetNaming> fileSet = {};
     std::string_view procedure = {}; // the reader's name in its error messages
     Reader read = nullptr;
     Bidder bid = nullptr;              // null: no signature to check
@@ -61,13 +80,28 @@ struct ContainerFormat {
     bool tune() const { return kind == ContainerKind::Tune; }
 };
 
+class FormatSet;
+
 // Every format, in the order the type list shows them.
 std::span<const ContainerFormat> ContainerFormats();
 const ContainerFormat* FormatByTag(std::string_view tag);
 // Without regard to case.
 const ContainerFormat* FormatByCaption(std::string_view caption);
-// The format whose files carry the extension of `fileName`; null for none.
-const ContainerFormat* FormatOfFileName(std::string_view fileName);
+// The format of the file `fileName` (a path, or a name): the first whose
+// name patterns its name fits, else the first whose files carry its
+// extension; only those of `among`, when given. Null for none.
+const ContainerFormat* FormatOfFileName(std::string_view fileName,
+                                        const FormatSet* among = nullptr);
+
+// A file that is one part of a medium kept in several files.
+struct SetPart {
+    const ContainerFormat* format;
+    std::string firstPart; // the name of its set's first part: the set's key
+    int part;
+};
+// What set the file `fileName` (no folder) is a part of, when its format
+// (among `formats`) keeps media in several files.
+std::optional<SetPart> SetPartOf(std::string_view fileName, const FormatSet& formats);
 
 // The name of the image a compressed file holds: its name without ".gz",
 // ".bz2" or ".xz", or with its short extension spelled out ("GAME.D6Z" holds
@@ -106,13 +140,15 @@ using ByteOpener = std::function<std::unique_ptr<ByteSource>()>;
 // trapped under the reader's name and the file, and the records keep what was
 // read up to there.
 // `readAs`, when not empty, is the name the reader is given (a compressed
-// image's name inside); messages name `path`.
+// image's name inside); messages name `path`. `siblings` opens the other
+// files of its set.
 void ReadContainer(const ContainerFormat& format, AnalysisRecords& records, const ErrorTrap& trap,
                    const std::string& path, const ByteOpener& open, const ListingRunner* listings,
-                   const std::string& readAs = {});
+                   const std::string& readAs = {}, const SiblingOpener* siblings = nullptr);
 
 // The file-name pattern list of the formats: `mask` joined with each of their
-// extensions ("*.D64;*.P??;..."); empty for none.
+// extensions ("*.D64;*.P??;..."), or standing in their name patterns
+// ("?!*.*"); empty for none.
 std::string FormatFilePatterns(const FormatSet& formats, const std::string& mask);
 // The same for their images kept compressed ("*.D64.GZ;*.D6Z;...").
 std::string CompressedFilePatterns(const FormatSet& formats, const std::string& mask);

@@ -7,10 +7,21 @@
 #include "media/AnalysisRecords.h"
 #include "media/ListingRunner.h"
 
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace qs {
+
+// Opens another file of a reader's set by its file name: a file of the same
+// folder, or a member of the same archive (in the same folder of it). Raises
+// "File not found" for one that is not there.
+using SiblingOpener = std::function<std::unique_ptr<ByteSource>(const std::string& fileName)>;
+
+// No file of a set comes near this; a larger one is not read.
+inline constexpr std::uint64_t kMaxSetPartBytes = 1024 * 1024;
 
 struct ReadInput {
     AnalysisRecords& records;
@@ -22,6 +33,9 @@ struct ReadInput {
     // For a problem the reader reports and then reads on past (a damaged
     // 1581 partition); whatever ends the reading is raised instead.
     const ErrorTrap& trap;
+    // The other files of its set, for a format that reads several files
+    // together; null: there are none to be had.
+    const SiblingOpener* siblings = nullptr;
 };
 
 using Reader = void (*)(ReadInput& in);

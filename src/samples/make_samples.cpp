@@ -14,6 +14,7 @@
 #include "samples/TapBuilder.h"
 #include "samples/X64Builder.h"
 #include "samples/ZipWriter.h"
+#include "samples/ZipcodeBuilder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -274,6 +275,47 @@ bool writeC64ArchiveSamples(const fs::path& root) {
            writeBytes(archives / "blast self.sfx", makeSfx(sfx));
 }
 
+// Zipcode sets of four parts: one in a folder of its own, one in a ZIP and
+// one in a TAR.
+bool writeZipcodeSamples(const fs::path& root) {
+    const fs::path zipcode = root / "Zipcode";
+    fs::create_directories(zipcode);
+    auto parts = [](const std::string& disk, const std::string& name) {
+        Members members;
+        const std::vector<std::string> set = ZipcodeSet(disk);
+        for (std::size_t i = 0; i < set.size(); ++i)
+            members.push_back({std::to_string(i + 1) + "!" + name, set[i]});
+        return members;
+    };
+    DiskBuilder packed;
+    packed
+        .name(toPetscii("BLAST PACKED"), "BP\xA0"
+                                         "2A")
+        .formatBam();
+    packed.add({toPetscii("BLAST ZIPCODE"), 0x82, 40, 17, 0})
+        .add({toPetscii("INTRO"), 0x82, 8, 19, 0});
+    bool ok = true;
+    for (const auto& [name, bytes] : parts(packed.bytes(), "blastpack.z64"))
+        ok = ok && writeBytes(zipcode / name, bytes);
+    DiskBuilder zipped;
+    zipped
+        .name(toPetscii("MODEM DISK"), "MD\xA0"
+                                       "2A")
+        .formatBam();
+    zipped.add({toPetscii("BLAST BY MODEM"), 0x82, 25, 17, 0});
+    DiskBuilder tarred;
+    tarred
+        .name(toPetscii("TARRED SET"), "TS\xA0"
+                                       "2A")
+        .formatBam();
+    tarred.add({toPetscii("BLAST IN TAR"), 0x82, 12, 17, 0});
+    return ok &&
+           writeBytes(root / "Archives" / "zipcode set.zip",
+                      WriteArchive("zip", parts(zipped.bytes(), "MODEM.Z64"))) &&
+           writeBytes(root / "Archives" / "zipcode set.tar",
+                      WriteArchive("tar", parts(tarred.bytes(), "tarred")));
+}
+
 // Marks a folder as a sample collection, which a later run may replace.
 const char* const kMark = ".quillsift-samples";
 
@@ -327,6 +369,7 @@ int main(int argc, char** argv) {
     ok = ok && writeC64ArchiveSamples(root);
     ok = ok && writeProgramSamples(root);
     ok = ok && writeOfficeSamples(root);
+    ok = ok && writeZipcodeSamples(root);
     if (!ok) {
         std::fprintf(stderr, "quillsift-samples: could not write the samples into %s\n",
                      args[0].c_str());

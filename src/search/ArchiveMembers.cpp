@@ -3,6 +3,7 @@
 #include "common/Files.h"
 #include "common/Text.h"
 #include "common/Wildcard.h"
+#include "search/Dispatcher.h"
 #include "tools/ArchiveReader.h"
 #include "tools/OutsideArchiver.h"
 #include "tools/ToolRunner.h"
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <new>
 #include <optional>
 #include <sys/stat.h>
 
@@ -153,6 +155,43 @@ std::vector<std::string> findUnpacked(const Plan& p, const std::string& workFold
     return found;
 }
 
+// A held set part as its reader opens it (as often as it likes): the bytes
+// held, and its size, larger than them when only the start of a part too
+// large to be read was kept, which is all its reader looks at before it
+// says so.
+class HeldPart final : public ByteSource {
+  public:
+    HeldPart(const std::string& bytes, std::uint64_t size) : bytes_(bytes), size_(size) {}
+    std::uint64_t size() const override { return size_; }
+    std::string read(std::uint64_t offset, std::size_t length) const override {
+        return offset >= bytes_.size() ? std::string()
+                                       : bytes_.substr(static_cast<std::size_t>(offset), length);
+    }
+
+  private:
+    const std::string& bytes_;
+    std::uint64_t size_;
+};
+
+// The parts of sets met in one archive, held as they pass, in memory (the
+// archive is read once, streaming), until its members are all seen.
+struct HeldSets {
+    struct Part {
+        std::string name, label;
+        std::vector<std::string> chain;
+        std::string bytes;
+        std::uint64_t size = 0;
+        std::optional<Error> error; // why there are no bytes to read
+    };
+    struct Set {
+        std::string folder; // of its parts in the archive: "" or "Disks/"
+        std::map<int, Part> parts;
+    };
+    std::vector<Set> sets; // in the order they were first met
+    std::map<std::string, std::size_t> byKey;
+    std::uint64_t bytes = 0;
+};
+
 // One archive being read: the file itself, or one inside it.
 struct Level {
     ArchiveInput input;
@@ -170,10 +209,28 @@ class Reading {
 
     void read(const Level& level, const ErrorTrap& trap) {
         ReadSoFar soFar;
-        if (!external_ && inProcess(level, soFar))
-            return;
-        if (level.input.bytes == nullptr)
-            return withArchiver(level, level.input.path, trap, soFar);
+        // Set parts held while the archive is read, however it is read.
+        HeldSets held;
+        bool more = true;
+        if (external_ || !inProcess(level, soFar, held, more)) {
+            if (level.input.bytes == nullptr)
+                withArchiver(level, level.input.path, trap, soFar, held, more);
+            else
+                withArchiverFromMemory(level, trap, soFar, held, more);
+        }
+        if (!stopped(more))
+            readSets(held, level.depth);
+    }
+
+    InflateBudget& budget() { return budget_; }
+    std::size_t visited() const { return visited_; }
+    // Archives that lie too deep to be opened, and the first of them.
+    std::size_t tooDeep() const { return tooDeep_; }
+    const std::string& firstTooDeep() const { return firstTooDeep_; }
+
+  private:
+    void withArchiverFromMemory(const Level& level, const ErrorTrap& trap, const ReadSoFar& soFar,
+                                HeldSets& held, bool& more) {
         // The outside archiver reads files: the archive goes to the temporary
         // folder alone.
         std::string file;
@@ -186,16 +243,9 @@ class Reading {
             WriteWholeFile(file, *level.input.bytes).orRaise();
         });
         if (written)
-            withArchiver(level, file, trap, soFar);
+            withArchiver(level, file, trap, soFar, held, more);
     }
 
-    InflateBudget& budget() { return budget_; }
-    std::size_t visited() const { return visited_; }
-    // Archives that lie too deep to be opened, and the first of them.
-    std::size_t tooDeep() const { return tooDeep_; }
-    const std::string& firstTooDeep() const { return firstTooDeep_; }
-
-  private:
     // The member wanted at this depth, when one exact member is.
     const std::string* wanted(int depth) const {
         const auto index = static_cast<std::size_t>(depth - 1);
@@ -209,17 +259,141 @@ class Reading {
     }
     bool fits(const std::string& name, int depth) const {
         if (const std::string* only = wanted(depth))
-            return name == *only;
+            return name == *only || (lastWanted(depth) && sameSet(name, *only));
         return MemberFits(name, choice_.patterns) || IsArchiveMemberName(name);
     }
+    bool lastWanted(int depth) const {
+        return static_cast<std::size_t>(depth) == choice_.only.size();
+    }
 
-    // Visits the member, or reads it as an archive in turn. False stops.
+    // The set a member is a part of, by its folder in the archive and the
+    // name of its set's first part.
+    std::optional<std::pair<std::string, SetPart>> setOf(const std::string& name) const {
+        const std::string file = FileNameOf(name);
+        std::optional<SetPart> part = SetPartOf(file, choice_.formats);
+        if (!part)
+            return std::nullopt;
+        return std::pair{name.substr(0, name.size() - file.size()), std::move(*part)};
+    }
+    bool sameSet(const std::string& a, const std::string& b) const {
+        const auto setA = setOf(a), setB = setOf(b);
+        return setA && setB && setA->first == setB->first &&
+               setA->second.firstPart == setB->second.firstPart;
+    }
+
+    // Holds a set part as it passes: its bytes, or why there are none. A
+    // member named like a part but of another format by its bytes is
+    // visited instead. False stops.
+    bool hold(HeldSets& held, MemberAccess& access, const std::pair<std::string, SetPart>& set) {
+        HeldSets::Part part = readPart(held, access);
+        const ByteOpener bytes = [&] { return std::make_unique<HeldPart>(part.bytes, part.size); };
+        if (!part.error && FormatOfFile(choice_.formats, access.name, bytes) != set.second.format) {
+            ++visited_;
+            visitedLast_ = true;
+            return visitor_.visit(access);
+        }
+        if (!part.error)
+            held.bytes += part.size;
+        const auto [at, added] =
+            held.byKey.try_emplace(set.first + set.second.firstPart, held.sets.size());
+        if (added)
+            held.sets.push_back({set.first, {}});
+        HeldSets::Set& into = held.sets[at->second];
+        // A second member of the same name is left out of the set, and said.
+        if (into.parts.contains(set.second.part)) {
+            MemberAccess again = access;
+            again.refused = TrappedMessage{ErrorTrap::messageText(
+                std::string(set.second.format->procedure),
+                {err::InvalidCall,
+                 describeError(err::InvalidCall) + " (a second member of this name, not read)"},
+                access.label, true)};
+            ++visited_;
+            visitedLast_ = true;
+            return visitor_.visit(again);
+        }
+        visitor_.held(access);
+        into.parts.emplace(set.second.part, std::move(part));
+        return !budget_.spent();
+    }
+
+    // A set part's bytes (of one too large, its start), or why there are
+    // none: it cannot be read, or the archive's parts held would pass the
+    // limit.
+    HeldSets::Part readPart(const HeldSets& held, const MemberAccess& access) {
+        HeldSets::Part part{access.name, access.label, access.chain, {}, 0, std::nullopt};
+        try {
+            part.bytes = access.open()->read(0, kMaxSetPartBytes + 1);
+            part.size = part.bytes.size();
+            if (part.size > kMaxSetPartBytes) {
+                part.bytes.resize(16);
+                part.bytes.shrink_to_fit();
+            } else if (held.bytes + part.size > kMaxHeldSetBytes) {
+                part.error = Error(err::OutOfMemory,
+                                   describeError(err::OutOfMemory) +
+                                       " (not held: the set parts of the archive pass 64 MiB)");
+                part.bytes = std::string();
+            }
+        } catch (const Error& e) {
+            part.error = e;
+        } catch (const std::bad_alloc&) {
+            part.error = Error(err::OutOfMemory, describeError(err::OutOfMemory));
+        }
+        return part;
+    }
+
+    // Once the archive's members are all seen: each set visited as its
+    // lowest part that could be held, the others opened through it. False
+    // stops.
+    bool readSets(HeldSets& held, int depth) {
+        for (HeldSets::Set& set : held.sets) {
+            if (!choice_.only.empty() &&
+                (!lastWanted(depth) ||
+                 std::none_of(set.parts.begin(), set.parts.end(),
+                              [&](const auto& p) { return p.second.name == choice_.only.back(); })))
+                continue;
+            std::vector<std::string> labels;
+            for (const auto& [number, part] : set.parts)
+                labels.push_back(part.label);
+            auto head = std::find_if(set.parts.begin(), set.parts.end(),
+                                     [](const auto& p) { return !p.second.error; });
+            if (head == set.parts.end())
+                head = set.parts.begin();
+            auto take = [](const HeldSets::Part& part) -> std::unique_ptr<ByteSource> {
+                if (part.error)
+                    throw *part.error;
+                return std::make_unique<HeldPart>(part.bytes, part.size);
+            };
+            const ByteOpener open = [&] { return take(head->second); };
+            const SiblingOpener siblings = [&](const std::string& fileName) {
+                for (const auto& [number, part] : set.parts)
+                    if (part.name == set.folder + fileName)
+                        return take(part);
+                raise(err::FileNotFound, fileName);
+            };
+            HeldSets::Part& first = head->second;
+            MemberAccess access{first.name, first.label, first.chain, first.name,
+                                open,       listings_,   budget_};
+            access.siblings = &siblings;
+            access.setParts = &labels;
+            ++visited_;
+            if (!visitor_.visit(access))
+                return false;
+        }
+        return true;
+    }
+
+    // Visits the member, holds it as a part of a set, or reads it as an
+    // archive in turn. False stops.
     bool handle(const Level& level, MemberAccess& access,
-                const std::function<ArchiveInput()>& archiveBytes) {
+                const std::function<ArchiveInput()>& archiveBytes, HeldSets& held) {
+        visitedLast_ = false;
         if (budget_.spent())
             return false;
         if (!opensAsArchive(access.name, level.depth)) {
+            if (const auto set = setOf(access.name); set && !access.passOver && !access.refused)
+                return hold(held, access, *set);
             ++visited_;
+            visitedLast_ = true;
             return visitor_.visit(access);
         }
         // Said once for the file, after its members: an archive that holds
@@ -245,7 +419,7 @@ class Reading {
 
     // Read by libarchive; false when it refused the archive, `soFar` then
     // holding the members it handed over that stand.
-    bool inProcess(const Level& level, ReadSoFar& soFar) {
+    bool inProcess(const Level& level, ReadSoFar& soFar, HeldSets& held, bool& more) {
         const Outcome read = ReadArchive(
             level.input, [&](const std::string& name) { return fits(name, level.depth); },
             [&](const ArchiveMember& member) {
@@ -257,12 +431,16 @@ class Reading {
                                     open,          listings_, budget_};
                 if (member.tooLarge())
                     access.refused = tooLarge(label);
-                const bool more = handle(level, access, [&] {
-                    return ArchiveInput{member.name(), &member.inflateAll()};
-                });
-                // A damaged archive inside was said as such in its own report;
-                // a damaged member is read again by the outside archiver.
-                if (member.damaged() && !opensAsArchive(member.name(), level.depth)) {
+                more = handle(
+                    level, access,
+                    [&] {
+                        return ArchiveInput{member.name(), &member.inflateAll()};
+                    },
+                    held);
+                // A damaged member visited is read again by the outside
+                // archiver; a damaged archive inside, or set part held, is
+                // said as such where it is reported.
+                if (member.damaged() && visitedLast_) {
                     --visited_;
                     visitor_.forgetLast();
                 } else {
@@ -274,20 +452,45 @@ class Reading {
         return read.ok();
     }
 
+    // The reading stopped at the visitor's word, not for the budget (what is
+    // held is then still read).
+    bool stopped(bool more) const { return !more && !budget_.spent(); }
+
+    // The archiver's switches for the member `only`, and for the other
+    // parts of its set when it is the member wanted last.
+    std::vector<std::string> onlySwitches(const std::string& only, int depth) const {
+        std::vector<std::string> switches = ExactSwitches(only);
+        const auto set = lastWanted(depth) ? setOf(only) : std::nullopt;
+        if (!set || switches.empty())
+            return switches;
+        for (int part = 1; part <= set->second.format->fileSet->mostParts; ++part) {
+            const std::string name =
+                set->first + set->second.format->fileSet->partName(FileNameOf(only), part);
+            if (name != only)
+                for (std::string& s : ExactSwitches(name))
+                    switches.push_back(std::move(s));
+        }
+        return switches;
+    }
+
     // Listed and unpacked by the outside archiver into a fresh folder.
     void withArchiver(const Level& level, const std::string& file, const ErrorTrap& trap,
-                      const ReadSoFar& soFar) {
+                      const ReadSoFar& soFar, HeldSets& held, bool& more) {
         const std::string* only = wanted(level.depth);
         const std::string patterns = only != nullptr || choice_.patterns.empty()
                                          ? std::string()
                                          : choice_.patterns + ";" + upperAscii(kArchivePatterns);
         const std::vector<std::string> switches =
-            only != nullptr ? ExactSwitches(*only) : PatternSwitches(patterns);
+            only != nullptr ? onlySwitches(*only, level.depth) : PatternSwitches(patterns);
         std::vector<ListedMember> listed;
         if (!trap.runOnFile(kArchiveProcedure, level.label,
                             [&] { listed = ListArchiveFiles(tools_, file, switches).take(); }))
             return;
-        const Plan p = plan(listed, only, soFar);
+        // The member wanted, and the other parts of its set.
+        if (only != nullptr)
+            std::erase_if(listed,
+                          [&](const ListedMember& m) { return !fits(m.name, level.depth); });
+        const Plan p = plan(listed, nullptr, soFar);
         if (p.read.empty())
             return;
         const std::string workFolder = tools_.tempPath("WKCBMZip");
@@ -334,9 +537,12 @@ class Reading {
             else if (inside && (m.size ? size != *m.size : unpacked.stopped))
                 access.refused = refusal(label, err::PathFileAccess, "not unpacked whole: " + why);
             access.passOver = !access.refused && !inside;
-            const bool more = handle(level, access, [&] {
-                return ArchiveInput{memberPath, nullptr};
-            });
+            more = handle(
+                level, access,
+                [&] {
+                    return ArchiveInput{memberPath, nullptr};
+                },
+                held);
             if (inside) {
                 ::chmod(memberPath.c_str(), 0600);
                 KillFile(memberPath);
@@ -355,6 +561,7 @@ class Reading {
     std::size_t visited_ = 0;
     std::size_t tooDeep_ = 0;
     std::string firstTooDeep_;
+    bool visitedLast_ = false; // the member just handled was visited as it is
 };
 
 } // namespace

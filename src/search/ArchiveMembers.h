@@ -35,9 +35,17 @@ bool IsArchiveMemberName(const std::string& name);
 // Which members to read.
 struct MemberChoice {
     std::string patterns; // ";"-separated upper-case file patterns; empty: all
-    // Exactly this member (the last name), inside the archives named before it.
+    // Exactly this member (the last name), inside the archives named before
+    // it; and the other parts of its set, when it is one.
     std::vector<std::string> only = {};
+    // The formats read: whose files make sets.
+    FormatSet formats = FormatSet::all();
 };
+
+// No more than this is held of the set parts of one archive (parts of a
+// set are held as they pass, and read together once its members are all
+// seen); a part past it is not read.
+inline constexpr std::uint64_t kMaxHeldSetBytes = 64ull * 1024 * 1024;
 
 // A member as its reader gets at it, valid during the visit.
 struct MemberAccess {
@@ -55,6 +63,10 @@ struct MemberAccess {
     std::optional<TrappedMessage> refused = std::nullopt;
     // Not to be read, and nothing to say (unpacked outside its folder).
     bool passOver = false;
+    // A set read as a whole (its lowest part visited): the other parts of
+    // its set, and the labels of every part held for it, this one's too.
+    const SiblingOpener* siblings = nullptr;
+    const std::vector<std::string>* setParts = nullptr;
 };
 
 class MemberVisitor {
@@ -70,6 +82,9 @@ class MemberVisitor {
     virtual void counted(std::size_t count, const std::string& label) = 0;
     // One member; false stops the reading.
     virtual bool visit(const MemberAccess& member) = 0;
+    // A part of a set passes and is held; once the archive's members are
+    // all seen, its set is visited as its lowest part held (setParts).
+    virtual void held(const MemberAccess& part) { (void)part; }
     // libarchive found the member just visited damaged: what it gave is to
     // be forgotten, as the outside archiver reads it again (with those after
     // it; those before it stand).

@@ -1,27 +1,47 @@
 #include "search/Dispatcher.h"
 
+#include "common/Error.h"
 #include "tools/Decompress.h"
 
 #include <algorithm>
 
 namespace qs {
 
+const ContainerFormat* FormatOfFile(const FormatSet& formats, const std::string& path,
+                                    const ByteOpener& open) {
+    const ContainerFormat* byName = FormatOfFileName(path, &formats);
+    if (byName == nullptr || byName->namePatterns.empty() || byName->bid == nullptr)
+        return byName;
+    FormatSet others = formats;
+    others.remove(*byName);
+    const ContainerFormat* byExtension = FormatOfFileName(path, &others);
+    if (byExtension == nullptr)
+        return byName;
+    try {
+        return byName->bid(*open()) == Bid::NotMine ? byExtension : byName;
+    } catch (const Error&) {
+        return byName; // its reader says what is wrong
+    }
+}
+
 const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
                                     const FormatSet& formats, const std::string& path,
                                     const ByteOpener& open, const ListingRunner* listings,
-                                    bool compressed, InflateBudget* budget) {
+                                    bool compressed, InflateBudget* budget,
+                                    const SiblingOpener* siblings) {
     auto notRead = [&]() -> const ContainerFormat* {
         records.reset();
         records.media.Status = status::FalseExtension;
         return nullptr;
     };
-    const ContainerFormat* format = FormatOfFileName(path);
+    const ContainerFormat* format = FormatOfFile(formats, path, open);
     if (format != nullptr) {
-        if (!formats.contains(*format))
-            return notRead();
-        ReadContainer(*format, records, trap, path, open, listings);
+        ReadContainer(*format, records, trap, path, open, listings, {}, siblings);
         return format;
     }
+    // A file of a format not searched for.
+    if (FormatOfFileName(path) != nullptr)
+        return notRead();
     std::string inside = compressed ? ImageNameInside(path) : std::string();
     format = inside.empty() ? nullptr : FormatOfFileName(inside);
     // A short extension that several formats share: decompressed first, as

@@ -7,15 +7,24 @@
 
 namespace qs {
 
-// Runs the reader of the format that the name of `path` says, when that is
+// The format of the file at `path` among `formats`: the one its name says;
+// but a file known by its whole name whose first bytes are not of that
+// format (a D64 named like a Zipcode part) is its extension's format, when
+// that is among them. Null for none.
+const ContainerFormat* FormatOfFile(const FormatSet& formats, const std::string& path,
+                                    const ByteOpener& open);
+
+// Runs the reader of the format that the name of `path` says (FormatOfFile), when that is
 // one of `formats`, on fresh records; answers the format, or null (the
 // records reset and marked FALSE EXTENSION) when no reader ran. With
 // `compressed`, an image kept compressed as a whole ("GAME.D64.GZ",
 // "GAME.D6Z") is decompressed in memory and read as the image it holds, what
-// it inflates taken from `budget`.
+// it inflates taken from `budget`. `siblings` opens the other files of its
+// set, for a format that keeps media in several files.
 const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
                                     const FormatSet& formats, const std::string& path,
                                     const ByteOpener& open, const ListingRunner* listings,
-                                    bool compressed = false, InflateBudget* budget = nullptr);
+                                    bool compressed = false, InflateBudget* budget = nullptr,
+                                    const SiblingOpener* siblings = nullptr);
 
 } // namespace qs

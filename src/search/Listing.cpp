@@ -30,9 +30,10 @@ struct Analysis {
     std::string shownPath; // the file as the person names it
 
     void run(const ByteOpener& open, const ListingRunner& listings, const std::string& path,
-             InflateBudget* budget) {
+             InflateBudget* budget, const SiblingOpener* siblings) {
         const ErrorTrap trap = report.trap();
-        format = DispatchFile(records, trap, FormatSet::all(), path, open, &listings, true, budget);
+        format = DispatchFile(records, trap, FormatSet::all(), path, open, &listings, true, budget,
+                              siblings);
     }
 };
 
@@ -51,7 +52,7 @@ class ListMember final : public MemberVisitor {
         }
         a_.report.nameFile(m.readPath, m.label);
         if (!m.passOver)
-            a_.run(m.open, m.listings, m.readPath, &m.budget);
+            a_.run(m.open, m.listings, m.readPath, &m.budget, m.siblings);
         return false;
     }
     void forgetLast() override {
@@ -178,8 +179,14 @@ ListingResult ListContainer(const ListingSource& source, const ToolEnv& tools,
         a.shownPath = source.path;
         const ToolListingRunner listings(tools);
         InflateBudget budget;
+        // The other files of its set lie in its folder.
+        const std::string folder =
+            source.path.substr(0, source.path.size() - FileNameOf(source.path).size());
+        const SiblingOpener siblings = [&](const std::string& fileName) {
+            return std::unique_ptr<ByteSource>(std::make_unique<FileByteSource>(folder + fileName));
+        };
         a.run([&] { return std::make_unique<FileByteSource>(source.path); }, listings, source.path,
-              &budget);
+              &budget, &siblings);
     } else {
         listMember(source, tools, externalArchiver, a);
     }

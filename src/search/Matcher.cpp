@@ -103,7 +103,7 @@ int MatchPrograms(const SearchRequest& o, const ContainerFormat& format, Analysi
 
         // A file whose reader failed before naming its kind offers no medium
         // name to match, and its names stay as they were read.
-        const bool named = !m.MediaType.empty();
+        const bool named = !m.MediaType.empty() || !m.FileName.empty();
         const bool asStored = !named || format.namesAsStored;
         const bool hasMediaName = named && format.mediumName;
         const bool pcNames = named && format.pcEntryNames;
@@ -173,9 +173,9 @@ int MatchPrograms(const SearchRequest& o, const ContainerFormat& format, Analysi
             return;
         const std::string count = "[" + std::to_string(matches) + "] entries found:" + kCrLf;
         const std::string heading =
-            escapedForLine(archivePath.empty()
-                               ? filePath
-                               : m.FileName + "." + m.MediaType + " in " + archivePath) +
+            escapedForLine(archivePath.empty() ? filePath
+                                               : m.FileName + (m.MediaType.empty() ? "" : ".") +
+                                                     m.MediaType + " in " + archivePath) +
             kCrLf + count;
         writeBlock(o, report, heading, lines, warning, found);
     });

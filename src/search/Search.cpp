@@ -4,6 +4,7 @@
 #include "common/Files.h"
 #include "common/Text.h"
 #include "common/Wildcard.h"
+#include "search/Dispatcher.h"
 #include "search/FileTask.h"
 #include "search/FolderWalk.h"
 #include "search/Output.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <memory>
 #include <thread>
+#include <unordered_map>
 #include <variant>
 
 namespace qs {
@@ -64,6 +66,39 @@ FileReport folderUnit(const std::string& filePattern, const std::string& folder,
     // folders are still searched.
     unit.trap().run("SearchC64File", [&] { files = listFiles(folder, filePattern); });
     return unit;
+}
+
+// A folder's files with the parts of each set left out but its head (its
+// first part, or the lowest there is), which is read with them. A file
+// named like a part but of another format by its bytes is no part.
+void keepSetHeads(const TaskContext& task, const std::string& folder,
+                  std::vector<std::string>& files) {
+    const SearchRequest& request = task.request;
+    std::unordered_map<std::string, int> heads; // the lowest part of each set
+    std::vector<std::pair<std::string, int>> parts(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (IsArchiveName(request, files[i]))
+            continue;
+        std::optional<SetPart> part = SetPartOf(files[i], request.formats);
+        const std::string path = PathInFolder(folder, files[i]);
+        const ByteOpener open = [&]() -> std::unique_ptr<ByteSource> {
+            if (task.opener)
+                return task.opener(path);
+            return std::make_unique<FileByteSource>(path);
+        };
+        if (part && FormatOfFile(request.formats, path, open) == part->format) {
+            parts[i] = {std::move(part->firstPart), part->part};
+            auto [at, added] = heads.try_emplace(parts[i].first, part->part);
+            at->second = std::min(at->second, part->part);
+        }
+    }
+    if (heads.empty())
+        return;
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (parts[i].second == 0 || heads.at(parts[i].first) == parts[i].second)
+            kept.push_back(std::move(files[i]));
+    files = std::move(kept);
 }
 
 // What a batch of work holds, in the order of the report: a folder's turn
@@ -134,12 +169,13 @@ void analyseBatch(const TaskContext& task, Batch& batch, const Pipeline::Emit& e
 class Feeder {
   public:
     using ShowNext = std::function<bool()>;
-    // `listed` counts the files of the folders begun.
+    // `listed` counts the files of the folders begun; `inSets`, the files
+    // among them read with another of their set rather than on their own.
     Feeder(const TaskContext& task, unsigned jobs, Pipeline& pipeline,
            const std::vector<std::string>& folders, WalkedFiles& walked, std::size_t& listed,
-           ShowNext showNext)
+           std::size_t& inSets, ShowNext showNext)
         : task_(task), jobs_(jobs), pipeline_(pipeline), folders_(folders), walked_(walked),
-          listed_(listed), showNext_(std::move(showNext)) {}
+          listed_(listed), inSets_(inSets), showNext_(std::move(showNext)) {}
 
     // During the walk, after each folder read. One job waits for the walk,
     // as the single-threaded search does.
@@ -188,6 +224,9 @@ class Feeder {
     }
 
     void startFolder(std::vector<std::string> files) {
+        const std::size_t all = files.size();
+        keepSetHeads(task_, folders_[folder_], files);
+        inSets_ += all - files.size();
         listed_ += files.size();
         files_ = std::move(files);
         next_ = 0;
@@ -228,6 +267,7 @@ class Feeder {
     const std::vector<std::string>& folders_;
     WalkedFiles& walked_;
     std::size_t& listed_;
+    std::size_t& inSets_;
     ShowNext showNext_;
     std::size_t folder_ = 0;         // the next folder to begin
     std::vector<std::string> files_; // the files of the folder begun
@@ -300,7 +340,7 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
         std::vector<std::string> folders{o.folder};
         WalkedFiles walked(filePattern, setup_.walkMemory);
         Pipeline pipeline(jobs, jobs == 1 ? 1 : 8 * jobs, kBytesInFlight, bytesOf);
-        std::size_t filesDone = 0, filesListed = 0;
+        std::size_t filesDone = 0, filesListed = 0, filesInSets = 0;
         // Shows the oldest batch's reports; false when the run is to stop.
         auto showNext = [&] {
             return pipeline.next([&](Shown& shown) {
@@ -309,7 +349,10 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
                 } else if (std::holds_alternative<FileDone>(shown)) {
                     // Files are shown only after the walk: the walk's count
                     // stands, unless a folder read again at its turn has more.
-                    sink.fileProgress(++filesDone, std::max(walked.counted(), filesListed));
+                    sink.fileProgress(
+                        ++filesDone,
+                        std::max(walked.counted() - std::min(walked.counted(), filesInSets),
+                                 filesListed));
                 } else {
                     const FileReport& unit = std::get<FileReport>(shown);
                     // Only the matches whose records went out, when a stop
@@ -321,7 +364,7 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
                 return !stopToken.requested();
             });
         };
-        Feeder feeder(task, jobs, pipeline, folders, walked, filesListed, showNext);
+        Feeder feeder(task, jobs, pipeline, folders, walked, filesListed, filesInSets, showNext);
 
         sink.status("Folder Array creation");
         if (o.recurse) {

@@ -1,15 +1,17 @@
 // quillsift-cli --list against independent readers: the directories cc1541
 // prints of its own images (also behind an X64 header, of the PRG files it
-// writes there, and of its G64's tracks taken into NIB files), the files
-// cbmconvert reads from our T64 and P00 files and from the P00 files it
-// writes itself, the SID header as libsidplayfp reads it. (Our own kinds,
-// and what cannot be listed, are among the expected outputs.)
+// writes there, of its G64's tracks taken into NIB files, and of the Zipcode
+// sets disk2zip packs them into), the files cbmconvert reads from our T64
+// and P00 files and from the P00 files it writes itself, the SID header as
+// libsidplayfp reads it. (Our own kinds, and what cannot be listed, are
+// among the expected outputs.)
 #include "CliRunner.h"
 #include "ToolSession.h"
 #include "common/Text.h"
 #include "media/ArchiveEntries.h"
 #include "media/T64Reader.h"
 #include "samples/ArchiveBuilders.h"
+#include "samples/ArchiveWriter.h"
 #include "samples/DiskBuilder.h"
 #include "samples/NibBuilder.h"
 #include "samples/Pc64Builder.h"
@@ -17,6 +19,7 @@
 #include "samples/T64Builder.h"
 #include "samples/X64Builder.h"
 #include "samples/ZipWriter.h"
+#include "samples/ZipcodeBuilder.h"
 
 #include <sidplayfp/SidTune.h>
 #include <sidplayfp/SidTuneInfo.h>
@@ -159,6 +162,54 @@ TEST(CliList, PrgFilesAsCc1541ListsThem) {
         const std::string name = "p" + std::to_string(sizes[i]);
         EXPECT_EQ(listed(dir.str() + "/" + name + ".prg"),
                   (std::vector<std::string>{"0 \"" + name + "\"", disk[i + 1]}));
+    }
+}
+
+// disk2zip's sets of cc1541 images list as the images, whether their parts
+// lie in a folder, in a ZIP of their own or in a TAR; and our own packer
+// writes the parts disk2zip writes.
+TEST(CliList, ZipcodeSetsAsTheirImages) {
+    TempDir dir;
+    dir.write("a.prg", std::string(3000, 'a'));
+    std::string mixed;
+    for (int i = 0; i < 2000; ++i)
+        mixed += std::string(static_cast<std::size_t>(i % 6 + 1), static_cast<char>(i % 7));
+    dir.write("b.prg", mixed);
+    // Sectors that hold every byte value are stored as they are.
+    std::string noise;
+    for (unsigned x = 1; noise.size() < 1500;)
+        noise += static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+    dir.write("c.prg", noise);
+    const struct {
+        const char* name;
+        std::string files;
+    } disks[] = {
+        {"plain", "-n 'Packed Disk' -i 'pd' -f first -w a.prg -f runs -T SEQ -w b.prg -f noise "
+                  "-w c.prg"},
+        {"crowded", "-n 'Crowded' -i 'cr' -f one -w a.prg -f two -O -P -w b.prg -f three -w a.prg "
+                    "-f four -T USR -w b.prg -f five -w a.prg -f six -w b.prg -f seven -w a.prg "
+                    "-f eight -w b.prg -f nine -T REL -w a.prg"},
+    };
+    for (const auto& d : disks) {
+        SCOPED_TRACE(d.name);
+        const std::string image = d.name + std::string(".d64");
+        const std::vector<std::string> expected =
+            cc1541Directory(oracle(dir, "cc1541 " + d.files + " " + image));
+        ASSERT_FALSE(expected.empty());
+        oracle(dir, "disk2zip " + image + " " + d.name);
+        Members parts;
+        for (int part = 1; part <= 4; ++part) {
+            const std::string name = std::to_string(part) + "!" + d.name;
+            parts.push_back({name + ".z64", dir.read(name)});
+            EXPECT_EQ(ZipcodePart(dir.read(image), part), dir.read(name)) << part;
+        }
+        const std::string set = dir.str() + "/" + d.name;
+        dir.write(d.name + std::string(".zip"), WriteArchive("zip", parts));
+        std::reverse(parts.begin(), parts.end());
+        dir.write(d.name + std::string(".tar"), WriteArchive("tar", parts));
+        EXPECT_EQ(listed(dir.str() + "/1!" + d.name), expected);
+        EXPECT_EQ(listed(set + ".zip::1!" + d.name + ".z64"), expected);
+        EXPECT_EQ(listed(set + ".tar::2!" + d.name + ".z64"), expected);
     }
 }
 

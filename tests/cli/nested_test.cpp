@@ -1,8 +1,9 @@
 // Collections inside collections, against expected outputs (nested-*.out,
 // @ROOT@ for the collection's folder): archives within archives to a depth
-// of four, images kept compressed, tar bundles, and what must not run away
-// (an archive that holds itself, a nested zip bomb). The same bytes with one
-// job and several; the outside archiver reaches what it can.
+// of four, images kept compressed, tar bundles, Zipcode sets whose parts lie
+// in a folder or an archive, and what must not run away (an archive that
+// holds itself, a nested zip bomb, the parts of too many sets). The same
+// bytes with one job and several; the outside archiver reaches what it can.
 #include "CliRunner.h"
 #include "ToolSession.h"
 #include "common/Text.h"
@@ -10,6 +11,7 @@
 #include "samples/D81Builder.h"
 #include "samples/DiskBuilder.h"
 #include "samples/G64Builder.h"
+#include "samples/ZipcodeBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +49,47 @@ std::string nestedBomb() {
     return WriteArchive("zip", layers);
 }
 
+// The parts of a disk's Zipcode set as `N!name` members, but those left out
+// (by number); the part `grown` (when given) reaching `size` bytes.
+Members zipcodeParts(const std::string& name, const std::string& entry,
+                     const std::vector<int>& leftOut = {}, int grown = 0, std::size_t size = 0) {
+    Members parts;
+    const std::vector<std::string> set =
+        ZipcodeSet(disk(upperAscii(name.substr(0, name.find('.'))), entry));
+    for (int part = 1; part <= static_cast<int>(set.size()); ++part) {
+        if (std::find(leftOut.begin(), leftOut.end(), part) != leftOut.end())
+            continue;
+        std::string bytes = set[static_cast<std::size_t>(part) - 1];
+        if (part == grown)
+            bytes.resize(size, '\0');
+        parts.push_back({std::to_string(part) + "!" + name, bytes});
+    }
+    return parts;
+}
+
+// Sets whole, without their first part (headed by the second), without the
+// part that holds the directory, and with a part too large, in a folder
+// (beside two disks named like parts of one set) and in a ZIP (their parts
+// in no order, a disk among them).
+void writeSets(const TempDir& dir) {
+    Members all;
+    for (const Members& set : {zipcodeParts("whole.z64", "BLAST WHOLE"),
+                               zipcodeParts("nofirst.z64", "BLAST SECOND", {1}),
+                               zipcodeParts("nodir.z64", "BLAST NO DIR", {3}),
+                               zipcodeParts("big", "BLAST BIG", {}, 2, 1024 * 1024 + 1)})
+        for (const auto& [name, bytes] : set) {
+            dir.write("sets/" + name, bytes);
+            all.insert(all.begin() + static_cast<std::ptrdiff_t>(all.size() / 2), {name, bytes});
+        }
+    all.insert(all.begin() + 3, {"among.d64", disk("AMONG", "BLAST AMONG")});
+    for (const char* twin : {"1!twin.d64", "2!twin.d64"}) {
+        const std::string bytes = disk(twin, std::string("BLAST TWIN ") + twin[0]);
+        dir.write("sets/" + std::string(twin), bytes);
+        all.push_back({twin, bytes});
+    }
+    dir.write("sets/sets.zip", WriteArchive("zip", all));
+}
+
 void writeCollection(const TempDir& dir, bool bomb) {
     const std::string game = disk("GAMES", "BLAST GAME");
     dir.write("nest/a zip in a zip.zip",
@@ -66,6 +109,8 @@ void writeCollection(const TempDir& dir, bool bomb) {
         deep = WriteArchive("zip", {{"level" + std::to_string(level) + ".zip", deep}});
     dir.write("nest/deep.zip", deep);
     dir.write("nest/self.zip", selfHolding(8));
+    dir.write("nest/zipcode.tar", WriteArchive("tar", zipcodeParts("Tarred.Z64", "BLAST GAME")));
+    writeSets(dir);
     if (bomb)
         dir.write("bomb/bomb.zip", nestedBomb());
 }
@@ -84,12 +129,14 @@ TEST(Nested, ExpectedOutputs) {
         std::vector<std::string> args;
         int status;
     } cases[] = {
-        {"nested", {"-q", "-z", "-s", "BLAST", "-t", "D64,D81,G64", "@ROOT@/nest"}, 0},
+        {"nested", {"-q", "-z", "-s", "BLAST", "-t", "D64,D81,G64,ZIPCODE", "@ROOT@/nest"}, 0},
+        {"nested-sets", {"-q", "-z", "--warnings", "-s", "BLAST", "@ROOT@/sets"}, 0},
         {"nested-json", {"-q", "-z", "--json", "-s", "BLAST GAME", "@ROOT@/nest"}, 0},
         {"nested-bomb", {"-q", "-z", "-s", "BLAST", "@ROOT@/bomb"}, 0},
         {"nested-list",
          {"-q", "--list", "@ROOT@/nest/a zip in a zip.zip::Inner/inner.zip::GAME.D64"},
          0},
+        {"nested-list-set", {"-q", "--list", "@ROOT@/sets/sets.zip::3!nofirst.z64"}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,13 +172,37 @@ TEST(Nested, TheOutsideArchiverReachesWhatItCan) {
         GTEST_SKIP() << "no 7z archiver installed";
     TempDir dir;
     writeCollection(dir, false);
-    const CliRun run = runCli(
-        {"-q", "-z", "--external-archiver", "-s", "BLAST", "-t", "D64", dir.str() + "/nest"});
-    // 7z takes a .tar.gz apart in two steps, the .tar a level of its own.
+    const CliRun run = runCli({"-q", "-z", "--external-archiver", "-s", "BLAST", "-t",
+                               "D64,ZIPCODE", dir.str() + "/nest"});
+    // 7z takes a .tar.gz apart in two steps, the .tar a level of its own. A
+    // set's parts are unpacked, held and read together.
     for (const std::string& heading :
          {"GAME.D64 in Inner/inner.zip in " + dir.str() + "/nest/a zip in a zip.zip",
-          "DISK.D64 in pack.tar in pack.tar.gz in " + dir.str() + "/nest/bundle.7z"})
+          "DISK.D64 in pack.tar in pack.tar.gz in " + dir.str() + "/nest/bundle.7z",
+          "1!TARRED.Z64 in " + dir.str() + "/nest/zipcode.tar"})
         EXPECT_NE(run.out.find(heading + "\n[1] entries found:"), std::string::npos)
             << heading << "\n"
             << run.out << run.err;
+}
+
+// The set parts of one archive are held up to 64 MiB: sixteen sets of four
+// parts of 1 MiB each (records, then padding) are read, and a set past them
+// is said, not read.
+TEST(Nested, SetPartsHeldUpToALimit) {
+    TempDir dir;
+    Members parts;
+    for (int set = 0; set < 16; ++set)
+        for (auto& part : zipcodeParts("fill" + std::to_string(10 + set), "FILLER")) {
+            part.second.resize(1024 * 1024, '\x1A');
+            parts.push_back(std::move(part));
+        }
+    const Members last = zipcodeParts("last.z64", "BLAST LAST");
+    parts.insert(parts.end(), last.begin(), last.end());
+    dir.write("held.zip", WriteArchive("zip", parts));
+    const CliRun run = runCli({"-q", "-z", "-s", "*", dir.str()});
+    EXPECT_EQ(run.out.find("BLAST LAST"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Scan: 17 files analyzed"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "Error Detected: [analizzaZIPCODE] - 7 - Out of memory (not held: the set "
+                       "parts of the archive pass 64 MiB)\nFile: 1!last.z64 in " +
+                           dir.str() + "/held.zip\n");
 }

@@ -16,6 +16,7 @@
 #include "media/NibReader.h"
 #include "media/TapReader.h"
 #include "media/X64Reader.h"
+#include "media/ZipcodeReader.h"
 #include "samples/ArchiveBuilders.h"
 #include "samples/CrtBuilder.h"
 #include "samples/D80Builder.h"
@@ -27,6 +28,7 @@
 #include "samples/T64Builder.h"
 #include "samples/TapBuilder.h"
 #include "samples/X64Builder.h"
+#include "samples/ZipcodeBuilder.h"
 #include "standins/codec/GcrDecoder.h"
 #include "standins/codec/TapDecoder.h"
 
@@ -83,7 +85,8 @@ struct FixedListing final : ListingRunner {
 // does, on a file that holds `bytes` at `offset`; `size` 0 means the file
 // ends with them.
 void readAs(const char* tag, const std::string& path, std::string_view bytes,
-            std::uint64_t offset = 0, std::uint64_t size = 0, std::string_view listing = {}) {
+            std::uint64_t offset = 0, std::uint64_t size = 0, std::string_view listing = {},
+            const SiblingOpener* siblings = nullptr) {
     SilentSink sink;
     const ErrorLog log(""); // an empty path writes nothing
     const ErrorTrap trap(sink, log);
@@ -92,7 +95,8 @@ void readAs(const char* tag, const std::string& path, std::string_view bytes,
     const std::uint64_t total = size != 0 ? size : offset + bytes.size();
     ReadContainer(
         *FormatByTag(tag), records, trap, path,
-        [=] { return std::make_unique<PlacedBytes>(bytes, offset, total); }, &listings);
+        [=] { return std::make_unique<PlacedBytes>(bytes, offset, total); }, &listings, {},
+        siblings);
 }
 
 // `count` bytes of `value`, the lowest first unless `bigEndian`.
@@ -265,6 +269,29 @@ std::vector<ArchiveFilePlan> fewFiles() {
             {"REL", 'R', "rr"}};
 }
 
+// --- Zipcode: one part's record stream, the other parts of its set whole ---
+
+// A 40-track disk with a directory, as the parts of its set.
+const std::vector<std::string>& zipcodeSet() {
+    static const std::vector<std::string> set = [] {
+        DiskBuilder d(196608);
+        d.name("FUZZ").formatBam().add({"BLAST"}).add({"OTHER", 0x81});
+        d.bytes()[sectorOffset1541(17, 3) + 7] = 9; // a sector packed as runs
+        return ZipcodeSet(d.bytes());
+    }();
+    return set;
+}
+
+// The input is the part the choice byte picks (1-5).
+void fuzzZipcode(std::uint8_t choice, std::string_view bytes) {
+    const int part = choice % 5 + 1;
+    const SiblingOpener siblings = [](const std::string& name) -> std::unique_ptr<ByteSource> {
+        return std::make_unique<MemoryByteSource>(
+            zipcodeSet().at(static_cast<std::size_t>(ZipcodePartOf(name) - 1)));
+    };
+    readAs("ZIPCODE", std::to_string(part) + "!fuzz.z64", bytes, 0, 0, {}, &siblings);
+}
+
 // --- The MIDI player of the about window ---
 
 // 0: the input is a MIDI file; 1: the events of its one track.
@@ -358,6 +385,8 @@ const std::vector<Target>& targets() {
          {at(0, makeArc(fewFiles(), {.padding = 20})),
           at(0, makeArc(fewFiles(), {.version = 1, .sdaLine = 7}))}},
         {"sfx", 512, placed("SFX", "fuzz.sfx"), {at(0, makeSfx(fewFiles()))}},
+        {"zipcode", 4096, fuzzZipcode,
+         {at(0, zipcodeSet()[0]), at(2, zipcodeSet()[2]), at(4, zipcodeSet()[4])}},
         {"midi", 1024, fuzzMidi,
          {at(0, intro::WriteMidiFile(1, 96, {midiTrack(), midiTrack()})),
           at(1, midiTrack().substr(8))}},

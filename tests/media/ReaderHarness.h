@@ -2,12 +2,14 @@
 // Runs one reader on bytes held in memory with a scripted window, and checks
 // what it found as "key = value" pairs (see probe()).
 #include "FakeSink.h"
+#include "common/Error.h"
 #include "common/ErrorLog.h"
 #include "common/ErrorTrap.h"
 #include "media/Formats.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -23,12 +25,21 @@ struct ReaderHarness {
     ErrorTrap trap{view, log};
     AnalysisRecords records;
 
+    // The other files of a set, by name: those a reader may open besides its own.
+    std::map<std::string, std::string> siblings;
+
     // The format's reader sees `path` holding exactly `bytes`, as the
     // dispatcher runs it.
     void run(const ContainerFormat& format, const std::string& path, const std::string& bytes) {
+        const SiblingOpener open = [this](const std::string& name) {
+            const auto it = siblings.find(name);
+            if (it == siblings.end())
+                raise(err::FileNotFound, name);
+            return std::unique_ptr<ByteSource>(std::make_unique<MemoryByteSource>(it->second));
+        };
         ReadContainer(
             format, records, trap, path,
-            [&bytes] { return std::make_unique<MemoryByteSource>(bytes); }, nullptr);
+            [&bytes] { return std::make_unique<MemoryByteSource>(bytes); }, nullptr, {}, &open);
     }
 
     // "file", "name", "header", "type", "free", "status", "40", "err": the

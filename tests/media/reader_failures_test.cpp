@@ -1,11 +1,11 @@
 // Every format's failure paths through the whole search: each row of the
 // format table, unreadable and cut short (and some grown too long). A folder
-// holds a good D64 with a BLAST entry (a.d64), the failing file of the format
-// (b.*) and a good file of it (c blast.*, a name a PRG's entry takes),
-// searched in that order. The failing file must be named (by its trapped
-// message or its own report block), show none of the D64's entries under its
-// name, count as analysed, and the search must go on to the good file. G64
-// and TAP images are listed by our c1541 and tape64.
+// holds a good D64 with a BLAST entry (0.d64), the failing file of the format
+// (b.*, or the set 1!b.* ...) and a good file of it (c blast.*, a name a
+// PRG's entry takes), searched in that order. The failing file must be named
+// (by its trapped message or its own report block), show none of the D64's
+// entries under its name, count as analysed, and the search must go on to
+// the good file. G64 and TAP images are listed by our c1541 and tape64.
 #include "ToolSession.h"
 #include "common/Error.h"
 #include "common/Text.h"
@@ -20,6 +20,7 @@
 #include "samples/T64Builder.h"
 #include "samples/TapBuilder.h"
 #include "samples/X64Builder.h"
+#include "samples/ZipcodeBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -37,9 +38,10 @@ enum class Fault { Unreadable, Cut, Grown };
 struct Row {
     const ContainerFormat* format;
     Fault fault;
-    std::size_t length; // bytes kept (Cut) or reached with zeros (Grown)
-    int trapped;        // error number of the reader's message; 0 for none
-    const char* block;  // what follows the failing file's path in the report; "" for nothing
+    std::size_t length;   // bytes kept (Cut) or reached with zeros (Grown)
+    int trapped;          // error number of the reader's message; 0 for none
+    const char* block;    // what follows the failing file's path in the report; "" for nothing
+    std::size_t file = 0; // of a set's files, the one cut or grown
 };
 
 const char* const kInvalid = " is an invalid file\r\n-------------------------\r\n";
@@ -48,11 +50,13 @@ const char* const kOddSize = "\r\n[0] entries found:\r\n\r\nNON-STANDARD FILE SI
                              "CORRUPTED\r\n\r\n\r\n-------------------------";
 
 // How a file of each format is cut short, and what that shows. A format
-// without a line here fails the test: it has no test data.
+// without a line here fails the test: it has no test data. Of a set, the
+// part `file` (counted from 0) is cut.
 struct CutShort {
     std::size_t length;
     int trapped;
     const char* block;
+    std::size_t file = 0;
 };
 // clang-format off
 const std::map<std::string_view, CutShort> kCut{
@@ -66,6 +70,7 @@ const std::map<std::string_view, CutShort> kCut{
     // Any length is a PRG: cut to nothing it is an empty program named "b".
     {"PRG", {0, 0, ""}}, {"X64", {1000, 9, kOddSize}}, {"D80", {1000, 9, kOddSize}},
     {"D82", {1000, 9, kOddSize}},
+    {"ZIPCODE", {100, 9, "", 2}}, // inside track 18, in the directory's part
 };
 // clang-format on
 
@@ -77,8 +82,8 @@ std::vector<Row> rows() {
         out.push_back({&f, Fault::Unreadable, 0, 70, ""});
         const auto cut = kCut.find(f.tag);
         if (cut != kCut.end())
-            out.push_back(
-                {&f, Fault::Cut, cut->second.length, cut->second.trapped, cut->second.block});
+            out.push_back({&f, Fault::Cut, cut->second.length, cut->second.trapped,
+                           cut->second.block, cut->second.file});
         else
             out.push_back({&f, Fault::Cut, 0, -1, ""}); // fails below: no test data
     }
@@ -108,8 +113,10 @@ std::string pet(std::size_t size) {
     return d.bytes();
 }
 
-// A file of the format with exactly one name matching BLAST.
-std::string goodFile(std::string_view tag) {
+// A file of the format with exactly one name matching BLAST; a set's files.
+std::vector<std::string> goodFiles(std::string_view tag) {
+    if (tag == "ZIPCODE")
+        return ZipcodeSet(disk());
     const std::string program(600, '\x60');
     const std::map<std::string_view, std::function<std::string()>> files{
         {"D64", [] { return disk(); }},
@@ -144,7 +151,7 @@ std::string goodFile(std::string_view tag) {
         {"D82", [] { return pet(D80Builder::kD82Size); }},
     };
     const auto it = files.find(tag);
-    return it == files.end() ? std::string() : it->second();
+    return it == files.end() ? std::vector<std::string>() : std::vector{it->second()};
 }
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
@@ -159,21 +166,25 @@ class ReaderFailure : public testing::TestWithParam<Row> {};
 TEST_P(ReaderFailure, IsNamedShowsNothingOfThePreviousFileAndTheSearchGoesOn) {
     const Row& row = GetParam();
     const ContainerFormat& format = *row.format;
-    const std::string ext = extensionOf(format);
     TempDir dir;
     ToolSession t;
     const FakeSink& view = t.view;
 
-    const std::string good = goodFile(format.tag);
+    const std::vector<std::string> good = goodFiles(format.tag);
     ASSERT_FALSE(good.empty() || row.trapped < 0) << "no test data for " << format.tag;
-    const std::string first = dir.write("root/a.d64", disk());
-    std::string failing = good;
+    const std::string first = dir.write("root/0.d64", disk());
+    std::vector<std::string> failing = good;
     if (row.fault == Fault::Cut)
-        failing.resize(row.length);
+        failing[row.file].resize(row.length);
     else if (row.fault == Fault::Grown)
-        failing.resize(row.length, '\0');
-    const std::string bad = dir.write("root/b." + ext, failing);
-    const std::string last = dir.write("root/c blast." + ext, good);
+        failing[row.file].resize(row.length, '\0');
+    // The set's first file names it in the report.
+    std::string bad, last;
+    for (std::size_t i = good.size(); i-- > 0;) {
+        const int part = static_cast<int>(i) + 1;
+        bad = dir.write("root/" + fileNameOf(format, "b", part), failing[i]);
+        last = dir.write("root/" + fileNameOf(format, "c blast", part), good[i]);
+    }
     if (row.fault == Fault::Unreadable)
         t.setup.opener = [bad](const std::string& path) -> std::unique_ptr<ByteSource> {
             if (path == bad)

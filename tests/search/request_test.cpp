@@ -57,6 +57,7 @@ TEST(FilePattern, MaskJoinedWithEveryTickedExtension) {
         {"BLAST*", {"D64", "PC64"}, "BLAST*.D64;BLAST*.P??;BLAST*.S??;BLAST*.U??;BLAST*.R??"},
         {"BLAST*.D64", {"D64"}, "BLAST*.D64.D64"},
         {" ", {"T64"}, " .T64"},
+        {"BLAST*", {"ZIPCODE", "T64"}, "BLAST*.T64;?!BLAST*.*;?!BLAST*"},
     };
     for (const auto& c : cases) {
         SearchRequest r;
@@ -66,7 +67,7 @@ TEST(FilePattern, MaskJoinedWithEveryTickedExtension) {
     }
     EXPECT_EQ(BuildFilePattern(SearchRequest{}), // the start states
               "*.D64;*.T64;*.D81;*.P??;*.S??;*.U??;*.R??;*.D71;*.CRT;*.NIB;*.NBZ;"
-              "*.LNX;*.ARK;*.ARC;*.SDA;*.SFX;*.PRG;*.X64;*.D80;*.D82");
+              "*.LNX;*.ARK;*.ARC;*.SDA;*.SFX;*.PRG;*.X64;*.D80;*.D82;?!*.*;?!*");
 }
 
 // The command line looks only for the programs that the request needs; the

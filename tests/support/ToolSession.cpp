@@ -35,6 +35,15 @@ std::string extensionOf(const ContainerFormat& format) {
     return ext;
 }
 
+std::string fileNameOf(const ContainerFormat& format, const std::string& stem, int part) {
+    if (format.namePatterns.empty())
+        return stem + "." + extensionOf(format);
+    std::string name;
+    for (char c : format.namePatterns.front())
+        name += c == '%' ? stem : c == '?' ? "1" : c == '*' ? "x" : std::string(1, c);
+    return format.fileSet ? format.fileSet->partName(name, part) : name;
+}
+
 ToolSession::ToolSession(std::string toolFolder, int timeoutSeconds)
     : setup{std::move(toolFolder), temp.path(), ""} {
     request.toolTimeout = std::chrono::seconds(timeoutSeconds);

@@ -21,6 +21,9 @@ bool haveArchiver();
 FormatSet formatsOf(const std::vector<std::string>& captions);
 // An extension of the format's files, lower case ("p00" for "P??").
 std::string extensionOf(const ContainerFormat& format);
+// A name of the format's files: `stem` with its extension, or standing in its
+// first name pattern ("1!stem.x"); for a set, the name of its part `part`.
+std::string fileNameOf(const ContainerFormat& format, const std::string& stem, int part = 1);
 
 struct ToolSession {
     explicit ToolSession(std::string toolFolder = BinFolder(), int timeoutSeconds = 60);

@@ -85,9 +85,13 @@ int main(int argc, char** argv) {
                 *FormatByTag("D64"), records, t.trap, path,
                 [&d64] { return std::make_unique<MemoryByteSource>(d64); }, nullptr);
         } else {
-            // The disk images read in process.
-            const ContainerFormat* format = FormatOfFileName(path);
-            if (format == nullptr || format->kind != ContainerKind::Disk || format->listedBy) {
+            // The disk images read in process, each a file of its own.
+            FormatSet images;
+            for (const ContainerFormat& f : ContainerFormats())
+                if (f.kind == ContainerKind::Disk && !f.listedBy && !f.fileSet)
+                    images.add(f);
+            const ContainerFormat* format = FormatOfFileName(path, &images);
+            if (format == nullptr) {
                 std::fprintf(stderr, "c1541: %s: not a disk image\n", path.c_str());
                 return;
             }
