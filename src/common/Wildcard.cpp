@@ -206,6 +206,33 @@ const LikePattern& PreparedLikePattern(std::string_view pattern, bool matchCase,
         .prepared;
 }
 
+std::vector<std::string> LiteralRuns(std::string_view pattern, bool matchCase) {
+    const std::vector<Unit> typed =
+        units(matchCase ? trimBlanks(pattern) : trimBlanks(upperAscii(pattern)), ShownAs::Listing);
+    std::vector<std::string> runs(1);
+    auto breakRun = [&] {
+        if (!runs.back().empty())
+            runs.emplace_back();
+    };
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        const Unit u = typed[i];
+        std::size_t close = i + 1;
+        while (close < typed.size() && !typed[close].is(']'))
+            ++close;
+        if (u.is('[') && close < typed.size()) {
+            i = close; // a set: one of many characters
+            breakRun();
+        } else if (u.raw && u.ch < 0x80 && !u.is('*') && !u.is('?') && !u.is('#')) {
+            runs.back() += static_cast<char>(u.ch);
+        } else {
+            breakRun();
+        }
+    }
+    if (runs.back().empty())
+        runs.pop_back();
+    return runs;
+}
+
 bool likeCompare(std::string_view text, std::string_view pattern, bool matchCase) {
     return LikePattern(pattern, matchCase).matches(text);
 }

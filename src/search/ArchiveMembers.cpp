@@ -93,7 +93,7 @@ class Reading {
     bool fits(const std::string& name, int depth) const {
         if (const std::string* only = wanted(depth))
             return name == *only;
-        return MemberFits(name, choice_.patterns) || IsArchiveMemberName(name);
+        return TakesMember(choice_.patterns, name);
     }
 
     // Visits the member, or reads it as an archive in turn. False stops.
@@ -131,7 +131,13 @@ class Reading {
         std::size_t count = 0;
         const std::size_t visitedBefore = visited_;
         const Outcome read = ReadArchive(
-            level.input, [&](const std::string& name) { return fits(name, level.depth); },
+            level.input,
+            [&](const std::string& name) {
+                if (fits(name, level.depth))
+                    return true;
+                visitor_.passed(name);
+                return false;
+            },
             [&](const ArchiveMember& member) {
                 ++count;
                 const std::string label = MemberLabel(member.name(), level.label);
@@ -239,6 +245,10 @@ std::string ChainLabel(const std::string& archivePath, const std::vector<std::st
 
 bool IsArchiveMemberName(const std::string& name) {
     return fitsFilePattern(FileNameOf(name), kArchivePatterns);
+}
+
+bool TakesMember(const std::string& patterns, const std::string& name) {
+    return MemberFits(name, patterns) || IsArchiveMemberName(name);
 }
 
 std::size_t ReadArchiveMembers(const ToolEnv& tools, const std::string& archivePath,

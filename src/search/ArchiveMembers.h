@@ -30,6 +30,10 @@ std::string ChainLabel(const std::string& archivePath, const std::vector<std::st
 // A member that is an archive to be opened in turn, by its name.
 bool IsArchiveMemberName(const std::string& name);
 
+// Whether a search of the members that fit `patterns` (MemberChoice) takes
+// the member: it fits, or it is an archive to open.
+bool TakesMember(const std::string& patterns, const std::string& name);
+
 // Which members to read.
 struct MemberChoice {
     std::string patterns; // ";"-separated upper-case file patterns; empty: all
@@ -68,6 +72,9 @@ class MemberVisitor {
     virtual void counted(std::size_t count, const std::string& label) = 0;
     // One member; false stops the reading.
     virtual bool visit(const MemberAccess& member) = 0;
+    // A member of the archive now read that the choice does not take, read
+    // in process (the outside archiver lists only those it takes).
+    virtual void passed(const std::string& /*name*/) {}
     // libarchive gave up part-way through the archive now read (the one last
     // entered, else the file itself): what its members gave is forgotten,
     // as the outside archiver reads them all again.

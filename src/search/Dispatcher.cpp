@@ -4,17 +4,23 @@
 
 namespace qs {
 
-const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
-                                    const FormatSet& formats, const std::string& path,
-                                    const ByteOpener& open, const ListingRunner* listings,
-                                    bool compressed, InflateBudget* budget) {
+const ContainerFormat* DispatchedFormat(const FormatSet& formats, const std::string& path,
+                                        bool compressed, std::string& inside) {
     const ContainerFormat* format = FormatOfFileName(path);
-    std::string inside;
     if (format == nullptr && compressed) {
         inside = ImageNameInside(path);
         format = inside.empty() ? nullptr : FormatOfFileName(inside);
     }
-    if (format == nullptr || !formats.contains(*format)) {
+    return format != nullptr && formats.contains(*format) ? format : nullptr;
+}
+
+const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
+                                    const FormatSet& formats, const std::string& path,
+                                    const ByteOpener& open, const ListingRunner* listings,
+                                    bool compressed, InflateBudget* budget) {
+    std::string inside;
+    const ContainerFormat* format = DispatchedFormat(formats, path, compressed, inside);
+    if (format == nullptr) {
         records.reset();
         records.media.Status = status::FalseExtension;
         return nullptr;

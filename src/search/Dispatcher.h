@@ -13,6 +13,11 @@ namespace qs {
 // `compressed`, an image kept compressed as a whole ("GAME.D64.GZ",
 // "GAME.D6Z") is decompressed in memory and read as the image it holds, what
 // it inflates taken from `budget`.
+// The format whose reader DispatchFile runs on `path`, or null; with
+// `inside`, the name of the image a compressed file holds (else empty).
+const ContainerFormat* DispatchedFormat(const FormatSet& formats, const std::string& path,
+                                        bool compressed, std::string& inside);
+
 const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
                                     const FormatSet& formats, const std::string& path,
                                     const ByteOpener& open, const ListingRunner* listings,

@@ -11,10 +11,13 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace qs {
+
+class KeptReading;
 
 // Opens a file on disk by its path; a test may serve other bytes.
 using PathOpener = std::function<std::unique_ptr<ByteSource>(const std::string& path)>;
@@ -34,8 +37,21 @@ struct TaskContext {
 // `records` are the readers' records, handed from file to file so that their
 // room is kept. With `openFolder` (the folder held open), a plain file on
 // disk is opened by its name in it.
+// With `keep`, what the readers found and the archives' members are kept
+// there as the reading goes (the index stores them).
 std::vector<FileReport> AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records,
                                           const std::string& folder, const std::string& name,
-                                          bool isArchive, const OpenFolder* openFolder = nullptr);
+                                          bool isArchive, const OpenFolder* openFolder = nullptr,
+                                          KeptReading* keep = nullptr);
+
+// The same reports from a reading kept before (by AnalyseListedFile), as
+// the file stood then: the same matcher on the same records. Nothing when
+// this request takes a member that reading did not read: then the file is
+// to be read. With `namesMayMatch` false (no name of the reading can match
+// the search string), only the medium's and tune's fields are taken back.
+std::optional<std::vector<FileReport>>
+ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
+                 const std::string& name, bool isArchive, const KeptReading& kept,
+                 bool namesMayMatch = true);
 
 } // namespace qs

@@ -6,6 +6,7 @@
 #include "common/Wildcard.h"
 #include "search/FileTask.h"
 #include "search/FolderWalk.h"
+#include "search/Index.h"
 #include "search/Output.h"
 #include "search/Pipeline.h"
 #include "search/Request.h"
@@ -41,28 +42,31 @@ std::string completedStatus(const ErrorLog& log, const Counters& c) {
 
 // The folder's own unit of the report: its status and progress; its files
 // come after it.
-FileReport folderReport(const std::string& folder, std::size_t done, std::size_t total) {
+FileReport folderReport(const std::string& folder, std::size_t done, std::size_t total,
+                        SearchIndex* index) {
     FileReport unit;
     unit.place.file = folder;
     unit.folderProgress(done, total);
-    unit.status("Checking folder " + folder, true);
+    unit.status("Checking folder " + folder + (index ? index->folderNote(folder) : ""), true);
     return unit;
 }
 
 // The same, its files read unless the walk kept them, and the error of a
 // folder that cannot be read.
 FileReport folderUnit(const std::string& filePattern, const std::string& folder, std::size_t done,
-                      std::size_t total, WalkedFiles& walked, std::vector<std::string>& files) {
-    FileReport unit = folderReport(folder, done, total);
+                      std::size_t total, WalkedFiles& walked, std::vector<std::string>& files,
+                      SearchIndex* index) {
+    FileReport unit = folderReport(folder, done, total, index);
+    FolderSource& source = index ? index->folders() : DiskFolders();
     // What the walk read stands unless the folder went since: then reading
     // it again says so, once for the folder rather than once for each file.
-    if (auto kept = walked.take(done); kept && folderIdentity(folder)) {
+    if (auto kept = walked.take(done); kept && source.identity(folder)) {
         files = std::move(*kept);
         return unit;
     }
     // A folder that cannot be listed is reported and skipped; the other
     // folders are still searched.
-    unit.trap().run("SearchC64File", [&] { files = listFiles(folder, filePattern); });
+    unit.trap().run("SearchC64File", [&] { files = source.list(folder, filePattern).files; });
     return unit;
 }
 
@@ -75,17 +79,19 @@ struct Listed {
     FileReport report = {};
     std::string name = {};
     bool archive = false;
+    std::shared_ptr<const KeptFile> kept = {}; // a file: what the index kept of it
 };
 struct Batch {
     std::vector<std::string> folders;
     std::vector<Listed> items;
 };
-// What the workers give back: a folder's turn, or a report.
-using Shown = std::variant<std::size_t, FileReport>;
+// What the workers give back: a folder's turn, a report, or what the index
+// is to keep of a file read.
+using Shown = std::variant<std::size_t, FileReport, IndexUpdate>;
 using Pipeline = OrderedPipeline<std::vector<Shown>>;
 
 // Runs on a worker: the batch's files analysed, in order.
-std::vector<Shown> analyseBatch(const TaskContext& task, Batch& batch) {
+std::vector<Shown> analyseBatch(const TaskContext& task, const SearchIndex* index, Batch& batch) {
     std::vector<Shown> shown;
     AnalysisRecords records;
     // Each folder held open while its files are read.
@@ -102,9 +108,16 @@ std::vector<Shown> analyseBatch(const TaskContext& task, Batch& batch) {
             std::unique_ptr<OpenFolder>& folder = open[item.folder];
             if (!folder)
                 folder = std::make_unique<OpenFolder>(batch.folders[item.folder]);
-            for (FileReport& report : AnalyseListedFile(task, records, batch.folders[item.folder],
-                                                        item.name, item.archive, folder.get()))
+            const std::string& in = batch.folders[item.folder];
+            std::optional<IndexUpdate> update;
+            for (FileReport& report :
+                 index
+                     ? index->answer(task, records, in, item.name, item.archive, folder.get(),
+                                     item.kept.get(), update)
+                     : AnalyseListedFile(task, records, in, item.name, item.archive, folder.get()))
                 shown.emplace_back(std::move(report));
+            if (update)
+                shown.emplace_back(std::move(*update));
             break;
         }
         }
@@ -125,9 +138,10 @@ class Feeder {
   public:
     using ShowNext = std::function<bool()>;
     Feeder(const TaskContext& task, unsigned jobs, Pipeline& pipeline,
-           const std::vector<std::string>& folders, WalkedFiles& walked, ShowNext showNext)
+           const std::vector<std::string>& folders, WalkedFiles& walked, ShowNext showNext,
+           SearchIndex* index)
         : task_(task), jobs_(jobs), pipeline_(pipeline), folders_(folders), walked_(walked),
-          showNext_(std::move(showNext)) {}
+          showNext_(std::move(showNext)), index_(index) {}
 
     // During the walk, after each folder read. One job waits for the walk,
     // as the single-threaded search does.
@@ -166,7 +180,7 @@ class Feeder {
             } else {
                 begun = {Listed::Kind::FolderReport, folder_,
                          folderUnit(walked_.patternList(), folders_[folder_], folder_,
-                                    folders_.size(), walked_, files)};
+                                    folders_.size(), walked_, files, index_)};
             }
             if (!add(std::move(begun), 1, !walking))
                 return false;
@@ -189,7 +203,13 @@ class Feeder {
         }
         std::string& name = files_[next_++];
         const bool archive = IsArchiveName(task_.request, name);
-        return add({Listed::Kind::File, batch_->folders.size() - 1, {}, std::move(name), archive},
+        auto kept = index_ ? index_->kept(folders_[folder], name) : nullptr;
+        return add({Listed::Kind::File,
+                    batch_->folders.size() - 1,
+                    {},
+                    std::move(name),
+                    archive,
+                    std::move(kept)},
                    archive ? kArchiveWeight : 1, mayShow);
     }
 
@@ -200,8 +220,9 @@ class Feeder {
     }
 
     bool give(bool mayShow) {
-        pipeline_.submit(
-            [&task = task_, work = std::move(batch_)] { return analyseBatch(task, *work); });
+        pipeline_.submit([&task = task_, index = index_, work = std::move(batch_)] {
+            return analyseBatch(task, index, *work);
+        });
         batch_ = std::make_shared<Batch>();
         weight_ = 0;
         return !mayShow || !pipeline_.full() || showNext_();
@@ -214,6 +235,7 @@ class Feeder {
     const std::vector<std::string>& folders_;
     WalkedFiles& walked_;
     ShowNext showNext_;
+    SearchIndex* index_;
     std::size_t folder_ = 0;         // the next folder to begin
     std::vector<std::string> files_; // the files of the folder begun
     std::size_t next_ = 0;           // the next of them to give
@@ -265,6 +287,15 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
             }
         }
 
+        // The index, when asked for: without one that can be had, a search
+        // that is to answer from it alone cannot be made.
+        std::unique_ptr<SearchIndex> index;
+        if (o.index != SearchRequest::IndexUse::Off) {
+            index = SearchIndex::Open(o, trap);
+            if (!index && o.index == SearchRequest::IndexUse::Only)
+                return;
+        }
+
         sink.status("Pattern creation");
         std::string filePattern = BuildFilePattern(o);
         // Images kept compressed, and archives, are opened with archives.
@@ -289,7 +320,9 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
         auto showNext = [&] {
             for (Shown& shown : pipeline.next()) {
                 if (const std::size_t* turn = std::get_if<std::size_t>(&shown)) {
-                    Replay(out, folderReport(folders[*turn], *turn, folders.size()));
+                    Replay(out, folderReport(folders[*turn], *turn, folders.size(), index.get()));
+                } else if (const IndexUpdate* update = std::get_if<IndexUpdate>(&shown)) {
+                    index->store(*update);
                 } else {
                     const FileReport& unit = std::get<FileReport>(shown);
                     Replay(out, unit);
@@ -302,12 +335,13 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
             }
             return true;
         };
-        Feeder feeder(task, jobs, pipeline, folders, walked, showNext);
+        Feeder feeder(task, jobs, pipeline, folders, walked, showNext, index.get());
 
         sink.status("Folder Array creation");
         if (o.recurse) {
             walked.afterEach = [&] { feeder.feedWalked(); };
-            walkFolderTree({trap, sink, stopToken}, o.folder, folders, &walked);
+            walkFolderTree({trap, sink, stopToken, index ? index->folders() : DiskFolders()},
+                           o.folder, folders, &walked);
         }
         sink.status(std::to_string(folders.size()) + " folders to check");
         if (stopToken.requested())
@@ -317,7 +351,10 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
         out.text("Starting Folder: " + folders.front());
         out.text("------");
 
-        if (!feeder.feedAll())
+        const bool fed = feeder.feedAll();
+        if (index)
+            index->finish();
+        if (!fed)
             return stop();
 
         sink.progress(folders.size(), folders.size());
