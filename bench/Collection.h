@@ -14,10 +14,19 @@ struct CollectionSize {
     int sevenZips = 4; // of each kind, solid and not
     int sevenZipMembers = 100;
     int windowDisks = 10000; // in one folder
+    int manyZips = 30000;    // ZIPs of one D64, in folders of 300: the index's large collection
 };
+
+// The directory entries of the collection's disks (and tunes, one each):
+// what an index of it stores.
+long long DirectoryEntries(const CollectionSize& size);
+long long DirectoryEntriesOfMany(const CollectionSize& size);
 
 // Writes the collection under `root`: plain/, zips/, 7z/, window/. Answers an
 // error text, empty on success.
 std::string WriteCollection(const std::string& root, const CollectionSize& size);
+
+// Writes the large collection of `size.manyZips` ZIPs under `root`.
+std::string WriteManyZips(const std::string& root, const CollectionSize& size);
 
 } // namespace qs::bench

@@ -212,6 +212,10 @@ std::vector<FileReport> SearchIndex::answer(const TaskContext& task, AnalysisRec
     const SearchRequest& o = task.request;
     const std::string path = PathInFolder(folder, name);
     auto replay = [&]() -> std::optional<std::vector<FileReport>> {
+        // The outside archiver reads archives its own way (other members,
+        // other failures): what was read in process does not answer for it.
+        if (isArchive && o.externalArchiver)
+            return std::nullopt;
         try {
             return ReplayListedFile(task, records, folder, name, isArchive,
                                     KeptReading(kept->reading),
@@ -224,15 +228,11 @@ std::vector<FileReport> SearchIndex::answer(const TaskContext& task, AnalysisRec
         if (kept != nullptr)
             if (auto units = replay())
                 return std::move(*units);
-        std::vector<FileReport> units(1);
-        units.front().place.file = path;
-        units.front().status("Analyzing file " + path, true);
-        units.front().trap().runOnFile(kProcedure, path, [&] {
-            raise(err::FileNotFound, "not in the index " + path_ +
-                                         " as this search reads it; "
-                                         "search with --index to read it");
-        });
-        return units;
+        // What the index does not hold as this search reads it (a file that
+        // could not be searched, one changed just before it was read) is
+        // read from the disk, as a search without the index reads it; when
+        // the disk is not there, that is said of the file.
+        return AnalyseListedFile(task, records, folder, name, isArchive, openFolder);
     }
     const std::optional<FileStamp> stamp =
         task.opener ? std::nullopt : stampOf(openFolder, path, name);

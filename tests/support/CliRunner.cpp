@@ -73,6 +73,10 @@ CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ::kill(pid, SIGINT);
     }
+    if (env.killAfterMs > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(env.killAfterMs));
+        ::kill(pid, SIGKILL);
+    }
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);

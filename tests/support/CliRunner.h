@@ -25,6 +25,9 @@ struct CliEnv {
     // When set: the largest file the program may write (RLIMIT_FSIZE); a
     // larger write ends it with SIGXFSZ.
     unsigned long fileSizeLimit = 0;
+    // When set: the program is killed (SIGKILL) this many milliseconds after
+    // it started.
+    int killAfterMs = 0;
 };
 
 // Arguments are passed without a shell; QS_BIN_DIR names the application folder.
