@@ -84,6 +84,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     request_.blockPlaces = true;
     request_.jobs = setup_.jobs;
     request_.toolTimeout = setup_.tools.timeout;
+    request_.index = SearchRequest::IndexUse::Use;
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Quillsift [Orvel Soft]"));
     buildControls();
@@ -274,6 +275,18 @@ QGroupBox* MainWindow::buildFileFrame() {
                         QString::fromLatin1(kArchivesTip), request_.archives);
     chkZIP_->setProperty("tag", QString::fromLatin1(kArchivePatterns));
     layout->addWidget(chkZIP_);
+
+    // Files unchanged since they were last searched are answered from the
+    // index (the same report, without reading them again).
+    auto* index = new QCheckBox(QStringLiteral("Use the &index"), frame);
+    index->setObjectName(QStringLiteral("chkIndex"));
+    index->setToolTip(QStringLiteral("Answer files unchanged since the last search from the index "
+                                     "(~/.cache/quillsift/index.sqlite) instead of reading them"));
+    index->setChecked(request_.index != SearchRequest::IndexUse::Off);
+    connect(index, &QCheckBox::toggled, this, [this](bool ticked) {
+        request_.index = ticked ? SearchRequest::IndexUse::Use : SearchRequest::IndexUse::Off;
+    });
+    layout->addWidget(index);
     return frame;
 }
 
