@@ -259,7 +259,18 @@ bool FilePatterns::fits(std::string_view name) const {
 }
 
 bool fitsFilePattern(std::string_view name, std::string_view patternList) {
-    return FilePatterns(patternList).fits(name);
+    // Prepared once per thread and list: an archive's members are each
+    // looked at against the same few lists.
+    thread_local std::list<std::pair<std::string, FilePatterns>> cache;
+    for (auto it = cache.begin(); it != cache.end(); ++it)
+        if (it->first == patternList) {
+            cache.splice(cache.begin(), cache, it);
+            return it->second.fits(name);
+        }
+    if (cache.size() >= 8)
+        cache.pop_back();
+    return cache.emplace_front(std::string(patternList), FilePatterns(patternList))
+        .second.fits(name);
 }
 
 } // namespace qs

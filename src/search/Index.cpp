@@ -95,7 +95,7 @@ class SearchIndex::Listing final : public FolderSource {
         const std::string key = folderKey(folder);
         if (index_.only_) {
             std::optional<KeptFolder> kept;
-            index_.guarded([&] { kept = index_.store_->folder(key); });
+            kept = index_.keptFolder(key);
             if (!kept)
                 raise(err::PathNotFound, key + ": not in the index " + index_.path_);
             FolderListing all{std::move(kept->files), {}};
@@ -122,16 +122,14 @@ class SearchIndex::Listing final : public FolderSource {
             return folderIdentity(folder);
         const std::string key = folderKey(folder);
         std::optional<KeptFolder> kept;
-        index_.guarded([&] { kept = index_.store_->folder(key); });
+        kept = index_.keptFolder(key);
         if (kept)
             return kept->id;
         // A subfolder the walk did not go into (a link back) is known by
         // its folder's listing.
         const auto slash = key.find_last_of('/');
         if (slash != std::string::npos) {
-            index_.guarded([&] {
-                kept = index_.store_->folder(key.substr(0, std::max<std::size_t>(slash, 1)));
-            });
+            kept = index_.keptFolder(key.substr(0, std::max<std::size_t>(slash, 1)));
             if (kept)
                 for (const auto& [name, id] : kept->subfolders)
                     if (name == key.substr(slash + 1) && id != FolderId{})
@@ -147,6 +145,7 @@ class SearchIndex::Listing final : public FolderSource {
 
 SearchIndex::SearchIndex(const SearchRequest& request, const ErrorTrap& trap)
     : trap_(trap), only_(request.index == SearchRequest::IndexUse::Only),
+      runs_(request.pattern, request.matchCase),
       path_(request.indexFile.empty() ? DefaultIndexPath() : request.indexFile),
       folders_(std::make_unique<Listing>(*this)) {}
 
@@ -159,22 +158,23 @@ std::unique_ptr<SearchIndex> SearchIndex::Open(const SearchRequest& request,
     const bool opened = trap.runOnFile(kProcedure, index->path_, [&] {
         index->store_ = std::make_unique<IndexStore>(
             index->path_, index->only_ ? IndexStore::Mode::Read : IndexStore::Mode::Write, notices);
-        if (request.reindex && !index->only_)
-            index->store_->dropAll();
     });
     for (const IndexNotice& notice : notices)
         trap.report({notice, index->path_}, true);
     if (!opened)
         return nullptr;
+    if (request.reindex && !index->only_)
+        index->guarded([&] { index->store_->dropAll(); });
     return index;
 }
 
 template <class Use> void SearchIndex::guarded(Use&& use) {
     if (!store_)
         return;
-    std::vector<IndexNotice> notices;
     try {
         use();
+        for (const IndexNotice& notice : store_->takeNotices())
+            trap_.report({notice, path_}, true);
     } catch (const IndexDamaged& damage) {
         damage_ = damage.reason;
         trap_.report({"The index " + path_ + " is damaged (" + damage.reason +
@@ -186,6 +186,19 @@ template <class Use> void SearchIndex::guarded(Use&& use) {
         trap_.runOnFile(kProcedure, path_, [] { throw; });
         store_.reset();
     }
+}
+
+std::optional<KeptFolder> SearchIndex::keptFolder(const std::string& key) {
+    // The walk asks for a folder up to four times (itself, its subfolders'
+    // identities, its status): each listing is decoded once.
+    if (const auto it = keptFolders_.find(key); it != keptFolders_.end())
+        return it->second;
+    std::optional<KeptFolder> kept;
+    guarded([&] { kept = store_->folder(key); });
+    if (keptFolders_.size() >= 256)
+        keptFolders_.clear();
+    keptFolders_.emplace(key, kept);
+    return kept;
 }
 
 std::shared_ptr<const KeptFile> SearchIndex::kept(const std::string& folder,
@@ -218,8 +231,7 @@ std::vector<FileReport> SearchIndex::answer(const TaskContext& task, AnalysisRec
             return std::nullopt;
         try {
             return ReplayListedFile(task, records, folder, name, isArchive,
-                                    KeptReading(kept->reading),
-                                    NamesMayMatch(o.pattern, o.matchCase, kept->names));
+                                    KeptReading(kept->reading), runs_.mayMatch(kept->reading));
         } catch (const Error&) {
             return std::nullopt; // a damaged reading: the file is read again
         }
@@ -244,7 +256,7 @@ std::vector<FileReport> SearchIndex::answer(const TaskContext& task, AnalysisRec
         AnalyseListedFile(task, records, folder, name, isArchive, openFolder, &reading);
     // Files that could not be searched whole are read again each time.
     if (stamp && !reading.spoilt() && !task.stop && !anyFailed(units) && settled(*stamp))
-        update = IndexUpdate{folder, name, KeptFile{*stamp, reading.bytes(), reading.names()}};
+        update = IndexUpdate{folder, name, KeptFile{*stamp, reading.bytes()}};
     else if (kept != nullptr)
         update = IndexUpdate{folder, name, std::nullopt};
     return units;
@@ -264,7 +276,7 @@ std::string SearchIndex::folderNote(const std::string& folder) {
     if (!only_)
         return {};
     std::optional<KeptFolder> kept;
-    guarded([&] { kept = store_->folder(folderKey(folder)); });
+    kept = keptFolder(folderKey(folder));
     if (!kept)
         return {};
     const auto when = static_cast<std::time_t>(kept->readAt);
@@ -283,7 +295,8 @@ void SearchIndex::finish() {
     std::vector<IndexNotice> notices;
     trap_.runOnFile(kProcedure, path_, [&] {
         IndexStore damaged(path_, IndexStore::Mode::Write, notices);
-        notices.push_back(damaged.setAside(damage_));
+        if (notices.empty()) // else opening it found the damage and set it aside
+            notices.push_back(damaged.setAside(damage_));
     });
     for (const IndexNotice& notice : notices)
         trap_.report({notice, path_}, true);

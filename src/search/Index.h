@@ -15,6 +15,7 @@
 #include "search/FileReport.h"
 #include "search/FileTask.h"
 #include "search/FolderWalk.h"
+#include "search/IndexRecords.h"
 #include "search/IndexStore.h"
 #include "search/ReportSink.h"
 #include "search/SearchRequest.h"
@@ -76,15 +77,19 @@ class SearchIndex {
     // Runs a use of the database; a failure is shown once and the index is
     // used no more (a damaged one is set aside at the end).
     template <class Use> void guarded(Use&& use);
+    // A folder's listing as last kept, answering alone.
+    std::optional<KeptFolder> keptFolder(const std::string& key);
 
     const ErrorTrap& trap_;
     bool only_;
+    const NameRuns runs_; // the search string's, for narrowing
     std::string path_;
     std::unique_ptr<IndexStore> store_;
     std::unique_ptr<FolderSource> folders_;
     std::string damage_; // why the index was found damaged during the run
     std::string currentFolder_;
     std::unordered_map<std::string, KeptFile> currentFiles_;
+    std::unordered_map<std::string, std::optional<KeptFolder>> keptFolders_;
     friend class Listing;
 };
 

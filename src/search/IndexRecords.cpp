@@ -4,6 +4,9 @@
 #include "common/Petscii.h"
 #include "common/Wildcard.h"
 
+#include <array>
+#include <utility>
+
 #include <utility>
 
 namespace qs {
@@ -102,44 +105,50 @@ struct Input {
     void get(std::uint8_t& b) { b = byte(); }
 };
 
-template <class T> void putFields(std::string& out, const T& record) {
-    std::apply([&](const auto&... field) { (put(out, field), ...); }, FieldsOf(record));
+// A record as the fields that differ from `before`: a mask of them, then
+// each in turn. Entries are kept against the entry before them (a run of
+// empty directory slots, or of one type, costs a byte or two an entry), the
+// medium's and tune's fields against their defaults.
+template <class T, std::size_t... I>
+void putFields(std::string& out, const T& record, const T& before, std::index_sequence<I...>) {
+    const auto now = FieldsOf(record);
+    const auto then = FieldsOf(before);
+    std::uint64_t mask = 0;
+    ((mask |= std::get<I>(now) == std::get<I>(then) ? 0 : std::uint64_t{1} << I), ...);
+    putNumber(out, mask);
+    ((mask & (std::uint64_t{1} << I) ? put(out, std::get<I>(now)) : void()), ...);
 }
+template <class T> void putFields(std::string& out, const T& record, const T& before = T{}) {
+    putFields(out, record, before,
+              std::make_index_sequence<std::tuple_size_v<decltype(FieldsOf(record))>>{});
+}
+template <class T, std::size_t... I>
+void getFields(Input& in, T& record, std::index_sequence<I...>) {
+    const auto fields = FieldsOf(record);
+    const std::uint64_t mask = in.number();
+    if (mask >> sizeof...(I) != 0)
+        damaged();
+    ((mask & (std::uint64_t{1} << I) ? in.get(std::get<I>(fields)) : void()), ...);
+}
+// Into a record that holds what the fields were kept against.
 template <class T> void getFields(Input& in, T& record) {
-    std::apply([&](auto&... field) { (in.get(field), ...); }, FieldsOf(record));
+    getFields(in, record,
+              std::make_index_sequence<std::tuple_size_v<decltype(FieldsOf(record))>>{});
 }
 
-// The texts of a record, folded as NamesMayMatch compares them.
-char fold(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-void addName(std::string& names, const std::string& text) {
-    if (text.empty())
-        return;
-    const std::size_t start = names.size();
-    for (char c : text)
-        names += fold(c);
-    names += '\0';
-    // The matcher compares PETSCII names case-swapped.
-    const std::string swapped = SwapPetsciiCase(text);
-    std::string folded;
-    for (char c : swapped)
-        folded += fold(c);
-    if (names.compare(start, folded.size(), folded) != 0) {
-        names += folded;
-        names += '\0';
-    }
-}
-template <class T> void addNames(std::string& names, const T& record) {
-    std::apply(
-        [&](const auto&... field) {
-            auto one = [&](const auto& f) {
-                if constexpr (std::is_same_v<std::decay_t<decltype(f)>, std::string>)
-                    addName(names, f);
-            };
-            (one(field), ...);
-        },
-        FieldsOf(record));
+// The narrowing compares bytes by class: a letter and its upper case, and a
+// PETSCII byte and its case-swapped form (as the matcher compares names) are
+// one class.
+const std::array<char, 256>& classes() {
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> t{};
+        for (unsigned b = 0; b < 256; ++b)
+            t[b] = static_cast<char>(b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
+        for (unsigned b = 193; b <= 225; ++b)
+            t[b] = t[b - 128];
+        return t;
+    }();
+    return table;
 }
 
 } // namespace
@@ -160,12 +169,8 @@ void KeptReading::read(const std::string& name, const ContainerFormat& format,
     part.clear();
     putNumber(part, records.entryCount());
     for (std::size_t i = 1; i < records.entries().size(); ++i)
-        putFields(part, records.entries()[i]);
+        putFields(part, records.entries()[i], records.entries()[i - 1]);
     put(bytes_, part);
-    addNames(names_, records.media);
-    addNames(names_, records.sid);
-    for (std::size_t i = 1; i < records.entries().size(); ++i)
-        addNames(names_, records.entries()[i]);
 }
 
 void KeptReading::noReader(const std::string& name) {
@@ -213,20 +218,34 @@ void DecodeRecords(std::string_view head, std::string_view entries, AnalysisReco
     if (count > list.rest.size())
         damaged();
     records.entries().reserve(count + 1);
-    for (std::uint64_t i = 0; i < count; ++i)
-        getFields(list, records.appendEntry());
+    for (std::uint64_t i = 0; i < count; ++i) {
+        CbmEntry& e = records.appendEntry();
+        e = records.entries()[records.entries().size() - 2];
+        getFields(list, e);
+    }
     if (!list.rest.empty())
         damaged();
 }
 
-bool NamesMayMatch(const std::string& pattern, bool matchCase, std::string_view names) {
-    for (const std::string& run : LiteralRuns(pattern, matchCase)) {
-        std::string folded;
-        for (char c : run)
-            folded += fold(c);
-        if (names.find(folded) == std::string_view::npos)
-            return false;
+NameRuns::NameRuns(const std::string& pattern, bool matchCase) {
+    for (std::string run : LiteralRuns(pattern, matchCase)) {
+        for (char& c : run)
+            c = classes()[static_cast<std::uint8_t>(c)];
+        runs_.push_back(std::move(run));
     }
+}
+
+bool NameRuns::mayMatch(std::string_view reading) const {
+    if (runs_.empty())
+        return true;
+    // Every text of the records lies in the reading as its bytes.
+    thread_local std::string classed;
+    classed.resize(reading.size());
+    for (std::size_t i = 0; i < reading.size(); ++i)
+        classed[i] = classes()[static_cast<std::uint8_t>(reading[i])];
+    for (const std::string& run : runs_)
+        if (classed.find(run) == std::string::npos)
+            return false;
     return true;
 }
 

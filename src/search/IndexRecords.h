@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qs {
 
@@ -39,11 +40,8 @@ class KeptReading {
     void spoil() { spoilt_ = true; }
     bool spoilt() const { return spoilt_; }
 
+    // Every text of every record lies in them as its bytes (NameRuns).
     const std::string& bytes() const { return bytes_; }
-    // Every text of every record, upper-cased (a-z) and also case-swapped as
-    // PETSCII names are, zero-separated: a name that a search string can
-    // match holds each of its literal runs here (NamesMayMatch).
-    const std::string& names() const { return names_; }
 
     // One step read back; `records` are the bytes DecodeRecords takes.
     struct Kept {
@@ -68,7 +66,6 @@ class KeptReading {
     void step(Step s, const std::string& name);
 
     std::string bytes_;
-    std::string names_;
     bool spoilt_ = false;
 };
 
@@ -76,8 +73,17 @@ class KeptReading {
 // the medium's and tune's fields only. Raises on damaged bytes.
 void DecodeRecords(std::string_view head, std::string_view entries, AnalysisRecords& records);
 
-// False only when no text of `names` (KeptReading::names) can match the
-// search string: some literal run of it is in none of them.
-bool NamesMayMatch(const std::string& pattern, bool matchCase, std::string_view names);
+// The literal runs of a search string (LiteralRuns), for narrowing readings.
+class NameRuns {
+  public:
+    NameRuns(const std::string& pattern, bool matchCase);
+    // False only when no text of the reading can match the search string:
+    // some run lies in none of them, compared without regard to case and
+    // to the PETSCII case swap.
+    bool mayMatch(std::string_view reading) const;
+
+  private:
+    std::vector<std::string> runs_;
+};
 
 } // namespace qs

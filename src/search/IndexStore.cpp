@@ -9,6 +9,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -19,6 +20,8 @@ namespace {
 // "QSIX": an index of ours, and no other program's database.
 constexpr int kApplicationId = 0x51534958;
 constexpr int kSchemaVersion = 1;
+// Read through memory mapping, without copying each page.
+constexpr const char* kMapSize = "PRAGMA mmap_size=1073741824";
 // A write transaction is committed after this many changes, or this long:
 // another run waits no longer than that for its own.
 constexpr std::size_t kChangesPerCommit = 2000;
@@ -34,7 +37,7 @@ CREATE TABLE IF NOT EXISTS folders(
 CREATE TABLE IF NOT EXISTS files(
     folder INTEGER NOT NULL REFERENCES folders(id) ON DELETE CASCADE, name BLOB NOT NULL,
     size INTEGER NOT NULL, mtime INTEGER NOT NULL, ctime INTEGER NOT NULL,
-    inode INTEGER NOT NULL, reading BLOB NOT NULL, names BLOB NOT NULL,
+    inode INTEGER NOT NULL, reading BLOB NOT NULL,
     PRIMARY KEY(folder, name)) WITHOUT ROWID;
 )";
 
@@ -184,8 +187,18 @@ IndexStore::Statement& IndexStore::cached(const char* sql) {
 }
 
 IndexStore::IndexStore(const std::string& path, Mode mode, std::vector<IndexNotice>& notices)
-    : path_(path), mode_(mode), notices_(&notices) {
-    open(notices);
+    : path_(path), mode_(mode) {
+    try {
+        open();
+    } catch (...) {
+        notices = takeNotices();
+        throw;
+    }
+    notices = takeNotices();
+}
+
+std::vector<IndexNotice> IndexStore::takeNotices() {
+    return std::exchange(notices_, {});
 }
 
 IndexStore::~IndexStore() {
@@ -214,7 +227,7 @@ void IndexStore::exec(const char* sql) {
         fail(rc, sql);
 }
 
-void IndexStore::open(std::vector<IndexNotice>& notices) {
+void IndexStore::open() {
     std::error_code ec;
     const bool exists = fs::exists(path_, ec);
     if (mode_ == Mode::Read && !exists)
@@ -225,8 +238,8 @@ void IndexStore::open(std::vector<IndexNotice>& notices) {
             CreateFolderPath(folder).orRaise();
     }
     if (exists && !startsLikeSqlite(path_)) {
-        notices.push_back(setAside("it is not an index"));
-        return open(notices);
+        notices_.push_back(setAside("it is not an index"));
+        return open();
     }
     const int flags = SQLITE_OPEN_READWRITE | (mode_ == Mode::Write ? SQLITE_OPEN_CREATE : 0) |
                       SQLITE_OPEN_NOMUTEX;
@@ -235,16 +248,16 @@ void IndexStore::open(std::vector<IndexNotice>& notices) {
         fail(rc, "open");
     sqlite3_busy_timeout(db_, kBusyMilliseconds);
     try {
-        prepareSchema(notices);
+        prepareSchema();
     } catch (const IndexDamaged& damage) {
         if (mode_ == Mode::Read)
             raise(err::PathFileAccess, "the index " + path_ + " is damaged: " + damage.reason);
-        notices.push_back(setAside("it is damaged: " + damage.reason));
-        return open(notices);
+        notices_.push_back(setAside("it is damaged: " + damage.reason));
+        return open();
     }
 }
 
-void IndexStore::prepareSchema(std::vector<IndexNotice>& notices) {
+void IndexStore::prepareSchema() {
     std::int64_t app = 0, count = 0;
     {
         Statement id(*this, "PRAGMA application_id");
@@ -257,29 +270,28 @@ void IndexStore::prepareSchema(std::vector<IndexNotice>& notices) {
     exec("PRAGMA journal_mode=WAL");
     exec("PRAGMA synchronous=NORMAL");
     exec("PRAGMA foreign_keys=ON");
-    if (mode_ == Mode::Read) {
+    exec(kMapSize);
+    bool same = false;
+    if (app == kApplicationId) {
         Statement gen(*this, "SELECT value FROM meta WHERE key='generation'");
-        const bool same = gen.step() && gen.bytes(0) == generation();
-        gen.reset();
-        if (!same)
-            raise(err::PathFileAccess, "the index " + path_ +
-                                           " was made by another version of the program; "
-                                           "search with --index first");
-        return;
+        same = gen.step() && gen.bytes(0) == generation();
     }
+    if (same)
+        return; // an index of this program, ready as it is
+    if (mode_ == Mode::Read)
+        raise(err::PathFileAccess, "the index " + path_ +
+                                       " was made by another version of the program; "
+                                       "search with --index first");
     if (!beginWrite())
         raise(err::PathFileAccess, "the index " + path_ + " is held by another run");
     exec(kSchema);
     exec(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str());
     exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
-    Statement gen(*this, "SELECT value FROM meta WHERE key='generation'");
-    const bool same = gen.step() && gen.bytes(0) == generation();
-    gen.reset();
-    if (!same) {
-        if (count > 0)
-            notices.push_back("The index " + path_ +
-                              " was made by another version of the program: it is made anew.");
-        exec("DELETE FROM files; DELETE FROM folders;");
+    if (count > 0)
+        notices_.push_back("The index " + path_ +
+                           " was made by another version of the program: it is made anew.");
+    exec("DELETE FROM files; DELETE FROM folders;");
+    {
         Statement put(*this, "INSERT OR REPLACE INTO meta(key, value) VALUES('generation', ?1)");
         const std::string value = generation();
         put.bind(1, value).step();
@@ -295,8 +307,8 @@ bool IndexStore::beginWrite() {
     const int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
         writable_ = false;
-        notices_->push_back("The index " + path_ +
-                            " is held by another run: this search does not add to it.");
+        notices_.push_back("The index " + path_ +
+                           " is held by another run: this search does not add to it.");
         return false;
     }
     if (rc != SQLITE_OK)
@@ -399,14 +411,13 @@ std::unordered_map<std::string, KeptFile> IndexStore::files(const std::string& f
     const std::int64_t id = folderId(folder, false);
     if (id == 0)
         return out;
-    Statement& rows = cached("SELECT name, size, mtime, ctime, inode, reading, names FROM files "
+    Statement& rows = cached("SELECT name, size, mtime, ctime, inode, reading FROM files "
                              "WHERE folder=?1");
     rows.bind(1, id);
     while (rows.step())
         out.emplace(std::string(rows.bytes(0)),
                     KeptFile{{rows.number(1), rows.number(2), rows.number(3), rows.number(4)},
-                             std::string(rows.bytes(5)),
-                             std::string(rows.bytes(6))});
+                             std::string(rows.bytes(5))});
     return out;
 }
 
@@ -415,7 +426,7 @@ void IndexStore::keepFile(const std::string& folder, const std::string& name,
     if (!beginWrite())
         return;
     Statement& put = cached("INSERT OR REPLACE INTO files(folder, name, size, mtime, ctime, inode, "
-                            "reading, names) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+                            "reading) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
     put.bind(1, folderId(folder, true))
         .bind(2, name)
         .bind(3, file.stamp.size)
@@ -423,7 +434,6 @@ void IndexStore::keepFile(const std::string& folder, const std::string& name,
         .bind(5, file.stamp.ctime)
         .bind(6, file.stamp.inode)
         .bind(7, file.reading)
-        .bind(8, file.names)
         .step();
     wrote();
 }

@@ -31,7 +31,6 @@ struct FileStamp {
 struct KeptFile {
     FileStamp stamp;
     std::string reading; // KeptReading::bytes()
-    std::string names;   // KeptReading::names()
 };
 
 // A folder as it was last listed.
@@ -54,12 +53,16 @@ class IndexStore {
     // aside under a new name and a new index made; the notices say so. An
     // index of another version of the program is emptied. Raises when no
     // index can be had.
+    // `notices`: what the user is to be told of the opening, also when it
+    // fails.
     IndexStore(const std::string& path, Mode mode, std::vector<IndexNotice>& notices);
     ~IndexStore();
     IndexStore(const IndexStore&) = delete;
     IndexStore& operator=(const IndexStore&) = delete;
 
     const std::string& path() const { return path_; }
+    // What the user is to be told since this was last asked.
+    std::vector<IndexNotice> takeNotices();
     // Empties the index.
     void dropAll();
 
@@ -84,8 +87,8 @@ class IndexStore {
   private:
     class Statement;
     Statement& cached(const char* sql);
-    void open(std::vector<IndexNotice>& notices);
-    void prepareSchema(std::vector<IndexNotice>& notices);
+    void open();
+    void prepareSchema();
     bool beginWrite();
     void wrote();
     std::int64_t folderId(const std::string& path, bool create);
@@ -101,7 +104,7 @@ class IndexStore {
     std::chrono::steady_clock::time_point begun_;
     std::unordered_map<std::string, std::int64_t> folderIds_;
     std::unordered_map<const char*, std::unique_ptr<Statement>> statements_;
-    std::vector<IndexNotice>* notices_ = nullptr;
+    std::vector<IndexNotice> notices_;
 };
 
 // Raised for a database that turns out damaged while it is used.

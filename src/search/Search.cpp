@@ -204,13 +204,11 @@ class Feeder {
         std::string& name = files_[next_++];
         const bool archive = IsArchiveName(task_.request, name);
         auto kept = index_ ? index_->kept(folders_[folder], name) : nullptr;
-        return add({Listed::Kind::File,
-                    batch_->folders.size() - 1,
-                    {},
-                    std::move(name),
-                    archive,
-                    std::move(kept)},
-                   archive ? kArchiveWeight : 1, mayShow);
+        // An archive the index holds is answered as quickly as a plain file.
+        const std::size_t weight = archive && !kept ? kArchiveWeight : 1;
+        Listed item{Listed::Kind::File, batch_->folders.size() - 1, {}, std::move(name), archive,
+                    std::move(kept)};
+        return add(std::move(item), weight, mayShow);
     }
 
     bool add(Listed item, std::size_t weight, bool mayShow) {

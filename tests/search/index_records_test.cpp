@@ -157,11 +157,11 @@ TEST(IndexRecords, NarrowingKeepsEveryMatch) {
         const std::string compared = c.swapped ? SwapPetsciiCase(c.name) : c.name;
         const std::string typed = std::string("*") + c.pattern + "*";
         ASSERT_TRUE(LikePattern(typed, c.matchCase, c.shown).matches(compared)) << c.pattern;
-        EXPECT_TRUE(NamesMayMatch(c.pattern, c.matchCase, k.names())) << c.pattern;
+        EXPECT_TRUE(NameRuns(c.pattern, c.matchCase).mayMatch(k.bytes())) << c.pattern;
     }
     AnalysisRecords r;
     r.appendEntry().Name = "GAME";
     KeptReading k;
     k.read("X.D64", *FormatByTag("D64"), r);
-    EXPECT_FALSE(NamesMayMatch("blast", false, k.names()));
+    EXPECT_FALSE(NameRuns("blast", false).mayMatch(k.bytes()));
 }
