@@ -105,8 +105,9 @@ std::vector<Shown> analyseBatch(const TaskContext& task, const SearchIndex* inde
             shown.emplace_back(std::move(item.report));
             break;
         case Listed::Kind::File: {
+            // Answering from the index alone, a file it holds needs no folder.
             std::unique_ptr<OpenFolder>& folder = open[item.folder];
-            if (!folder)
+            if (!folder && !(index && index->only() && item.kept))
                 folder = std::make_unique<OpenFolder>(batch.folders[item.folder]);
             const std::string& in = batch.folders[item.folder];
             std::optional<IndexUpdate> update;
