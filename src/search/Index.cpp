@@ -81,7 +81,7 @@ FolderListing filtered(const FolderListing& all, const std::string& patternList)
 
 std::string DefaultIndexPath() {
     const std::string cache = CacheFolder();
-    return (cache.empty() ? std::string("./") : cache) + "index.sqlite";
+    return cache.empty() ? std::string() : cache + "index.sqlite";
 }
 
 // The walk's folders: from the disk, each listing kept (with every file any
@@ -154,6 +154,12 @@ SearchIndex::~SearchIndex() = default;
 std::unique_ptr<SearchIndex> SearchIndex::Open(const SearchRequest& request,
                                                const ErrorTrap& trap) {
     std::unique_ptr<SearchIndex> index(new SearchIndex(request, trap));
+    if (index->path_.empty()) {
+        trap.report({"There is no place for the index: neither XDG_CACHE_HOME nor HOME is set "
+                     "(--index-file names one)."},
+                    true);
+        return nullptr;
+    }
     std::vector<IndexNotice> notices;
     const bool opened = trap.runOnFile(kProcedure, index->path_, [&] {
         index->store_ = std::make_unique<IndexStore>(

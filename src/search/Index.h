@@ -28,7 +28,7 @@
 namespace qs {
 
 // The user's index: $XDG_CACHE_HOME/quillsift/index.sqlite, else
-// ~/.cache/quillsift/index.sqlite.
+// ~/.cache/quillsift/index.sqlite; empty when neither is set.
 std::string DefaultIndexPath();
 
 // What a worker hands back about a file it read, stored when the file's
