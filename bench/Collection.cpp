@@ -89,7 +89,39 @@ std::string quote(const std::string& word) {
     return out + "'";
 }
 
+long long entriesOfDisks(int count) {
+    long long entries = 0;
+    for (int n = 0; n < count; ++n)
+        entries += 4 + n % 12;
+    return entries;
+}
+
 } // namespace
+
+long long DirectoryEntries(const CollectionSize& size) {
+    return entriesOfDisks(size.plainDisks) + size.plainTunes + entriesOfDisks(size.zips) +
+           2LL * size.sevenZips * entriesOfDisks(size.sevenZipMembers) +
+           entriesOfDisks(size.windowDisks);
+}
+
+long long DirectoryEntriesOfMany(const CollectionSize& size) {
+    return entriesOfDisks(size.manyZips);
+}
+
+std::string WriteManyZips(const std::string& rootText, const CollectionSize& size) {
+    const fs::path root(rootText);
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    for (int n = 0; n < size.manyZips; ++n) {
+        const fs::path folder = root / ("set" + std::to_string(n / 300));
+        fs::create_directories(folder, ec);
+        if (!writeZip(folder / ("game" + std::to_string(n) + ".zip"), 1, [n](int) {
+                return std::pair{"game" + std::to_string(n) + ".d64", disk(n)};
+            }))
+            return "cannot write a ZIP under " + folder.string();
+    }
+    return {};
+}
 
 std::string WriteCollection(const std::string& rootText, const CollectionSize& size) {
     const fs::path root(rootText);

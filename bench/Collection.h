@@ -18,12 +18,21 @@ struct CollectionSize {
     // many disks searched as JSON Lines by many jobs.
     int zipMembers = 400000;
     int jsonDisks = 20000;
+    int manyZips = 30000; // ZIPs of one D64, in folders of 300: the index's large collection
 };
+
+// The directory entries of the collection's disks (and tunes, one each):
+// what an index of it stores.
+long long DirectoryEntries(const CollectionSize& size);
+long long DirectoryEntriesOfMany(const CollectionSize& size);
 
 // Writes the collection under `root`: plain/, zips/, 7z/, window/, and what
 // WriteMemoryCollection writes. Answers an error text, empty on success.
 std::string WriteCollection(const std::string& root, const CollectionSize& size);
 // Writes only members/ (the ZIP of many members) and json/ (the disks).
 std::string WriteMemoryCollection(const std::string& root, const CollectionSize& size);
+
+// Writes the large collection of `size.manyZips` ZIPs under `root`.
+std::string WriteManyZips(const std::string& root, const CollectionSize& size);
 
 } // namespace qs::bench

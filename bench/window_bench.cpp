@@ -9,6 +9,7 @@
 #include "forms/MainWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
@@ -69,6 +70,8 @@ int main(int argc, char** argv) {
     qs::forms::MainWindow window(std::move(setup));
     window.show();
     window.findChild<QLineEdit*>(QStringLiteral("txFindSTR"))->setText(QString::fromUtf8(argv[2]));
+    // Like against like: the command line it is compared with reads every file.
+    window.findChild<QCheckBox*>(QStringLiteral("chkIndex"))->setChecked(false);
     // As a user would, START is pressed once the window has settled: the
     // folder tree reads the start folder in the background when it opens.
     QEventLoop settle;

@@ -195,6 +195,24 @@ struct CommandLine {
             ->check(CLI::Range(1u, 1024u).description(""));
         app.add_flag("--external-archiver", o.externalArchiver,
                      "read every archive with the outside archiver (7z)");
+        using IndexUse = SearchRequest::IndexUse;
+        app.add_flag_callback(
+            "--index", [&o] { o.index = std::max(o.index, IndexUse::Use); },
+            "answer files unchanged since the last search from the index, keep the rest there");
+        app.add_flag_callback(
+            "--index-only", [&o] { o.index = IndexUse::Only; },
+            "answer from the index alone, without reading the folder");
+        app.add_flag_callback(
+            "--reindex",
+            [&o] {
+                o.reindex = true;
+                o.index = std::max(o.index, IndexUse::Use);
+            },
+            "empty the index and make it anew (implies --index)");
+        app.add_option_function<std::string>(
+               "--index-file", [&o](const std::string& path) { o.indexFile = absolutePath(path); },
+               "the index file (default: $XDG_CACHE_HOME/quillsift/index.sqlite)")
+            ->type_name("PATH");
         app.add_flag("-q,--quiet", s.quiet, "no status line");
         app.add_flag_callback(
             "--json", [&o, &s] { o.records = s.json = true; },
@@ -232,8 +250,11 @@ struct CommandLine {
         }
         if (folders.size() != 1)
             reject(folders.empty() ? "no FOLDER given" : "only one FOLDER may be given");
+        if (cmd.request.reindex && cmd.request.index == SearchRequest::IndexUse::Only)
+            reject("--reindex reads the folder, --index-only does not: give one of them");
         std::error_code ec;
-        if (!fs::is_directory(folders[0], ec))
+        // Answering from the index alone, the folder may be offline.
+        if (cmd.request.index != SearchRequest::IndexUse::Only && !fs::is_directory(folders[0], ec))
             reject(folders[0] + ": no such folder");
         cmd.request.folder = absolutePath(folders[0]);
     }

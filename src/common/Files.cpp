@@ -230,11 +230,17 @@ std::vector<TempFolderPlace> TempFolderPlaces(const std::string& applicationFold
     std::vector<TempFolderPlace> places{{GetTempFolder(), false}};
     if (!applicationFolder.empty())
         places.push_back({TrailingSlash(applicationFolder), false});
-    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && *cache == '/')
-        places.push_back({TrailingSlash(cache) + "quillsift/", true});
-    else if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/')
-        places.push_back({TrailingSlash(home) + ".cache/quillsift/", true});
+    if (const std::string cache = CacheFolder(); !cache.empty())
+        places.push_back({cache, true});
     return places;
+}
+
+std::string CacheFolder() {
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && *cache == '/')
+        return TrailingSlash(cache) + "quillsift/";
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/')
+        return TrailingSlash(home) + ".cache/quillsift/";
+    return {};
 }
 
 PrivateTempFolder::PrivateTempFolder() : PrivateTempFolder(TempFolderPlaces(ApplicationFolder())) {}

@@ -85,6 +85,10 @@ struct TempFolderPlace {
     bool createMissing = false; // made when missing (never the system's own folder)
 };
 
+// The per-user cache folder: $XDG_CACHE_HOME/quillsift/, else
+// ~/.cache/quillsift/ (with a trailing separator; empty when neither is set).
+std::string CacheFolder();
+
 // The places tried, in order: the system's temporary folder, the application
 // folder, the per-user cache folder ($XDG_CACHE_HOME/quillsift/, else
 // ~/.cache/quillsift/).

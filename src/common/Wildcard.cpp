@@ -206,6 +206,33 @@ const LikePattern& PreparedLikePattern(std::string_view pattern, bool matchCase,
         .prepared;
 }
 
+std::vector<std::string> LiteralRuns(std::string_view pattern, bool matchCase) {
+    const std::vector<Unit> typed =
+        units(matchCase ? trimBlanks(pattern) : trimBlanks(upperAscii(pattern)), ShownAs::Listing);
+    std::vector<std::string> runs(1);
+    auto breakRun = [&] {
+        if (!runs.back().empty())
+            runs.emplace_back();
+    };
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        const Unit u = typed[i];
+        std::size_t close = i + 1;
+        while (close < typed.size() && !typed[close].is(']'))
+            ++close;
+        if (u.is('[') && close < typed.size()) {
+            i = close; // a set: one of many characters
+            breakRun();
+        } else if (u.raw && u.ch < 0x80 && !u.is('*') && !u.is('?') && !u.is('#')) {
+            runs.back() += static_cast<char>(u.ch);
+        } else {
+            breakRun();
+        }
+    }
+    if (runs.back().empty())
+        runs.pop_back();
+    return runs;
+}
+
 bool likeCompare(std::string_view text, std::string_view pattern, bool matchCase) {
     return LikePattern(pattern, matchCase).matches(text);
 }
@@ -232,7 +259,18 @@ bool FilePatterns::fits(std::string_view name) const {
 }
 
 bool fitsFilePattern(std::string_view name, std::string_view patternList) {
-    return FilePatterns(patternList).fits(name);
+    // Prepared once per thread and list: an archive's members are each
+    // looked at against the same few lists.
+    thread_local std::list<std::pair<std::string, FilePatterns>> cache;
+    for (auto it = cache.begin(); it != cache.end(); ++it)
+        if (it->first == patternList) {
+            cache.splice(cache.begin(), cache, it);
+            return it->second.fits(name);
+        }
+    if (cache.size() >= 8)
+        cache.pop_back();
+    return cache.emplace_front(std::string(patternList), FilePatterns(patternList))
+        .second.fits(name);
 }
 
 } // namespace qs

@@ -49,6 +49,13 @@ class LikePattern {
     bool hasStar_ = false;
 };
 
+// The runs of a search string's characters that each stand for one ASCII
+// character however the compared bytes are shown (no wildcard, no "[...]"),
+// upper-cased without matchCase, as the comparison takes them: a text that
+// matches holds every run, compared without regard to case. An index narrows
+// its candidates with them before the comparison itself.
+std::vector<std::string> LiteralRuns(std::string_view pattern, bool matchCase);
+
 // The prepared pattern of LikePattern(pattern, matchCase, shown), made once
 // per thread and kept while it is asked for again: the matcher needs the same
 // few patterns for every file of a search.

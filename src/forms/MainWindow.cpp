@@ -72,6 +72,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     request_.blockPlaces = true;
     request_.jobs = setup_.jobs;
     request_.toolTimeout = setup_.tools.timeout;
+    request_.index = SearchRequest::IndexUse::Use;
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Quillsift [Orvel Soft]"));
     buildControls();

@@ -207,6 +207,7 @@ class MainWindow final : public QWidget {
     QPushButton* command1_ = nullptr;
     QCheckBox* chkSaveFile_ = nullptr;
     QCheckBox* chkZIP_ = nullptr;
+    QCheckBox* chkIndex_ = nullptr;
     QGroupBox* frameSearch_ = nullptr;
     QGroupBox* frameSID_ = nullptr;
     QGroupBox* frameFile_ = nullptr;

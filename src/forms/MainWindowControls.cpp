@@ -198,6 +198,19 @@ QGroupBox* MainWindow::buildFileFrame() {
                         QString::fromLatin1(kArchivesTip), request_.archives);
     chkZIP_->setProperty("tag", QString::fromLatin1(kArchivePatterns));
     layout->addWidget(chkZIP_);
+
+    // Files unchanged since they were last searched are answered from the
+    // index (the same report, without reading them again).
+    chkIndex_ = new QCheckBox(QStringLiteral("Use the inde&x"), frame);
+    chkIndex_->setObjectName(QStringLiteral("chkIndex"));
+    chkIndex_->setToolTip(QStringLiteral("Answer files unchanged since the last search from the "
+                                         "index (~/.cache/quillsift/index.sqlite) instead of "
+                                         "reading them"));
+    chkIndex_->setChecked(request_.index != SearchRequest::IndexUse::Off);
+    connect(chkIndex_, &QCheckBox::toggled, this, [this](bool ticked) {
+        request_.index = ticked ? SearchRequest::IndexUse::Use : SearchRequest::IndexUse::Off;
+    });
+    layout->addWidget(chkIndex_);
     return frame;
 }
 

@@ -24,7 +24,7 @@ constexpr std::pair<const char*, const char*> kOptions[] = {
     {"warnings", "chkShowMediaWarn"}, {"sidName", "chkSIDName"},
     {"sidAuthor", "chkSIDAuthor"},    {"sidCopyright", "chkSIDCopyright"},
     {"recurse", "chkRecurse"},        {"archives", "chkZIP"},
-    {"saveResults", "chkSaveFile"}};
+    {"saveResults", "chkSaveFile"},   {"index", "chkIndex"}};
 
 // A box switched off for this run (its outside program is missing) says
 // nothing of what the person wants: it is not remembered.

@@ -1,8 +1,11 @@
 #pragma once
 // What a reader learns about one file, read by the matcher right after.
 // The dispatcher hands every reader freshly reset records.
+#include <concepts>
 #include <cstdint>
 #include <string>
+#include <tuple>
+#include <type_traits>
 #include <vector>
 
 namespace qs {
@@ -47,6 +50,29 @@ struct SidInfo {
     std::string InitAddress;
     std::string PlayAddress;
 };
+
+// Every field of the records, in declaration order, for code that keeps
+// records whole (the index stores them field by field): a field added to one
+// of the structs goes into its list here too, which the index checks against
+// the struct when it is compiled.
+template <class M>
+requires std::same_as<std::remove_const_t<M>, MediaInfo>
+auto FieldsOf(M& m) {
+    return std::tie(m.FileName, m.MediaName, m.MediaType, m.BlocksFree, m.HeaderLine, m.Status,
+                    m.Tracks40, m.ErrorInfo);
+}
+template <class E>
+requires std::same_as<std::remove_const_t<E>, CbmEntry>
+auto FieldsOf(E& e) {
+    return std::tie(e.Name, e.FileType, e.Blocks, e.EntryNo, e.Track, e.Sector, e.Locked,
+                    e.LoadAddress, e.EndAddress, e.Valid, e.TypeByte);
+}
+template <class S>
+requires std::same_as<std::remove_const_t<S>, SidInfo>
+auto FieldsOf(S& s) {
+    return std::tie(s.FileName, s.Name, s.Author, s.Year, s.Copyright, s.Status, s.LoadAddress,
+                    s.EndAddress, s.InitAddress, s.PlayAddress);
+}
 
 // Status texts shared by several readers.
 namespace status {

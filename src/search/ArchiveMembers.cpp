@@ -213,6 +213,7 @@ class Reading {
         HeldSets held;
         bool more = true;
         if (external_ || !inProcess(level, soFar, held, more)) {
+            visitor_.byOutsideArchiver();
             if (level.input.bytes == nullptr)
                 withArchiver(level, level.input.path, trap, soFar, held, more);
             else
@@ -260,7 +261,7 @@ class Reading {
     bool fits(const std::string& name, int depth) const {
         if (const std::string* only = wanted(depth))
             return name == *only || (lastWanted(depth) && sameSet(name, *only));
-        return MemberFits(name, choice_.patterns) || IsArchiveMemberName(name);
+        return TakesMember(choice_.patterns, name);
     }
     bool lastWanted(int depth) const {
         return static_cast<std::size_t>(depth) == choice_.only.size();
@@ -421,7 +422,13 @@ class Reading {
     // holding the members it handed over that stand.
     bool inProcess(const Level& level, ReadSoFar& soFar, HeldSets& held, bool& more) {
         const Outcome read = ReadArchive(
-            level.input, [&](const std::string& name) { return fits(name, level.depth); },
+            level.input,
+            [&](const std::string& name) {
+                if (fits(name, level.depth))
+                    return true;
+                visitor_.passed(name);
+                return false;
+            },
             [&](const ArchiveMember& member) {
                 const std::string label = MemberLabel(member.name(), level.label);
                 std::vector<std::string> chain = level.chain;
@@ -579,6 +586,10 @@ std::string ChainLabel(const std::string& archivePath, const std::vector<std::st
 
 bool IsArchiveMemberName(const std::string& name) {
     return fitsFilePattern(FileNameOf(name), kArchivePatterns);
+}
+
+bool TakesMember(const std::string& patterns, const std::string& name) {
+    return MemberFits(name, patterns) || IsArchiveMemberName(name);
 }
 
 std::size_t ReadArchiveMembers(const ToolEnv& tools, const std::string& archivePath,

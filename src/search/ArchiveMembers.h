@@ -32,6 +32,10 @@ std::string ChainLabel(const std::string& archivePath, const std::vector<std::st
 // A member that is an archive to be opened in turn, by its name.
 bool IsArchiveMemberName(const std::string& name);
 
+// Whether a search of the members that fit `patterns` (MemberChoice) takes
+// the member: it fits, or it is an archive to open.
+bool TakesMember(const std::string& patterns, const std::string& name);
+
 // Which members to read.
 struct MemberChoice {
     std::string patterns; // ";"-separated upper-case file patterns; empty: all
@@ -85,6 +89,12 @@ class MemberVisitor {
     // A part of a set passes and is held; once the archive's members are
     // all seen, its set is visited as its lowest part held (setParts).
     virtual void held(const MemberAccess& part) { (void)part; }
+    // A member of the archive now read that the choice does not take, read
+    // in process (the outside archiver lists only those it takes).
+    virtual void passed(const std::string& /*name*/) {}
+    // What follows of the archive now read comes from the outside archiver,
+    // which lists only the members it takes.
+    virtual void byOutsideArchiver() {}
     // libarchive found the member just visited damaged: what it gave is to
     // be forgotten, as the outside archiver reads it again (with those after
     // it; those before it stand).

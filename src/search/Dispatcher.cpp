@@ -74,4 +74,33 @@ const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& t
     return format;
 }
 
+const ContainerFormat* DispatchedFormat(const FormatSet& formats, const std::string& path,
+                                        bool compressed, std::string_view readBefore) {
+    auto readAs = [&](const ContainerFormat* f) { return f != nullptr && f->tag == readBefore; };
+    if (const ContainerFormat* byName = FormatOfFileName(path, &formats)) {
+        // Known by its whole name unless its bytes say otherwise.
+        if (!byName->namePatterns.empty() && byName->bid != nullptr) {
+            FormatSet others = formats;
+            others.remove(*byName);
+            if (const ContainerFormat* byExtension = FormatOfFileName(path, &others);
+                readAs(byExtension))
+                return byExtension;
+        }
+        return byName;
+    }
+    if (FormatOfFileName(path) != nullptr || !compressed)
+        return nullptr;
+    const std::string inside = ImageNameInside(path);
+    const ContainerFormat* format = inside.empty() ? nullptr : FormatOfFileName(inside);
+    const std::vector<const ContainerFormat*> sharing = FormatsSharingName(path);
+    if (format == nullptr || sharing.empty())
+        return format != nullptr && formats.contains(*format) ? format : nullptr;
+    // Its size inside tells which: as it told before, the bytes being the same.
+    const ContainerFormat* chosen = nullptr;
+    for (const ContainerFormat* f : sharing)
+        if (formats.contains(*f) && (chosen == nullptr || readAs(f)))
+            chosen = f;
+    return chosen;
+}
+
 } // namespace qs

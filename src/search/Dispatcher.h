@@ -4,6 +4,7 @@
 #include "tools/ArchiveReader.h"
 
 #include <string>
+#include <string_view>
 
 namespace qs {
 
@@ -21,10 +22,19 @@ const ContainerFormat* FormatOfFile(const FormatSet& formats, const std::string&
 // "GAME.D6Z") is decompressed in memory and read as the image it holds, what
 // it inflates taken from `budget`. `siblings` opens the other files of its
 // set, for a format that keeps media in several files.
+
 const ContainerFormat* DispatchFile(AnalysisRecords& records, const ErrorTrap& trap,
                                     const FormatSet& formats, const std::string& path,
                                     const ByteOpener& open, const ListingRunner* listings,
                                     bool compressed = false, InflateBudget* budget = nullptr,
                                     const SiblingOpener* siblings = nullptr);
+
+// The format whose reader DispatchFile would run on `path`, told without
+// its bytes: by its name, and where only the bytes tell (a name several
+// formats share, a file named like a set's part), by `readBefore`, the tag
+// of the format a reading of the same bytes found before. Null when no
+// reader would run.
+const ContainerFormat* DispatchedFormat(const FormatSet& formats, const std::string& path,
+                                        bool compressed, std::string_view readBefore);
 
 } // namespace qs

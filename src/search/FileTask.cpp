@@ -1,8 +1,10 @@
 #include "search/FileTask.h"
 
+#include "common/Error.h"
 #include "common/Files.h"
 #include "search/ArchiveMembers.h"
 #include "search/Dispatcher.h"
+#include "search/IndexRecords.h"
 #include "search/Matcher.h"
 #include "tools/ToolRunner.h"
 
@@ -15,19 +17,64 @@ namespace qs {
 
 namespace {
 
-// Runs the dispatcher and the matcher on one file into `report`.
+void match(const TaskContext& ctx, const ContainerFormat& format, AnalysisRecords& records,
+           FileReport& report, const std::string& shownPath, const std::string& archivePath) {
+    report.place.kind = std::string(format.tag);
+    report.analysed = true;
+    report.matches = MatchFile(ctx.request, format, records, report, shownPath, archivePath);
+}
+
+// Runs the dispatcher and the matcher on one file into `report`; with
+// `keep`, what the reader found is kept under `keptName` before the matcher
+// runs (it swaps the names' case in place). A reading that took the other
+// files of a set is not kept: they may change on their own.
 void analyse(const TaskContext& ctx, AnalysisRecords& records, FileReport& report,
              const ByteOpener& open, const ListingRunner& listings, const std::string& path,
              const std::string& shownPath, const std::string& archivePath, InflateBudget* budget,
-             const SiblingOpener* siblings) {
+             const SiblingOpener* siblings, KeptReading* keep, const std::string& keptName) {
     const ErrorTrap trap = report.trap();
-    const ContainerFormat* format = DispatchFile(records, trap, ctx.request.formats, path, open,
-                                                 &listings, ctx.request.archives, budget, siblings);
-    if (format == nullptr)
+    SiblingOpener watched;
+    if (siblings != nullptr)
+        watched = [&](const std::string& fileName) {
+            if (keep != nullptr)
+                keep->spoil();
+            return (*siblings)(fileName);
+        };
+    const ContainerFormat* format =
+        DispatchFile(records, trap, ctx.request.formats, path, open, &listings,
+                     ctx.request.archives, budget, siblings != nullptr ? &watched : nullptr);
+    if (keep != nullptr) {
+        if (format == nullptr)
+            keep->noReader(keptName);
+        else
+            keep->read(keptName, *format, records);
+    }
+    if (format != nullptr)
+        match(ctx, *format, records, report, shownPath, archivePath);
+}
+
+// The same from a kept step instead of the reader.
+void analyseKept(const TaskContext& ctx, AnalysisRecords& records, FileReport& report,
+                 const KeptReading::Kept& kept, const ContainerFormat* format, bool allRecords,
+                 const std::string& shownPath, const std::string& archivePath) {
+    if (format == nullptr) {
+        records.reset();
+        records.media.Status = status::FalseExtension;
         return;
-    report.place.kind = std::string(format->tag);
-    report.analysed = true;
-    report.matches = MatchFile(ctx.request, *format, records, report, shownPath, archivePath);
+    }
+    DecodeRecords(kept.head, allRecords ? kept.entries : std::string_view{}, records);
+    match(ctx, *format, records, report, shownPath, archivePath);
+}
+
+// The format a kept step is to be matched as: what the dispatcher would
+// read the file as today. False when the step does not hold that reader's
+// records.
+bool keptFormat(const TaskContext& ctx, const std::string& path, const KeptReading::Kept& kept,
+                const ContainerFormat*& format) {
+    format = DispatchedFormat(ctx.request.formats, path, ctx.request.archives, kept.tag);
+    if (format == nullptr)
+        return kept.step == KeptReading::Step::Read || kept.step == KeptReading::Step::NoReader;
+    return kept.step == KeptReading::Step::Read && kept.tag == format->tag;
 }
 
 // The reports of an archive and of the archives inside it. Each archive's
@@ -39,8 +86,8 @@ void analyse(const TaskContext& ctx, AnalysisRecords& records, FileReport& repor
 class SearchMembers final : public MemberVisitor {
   public:
     SearchMembers(const TaskContext& ctx, AnalysisRecords& records, const std::string& archivePath,
-                  const ReportOut& out)
-        : ctx_(ctx), records_(records), archivePath_(archivePath), out_(out) {
+                  const ReportOut& out, KeptReading* keep)
+        : ctx_(ctx), records_(records), archivePath_(archivePath), out_(out), keep_(keep) {
         levels_.emplace_back(*this).place.file = archivePath;
         head().place = levels_.back().place;
     }
@@ -49,6 +96,8 @@ class SearchMembers final : public MemberVisitor {
 
     ErrorTrap enter(const MemberAccess& archive) override {
         settle();
+        if (keep_ != nullptr)
+            keep_->enter(archive.name);
         Level& l = levels_.emplace_back(*this);
         l.place = {archivePath_, archive.name, {}, archive.chain};
         l.head.place = l.place;
@@ -61,6 +110,8 @@ class SearchMembers final : public MemberVisitor {
         return ErrorTrap(l);
     }
     void leave() override {
+        if (keep_ != nullptr)
+            keep_->leave();
         settle();
         sendHeads();
         Level& l = levels_.back();
@@ -89,17 +140,33 @@ class SearchMembers final : public MemberVisitor {
         }
         if (m.refused) {
             r.recordError(*m.refused, true);
+            spoil();
         } else {
             r.nameFile(m.readPath, m.label);
-            if (!m.passOver)
+            if (m.passOver)
+                spoil();
+            else if (replaying_ != nullptr)
+                analyseKept(ctx_, records_, r, *replaying_, replayFormat_, allRecords_, m.label,
+                            containerLabel(m));
+            else
                 analyse(ctx_, records_, r, m.open, m.listings, m.readPath, m.label,
-                        containerLabel(m), &m.budget, m.siblings);
+                        containerLabel(m), &m.budget, m.siblings, keep_, m.name);
         }
         return !ctx_.stop;
     }
-    void forgetLast() override { pending_.reset(); }
+    void passed(const std::string& name) override {
+        if (keep_ != nullptr)
+            keep_->passed(name);
+    }
+    // The reading took a way the kept steps cannot tell.
+    void byOutsideArchiver() override { spoil(); }
+    void forgetLast() override {
+        spoil();
+        pending_.reset();
+    }
     ErrorTrap closing() override { return trap(); }
     void held(const MemberAccess& part) override {
+        spoil(); // a set is read from several members
         settle();
         sendHeads();
         Waiting& w = queue_.emplace_back();
@@ -107,6 +174,13 @@ class SearchMembers final : public MemberVisitor {
         w.report->status("Analyzing file " + part.name + " from archive " + containerLabel(part),
                          true);
         heldAt_[part.label] = queued_ + queue_.size() - 1;
+    }
+
+    // A visit that follows a kept step, read as `format`, rather than the reader.
+    void replay(const KeptReading::Kept* step, const ContainerFormat* format, bool allRecords) {
+        replaying_ = step;
+        replayFormat_ = format;
+        allRecords_ = allRecords;
     }
 
     // Everything not yet out.
@@ -159,6 +233,10 @@ class SearchMembers final : public MemberVisitor {
             if (!std::exchange(l.headSent, true))
                 send(std::move(l.head));
     }
+    void spoil() {
+        if (keep_ != nullptr)
+            keep_->spoil();
+    }
     // Out it goes, or into the queue while a set part waits.
     void send(FileReport&& report) {
         if (queue_.empty())
@@ -198,6 +276,10 @@ class SearchMembers final : public MemberVisitor {
     AnalysisRecords& records_;
     const std::string& archivePath_;
     const ReportOut& out_;
+    KeptReading* keep_;
+    const KeptReading::Kept* replaying_ = nullptr;
+    const ContainerFormat* replayFormat_ = nullptr;
+    bool allRecords_ = true;
     std::deque<Level> levels_; // stay in place: traps point at them
     std::optional<FileReport> pending_;
     // Reports that wait behind a set part held, in order: the part's place
@@ -212,11 +294,71 @@ class SearchMembers final : public MemberVisitor {
     std::unordered_map<std::string, std::size_t> heldAt_; // by label
 };
 
+// Leads `members` through a kept reading of the archive at `archivePath` as
+// ReadArchiveMembers leads them through the archive itself; without
+// `members`, only says whether it can: false when the request takes a
+// member that reading passed over, or whose records it lacks.
+bool replayMembers(const TaskContext& ctx, const std::string& archivePath, const KeptReading& kept,
+                   bool allRecords, SearchMembers* members) {
+    struct Level {
+        std::string label;
+        std::vector<std::string> chain;
+    };
+    std::vector<Level> levels{{archivePath, {}}};
+    const ToolListingRunner listings(ctx.tools);
+    const ByteOpener none = [] {
+        raise(err::InvalidCall, "a kept member has no bytes");
+        return std::unique_ptr<ByteSource>();
+    };
+    InflateBudget budget;
+    KeptReading::Cursor cursor(kept.bytes());
+    while (const std::optional<KeptReading::Kept> step = cursor.next()) {
+        const std::string name(step->name);
+        if (step->step == KeptReading::Step::Leave) {
+            if (levels.size() < 2)
+                return false;
+            levels.pop_back();
+            if (members != nullptr)
+                members->leave();
+            continue;
+        }
+        const bool taken = TakesMember(ctx.memberPatterns, name);
+        if (step->step == KeptReading::Step::Passed) {
+            if (taken)
+                return false;
+            continue;
+        }
+        if (!taken)
+            continue;
+        const Level& level = levels.back();
+        const std::string label = MemberLabel(name, level.label);
+        std::vector<std::string> chain = level.chain;
+        chain.push_back(name);
+        const MemberAccess access{name, label, chain, name, none, listings, budget};
+        if (step->step == KeptReading::Step::Enter) {
+            if (members != nullptr)
+                members->enter(access);
+            levels.push_back({label, std::move(chain)});
+            continue;
+        }
+        const ContainerFormat* format = nullptr;
+        if (!keptFormat(ctx, name, *step, format))
+            return false;
+        if (members == nullptr)
+            continue;
+        members->replay(&*step, format, allRecords);
+        members->visit(access);
+        if (ctx.stop)
+            return true;
+    }
+    return levels.size() == 1;
+}
+
 } // namespace
 
 void AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
                        const std::string& name, bool isArchive, const OpenFolder* openFolder,
-                       const ReportOut& out) {
+                       const ReportOut& out, KeptReading* keep) {
     const std::string path = PathInFolder(folder, name);
     if (!isArchive) {
         FileReport report;
@@ -235,16 +377,45 @@ void AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records, const s
         };
         const ByteOpener open = [&] { return openNamed(name); };
         InflateBudget budget;
-        analyse(ctx, records, report, open, listings, path, path, "", &budget, &openNamed);
+        analyse(ctx, records, report, open, listings, path, path, "", &budget, &openNamed, keep,
+                {});
         out(std::move(report));
         return;
     }
-    SearchMembers members(ctx, records, path, out);
+    SearchMembers members(ctx, records, path, out, keep);
     members.head().status("Analyzing file " + path, true);
     members.head().status("Creating array filelist for " + path, true);
     ReadArchiveMembers(ctx.tools, path, {ctx.memberPatterns, {}, ctx.request.formats},
                        ctx.request.externalArchiver, members.trap(), members);
     members.finish();
+}
+
+bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
+                      const std::string& name, bool isArchive, const KeptReading& kept,
+                      bool namesMayMatch, const ReportOut& out) {
+    const std::string path = PathInFolder(folder, name);
+    if (!isArchive) {
+        KeptReading::Cursor cursor(kept.bytes());
+        const std::optional<KeptReading::Kept> step = cursor.next();
+        const ContainerFormat* format = nullptr;
+        if (!step || cursor.next() || !keptFormat(ctx, path, *step, format))
+            return false;
+        FileReport report;
+        report.place.file = path;
+        report.status("Analyzing file " + path, true);
+        analyseKept(ctx, records, report, *step, format, namesMayMatch, path, "");
+        out(std::move(report));
+        return true;
+    }
+    // Checked whole before anything goes out.
+    if (!replayMembers(ctx, path, kept, namesMayMatch, nullptr))
+        return false;
+    SearchMembers members(ctx, records, path, out, nullptr);
+    members.head().status("Analyzing file " + path, true);
+    members.head().status("Creating array filelist for " + path, true);
+    replayMembers(ctx, path, kept, namesMayMatch, &members);
+    members.finish();
+    return true;
 }
 
 } // namespace qs

@@ -11,9 +11,12 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qs {
+
+class KeptReading;
 
 // Opens a file on disk by its path; a test may serve other bytes.
 using PathOpener = std::function<std::unique_ptr<ByteSource>(const std::string& path)>;
@@ -37,8 +40,21 @@ using ReportOut = std::function<void(FileReport&& report)>;
 // to `out` as soon as it is complete. `records` are the readers' records,
 // handed from file to file so that their room is kept. With `openFolder`
 // (the folder held open), a plain file on disk is opened by its name in it.
+// With `keep`, what the readers found and the archives' members are kept
+// there as the reading goes (the index stores them).
 void AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
                        const std::string& name, bool isArchive, const OpenFolder* openFolder,
-                       const ReportOut& out);
+                       const ReportOut& out, KeptReading* keep = nullptr);
+
+// The same reports from a reading kept before (by AnalyseListedFile), as
+// the file stood then: the same matcher on the same records. False, and
+// nothing sent to `out`, when this request takes a member that reading did
+// not read, or its reader would not be the one that read it: then the file
+// is to be read. With `namesMayMatch` false (no name of the reading can
+// match the search string), only the medium's and tune's fields are taken
+// back. Raises on a damaged reading.
+bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
+                      const std::string& name, bool isArchive, const KeptReading& kept,
+                      bool namesMayMatch, const ReportOut& out);
 
 } // namespace qs

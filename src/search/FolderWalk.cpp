@@ -23,12 +23,12 @@ void walk(const WalkContext& w, const std::string& folder, std::size_t index,
             return;
         w.sink.pump();
         const std::string base = TrailingSlash(folder);
-        FolderListing listing = listFolder(base, files != nullptr ? files->patternList() : "");
+        FolderListing listing = w.source.list(base, files != nullptr ? files->patternList() : "");
         if (files != nullptr && index != std::string::npos)
             files->keep(index, std::move(listing.files));
         for (const std::string& name : listing.subfolders) {
             const std::string sub = base + name;
-            const Result<FolderId> id = folderIdentity(sub);
+            const Result<FolderId> id = w.source.identity(sub);
             if (!id) {
                 // Shown, never passed over silently: a path beyond the
                 // system's limit, say, whose files would be missed.
@@ -48,7 +48,20 @@ void walk(const WalkContext& w, const std::string& folder, std::size_t index,
         walk(w, folders[sub], sub, folders, seen, files, unsearched);
 }
 
+class Disk final : public FolderSource {
+  public:
+    FolderListing list(const std::string& folder, const std::string& patternList) override {
+        return listFolder(folder, patternList);
+    }
+    Result<FolderId> identity(const std::string& folder) override { return folderIdentity(folder); }
+};
+
 } // namespace
+
+FolderSource& DiskFolders() {
+    static Disk disk;
+    return disk;
+}
 
 void WalkedFiles::keep(std::size_t folder, std::vector<std::string> files) {
     counted_ += files.size();
@@ -75,9 +88,9 @@ std::size_t walkFolderTree(const WalkContext& w, const std::string& folder,
                            std::vector<std::string>& folders, WalkedFiles* files) {
     std::set<FolderId> seen;
     for (const std::string& f : folders)
-        if (const Result<FolderId> id = folderIdentity(f))
+        if (const Result<FolderId> id = w.source.identity(f))
             seen.insert(id.value());
-    if (const Result<FolderId> id = folderIdentity(folder))
+    if (const Result<FolderId> id = w.source.identity(folder))
         seen.insert(id.value());
     const auto at = std::find(folders.begin(), folders.end(), folder);
     std::size_t unsearched = 0;

@@ -3,6 +3,7 @@
 // to search, and the files the walk read in each, so that no folder is read
 // twice.
 #include "common/ErrorTrap.h"
+#include "common/FileLister.h"
 #include "search/ReportSink.h"
 
 #include <cstddef>
@@ -46,11 +47,24 @@ class WalkedFiles {
     std::size_t counted_ = 0;
 };
 
+// Where folders are listed: the disk, or what an index keeps of it.
+class FolderSource {
+  public:
+    virtual ~FolderSource() = default;
+    // As listFolder; raises when the folder cannot be listed.
+    virtual FolderListing list(const std::string& folder, const std::string& patternList) = 0;
+    // As folderIdentity.
+    virtual Result<FolderId> identity(const std::string& folder) = 0;
+};
+// The disk itself.
+FolderSource& DiskFolders();
+
 // What the walk reports to, and when it is to stop.
 struct WalkContext {
     const ErrorTrap& trap;
     ReportSink& sink;
     StopToken stop;
+    FolderSource& source = DiskFolders();
 };
 
 // Appends every subfolder below `folder` to `folders`: each folder's direct

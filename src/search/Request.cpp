@@ -18,8 +18,10 @@ bool CheckRequest(const SearchRequest& request, MessageSink& sink) {
                   "an asterisk (*)";
     } else if (request.formats.empty()) {
         message = "At least one PC File Type must be selected";
-    } else if (std::error_code ec; !std::filesystem::is_directory(request.folder, ec)) {
+    } else if (std::error_code ec; request.index != SearchRequest::IndexUse::Only &&
+                                   !std::filesystem::is_directory(request.folder, ec)) {
         // A starting folder that is gone is never swapped for another one.
+        // (Answering from the index alone, the folder may be offline.)
         message = escapedForLine(request.folder) + ": no such folder";
     }
     if (message.empty())

@@ -7,6 +7,7 @@
 #include "search/Dispatcher.h"
 #include "search/FileTask.h"
 #include "search/FolderWalk.h"
+#include "search/Index.h"
 #include "search/Output.h"
 #include "search/Pipeline.h"
 #include "search/Request.h"
@@ -43,28 +44,31 @@ std::string completedStatus(const ErrorLog& log, const Counters& c) {
 
 // The folder's own unit of the report: its status and progress; its files
 // come after it.
-FileReport folderReport(const std::string& folder, std::size_t done, std::size_t total) {
+FileReport folderReport(const std::string& folder, std::size_t done, std::size_t total,
+                        SearchIndex* index) {
     FileReport unit;
     unit.place.file = folder;
     unit.folderProgress(done, total);
-    unit.status("Checking folder " + folder, true);
+    unit.status("Checking folder " + folder + (index ? index->folderNote(folder) : ""), true);
     return unit;
 }
 
 // The same, its files read unless the walk kept them, and the error of a
 // folder that cannot be read.
 FileReport folderUnit(const std::string& filePattern, const std::string& folder, std::size_t done,
-                      std::size_t total, WalkedFiles& walked, std::vector<std::string>& files) {
-    FileReport unit = folderReport(folder, done, total);
+                      std::size_t total, WalkedFiles& walked, std::vector<std::string>& files,
+                      SearchIndex* index) {
+    FileReport unit = folderReport(folder, done, total, index);
+    FolderSource& source = index ? index->folders() : DiskFolders();
     // What the walk read stands unless the folder went since: then reading
     // it again says so, once for the folder rather than once for each file.
-    if (auto kept = walked.take(done); kept && folderIdentity(folder)) {
+    if (auto kept = walked.take(done); kept && source.identity(folder)) {
         files = std::move(*kept);
         return unit;
     }
     // A folder that cannot be listed is reported and skipped; the other
     // folders are still searched.
-    unit.trap().run("SearchC64File", [&] { files = listFiles(folder, filePattern); });
+    unit.trap().run("SearchC64File", [&] { files = source.list(folder, filePattern).files; });
     return unit;
 }
 
@@ -110,15 +114,17 @@ struct Listed {
     FileReport report = {};
     std::string name = {};
     bool archive = false;
+    std::shared_ptr<const KeptFile> kept = {}; // a file: what the index kept of it
 };
 struct Batch {
     std::vector<std::string> folders;
     std::vector<Listed> items;
 };
 // What the workers give back: a folder's turn, a report, or the end of a
-// listed file's reports (an archive has several).
+// listed file's reports (an archive has several), and after them what the
+// index is to keep of the file read.
 struct FileDone {};
-using Shown = std::variant<std::size_t, FileReport, FileDone>;
+using Shown = std::variant<std::size_t, FileReport, FileDone, IndexUpdate>;
 using Pipeline = OrderedPipeline<Shown>;
 
 // What the workers may have made ahead of the report and not yet shown.
@@ -131,7 +137,8 @@ std::size_t bytesOf(const Shown& shown) {
 
 // Runs on a worker: the batch's files analysed, in order, each report handed
 // out as it is made.
-void analyseBatch(const TaskContext& task, Batch& batch, const Pipeline::Emit& emit) {
+void analyseBatch(const TaskContext& task, const SearchIndex* index, Batch& batch,
+                  const Pipeline::Emit& emit) {
     AnalysisRecords records;
     const ReportOut out = [&emit](FileReport&& report) { emit(std::move(report)); };
     // Each folder held open while its files are read.
@@ -145,11 +152,20 @@ void analyseBatch(const TaskContext& task, Batch& batch, const Pipeline::Emit& e
             emit(std::move(item.report));
             break;
         case Listed::Kind::File: {
+            // Answering from the index alone, a file it holds needs no folder.
             std::unique_ptr<OpenFolder>& folder = open[item.folder];
-            if (!folder)
+            if (!folder && !(index && index->only() && item.kept))
                 folder = std::make_unique<OpenFolder>(batch.folders[item.folder]);
-            AnalyseListedFile(task, records, batch.folders[item.folder], item.name, item.archive,
-                              folder.get(), out);
+            const std::string& in = batch.folders[item.folder];
+            if (index != nullptr) {
+                std::optional<IndexUpdate> update;
+                index->answer(task, records, in, item.name, item.archive, folder.get(),
+                              item.kept.get(), update, out);
+                if (update)
+                    emit(std::move(*update));
+            } else {
+                AnalyseListedFile(task, records, in, item.name, item.archive, folder.get(), out);
+            }
             emit(FileDone{});
             break;
         }
@@ -173,9 +189,9 @@ class Feeder {
     // among them read with another of their set rather than on their own.
     Feeder(const TaskContext& task, unsigned jobs, Pipeline& pipeline,
            const std::vector<std::string>& folders, WalkedFiles& walked, std::size_t& listed,
-           std::size_t& inSets, ShowNext showNext)
+           std::size_t& inSets, ShowNext showNext, SearchIndex* index)
         : task_(task), jobs_(jobs), pipeline_(pipeline), folders_(folders), walked_(walked),
-          listed_(listed), inSets_(inSets), showNext_(std::move(showNext)) {}
+          listed_(listed), inSets_(inSets), showNext_(std::move(showNext)), index_(index) {}
 
     // During the walk, after each folder read. One job waits for the walk,
     // as the single-threaded search does.
@@ -214,7 +230,7 @@ class Feeder {
             } else {
                 begun = {Listed::Kind::FolderReport, folder_,
                          folderUnit(walked_.patternList(), folders_[folder_], folder_,
-                                    folders_.size(), walked_, files)};
+                                    folders_.size(), walked_, files, index_)};
             }
             if (!add(std::move(begun), 1, !walking))
                 return false;
@@ -241,8 +257,12 @@ class Feeder {
         }
         std::string& name = files_[next_++];
         const bool archive = IsArchiveName(task_.request, name);
-        return add({Listed::Kind::File, batch_->folders.size() - 1, {}, std::move(name), archive},
-                   archive ? kArchiveWeight : 1, mayShow);
+        auto kept = index_ ? index_->kept(folders_[folder], name) : nullptr;
+        // An archive the index holds is answered as quickly as a plain file.
+        const std::size_t weight = archive && !kept ? kArchiveWeight : 1;
+        Listed item{Listed::Kind::File, batch_->folders.size() - 1, {}, std::move(name), archive,
+                    std::move(kept)};
+        return add(std::move(item), weight, mayShow);
     }
 
     bool add(Listed item, std::size_t weight, bool mayShow) {
@@ -252,9 +272,10 @@ class Feeder {
     }
 
     bool give(bool mayShow) {
-        pipeline_.submit([&task = task_, work = std::move(batch_)](const Pipeline::Emit& emit) {
-            analyseBatch(task, *work, emit);
-        });
+        pipeline_.submit(
+            [&task = task_, index = index_, work = std::move(batch_)](const Pipeline::Emit& emit) {
+                analyseBatch(task, index, *work, emit);
+            });
         batch_ = std::make_shared<Batch>();
         weight_ = 0;
         return !mayShow || !pipeline_.full() || showNext_();
@@ -269,6 +290,7 @@ class Feeder {
     std::size_t& listed_;
     std::size_t& inSets_;
     ShowNext showNext_;
+    SearchIndex* index_;
     std::size_t folder_ = 0;         // the next folder to begin
     std::vector<std::string> files_; // the files of the folder begun
     std::size_t next_ = 0;           // the next of them to give
@@ -320,6 +342,15 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
             }
         }
 
+        // The index, when asked for: without one that can be had, a search
+        // that is to answer from it alone cannot be made.
+        std::unique_ptr<SearchIndex> index;
+        if (o.index != SearchRequest::IndexUse::Off) {
+            index = SearchIndex::Open(o, trap);
+            if (!index && o.index == SearchRequest::IndexUse::Only)
+                return;
+        }
+
         sink.status("Pattern creation");
         std::string filePattern = BuildFilePattern(o);
         // Images kept compressed, and archives, are opened with archives.
@@ -345,7 +376,9 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
         auto showNext = [&] {
             return pipeline.next([&](Shown& shown) {
                 if (const std::size_t* turn = std::get_if<std::size_t>(&shown)) {
-                    Replay(out, folderReport(folders[*turn], *turn, folders.size()));
+                    Replay(out, folderReport(folders[*turn], *turn, folders.size(), index.get()));
+                } else if (const IndexUpdate* update = std::get_if<IndexUpdate>(&shown)) {
+                    index->store(*update);
                 } else if (std::holds_alternative<FileDone>(shown)) {
                     // Files are shown only after the walk: the walk's count
                     // stands, unless a folder read again at its turn has more.
@@ -364,14 +397,16 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
                 return !stopToken.requested();
             });
         };
-        Feeder feeder(task, jobs, pipeline, folders, walked, filesListed, filesInSets, showNext);
+        Feeder feeder(task, jobs, pipeline, folders, walked, filesListed, filesInSets, showNext,
+                      index.get());
 
         sink.status("Folder Array creation");
         if (o.recurse) {
             walked.afterEach = [&] { feeder.feedWalked(); };
             // Folders the walk could not look at are said and counted.
             c.failed += static_cast<int>(
-                walkFolderTree({trap, sink, stopToken}, o.folder, folders, &walked));
+                walkFolderTree({trap, sink, stopToken, index ? index->folders() : DiskFolders()},
+                               o.folder, folders, &walked));
         }
         sink.status(std::to_string(folders.size()) + " folders to check");
         if (walked.counted() > 0)
@@ -383,7 +418,10 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
         out.text("Starting Folder: " + folders.front());
         out.text("------");
 
-        if (!feeder.feedAll())
+        const bool fed = feeder.feedAll();
+        if (index)
+            index->finish();
+        if (!fed)
             return stop();
 
         sink.progress(folders.size(), folders.size());

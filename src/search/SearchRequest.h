@@ -47,6 +47,13 @@ struct SearchRequest {
     unsigned jobs = 0;        // files analysed side by side; 0: one per processor
     std::chrono::seconds toolTimeout{60};
     bool externalArchiver = false; // every archive through the outside archiver
+    // The index of what the readers found (search/Index.h): not used; used
+    // (a file unchanged since it was kept is answered from it, any other
+    // file read and kept); or answering alone, without the disk.
+    enum class IndexUse { Off, Use, Only };
+    IndexUse index = IndexUse::Off;
+    bool reindex = false;  // the index is emptied first and made anew
+    std::string indexFile; // empty: the user's own (DefaultIndexPath)
     // What the front end wants besides the text report: each match and
     // warning as a record, and one place per result block.
     bool records = false;

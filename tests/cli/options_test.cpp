@@ -68,6 +68,8 @@ TEST(CliOptions, UsageErrorsGiveTheirReason) {
         {{"-o", "/no/such/folder/r.txt", kDir},
          "/no/such/folder/r.txt: the folder /no/such/folder does not exist"},
         {{"/no/such/folder"}, "/no/such/folder: no such folder"},
+        {{"--reindex", "--index-only", kDir},
+         "--reindex reads the folder, --index-only does not: give one of them"},
         {{"-q"}, "no FOLDER given"},
         {{kDir, kDir}, "only one FOLDER may be given"},
         {{"--", kDir, "-q"}, "only one FOLDER may be given"},
@@ -78,6 +80,29 @@ TEST(CliOptions, UsageErrorsGiveTheirReason) {
         std::string error;
         EXPECT_FALSE(parseCommandLine(c.args, error)) << c.args[0];
         EXPECT_EQ(c.error.empty() ? !error.empty() : error == c.error, true) << error;
+    }
+}
+
+// The index options: answering alone takes a folder that is not there (an
+// offline disk); --reindex implies --index.
+TEST(CliOptions, IndexUse) {
+    using Use = SearchRequest::IndexUse;
+    const struct {
+        std::vector<std::string> args;
+        Use use;
+        bool reindex;
+    } cases[] = {
+        {{kDir}, Use::Off, false},
+        {{"--index", kDir}, Use::Use, false},
+        {{"--reindex", kDir}, Use::Use, true},
+        {{"--index", "--index-only", "/no/such/folder"}, Use::Only, false},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        const auto cmd = parseCommandLine(c.args, error);
+        ASSERT_TRUE(cmd) << error;
+        EXPECT_EQ(cmd->request.index, c.use) << c.args[0];
+        EXPECT_EQ(cmd->request.reindex, c.reindex) << c.args[0];
     }
 }
 

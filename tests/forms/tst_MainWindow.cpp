@@ -473,7 +473,7 @@ class TestMainWindow : public QObject {
             if ((at->focusPolicy() & Qt::TabFocus) && !at->focusProxy())
                 order << at->objectName();
         QStringList expected =
-            QStringLiteral("Drive1 DirPrg txFileMask chkRecurse chkZIP cboFindSTR "
+            QStringLiteral("Drive1 DirPrg txFileMask chkRecurse chkZIP chkIndex cboFindSTR "
                            "chkPartial chkMatchCase chkFileName chkHeader "
                            "chkShowMediaWarn chkSIDName chkSIDAuthor chkSIDCopyright")
                 .split(' ');

@@ -278,3 +278,37 @@ TEST(OrderedPipeline, ItemsComeInOrderWithinTheBudget) {
         EXPECT_LE(most, 20 + static_cast<long>(jobs)) << jobs;
     }
 }
+
+// The index in the search itself, with several jobs (the threaded test runs
+// it under ThreadSanitizer): made, answered from and answering alone, the
+// report is the one without it, and the same after a file changed.
+TEST(SearchDriver, IndexGivesTheSameReportWithSeveralJobs) {
+    SearchHarness h;
+    for (int n = 0; n < 300; ++n)
+        h.write("f" + std::to_string(n % 7) + "/d" + std::to_string(n) + ".d64",
+                disk(n % 9 == 0 ? "BLAST " + std::to_string(n) : "GAME"));
+    // Ten seconds old, as files the index keeps are.
+    const auto back = fs::file_time_type::clock::now() - std::chrono::seconds(10);
+    for (const auto& e : fs::recursive_directory_iterator(h.root()))
+        fs::last_write_time(e.path(), back);
+    h.request.recurse = true;
+    h.request.pattern = "BLAST";
+    h.request.jobs = 4;
+    h.request.indexFile = h.dir.str() + "/index.sqlite";
+    auto report = [&](SearchRequest::IndexUse use) {
+        h.request.index = use;
+        h.view.results.clear();
+        h.search();
+        EXPECT_TRUE(h.view.messages.empty());
+        return h.view.results;
+    };
+    const std::string live = report(SearchRequest::IndexUse::Off);
+    EXPECT_NE(live.find("BLAST 297"), std::string::npos);
+    for (const auto use : {SearchRequest::IndexUse::Use, SearchRequest::IndexUse::Use,
+                           SearchRequest::IndexUse::Only})
+        EXPECT_EQ(report(use), live);
+    h.write("f3/d297.d64", disk("GAME"));
+    const std::string changed = report(SearchRequest::IndexUse::Off);
+    EXPECT_EQ(changed.find("BLAST 297"), std::string::npos);
+    EXPECT_EQ(report(SearchRequest::IndexUse::Use), changed);
+}

@@ -88,6 +88,10 @@ CliRun runProgram(const std::string& name, const std::vector<std::string>& args,
     }
     if (unread[1] >= 0)
         ::close(unread[1]);
+    if (env.killAfterMs > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(env.killAfterMs));
+        ::kill(pid, SIGKILL);
+    }
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);

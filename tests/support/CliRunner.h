@@ -29,6 +29,9 @@ struct CliEnv {
     // Where standard output goes: the captured file, /dev/full, nowhere (closed),
     // or a pipe nobody reads (closed at its other end).
     enum class Out { Captured, Full, Closed, BrokenPipe } out = Out::Captured;
+    // When set: the program is killed (SIGKILL) this many milliseconds after
+    // it started.
+    int killAfterMs = 0;
 };
 
 // Arguments are passed without a shell; QS_BIN_DIR names the application folder.
