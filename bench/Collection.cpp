@@ -1,5 +1,8 @@
 #include "Collection.h"
 
+#include "CollectionFiles.h"
+
+#include "samples/ArchiveWriter.h"
 #include "samples/DiskBuilder.h"
 #include "samples/Pc64Builder.h"
 #include "samples/SidBuilder.h"
@@ -19,14 +22,7 @@ namespace fs = std::filesystem;
 
 namespace qs::bench {
 
-namespace {
-
-constexpr std::size_t kTrack18 = 91392;
-constexpr std::size_t kTrack18Bytes = 19 * 256;
-
-// A disk with a few programs; one in fifty holds a BLAST entry, so that a
-// search for it finds a few.
-std::string disk(int n) {
+std::string Disk(int n) {
     samples::DiskBuilder d;
     d.name(samples::toPetscii("DISK " + std::to_string(n))).formatBam();
     const int entries = 4 + n % 12;
@@ -38,25 +34,33 @@ std::string disk(int n) {
     return d.bytes();
 }
 
-// Only the directory track is written; the rest reads as zeros.
-bool writeSparseDisk(const fs::path& path, const std::string& image) {
+bool WriteSparse(const fs::path& path, const std::string& image,
+                 const std::vector<Extent>& extents) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
         return false;
-    const auto written =
-        ::pwrite(fd, image.data() + kTrack18, kTrack18Bytes, static_cast<off_t>(kTrack18));
-    const bool ok = written == static_cast<ssize_t>(kTrack18Bytes) &&
-                    ::ftruncate(fd, static_cast<off_t>(image.size())) == 0;
+    bool ok = true;
+    for (const Extent& e : extents)
+        ok = ok && e.offset + e.length <= image.size() &&
+             ::pwrite(fd, image.data() + e.offset, e.length, static_cast<off_t>(e.offset)) ==
+                 static_cast<ssize_t>(e.length);
+    ok = ok && ::ftruncate(fd, static_cast<off_t>(image.size())) == 0;
     return ::close(fd) == 0 && ok;
 }
 
-bool writeFile(const fs::path& path, const std::string& bytes) {
+bool WriteSparseDisk(const fs::path& path, const std::string& image) {
+    return WriteSparse(path, image, {{kTrack18, kTrack18Bytes}});
+}
+
+bool WriteFile(const fs::path& path, const std::string& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr)
         return false;
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
+
+namespace {
 
 // A ZIP of deflated members, `member(n)` giving the name and bytes of the
 // nth of `count`, written by libarchive.
@@ -116,7 +120,7 @@ std::string WriteManyZips(const std::string& rootText, const CollectionSize& siz
         const fs::path folder = root / ("set" + std::to_string(n / 300));
         fs::create_directories(folder, ec);
         if (!writeZip(folder / ("game" + std::to_string(n) + ".zip"), 1, [n](int) {
-                return std::pair{"game" + std::to_string(n) + ".d64", disk(n)};
+                return std::pair{"game" + std::to_string(n) + ".d64", Disk(n)};
             }))
             return "cannot write a ZIP under " + folder.string();
     }
@@ -135,7 +139,7 @@ std::string WriteCollection(const std::string& rootText, const CollectionSize& s
     for (int n = 0; n < size.plainDisks; ++n) {
         const fs::path folder = root / "plain" / ("disks" + std::to_string(n / 1000));
         fs::create_directories(folder, ec);
-        if (!writeSparseDisk(folder / ("game" + std::to_string(n) + ".d64"), disk(n)))
+        if (!WriteSparseDisk(folder / ("game" + std::to_string(n) + ".d64"), Disk(n)))
             return "cannot write a disk under " + folder.string();
     }
     for (int n = 0; n < size.plainTunes; ++n) {
@@ -145,22 +149,22 @@ std::string WriteCollection(const std::string& rootText, const CollectionSize& s
         tune.name = "Tune " + std::to_string(n);
         tune.author = n % 40 == 0 ? "Blast Crew" : "Composer " + std::to_string(n % 97);
         tune.released = "19" + std::to_string(80 + n % 15) + " Group";
-        if (!writeFile(folder / ("tune" + std::to_string(n) + ".sid"), samples::makeSid(tune)))
+        if (!WriteFile(folder / ("tune" + std::to_string(n) + ".sid"), samples::makeSid(tune)))
             return "cannot write a tune under " + folder.string();
     }
     for (int n = 0; n < size.windowDisks; ++n)
-        if (!writeSparseDisk(root / "window" / ("disk" + std::to_string(n) + ".d64"), disk(n)))
+        if (!WriteSparseDisk(root / "window" / ("disk" + std::to_string(n) + ".d64"), Disk(n)))
             return "cannot write a disk under " + (root / "window").string();
     for (int n = 0; n < size.zips; ++n)
         if (!writeZip(root / "zips" / ("game" + std::to_string(n) + ".zip"), 1, [n](int) {
-                return std::pair{"game" + std::to_string(n) + ".d64", disk(n)};
+                return std::pair{"game" + std::to_string(n) + ".d64", Disk(n)};
             }))
             return "cannot write a ZIP under " + (root / "zips").string();
 
     // 7z archives of many whole images, built by 7z from a work folder.
     const fs::path work = root / "work";
     for (int n = 0; n < size.sevenZipMembers; ++n)
-        if (!writeFile(work / ("member" + std::to_string(n) + ".d64"), disk(n)))
+        if (!WriteFile(work / ("member" + std::to_string(n) + ".d64"), Disk(n)))
             return "cannot write " + work.string();
     for (int n = 0; n < size.sevenZips; ++n)
         for (const bool solid : {true, false}) {
@@ -195,10 +199,63 @@ std::string WriteMemoryCollection(const std::string& rootText, const CollectionS
     for (int n = 0; n < size.jsonDisks; ++n) {
         const fs::path folder = root / "json" / ("disks" + std::to_string(n / 1000));
         fs::create_directories(folder, ec);
-        if (!writeSparseDisk(folder / ("game" + std::to_string(n) + ".d64"), disk(n)))
+        if (!WriteSparseDisk(folder / ("game" + std::to_string(n) + ".d64"), Disk(n)))
             return "cannot write a disk under " + folder.string();
     }
     return {};
+}
+
+namespace {
+
+std::string smallDisk(const std::string& name, const std::string& entry) {
+    samples::DiskBuilder d;
+    d.name(samples::toPetscii(name)).formatBam();
+    d.add({samples::toPetscii(entry), 0x82, 7, 17, 0});
+    return d.bytes();
+}
+
+} // namespace
+
+std::string WriteNestedCollection(const std::string& rootText) {
+    // Written aside and then renamed, so that a folder that exists is whole.
+    const fs::path root(rootText), part(rootText + ".part");
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    fs::remove_all(part, ec);
+    for (const char* sub : {"bomb", "rest"})
+        fs::create_directories(part / sub, ec);
+    if (ec)
+        return "cannot create " + part.string() + ": " + ec.message();
+
+    // The bomb: 40 TARs of a 30 MiB "disk" (a D64 and zeros), each deflated
+    // to about 30 KiB; inflating them all would take far more than 1 GiB.
+    // The ZIP is written a member at a time, not held whole.
+    std::string padded = smallDisk("BOMB", "BLAST BOMB");
+    padded.resize(std::size_t{30} << 20, '\0');
+    const std::string layer = samples::WriteArchive("tar", {{"bomb.d64", padded}});
+    padded = {};
+    if (!writeZip(part / "bomb" / "bomb.zip", 40, [&layer](int n) {
+            return std::pair{"layer" + std::to_string(10 + n) + ".tar", layer};
+        }))
+        return "cannot write " + (part / "bomb" / "bomb.zip").string();
+
+    // An archive that holds itself as far as a reader can tell (the same
+    // name eight levels down), a 7z of a .tar.gz of a .d64.gz, a ZIP in a ZIP.
+    std::string self =
+        samples::WriteArchive("zip", {{"SELF.D64", smallDisk("SELF", "BLAST SELF")}});
+    for (int level = 1; level < 8; ++level)
+        self = samples::WriteArchive("zip", {{"self.zip", self}});
+    const std::string tarball = samples::WriteArchive(
+        "tar.gz", {{"disk.d64.gz", samples::Compress("gz", smallDisk("TARRED", "BLAST TAR"))}});
+    const std::string inner =
+        samples::WriteArchive("zip", {{"game.d64", smallDisk("INNER", "BLAST INNER")}});
+    const fs::path rest = part / "rest";
+    if (!WriteFile(rest / "self.zip", self) ||
+        !WriteFile(rest / "bundle.7z", samples::WriteArchive("7z", {{"pack.tar.gz", tarball}})) ||
+        !WriteFile(rest / "nested.zip", samples::WriteArchive("zip", {{"inner.zip", inner}})))
+        return "cannot write under " + rest.string();
+    fs::rename(part, root, ec);
+    return ec ? "cannot rename " + part.string() + ": " + ec.message() : std::string();
 }
 
 } // namespace qs::bench

@@ -1,14 +1,17 @@
-// quillsift-benchmark [--runs N] [--folder DIR] [--reuse] [--memory]: builds
-// the benchmark collection and prints, in one run, the search's times against
-// references on the same data, as medians of N runs (default 11), each
-// measurement run by turns with its reference:
+// quillsift-benchmark [--runs N] [--folder DIR] [--reuse] [--memory]
+// [--only TEXT]: builds the benchmark collection and prints, in one run, the
+// search's times against references on the same data, as medians of N runs
+// (default 11), each measurement run by turns with its reference:
 //   archives      quillsift-cli -z against ugrep -z (ZIPs) and 7z t (7z)
 //   plain files   quillsift-cli against the I/O floor program and ugrep -r
+//   newer formats quillsift-cli -z -t all against the I/O floor program
 //   the window    its START button (offscreen) against quillsift-cli
 // then the largest resident size of the runs that hold the most (a ZIP of
-// 400,000 members; --json -j 64 on 20,000 disks), and of any quillsift run.
+// 400,000 members; --json -j 64 on 20,000 disks; archives within archives,
+// a nested zip bomb among them), and of any quillsift run.
 // With --memory, only those last rows (their part of the collection written
-// when missing).
+// when missing). With --only, only the rows whose text holds TEXT, and none
+// of the totals under the tables.
 #include "Collection.h"
 
 #include <sys/resource.h>
@@ -27,6 +30,7 @@
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -87,6 +91,16 @@ double median(std::vector<double> values) {
 }
 
 long peakKiB = 0;
+
+// The regular files below a folder.
+long filesIn(const std::string& folder) {
+    long files = 0;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec))
+        files += !ec && it->is_regular_file(ec) ? 1 : 0;
+    return files;
+}
 
 struct Side {
     std::vector<std::string> command;
@@ -159,10 +173,26 @@ double peakMiB(const std::vector<std::string>& command, int runs) {
     return static_cast<double>(most) / 1024.0;
 }
 
+// Whether a row is to be run: every row, or those whose text holds --only's.
+std::string onlyText;
+bool wanted(const std::string& what) {
+    return what.find(onlyText) != std::string::npos;
+}
+
+// Archives within archives, beside the collection (its whole-collection
+// rows would inflate the zip bomb on every run).
+std::string nestedFolder(const std::string& folder) {
+    return fs::path(folder).parent_path() / "bench-nested";
+}
+std::string mixedFolder(const std::string& folder) {
+    return fs::path(folder).parent_path() / "bench-mixed";
+}
+
 // The runs that hold the most, each against the target.
 void printMemory(const std::string& cli, const std::string& folder,
                  const qs::bench::CollectionSize& size, int runs) {
     const std::string members = folder + "/members", json = folder + "/json";
+    const std::string nested = nestedFolder(folder);
     const std::string count = std::to_string(size.zipMembers);
     const std::pair<std::string, std::vector<std::string>> rows[] = {
         {"ZIP of " + count + " members, no match",
@@ -172,10 +202,19 @@ void printMemory(const std::string& cli, const std::string& folder,
          {cli, "-q", "--json", "-j", "64", "-r", json}},
         {"--json -j 8, " + std::to_string(size.jsonDisks) + " D64, search *",
          {cli, "-q", "--json", "-j", "8", "-r", json}},
+        {"nested zip bomb (a ZIP of 40 TARs of 30 MiB), search BLAST",
+         {cli, "-q", "-z", "-r", "-s", "BLAST", nested + "/bomb"}},
+        {"nested archives (self-holding ZIP, 7z of .tar.gz of .d64.gz, ZIP in ZIP), search *",
+         {cli, "-q", "-z", "-r", "-s", "*", nested + "/rest"}},
     };
-    std::printf("\n| Largest resident size | MiB | Target |\n|---|---:|---|\n");
-    for (const auto& [what, command] : rows)
+    bool header = false;
+    for (const auto& [what, command] : rows) {
+        if (!wanted(what))
+            continue;
+        if (!std::exchange(header, true))
+            std::printf("\n| Largest resident size | MiB | Target |\n|---|---:|---|\n");
         std::printf("| %s | %.1f | under 64 MiB |\n", what.c_str(), peakMiB(command, runs));
+    }
 }
 
 void print(const std::vector<Row>& rows) {
@@ -202,9 +241,11 @@ int main(int argc, char** argv) {
             reuse = true;
         else if (arg == "--memory")
             memoryOnly = true;
+        else if (arg == "--only" && i + 1 < argc)
+            onlyText = argv[++i];
         else {
             std::fprintf(stderr, "usage: quillsift-benchmark [--runs N] [--folder DIR] [--reuse] "
-                                 "[--memory]\n");
+                                 "[--memory] [--only TEXT]\n");
             return 2;
         }
     }
@@ -212,10 +253,26 @@ int main(int argc, char** argv) {
     const bool write =
         memoryOnly ? !fs::exists(folder + "/json")
                    : !reuse || !fs::exists(folder + "/window") || !fs::exists(folder + "/json");
-    if (write) {
-        std::fprintf(stderr, "Writing the collection into %s ...\n", folder.c_str());
-        const std::string error = memoryOnly ? qs::bench::WriteMemoryCollection(folder, size)
-                                             : qs::bench::WriteCollection(folder, size);
+    // The folders beside the collection, each written when missing (or
+    // anew, as the collection, without --reuse).
+    const bool anew = !reuse && !memoryOnly;
+    const bool writeNested = anew || !fs::exists(nestedFolder(folder));
+    const bool writeMixed = !memoryOnly && (anew || !fs::exists(mixedFolder(folder)));
+    if (write || writeNested || writeMixed) {
+        std::string error;
+        if (write) {
+            std::fprintf(stderr, "Writing the collection into %s ...\n", folder.c_str());
+            error = memoryOnly ? qs::bench::WriteMemoryCollection(folder, size)
+                               : qs::bench::WriteCollection(folder, size);
+        }
+        if (error.empty() && writeNested) {
+            std::fprintf(stderr, "Writing %s ...\n", nestedFolder(folder).c_str());
+            error = qs::bench::WriteNestedCollection(nestedFolder(folder));
+        }
+        if (error.empty() && writeMixed) {
+            std::fprintf(stderr, "Writing %s ...\n", mixedFolder(folder).c_str());
+            error = qs::bench::WriteMixedCollection(mixedFolder(folder), size);
+        }
         if (!error.empty()) {
             std::fprintf(stderr, "quillsift-benchmark: %s\n", error.c_str());
             return 1;
@@ -241,13 +298,24 @@ int main(int argc, char** argv) {
     fs::create_directories(results);
     const std::string zips = folder + "/zips", sevens = folder + "/7z", plain = folder + "/plain",
                       window = folder + "/window";
-    // Everything read once, so that every program meets a warm cache.
-    timeOf({{bin + "quillsift-io-floor", folder}, false});
-    timeOf({{"ugrep", "-z", "-r", "-c", "", folder}, false});
+    const std::string mixed = mixedFolder(folder);
+    // Everything read once, so that every program meets a warm cache (with
+    // --only, each row's own sides are run once first instead).
+    if (onlyText.empty())
+        for (const std::string& part : {folder, mixed}) {
+            timeOf({{bin + "quillsift-io-floor", part}, false});
+            timeOf({{"ugrep", "-z", "-r", "-c", "", part}, false});
+        }
 
     std::vector<Row> rows;
     auto row = [&](const std::string& what, const Side& ours, const std::string& reference,
                    const Side& theirs, const std::string& target) {
+        if (!wanted(what))
+            return;
+        if (!onlyText.empty()) {
+            timeOf(ours);
+            timeOf(theirs);
+        }
         const auto [oursTime, theirTime] = measure(ours, theirs, runs);
         rows.push_back({what, oursTime, reference, theirTime, target});
     };
@@ -273,6 +341,9 @@ int main(int argc, char** argv) {
     row(plainCount + " plain D64 and SID files",
         {{cli, "-q", "-r", "-s", none, "-t", "D64,SID", plain}}, "ugrep -r -l BLAST",
         {{"ugrep", "-r", "-l", "BLAST", plain}, false}, "-");
+    row(std::to_string(filesIn(mixed)) + " files of the newer formats, -z -t all",
+        {{cli, "-q", "-r", "-z", "-t", "all", "-s", none, mixed}}, "I/O floor (one thread)",
+        {{bin + "quillsift-io-floor", mixed}, false}, "-");
     for (const std::string search : {"BLAST", "*"})
         row("window, " + std::to_string(size.windowDisks) + " D64, search " + search,
             {{bin + "quillsift-window-bench", window, search, results}, true, true},
@@ -286,20 +357,22 @@ int main(int argc, char** argv) {
     const std::string indexFile = fs::path(folder).parent_path() / "bench-index/index.sqlite";
     const std::string firstIndex = fs::path(folder).parent_path() / "bench-index/first.sqlite";
     fs::create_directories(fs::path(indexFile).parent_path());
-    removeIndex(indexFile);
     const std::vector<std::string> whole{cli, "-q", "-z", "-r", "-s", none, "-t", "D64,SID"};
     auto with = [](std::vector<std::string> args, std::initializer_list<std::string> more) {
         args.insert(args.end(), more.begin(), more.end());
         return args;
     };
-    timeOf({with(whole, {"--index", "--index-file", indexFile, folder})});
+    const std::string again = std::to_string(size.zips) + " ZIPs again, --index",
+                      indexOnly = "whole collection, --index-only";
+    if (wanted(again) || wanted(indexOnly)) {
+        removeIndex(indexFile);
+        timeOf({with(whole, {"--index", "--index-file", indexFile, folder})});
+    }
     const std::vector<std::string> zipSearch{cli, "-q", "-z", "-r", "-s", none, "-t", "D64"};
-    row(std::to_string(size.zips) + " ZIPs again, --index",
-        {with(zipSearch, {"--index", "--index-file", indexFile, zips})}, "the same without it",
-        {with(zipSearch, {zips})}, "at most 0.1");
-    row("whole collection, --index-only",
-        {with(whole, {"--index-only", "--index-file", indexFile, folder})}, "the same without it",
-        {with(whole, {folder})}, "at most 0.05");
+    row(again, {with(zipSearch, {"--index", "--index-file", indexFile, zips})},
+        "the same without it", {with(zipSearch, {zips})}, "at most 0.1");
+    row(indexOnly, {with(whole, {"--index-only", "--index-file", indexFile, folder})},
+        "the same without it", {with(whole, {folder})}, "at most 0.05");
     row("whole collection, first --index run",
         {with(whole, {"--index", "--index-file", firstIndex, folder}), true, false, firstIndex},
         "the same without it", {with(whole, {folder})}, "at most 1.3");
@@ -308,27 +381,32 @@ int main(int argc, char** argv) {
 
     const std::string many = fs::path(folder).parent_path() / "bench-many";
     const std::string manyIndex = fs::path(folder).parent_path() / "bench-index/many.sqlite";
-    if (!reuse || !fs::exists(many)) {
-        std::fprintf(stderr, "Writing %d ZIPs into %s ...\n", size.manyZips, many.c_str());
-        if (const std::string error = qs::bench::WriteManyZips(many, size); !error.empty()) {
-            std::fprintf(stderr, "quillsift-benchmark: %s\n", error.c_str());
-            return 1;
+    const std::string manyRow = std::to_string(size.manyZips) + " ZIPs, --index-only, search BLAST";
+    double manyFirst = 0, manyPerEntry = 0;
+    if (wanted(manyRow)) {
+        if (!reuse || !fs::exists(many)) {
+            std::fprintf(stderr, "Writing %d ZIPs into %s ...\n", size.manyZips, many.c_str());
+            if (const std::string error = qs::bench::WriteManyZips(many, size); !error.empty()) {
+                std::fprintf(stderr, "quillsift-benchmark: %s\n", error.c_str());
+                return 1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2100));
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+        const std::vector<std::string> manySearch{cli,  "-q",    "-z", "-r",
+                                                  "-s", "BLAST", "-t", "D64"};
+        removeIndex(manyIndex);
+        manyFirst = timeOf({with(manySearch, {"--index", "--index-file", manyIndex, many})});
+        row(manyRow, {with(manySearch, {"--index-only", "--index-file", manyIndex, many})},
+            "the same with --index",
+            {with(manySearch, {"--index", "--index-file", manyIndex, many})}, "-");
+        manyPerEntry = static_cast<double>(indexSize(manyIndex)) /
+                       static_cast<double>(qs::bench::DirectoryEntriesOfMany(size));
     }
-    const std::vector<std::string> manySearch{cli, "-q", "-z", "-r", "-s", "BLAST", "-t", "D64"};
-    removeIndex(manyIndex);
-    const double manyFirst =
-        timeOf({with(manySearch, {"--index", "--index-file", manyIndex, many})});
-    row(std::to_string(size.manyZips) + " ZIPs, --index-only, search BLAST",
-        {with(manySearch, {"--index-only", "--index-file", manyIndex, many})},
-        "the same with --index", {with(manySearch, {"--index", "--index-file", manyIndex, many})},
-        "-");
-    const double manyPerEntry = static_cast<double>(indexSize(manyIndex)) /
-                                static_cast<double>(qs::bench::DirectoryEntriesOfMany(size));
 
     print(rows);
     printMemory(cli, folder, size, std::min(runs, 3));
+    if (!onlyText.empty())
+        return 0;
     const double perArchive = rows.front().ours / size.zips;
     std::printf("\nLargest resident size of a Quillsift run: %.1f MiB (target: under 64 MiB)\n",
                 static_cast<double>(peakKiB) / 1024.0);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds an optimised Quillsift into build-bench/, writes the benchmark
 # collection there and prints the table of the README's Performance section.
-# Usage: ./scripts/benchmark.sh [--runs N] [--reuse] [--memory]
+# Usage: ./scripts/benchmark.sh [--runs N] [--reuse] [--memory] [--only TEXT]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 
