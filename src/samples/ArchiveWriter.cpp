@@ -25,7 +25,13 @@ struct Writer {
         if (status < ARCHIVE_WARN)
             throw std::runtime_error(archive_error_string(a.get()));
     }
-    void open() { check(archive_write_open(a.get(), &out, nullptr, append, nullptr)); }
+    void open() {
+        // The file ends where its format or compression ends, as zip, 7z and
+        // gzip write them: zeros padded after it are data past the end to
+        // other readers.
+        check(archive_write_set_bytes_in_last_block(a.get(), 1));
+        check(archive_write_open(a.get(), &out, nullptr, append, nullptr));
+    }
     void add(const std::string& name, const std::string& bytes) {
         const std::unique_ptr<archive_entry, void (*)(archive_entry*)> entry(archive_entry_new(),
                                                                              archive_entry_free);
@@ -68,12 +74,8 @@ std::string WriteArchive(const std::string& kind, const Members& members) {
         w.check(archive_write_set_format_7zip(w.a.get()));
     } else if (kind.rfind("tar", 0) == 0) {
         w.check(archive_write_set_format_pax_restricted(w.a.get()));
-        if (kind.size() > 4) {
+        if (kind.size() > 4)
             addFilter(w, kind.substr(4));
-            // The compressed stream ends the file, as `tar czf` writes it:
-            // padding after it would be data past the end to other readers.
-            w.check(archive_write_set_bytes_in_last_block(w.a.get(), 1));
-        }
     } else {
         throw std::invalid_argument("no archive kind " + kind);
     }
