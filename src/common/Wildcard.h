@@ -70,6 +70,7 @@ class FilePatterns {
     bool fits(std::string_view name) const;
 
   private:
+    std::vector<std::string> suffixes_; // of the patterns "*" and a literal ending
     std::vector<std::vector<LikePattern::Token>> pieces_;
 };
 

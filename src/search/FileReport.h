@@ -58,6 +58,9 @@ class FileReport final : public ErrorRecorder {
     // once a reader ran.
     FindingPlace place;
     bool analysed = false; // a reader ran: the file counts as analysed
+    // Files besides it analysed with nothing to show (answered from the
+    // index, where nothing of them can match): counted, never replayed.
+    int alsoAnalysed = 0;
     int matches = 0;
 
   private:

@@ -296,10 +296,11 @@ class SearchMembers final : public MemberVisitor {
 
 // Leads `members` through a kept reading of the archive at `archivePath` as
 // ReadArchiveMembers leads them through the archive itself; without
-// `members`, only says whether it can: false when the request takes a
-// member that reading passed over, or whose records it lacks.
+// `members`, only says whether it can (false when the request takes a
+// member that reading passed over, or whose records it lacks) and counts in
+// `analysed` the members a reader would read.
 bool replayMembers(const TaskContext& ctx, const std::string& archivePath, const KeptReading& kept,
-                   bool allRecords, SearchMembers* members) {
+                   bool allRecords, SearchMembers* members, int* analysed = nullptr) {
     struct Level {
         std::string label;
         std::vector<std::string> chain;
@@ -344,8 +345,11 @@ bool replayMembers(const TaskContext& ctx, const std::string& archivePath, const
         const ContainerFormat* format = nullptr;
         if (!keptFormat(ctx, name, *step, format))
             return false;
-        if (members == nullptr)
+        if (members == nullptr) {
+            if (analysed != nullptr && format != nullptr)
+                ++*analysed;
             continue;
+        }
         members->replay(&*step, format, allRecords);
         members->visit(access);
         if (ctx.stop)
@@ -394,12 +398,23 @@ bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const st
                       const std::string& name, bool isArchive, const KeptReading& kept,
                       bool namesMayMatch, const ReportOut& out) {
     const std::string path = PathInFolder(folder, name);
+    // Nothing of the reading can match, and nothing else is shown of a file
+    // without a match: it is only counted.
+    const SearchRequest& o = ctx.request;
+    const bool onlyCounted = !namesMayMatch && !o.warnings && !o.fileNames;
     if (!isArchive) {
         KeptReading::Cursor cursor(kept.bytes());
         const std::optional<KeptReading::Kept> step = cursor.next();
         const ContainerFormat* format = nullptr;
         if (!step || cursor.next() || !keptFormat(ctx, path, *step, format))
             return false;
+        if (onlyCounted) {
+            FileReport counted;
+            counted.place.file = path;
+            counted.alsoAnalysed = format != nullptr ? 1 : 0;
+            out(std::move(counted));
+            return true;
+        }
         FileReport report;
         report.place.file = path;
         report.status("Analyzing file " + path, true);
@@ -408,8 +423,16 @@ bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const st
         return true;
     }
     // Checked whole before anything goes out.
-    if (!replayMembers(ctx, path, kept, namesMayMatch, nullptr))
+    int analysed = 0;
+    if (!replayMembers(ctx, path, kept, namesMayMatch, nullptr, &analysed))
         return false;
+    if (onlyCounted) {
+        FileReport counted;
+        counted.place.file = path;
+        counted.alsoAnalysed = analysed;
+        out(std::move(counted));
+        return true;
+    }
     SearchMembers members(ctx, records, path, out, nullptr);
     members.head().status("Analyzing file " + path, true);
     members.head().status("Creating array filelist for " + path, true);

@@ -391,7 +391,7 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
                     // Only the matches whose records went out, when a stop
                     // came in the middle of the file.
                     c.matches += Replay(out, unit);
-                    c.files += unit.analysed ? 1 : 0;
+                    c.files += (unit.analysed ? 1 : 0) + unit.alsoAnalysed;
                     c.failed += unit.failed() ? 1 : 0;
                 }
                 return !stopToken.requested();
