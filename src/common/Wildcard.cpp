@@ -245,9 +245,10 @@ FilePatterns::FilePatterns(std::string_view patternList) {
         if (end == std::string_view::npos)
             end = patternList.size();
         const std::string_view piece = patternList.substr(start, end - start);
-        if (piece.size() > 1 && piece[0] == '*' && piece.find_first_of("*?", 1) == piece.npos)
+        if (piece.size() > 1 && piece[0] == '*' && piece.find_first_of("*?", 1) == piece.npos) {
             suffixes_.push_back(upperAscii(piece.substr(1)));
-        else if (!piece.empty())
+            suffixEnds_.set(static_cast<unsigned char>(suffixes_.back().back()));
+        } else if (!piece.empty())
             pieces_.push_back(
                 tokenize(upperAscii(piece), WildcardSyntax::FileList, ShownAs::Itself));
         start = end + 1;
@@ -257,14 +258,15 @@ FilePatterns::FilePatterns(std::string_view patternList) {
 bool FilePatterns::fits(std::string_view name) const {
     // Most patterns are "*.EXT": an ending compared, rather than the
     // matcher trying the star at every place of the name.
-    for (const std::string& suffix : suffixes_) {
-        if (suffix.size() > name.size())
-            continue;
-        const std::string_view end = name.substr(name.size() - suffix.size());
-        if (std::equal(end.begin(), end.end(), suffix.begin(),
-                       [](char a, char b) { return upperCode(a) == b; }))
-            return true;
-    }
+    if (!name.empty() && suffixEnds_.test(static_cast<unsigned char>(upperCode(name.back()))))
+        for (const std::string& suffix : suffixes_) {
+            if (suffix.size() > name.size())
+                continue;
+            const std::string_view end = name.substr(name.size() - suffix.size());
+            if (std::equal(end.begin(), end.end(), suffix.begin(),
+                           [](char a, char b) { return upperCode(a) == b; }))
+                return true;
+        }
     for (const auto& piece : pieces_)
         if (matchTokens(name, piece, true))
             return true;

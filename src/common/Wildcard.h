@@ -71,6 +71,7 @@ class FilePatterns {
 
   private:
     std::vector<std::string> suffixes_; // of the patterns "*" and a literal ending
+    std::bitset<256> suffixEnds_;       // their last characters
     std::vector<std::vector<LikePattern::Token>> pieces_;
 };
 

@@ -19,7 +19,7 @@ namespace {
 
 // "QSIX": an index of ours, and no other program's database.
 constexpr int kApplicationId = 0x51534958;
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 // Read through memory mapping, without copying each page.
 constexpr const char* kMapSize = "PRAGMA mmap_size=1073741824";
 // A write transaction is committed after this many changes, or this long:
@@ -34,17 +34,21 @@ CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value BLOB) WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS folders(
     id INTEGER PRIMARY KEY, path BLOB NOT NULL UNIQUE, read_at INTEGER NOT NULL,
     listing BLOB NOT NULL);
+-- Readings may be megabytes (an archive of many members): they stay out of
+-- the b-tree that finds a file, whose every step would otherwise copy them.
 CREATE TABLE IF NOT EXISTS files(
+    id INTEGER PRIMARY KEY,
     folder INTEGER NOT NULL REFERENCES folders(id) ON DELETE CASCADE, name BLOB NOT NULL,
     size INTEGER NOT NULL, mtime INTEGER NOT NULL, ctime INTEGER NOT NULL,
     inode INTEGER NOT NULL, reading BLOB NOT NULL,
-    PRIMARY KEY(folder, name)) WITHOUT ROWID;
+    UNIQUE(folder, name));
 )";
 
 // What the program's readers are: an index made by a program whose readers
 // differ is emptied (a reader may read differently in another version).
 std::string generation() {
-    return std::string("quillsift ") + QUILLSIFT_INDEX_GENERATION;
+    return std::string("quillsift ") + QUILLSIFT_INDEX_GENERATION + " schema " +
+           std::to_string(kSchemaVersion);
 }
 
 void putNumber(std::string& out, std::uint64_t n) {
@@ -284,13 +288,15 @@ void IndexStore::prepareSchema() {
                                        "search with --index first");
     if (!beginWrite())
         raise(err::PathFileAccess, "the index " + path_ + " is held by another run");
+    // Made anew, tables and all: another version may have laid them out
+    // otherwise.
+    exec("DROP TABLE IF EXISTS files; DROP TABLE IF EXISTS folders;");
     exec(kSchema);
     exec(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str());
     exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
     if (count > 0)
         notices_.push_back("The index " + path_ +
                            " was made by another version of the program: it is made anew.");
-    exec("DELETE FROM files; DELETE FROM folders;");
     {
         Statement put(*this, "INSERT OR REPLACE INTO meta(key, value) VALUES('generation', ?1)");
         const std::string value = generation();

@@ -167,7 +167,8 @@ bool MemberFits(const std::string& memberName, const std::string& patterns) {
         std::size_t end = memberName.find('/', start);
         if (end == std::string::npos)
             end = memberName.size();
-        if (end > start && fitsFilePattern(memberName.substr(start, end - start), patterns))
+        if (end > start &&
+            fitsFilePattern(std::string_view(memberName).substr(start, end - start), patterns))
             return true;
         start = end + 1;
     }
