@@ -105,7 +105,7 @@ long long entriesOfDisks(int count) {
 long long DirectoryEntries(const CollectionSize& size) {
     return entriesOfDisks(size.plainDisks) + size.plainTunes + entriesOfDisks(size.zips) +
            2LL * size.sevenZips * entriesOfDisks(size.sevenZipMembers) +
-           entriesOfDisks(size.windowDisks);
+           entriesOfDisks(size.windowDisks) + entriesOfDisks(size.jsonDisks);
 }
 
 long long DirectoryEntriesOfMany(const CollectionSize& size) {
