@@ -422,3 +422,52 @@ TEST(CliList, OurArchivesAsCbmconvertAnd7ZipReadThem) {
         }
     }
 }
+
+// A folder made by the oracles (cc1541's D64 and G64, disk2zip's Zipcode set
+// of the disk, cbmconvert's Lynx archive of its files, NIB and NBZ captures
+// of the G64's tracks, the disk behind an X64 header), and each again in a
+// ZIP of its own (the set's parts in one): a search of every format for every
+// entry reports each file's entries as cc1541 lists the disk.
+TEST(CliList, EveryFileTheOraclesMadeIsFoundPlainAndZipped) {
+    TempDir dir;
+    dir.write("a.prg", std::string(1000, 'a'));
+    dir.write("b.prg", std::string(2541, 'b'));
+    const std::vector<std::string> disk =
+        cc1541Directory(oracle(dir, "cc1541 -n 'oracle set' -i 'os 2a' -f 'first file' -w a.prg "
+                                    "-f notes -T SEQ -w b.prg -f 'last one' -T USR -w a.prg "
+                                    "-g o.g64 o.d64"));
+    ASSERT_EQ(disk.size(), 5u);
+    const std::vector<std::string> entries(disk.begin() + 1, disk.end() - 1);
+    oracle(dir, "disk2zip o.d64 set && cbmconvert -L o.lnx -d o.d64");
+    const std::string g64 = dir.read("o.g64");
+    // Each file of the collection, and the members of its ZIP.
+    const std::vector<std::pair<std::string, Members>> made{
+        {"disk.d64", {{"disk.d64", dir.read("o.d64")}}},
+        {"disk.g64", {{"disk.g64", g64}}},
+        {"disk.nib", {{"disk.nib", G64ToNib(g64)}}},
+        {"disk.nbz", {{"disk.nbz", PackNbz(G64ToNib(g64))}}},
+        {"disk.x64", {{"disk.x64", makeX64(dir.read("o.d64"))}}},
+        {"disk.lnx", {{"disk.lnx", dir.read("o.lnx")}}},
+        {"1!set",
+         {{"1!set", dir.read("1!set")},
+          {"2!set", dir.read("2!set")},
+          {"3!set", dir.read("3!set")},
+          {"4!set", dir.read("4!set")}}},
+    };
+    const std::string root = dir.str() + "/c";
+    for (const auto& [file, members] : made) {
+        for (const auto& [name, bytes] : members)
+            dir.write("c/" + name, bytes);
+        dir.write("c/zips/" + file + ".zip", WriteArchive("zip", members));
+    }
+    const CliRun search =
+        runCli({"-q", "-r", "-z", "-t", "all", "-c", "PRG,SEQ,USR,REL,DEL", "-s", "*", root});
+    for (const auto& [file, members] : made) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(reportedEntries(search.out, root + "/" + file), entries) << search.out;
+        const std::string inZip = upperAscii(file) + " in " + root + "/zips/" + file + ".zip";
+        EXPECT_EQ(reportedEntries(search.out, inZip), entries) << search.out;
+    }
+    EXPECT_EQ(search.status, 0) << search.err;
+    EXPECT_EQ(search.err, "");
+}
