@@ -592,6 +592,23 @@ bool TakesMember(const std::string& patterns, const std::string& name) {
     return MemberFits(name, patterns) || IsArchiveMemberName(name);
 }
 
+MemberTaker::MemberTaker(const std::string& patterns)
+    : every_(patterns.empty()), patterns_(patterns) {}
+
+bool MemberTaker::operator()(std::string_view name) const {
+    static const FilePatterns archives(kArchivePatterns);
+    if (every_ || archives.fits(name.substr(name.find_last_of('/') + 1)))
+        return true;
+    // Its file name, or the name of a folder it lies in (MemberFits).
+    for (std::size_t start = 0; start < name.size();) {
+        const std::size_t end = std::min(name.find('/', start), name.size());
+        if (end > start && patterns_.fits(name.substr(start, end - start)))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 std::size_t ReadArchiveMembers(const ToolEnv& tools, const std::string& archivePath,
                                const MemberChoice& choice, bool externalArchiver,
                                const ErrorTrap& archiveTrap, MemberVisitor& visitor) {

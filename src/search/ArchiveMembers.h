@@ -9,6 +9,7 @@
 // time, so that nothing kept grows with their number.
 #include "common/ErrorTrap.h"
 #include "common/Result.h"
+#include "common/Wildcard.h"
 #include "media/Formats.h"
 #include "tools/ArchiveReader.h"
 #include "tools/ToolEnv.h"
@@ -16,6 +17,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qs {
@@ -35,6 +37,17 @@ bool IsArchiveMemberName(const std::string& name);
 // Whether a search of the members that fit `patterns` (MemberChoice) takes
 // the member: it fits, or it is an archive to open.
 bool TakesMember(const std::string& patterns, const std::string& name);
+
+// The same, the patterns prepared once for many members.
+class MemberTaker {
+  public:
+    explicit MemberTaker(const std::string& patterns);
+    bool operator()(std::string_view name) const;
+
+  private:
+    bool every_;
+    FilePatterns patterns_;
+};
 
 // Which members to read.
 struct MemberChoice {

@@ -299,7 +299,7 @@ class SearchMembers final : public MemberVisitor {
 // `members`, only says whether it can (false when the request takes a
 // member that reading passed over, or whose records it lacks) and counts in
 // `analysed` the members a reader would read.
-bool replayMembers(const TaskContext& ctx, const std::string& archivePath, const KeptReading& kept,
+bool replayMembers(const TaskContext& ctx, const std::string& archivePath, std::string_view kept,
                    bool allRecords, SearchMembers* members, int* analysed = nullptr) {
     struct Level {
         std::string label;
@@ -312,9 +312,10 @@ bool replayMembers(const TaskContext& ctx, const std::string& archivePath, const
         return std::unique_ptr<ByteSource>();
     };
     InflateBudget budget;
-    KeptReading::Cursor cursor(kept.bytes());
+    // Prepared once: an archive may hold hundreds of thousands of members.
+    const MemberTaker takes(ctx.memberPatterns);
+    KeptReading::Cursor cursor(kept);
     while (const std::optional<KeptReading::Kept> step = cursor.next()) {
-        const std::string name(step->name);
         if (step->step == KeptReading::Step::Leave) {
             if (levels.size() < 2)
                 return false;
@@ -323,7 +324,7 @@ bool replayMembers(const TaskContext& ctx, const std::string& archivePath, const
                 members->leave();
             continue;
         }
-        const bool taken = TakesMember(ctx.memberPatterns, name);
+        const bool taken = takes(step->name);
         if (step->step == KeptReading::Step::Passed) {
             if (taken)
                 return false;
@@ -331,6 +332,7 @@ bool replayMembers(const TaskContext& ctx, const std::string& archivePath, const
         }
         if (!taken)
             continue;
+        const std::string name(step->name);
         const Level& level = levels.back();
         const std::string label = MemberLabel(name, level.label);
         std::vector<std::string> chain = level.chain;
@@ -394,27 +396,45 @@ void AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records, const s
     members.finish();
 }
 
+std::optional<int> CountedAlone(const TaskContext& ctx, const std::string& path, bool isArchive,
+                                std::string_view kept, bool namesMayMatch) {
+    // Nothing of the reading can match, and nothing else is shown of a file
+    // without a match.
+    const SearchRequest& o = ctx.request;
+    if (namesMayMatch || o.warnings || o.fileNames)
+        return std::nullopt;
+    int analysed = 0;
+    if (isArchive) {
+        if (!replayMembers(ctx, path, kept, false, nullptr, &analysed))
+            return std::nullopt;
+        return analysed;
+    }
+    KeptReading::Cursor cursor(kept);
+    const std::optional<KeptReading::Kept> step = cursor.next();
+    const ContainerFormat* format = nullptr;
+    if (!step || cursor.next() || !keptFormat(ctx, path, *step, format))
+        return std::nullopt;
+    return format != nullptr ? 1 : 0;
+}
+
 bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
                       const std::string& name, bool isArchive, const KeptReading& kept,
                       bool namesMayMatch, const ReportOut& out) {
     const std::string path = PathInFolder(folder, name);
-    // Nothing of the reading can match, and nothing else is shown of a file
-    // without a match: it is only counted.
-    const SearchRequest& o = ctx.request;
-    const bool onlyCounted = !namesMayMatch && !o.warnings && !o.fileNames;
+    if (const std::optional<int> analysed =
+            CountedAlone(ctx, path, isArchive, kept.bytes(), namesMayMatch)) {
+        FileReport counted;
+        counted.place.file = path;
+        counted.alsoAnalysed = *analysed;
+        out(std::move(counted));
+        return true;
+    }
     if (!isArchive) {
         KeptReading::Cursor cursor(kept.bytes());
         const std::optional<KeptReading::Kept> step = cursor.next();
         const ContainerFormat* format = nullptr;
         if (!step || cursor.next() || !keptFormat(ctx, path, *step, format))
             return false;
-        if (onlyCounted) {
-            FileReport counted;
-            counted.place.file = path;
-            counted.alsoAnalysed = format != nullptr ? 1 : 0;
-            out(std::move(counted));
-            return true;
-        }
         FileReport report;
         report.place.file = path;
         report.status("Analyzing file " + path, true);
@@ -423,20 +443,12 @@ bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const st
         return true;
     }
     // Checked whole before anything goes out.
-    int analysed = 0;
-    if (!replayMembers(ctx, path, kept, namesMayMatch, nullptr, &analysed))
+    if (!replayMembers(ctx, path, kept.bytes(), namesMayMatch, nullptr))
         return false;
-    if (onlyCounted) {
-        FileReport counted;
-        counted.place.file = path;
-        counted.alsoAnalysed = analysed;
-        out(std::move(counted));
-        return true;
-    }
     SearchMembers members(ctx, records, path, out, nullptr);
     members.head().status("Analyzing file " + path, true);
     members.head().status("Creating array filelist for " + path, true);
-    replayMembers(ctx, path, kept, namesMayMatch, &members);
+    replayMembers(ctx, path, kept.bytes(), namesMayMatch, &members);
     members.finish();
     return true;
 }

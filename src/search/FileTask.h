@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace qs {
 
@@ -53,6 +54,14 @@ void AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records, const s
 // is to be read. With `namesMayMatch` false (no name of the reading can
 // match the search string), only the medium's and tune's fields are taken
 // back. Raises on a damaged reading.
+// How many files analysed a reading kept before stands for, when nothing of
+// it is shown to this request (no text in it can match, `namesMayMatch`
+// false, and nothing else is shown of a file without a match) and it holds
+// what this request's readers would read: it is then only counted. Nothing
+// otherwise. Raises on a damaged reading.
+std::optional<int> CountedAlone(const TaskContext& ctx, const std::string& path, bool isArchive,
+                                std::string_view kept, bool namesMayMatch);
+
 bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
                       const std::string& name, bool isArchive, const KeptReading& kept,
                       bool namesMayMatch, const ReportOut& out);

@@ -264,6 +264,28 @@ void SearchIndex::answer(const TaskContext& task, AnalysisRecords& records,
         update = IndexUpdate{folder, name, std::nullopt};
 }
 
+std::optional<int> SearchIndex::countAlone(const TaskContext& task, const std::string& folder,
+                                           const std::string& name, bool isArchive,
+                                           const KeptFile& kept) const {
+    // A large reading (an archive of many members) is checked on a worker,
+    // while this thread goes on handing out files.
+    constexpr std::size_t kLargestHere = 64 * 1024;
+    if (kept.reading.size() > kLargestHere || (isArchive && task.request.externalArchiver) ||
+        task.opener)
+        return std::nullopt;
+    const std::string path = PathInFolder(folder, name);
+    if (!only_) {
+        const std::optional<FileStamp> stamp = stampOf(nullptr, path, name);
+        if (!stamp || !(kept.stamp == *stamp))
+            return std::nullopt;
+    }
+    try {
+        return CountedAlone(task, path, isArchive, kept.reading, runs_.mayMatch(kept.reading));
+    } catch (const Error&) {
+        return std::nullopt; // a damaged reading: a worker reads the file again
+    }
+}
+
 void SearchIndex::store(const IndexUpdate& update) {
     guarded([&] {
         const std::string key = folderKey(update.folder);

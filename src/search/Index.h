@@ -66,6 +66,14 @@ class SearchIndex {
     // On the search's thread, as the file's reports are shown.
     void store(const IndexUpdate& update);
 
+    // On the search's thread, as files are handed out: how many files
+    // analysed a kept file stands for when nothing of it is shown to this
+    // search and it is as it was (CountedAlone); it needs no worker then.
+    // Nothing otherwise, and for readings too large to check here.
+    std::optional<int> countAlone(const TaskContext& task, const std::string& folder,
+                                  const std::string& name, bool isArchive,
+                                  const KeptFile& kept) const;
+
     // What a folder's status adds: when the index read it, answering alone.
     std::string folderNote(const std::string& folder);
 

@@ -185,13 +185,21 @@ void analyseBatch(const TaskContext& task, const SearchIndex* index, Batch& batc
 class Feeder {
   public:
     using ShowNext = std::function<bool()>;
+    // Files the index answered without a worker: how many, and how many
+    // files analysed they stand for.
+    struct Alone {
+        std::size_t files = 0;
+        int analysed = 0;
+    };
+
     // `listed` counts the files of the folders begun; `inSets`, the files
     // among them read with another of their set rather than on their own.
     Feeder(const TaskContext& task, unsigned jobs, Pipeline& pipeline,
            const std::vector<std::string>& folders, WalkedFiles& walked, std::size_t& listed,
-           std::size_t& inSets, ShowNext showNext, SearchIndex* index)
+           std::size_t& inSets, Alone& alone, ShowNext showNext, SearchIndex* index)
         : task_(task), jobs_(jobs), pipeline_(pipeline), folders_(folders), walked_(walked),
-          listed_(listed), inSets_(inSets), showNext_(std::move(showNext)), index_(index) {}
+          listed_(listed), inSets_(inSets), alone_(alone), showNext_(std::move(showNext)),
+          index_(index) {}
 
     // During the walk, after each folder read. One job waits for the walk,
     // as the single-threaded search does.
@@ -258,6 +266,14 @@ class Feeder {
         std::string& name = files_[next_++];
         const bool archive = IsArchiveName(task_.request, name);
         auto kept = index_ ? index_->kept(folders_[folder], name) : nullptr;
+        // A file of which nothing is shown needs no worker: it is counted.
+        if (kept)
+            if (const std::optional<int> n =
+                    index_->countAlone(task_, folders_[folder], name, archive, *kept)) {
+                alone_.analysed += *n;
+                ++alone_.files;
+                return true;
+            }
         // An archive the index holds is answered as quickly as a plain file.
         const std::size_t weight = archive && !kept ? kArchiveWeight : 1;
         Listed item{Listed::Kind::File, batch_->folders.size() - 1, {}, std::move(name), archive,
@@ -289,6 +305,7 @@ class Feeder {
     WalkedFiles& walked_;
     std::size_t& listed_;
     std::size_t& inSets_;
+    Alone& alone_;
     ShowNext showNext_;
     SearchIndex* index_;
     std::size_t folder_ = 0;         // the next folder to begin
@@ -372,6 +389,11 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
         WalkedFiles walked(filePattern, setup_.walkMemory);
         Pipeline pipeline(jobs, jobs == 1 ? 1 : 8 * jobs, kBytesInFlight, bytesOf);
         std::size_t filesDone = 0, filesListed = 0, filesInSets = 0;
+        Feeder::Alone alone;
+        auto filesTotal = [&] {
+            return std::max(walked.counted() - std::min(walked.counted(), filesInSets),
+                            filesListed);
+        };
         // Shows the oldest batch's reports; false when the run is to stop.
         auto showNext = [&] {
             return pipeline.next([&](Shown& shown) {
@@ -382,10 +404,7 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
                 } else if (std::holds_alternative<FileDone>(shown)) {
                     // Files are shown only after the walk: the walk's count
                     // stands, unless a folder read again at its turn has more.
-                    sink.fileProgress(
-                        ++filesDone,
-                        std::max(walked.counted() - std::min(walked.counted(), filesInSets),
-                                 filesListed));
+                    sink.fileProgress(++filesDone + alone.files, filesTotal());
                 } else {
                     const FileReport& unit = std::get<FileReport>(shown);
                     // Only the matches whose records went out, when a stop
@@ -397,8 +416,8 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
                 return !stopToken.requested();
             });
         };
-        Feeder feeder(task, jobs, pipeline, folders, walked, filesListed, filesInSets, showNext,
-                      index.get());
+        Feeder feeder(task, jobs, pipeline, folders, walked, filesListed, filesInSets, alone,
+                      showNext, index.get());
 
         sink.status("Folder Array creation");
         if (o.recurse) {
@@ -421,8 +440,11 @@ SearchOutcome SearchEngine::Search(const SearchRequest& o, ReportSink& sink,
         const bool fed = feeder.feedAll();
         if (index)
             index->finish();
+        c.files += alone.analysed;
         if (!fed)
             return stop();
+        if (alone.files > 0)
+            sink.fileProgress(filesDone + alone.files, filesTotal());
 
         sink.progress(folders.size(), folders.size());
         out.text("------");
