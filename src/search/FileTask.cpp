@@ -312,8 +312,12 @@ bool replayMembers(const TaskContext& ctx, const std::string& archivePath, std::
         return std::unique_ptr<ByteSource>();
     };
     InflateBudget budget;
-    // Prepared once: an archive may hold hundreds of thousands of members.
-    const MemberTaker takes(ctx.memberPatterns);
+    // Prepared once a search and thread: an archive may hold hundreds of
+    // thousands of members, and a search many archives.
+    thread_local std::optional<std::pair<std::string, MemberTaker>> prepared;
+    if (!prepared || prepared->first != ctx.memberPatterns)
+        prepared.emplace(ctx.memberPatterns, MemberTaker(ctx.memberPatterns));
+    const MemberTaker& takes = prepared->second;
     KeptReading::Cursor cursor(kept);
     while (const std::optional<KeptReading::Kept> step = cursor.next()) {
         if (step->step == KeptReading::Step::Leave) {

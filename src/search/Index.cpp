@@ -266,7 +266,8 @@ void SearchIndex::answer(const TaskContext& task, AnalysisRecords& records,
 
 std::optional<int> SearchIndex::countAlone(const TaskContext& task, const std::string& folder,
                                            const std::string& name, bool isArchive,
-                                           const KeptFile& kept) const {
+                                           const KeptFile& kept,
+                                           const OpenFolder* openFolder) const {
     // A large reading (an archive of many members) is checked on a worker,
     // while this thread goes on handing out files.
     constexpr std::size_t kLargestHere = 64 * 1024;
@@ -275,7 +276,7 @@ std::optional<int> SearchIndex::countAlone(const TaskContext& task, const std::s
         return std::nullopt;
     const std::string path = PathInFolder(folder, name);
     if (!only_) {
-        const std::optional<FileStamp> stamp = stampOf(nullptr, path, name);
+        const std::optional<FileStamp> stamp = stampOf(openFolder, path, name);
         if (!stamp || !(kept.stamp == *stamp))
             return std::nullopt;
     }

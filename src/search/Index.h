@@ -70,9 +70,10 @@ class SearchIndex {
     // analysed a kept file stands for when nothing of it is shown to this
     // search and it is as it was (CountedAlone); it needs no worker then.
     // Nothing otherwise, and for readings too large to check here.
+    // `openFolder` (null: none) is the folder held open.
     std::optional<int> countAlone(const TaskContext& task, const std::string& folder,
-                                  const std::string& name, bool isArchive,
-                                  const KeptFile& kept) const;
+                                  const std::string& name, bool isArchive, const KeptFile& kept,
+                                  const OpenFolder* openFolder) const;
 
     // What a folder's status adds: when the index read it, answering alone.
     std::string folderNote(const std::string& folder);

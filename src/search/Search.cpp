@@ -267,9 +267,11 @@ class Feeder {
         const bool archive = IsArchiveName(task_.request, name);
         auto kept = index_ ? index_->kept(folders_[folder], name) : nullptr;
         // A file of which nothing is shown needs no worker: it is counted.
+        if (kept && !index_->only() && statFolder_.first != folder)
+            statFolder_ = {folder, std::make_unique<OpenFolder>(folders_[folder])};
         if (kept)
-            if (const std::optional<int> n =
-                    index_->countAlone(task_, folders_[folder], name, archive, *kept)) {
+            if (const std::optional<int> n = index_->countAlone(
+                    task_, folders_[folder], name, archive, *kept, statFolder_.second.get())) {
                 alone_.analysed += *n;
                 ++alone_.files;
                 return true;
@@ -306,6 +308,8 @@ class Feeder {
     std::size_t& listed_;
     std::size_t& inSets_;
     Alone& alone_;
+    // The folder whose files' stamps are checked here, held open.
+    std::pair<std::size_t, std::unique_ptr<OpenFolder>> statFolder_{~std::size_t{0}, nullptr};
     ShowNext showNext_;
     SearchIndex* index_;
     std::size_t folder_ = 0;         // the next folder to begin
