@@ -422,11 +422,11 @@ std::optional<int> CountedAlone(const TaskContext& ctx, const std::string& path,
 }
 
 bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
-                      const std::string& name, bool isArchive, const KeptReading& kept,
+                      const std::string& name, bool isArchive, std::string_view kept,
                       bool namesMayMatch, const ReportOut& out) {
     const std::string path = PathInFolder(folder, name);
     if (const std::optional<int> analysed =
-            CountedAlone(ctx, path, isArchive, kept.bytes(), namesMayMatch)) {
+            CountedAlone(ctx, path, isArchive, kept, namesMayMatch)) {
         FileReport counted;
         counted.place.file = path;
         counted.alsoAnalysed = *analysed;
@@ -434,7 +434,7 @@ bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const st
         return true;
     }
     if (!isArchive) {
-        KeptReading::Cursor cursor(kept.bytes());
+        KeptReading::Cursor cursor(kept);
         const std::optional<KeptReading::Kept> step = cursor.next();
         const ContainerFormat* format = nullptr;
         if (!step || cursor.next() || !keptFormat(ctx, path, *step, format))
@@ -447,12 +447,12 @@ bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const st
         return true;
     }
     // Checked whole before anything goes out.
-    if (!replayMembers(ctx, path, kept.bytes(), namesMayMatch, nullptr))
+    if (!replayMembers(ctx, path, kept, namesMayMatch, nullptr))
         return false;
     SearchMembers members(ctx, records, path, out, nullptr);
     members.head().status("Analyzing file " + path, true);
     members.head().status("Creating array filelist for " + path, true);
-    replayMembers(ctx, path, kept.bytes(), namesMayMatch, &members);
+    replayMembers(ctx, path, kept, namesMayMatch, &members);
     members.finish();
     return true;
 }

@@ -63,7 +63,7 @@ std::optional<int> CountedAlone(const TaskContext& ctx, const std::string& path,
                                 std::string_view kept, bool namesMayMatch);
 
 bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
-                      const std::string& name, bool isArchive, const KeptReading& kept,
+                      const std::string& name, bool isArchive, std::string_view kept,
                       bool namesMayMatch, const ReportOut& out);
 
 } // namespace qs

@@ -231,8 +231,8 @@ void SearchIndex::answer(const TaskContext& task, AnalysisRecords& records,
         if (isArchive && o.externalArchiver)
             return false;
         try {
-            return ReplayListedFile(task, records, folder, name, isArchive,
-                                    KeptReading(kept->reading), runs_.mayMatch(kept->reading), out);
+            return ReplayListedFile(task, records, folder, name, isArchive, kept->reading,
+                                    runs_.mayMatch(kept->reading), out);
         } catch (const Error&) {
             return false; // a damaged reading: the file is read again
         }
@@ -259,7 +259,7 @@ void SearchIndex::answer(const TaskContext& task, AnalysisRecords& records,
     AnalyseListedFile(task, records, folder, name, isArchive, openFolder, watched, &reading);
     // Files that could not be searched whole are read again each time.
     if (stamp && !reading.spoilt() && !task.stop && !failed && settled(*stamp))
-        update = IndexUpdate{folder, name, KeptFile{*stamp, reading.bytes()}};
+        update = IndexUpdate{folder, name, KeptFile{*stamp, reading.take()}};
     else if (kept != nullptr)
         update = IndexUpdate{folder, name, std::nullopt};
 }

@@ -42,6 +42,8 @@ class KeptReading {
 
     // Every text of every record lies in them as its bytes (NameRuns).
     const std::string& bytes() const { return bytes_; }
+    // The bytes, handed over (an archive's reading may be megabytes).
+    std::string take() { return std::move(bytes_); }
 
     // One step read back; `records` are the bytes DecodeRecords takes.
     struct Kept {

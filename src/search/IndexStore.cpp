@@ -20,8 +20,6 @@ namespace {
 // "QSIX": an index of ours, and no other program's database.
 constexpr int kApplicationId = 0x51534958;
 constexpr int kSchemaVersion = 2;
-// Read through memory mapping, without copying each page.
-constexpr const char* kMapSize = "PRAGMA mmap_size=1073741824";
 // A write transaction is committed after this many changes, or this long:
 // another run waits no longer than that for its own.
 constexpr std::size_t kChangesPerCommit = 2000;
@@ -274,7 +272,6 @@ void IndexStore::prepareSchema() {
     exec("PRAGMA journal_mode=WAL");
     exec("PRAGMA synchronous=NORMAL");
     exec("PRAGMA foreign_keys=ON");
-    exec(kMapSize);
     bool same = false;
     if (app == kApplicationId) {
         Statement gen(*this, "SELECT value FROM meta WHERE key='generation'");
@@ -431,16 +428,39 @@ void IndexStore::keepFile(const std::string& folder, const std::string& name,
                           const KeptFile& file) {
     if (!beginWrite())
         return;
-    Statement& put = cached("INSERT OR REPLACE INTO files(folder, name, size, mtime, ctime, inode, "
-                            "reading) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    // A large reading is written in pieces into room made for it: bound
+    // whole, the database would build the row in memory beside it.
+    constexpr std::size_t kPiece = 1 << 20;
+    const bool inPieces = file.reading.size() > kPiece;
+    Statement& put =
+        cached(inPieces ? "INSERT OR REPLACE INTO files(folder, name, size, mtime, ctime, inode, "
+                          "reading) VALUES(?1, ?2, ?3, ?4, ?5, ?6, zeroblob(?7))"
+                        : "INSERT OR REPLACE INTO files(folder, name, size, mtime, ctime, inode, "
+                          "reading) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
     put.bind(1, folderId(folder, true))
         .bind(2, name)
         .bind(3, file.stamp.size)
         .bind(4, file.stamp.mtime)
         .bind(5, file.stamp.ctime)
-        .bind(6, file.stamp.inode)
-        .bind(7, file.reading)
-        .step();
+        .bind(6, file.stamp.inode);
+    if (inPieces)
+        put.bind(7, static_cast<std::int64_t>(file.reading.size()));
+    else
+        put.bind(7, file.reading);
+    put.step();
+    if (inPieces) {
+        sqlite3_blob* blob = nullptr;
+        int rc = sqlite3_blob_open(db_, "main", "files", "reading", sqlite3_last_insert_rowid(db_),
+                                   1, &blob);
+        for (std::size_t at = 0; rc == SQLITE_OK && at < file.reading.size(); at += kPiece) {
+            const std::size_t n = std::min(kPiece, file.reading.size() - at);
+            rc = sqlite3_blob_write(blob, file.reading.data() + at, static_cast<int>(n),
+                                    static_cast<int>(at));
+        }
+        sqlite3_blob_close(blob);
+        if (rc != SQLITE_OK)
+            fail(rc, "write");
+    }
     wrote();
 }
 

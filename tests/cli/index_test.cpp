@@ -169,6 +169,20 @@ TEST(Index, SameReportsOnAMadeCollection) {
     EXPECT_NE(only.out.find("\"files_failed\":5"), std::string::npos) << only.out;
 }
 
+// A reading of megabytes (an archive of very many members) is kept in
+// pieces and answers as any other, its members passed over too.
+TEST(Index, AnArchiveOfVeryManyMembers) {
+    Searches s;
+    Members members;
+    for (int n = 0; n < 40000; ++n)
+        members.push_back({"part" + std::to_string(n / 1000) + "/game" + std::to_string(n) + ".p00",
+                           makePc64("GAME " + std::to_string(n), 0x0801, "\x60")});
+    s.dir.write("c/many.zip", WriteArchive("zip", members));
+    settleAll(s.root);
+    s.expectSame({"-r", "-z", "-t", "PC64", "-s", "GAME?1234?"});
+    s.expectSame({"-r", "-z", "-t", "D64", "-s", "GAME*"});
+}
+
 TEST(Index, FilesChangedBetweenRuns) {
     Searches s;
     writeMade(s.dir);
