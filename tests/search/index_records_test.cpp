@@ -16,8 +16,8 @@ using namespace qs;
 namespace {
 
 // Every field a value of its own, so that a field lost or swapped shows.
-template <class T> void fillFields(T& record, int seed) {
-    int n = seed;
+template <class T> void fillFields(T& record, int first) {
+    int n = first;
     std::apply(
         [&](auto&... field) {
             auto one = [&](auto& f) {
