@@ -62,6 +62,9 @@ QGroupBox* MainWindow::buildGrid(const QString& title, const QString& name,
                                  int columns) {
     auto* frame = new QGroupBox(title, this);
     auto* grid = new QGridLayout(frame);
+    // Rows of boxes close together: the table has many rows, and the
+    // results below need the height on a small screen.
+    grid->setVerticalSpacing(2);
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         GridBox& row = boxes[i];
         auto* box = new QCheckBox(row.caption, frame);
