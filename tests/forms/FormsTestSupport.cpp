@@ -25,6 +25,9 @@ MainWindow& WindowFixture::open(MainWindowSetup setup) {
     setup.errorLogPath = path("ErrorLog.txt");
     setup.settingsFile = path("settings.ini");
     setup.presenter = boxes;
+    // An index of the window's own: none of another test's, or of another
+    // build's programs, whose notices would come up as boxes.
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(path("cache")));
     if (!setup.toolPresent)
         setup.toolPresent = [](const std::string&) { return true; };
     window = std::make_unique<MainWindow>(std::move(setup));
