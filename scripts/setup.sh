@@ -10,6 +10,7 @@ QS_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     clang libclang-rt-14-dev libfuzzer-14-dev
     libgtest-dev libgmock-dev libcli11-dev libarchive-dev nlohmann-json3-dev libsqlite3-dev
+    libzstd-dev liblzma-dev libbz2-dev zlib1g-dev nettle-dev
     qt6-base-dev qt6-multimedia-dev
     cc1541 cbmconvert p7zip-full arj jlha-utils libsidplayfp-dev
     xvfb xauth xfonts-base fonts-dejavu-core fonts-sixtyfour ugrep
