@@ -1,7 +1,6 @@
 #include "samples/D80Builder.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace qs::samples {
 
@@ -117,12 +116,6 @@ D80Builder& D80Builder::link(int sector, std::uint8_t nextTrack, std::uint8_t ne
     put(at, nextTrack);
     put(at + 1, nextSector);
     return *this;
-}
-
-bool D80Builder::save(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(image_.data(), static_cast<std::streamsize>(image_.size()));
-    return static_cast<bool>(out);
 }
 
 } // namespace qs::samples

@@ -36,7 +36,6 @@ class D80Builder {
 
     static std::size_t offset(int track, int sector) { return sectorOffset8050(track, sector); }
     std::string& bytes() { return image_; }
-    bool save(const std::string& path) const;
 
   private:
     int tracks() const { return image_.size() >= kD82Size ? 154 : 77; }

@@ -210,8 +210,8 @@ bool writeOfficeSamples(const fs::path& root) {
         .formatBam();
     archive.add({toPetscii("LEDGER 1984"), 0x81, 900, 80, 0})
         .add({toPetscii("BLAST LEDGER"), 0xC2, 35, 1, 0});
-    return letters.save((office / "blast office.d80").string()) &&
-           archive.save((office / "Blast Archive.d82").string());
+    return writeBytes(office / "blast office.d80", letters.bytes()) &&
+           writeBytes(office / "Blast Archive.d82", archive.bytes());
 }
 
 // Bare C64 files, named after their host file: a PC name, which may be
