@@ -273,6 +273,39 @@ bool FilePatterns::fits(std::string_view name) const {
     return false;
 }
 
+bool FilePatterns::seesShapes() const {
+    for (const std::string& suffix : suffixes_)
+        if (suffix.front() != '.')
+            return false;
+    for (const auto& piece : pieces_) {
+        const auto star = std::find_if(piece.begin(), piece.end(),
+                                       [](const Token& t) { return t.kind == Token::Star; });
+        // The characters before the star lie in the shape as they are.
+        if (star - piece.begin() > 2)
+            return false;
+        if (star == piece.end() || star + 1 == piece.end())
+            continue;
+        // After it, what follows a dot: the shape keeps all from the first
+        // dot past its first two characters.
+        const Token& next = star[1];
+        if (next.kind != Token::Literal || next.set.count() != 1 || !next.set.test('.'))
+            return false;
+    }
+    return true;
+}
+
+std::string NameShape(std::string_view name) {
+    if (name.size() <= 2 || name.substr(0, 2).find('.') != std::string_view::npos)
+        return std::string(name);
+    const std::size_t dot = std::min(name.find('.', 2), name.size());
+    if (dot == 2)
+        return std::string(name);
+    std::string shape(name.substr(0, 2));
+    shape += '\x01';
+    shape += name.substr(dot);
+    return shape;
+}
+
 bool fitsFilePattern(std::string_view name, std::string_view patternList) {
     // Prepared once per thread and list: an archive's members are each
     // looked at against the same few lists.

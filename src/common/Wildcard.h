@@ -68,12 +68,23 @@ class FilePatterns {
   public:
     explicit FilePatterns(std::string_view patternList);
     bool fits(std::string_view name) const;
+    // Every pattern fits a name exactly when it fits the name's NameShape:
+    // each is an ending that begins with a dot ("*.D64"), or up to two
+    // characters, a star, and nothing or a dot and anything ("?!*.*").
+    bool seesShapes() const;
 
   private:
     std::vector<std::string> suffixes_; // of the patterns "*" and a literal ending
     std::bitset<256> suffixEnds_;       // their last characters
     std::vector<std::vector<LikePattern::Token>> pieces_;
 };
+
+// What patterns that see shapes see of a file name: its first two
+// characters, one mark for the run after them up to the next dot, and all
+// from that dot. Names that differ only in that run ("game1.p00",
+// "game2.p00") have one shape. A name with a dot in its first two
+// characters is its own shape.
+std::string NameShape(std::string_view name);
 
 // A file name against a ";"-separated list of patterns, without regard to case.
 bool fitsFilePattern(std::string_view name, std::string_view patternList);

@@ -595,8 +595,31 @@ bool TakesMember(const std::string& patterns, const std::string& name) {
 MemberTaker::MemberTaker(const std::string& patterns)
     : every_(patterns.empty()), patterns_(patterns) {}
 
-bool MemberTaker::operator()(std::string_view name) const {
+namespace {
+const FilePatterns& archivePatterns() {
     static const FilePatterns archives(kArchivePatterns);
+    return archives;
+}
+} // namespace
+
+bool MemberTaker::seesShapes() const {
+    return every_ || (patterns_.seesShapes() && archivePatterns().seesShapes());
+}
+
+std::string MemberShape(std::string_view name) {
+    std::string shape;
+    for (std::size_t start = 0; start <= name.size();) {
+        const std::size_t end = std::min(name.find('/', start), name.size());
+        if (start > 0)
+            shape += '/';
+        shape += NameShape(name.substr(start, end - start));
+        start = end + 1;
+    }
+    return shape;
+}
+
+bool MemberTaker::operator()(std::string_view name) const {
+    const FilePatterns& archives = archivePatterns();
     if (every_ || archives.fits(name.substr(name.find_last_of('/') + 1)))
         return true;
     // Its file name, or the name of a folder it lies in (MemberFits).

@@ -38,11 +38,17 @@ bool IsArchiveMemberName(const std::string& name);
 // the member: it fits, or it is an archive to open.
 bool TakesMember(const std::string& patterns, const std::string& name);
 
+// A member's name with each of its folders and its file name in their
+// NameShape: what a MemberTaker that sees shapes looks at.
+std::string MemberShape(std::string_view name);
+
 // The same, the patterns prepared once for many members.
 class MemberTaker {
   public:
     explicit MemberTaker(const std::string& patterns);
     bool operator()(std::string_view name) const;
+    // It takes a member exactly when it takes the member's MemberShape.
+    bool seesShapes() const;
 
   private:
     bool every_;

@@ -300,7 +300,8 @@ class SearchMembers final : public MemberVisitor {
 // member that reading passed over, or whose records it lacks) and counts in
 // `analysed` the members a reader would read.
 bool replayMembers(const TaskContext& ctx, const std::string& archivePath, std::string_view kept,
-                   bool allRecords, SearchMembers* members, int* analysed = nullptr) {
+                   const std::optional<std::string>& passed, bool allRecords,
+                   SearchMembers* members, int* analysed = nullptr) {
     struct Level {
         std::string label;
         std::vector<std::string> chain;
@@ -318,6 +319,13 @@ bool replayMembers(const TaskContext& ctx, const std::string& archivePath, std::
     if (!prepared || prepared->first != ctx.memberPatterns)
         prepared.emplace(ctx.memberPatterns, MemberTaker(ctx.memberPatterns));
     const MemberTaker& takes = prepared->second;
+    // The members passed over: by their shapes when these tell, else by
+    // their names (checked once, before the members are led through).
+    const bool byShape = takes.seesShapes();
+    if (!byShape && members == nullptr &&
+        (!passed ||
+         !ForEachPassedName(*passed, [&](std::string_view name) { return !takes(name); })))
+        return false;
     KeptReading::Cursor cursor(kept);
     while (const std::optional<KeptReading::Kept> step = cursor.next()) {
         if (step->step == KeptReading::Step::Leave) {
@@ -328,12 +336,12 @@ bool replayMembers(const TaskContext& ctx, const std::string& archivePath, std::
                 members->leave();
             continue;
         }
-        const bool taken = takes(step->name);
         if (step->step == KeptReading::Step::Passed) {
-            if (taken)
+            if (byShape && takes(step->name))
                 return false;
             continue;
         }
+        const bool taken = takes(step->name);
         if (!taken)
             continue;
         const std::string name(step->name);
@@ -401,7 +409,8 @@ void AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records, const s
 }
 
 std::optional<int> CountedAlone(const TaskContext& ctx, const std::string& path, bool isArchive,
-                                std::string_view kept, bool namesMayMatch) {
+                                std::string_view kept, const std::optional<std::string>& passed,
+                                bool namesMayMatch) {
     // Nothing of the reading can match, and nothing else is shown of a file
     // without a match.
     const SearchRequest& o = ctx.request;
@@ -409,7 +418,7 @@ std::optional<int> CountedAlone(const TaskContext& ctx, const std::string& path,
         return std::nullopt;
     int analysed = 0;
     if (isArchive) {
-        if (!replayMembers(ctx, path, kept, false, nullptr, &analysed))
+        if (!replayMembers(ctx, path, kept, passed, false, nullptr, &analysed))
             return std::nullopt;
         return analysed;
     }
@@ -423,10 +432,11 @@ std::optional<int> CountedAlone(const TaskContext& ctx, const std::string& path,
 
 bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
                       const std::string& name, bool isArchive, std::string_view kept,
-                      bool namesMayMatch, const ReportOut& out) {
+                      const std::optional<std::string>& passed, bool namesMayMatch,
+                      const ReportOut& out) {
     const std::string path = PathInFolder(folder, name);
     if (const std::optional<int> analysed =
-            CountedAlone(ctx, path, isArchive, kept, namesMayMatch)) {
+            CountedAlone(ctx, path, isArchive, kept, passed, namesMayMatch)) {
         FileReport counted;
         counted.place.file = path;
         counted.alsoAnalysed = *analysed;
@@ -447,12 +457,12 @@ bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const st
         return true;
     }
     // Checked whole before anything goes out.
-    if (!replayMembers(ctx, path, kept, namesMayMatch, nullptr))
+    if (!replayMembers(ctx, path, kept, passed, namesMayMatch, nullptr))
         return false;
     SearchMembers members(ctx, records, path, out, nullptr);
     members.head().status("Analyzing file " + path, true);
     members.head().status("Creating array filelist for " + path, true);
-    replayMembers(ctx, path, kept, namesMayMatch, &members);
+    replayMembers(ctx, path, kept, passed, namesMayMatch, &members);
     members.finish();
     return true;
 }

@@ -59,11 +59,16 @@ void AnalyseListedFile(const TaskContext& ctx, AnalysisRecords& records, const s
 // false, and nothing else is shown of a file without a match) and it holds
 // what this request's readers would read: it is then only counted. Nothing
 // otherwise. Raises on a damaged reading.
+// `passed`: the names of the members it passed over (KeptReading::
+// passedNames), when the request's patterns need more of them than their
+// shapes kept in the reading; without them, such a request is not answered.
 std::optional<int> CountedAlone(const TaskContext& ctx, const std::string& path, bool isArchive,
-                                std::string_view kept, bool namesMayMatch);
+                                std::string_view kept, const std::optional<std::string>& passed,
+                                bool namesMayMatch);
 
 bool ReplayListedFile(const TaskContext& ctx, AnalysisRecords& records, const std::string& folder,
                       const std::string& name, bool isArchive, std::string_view kept,
-                      bool namesMayMatch, const ReportOut& out);
+                      const std::optional<std::string>& passed, bool namesMayMatch,
+                      const ReportOut& out);
 
 } // namespace qs

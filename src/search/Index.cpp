@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "common/Files.h"
 #include "common/Wildcard.h"
+#include "search/ArchiveMembers.h"
 #include "search/IndexRecords.h"
 #include "tools/ArchiveReader.h"
 
@@ -203,13 +204,17 @@ std::optional<KeptFolder> SearchIndex::keptFolder(const std::string& key) {
     return kept;
 }
 
-std::shared_ptr<const KeptFile> SearchIndex::kept(const std::string& folder,
-                                                  const std::string& name) {
+std::shared_ptr<const KeptFile>
+SearchIndex::kept(const TaskContext& task, const std::string& folder, const std::string& name) {
+    // Members passed over are told apart by their shapes, unless this
+    // search's patterns see more of their names.
+    if (!withPassed_)
+        withPassed_ = !MemberTaker(task.memberPatterns).seesShapes();
     const std::string key = folderKey(folder);
     if (key != currentFolder_) {
         currentFolder_ = key;
         currentFiles_.clear();
-        guarded([&] { currentFiles_ = store_->files(key); });
+        guarded([&] { currentFiles_ = store_->files(key, *withPassed_); });
     }
     const auto it = currentFiles_.find(name);
     if (it == currentFiles_.end())
@@ -232,7 +237,7 @@ void SearchIndex::answer(const TaskContext& task, AnalysisRecords& records,
             return false;
         try {
             return ReplayListedFile(task, records, folder, name, isArchive, kept->reading,
-                                    runs_.mayMatch(kept->reading), out);
+                                    kept->passed, runs_.mayMatch(kept->reading), out);
         } catch (const Error&) {
             return false; // a damaged reading: the file is read again
         }
@@ -259,7 +264,8 @@ void SearchIndex::answer(const TaskContext& task, AnalysisRecords& records,
     AnalyseListedFile(task, records, folder, name, isArchive, openFolder, watched, &reading);
     // Files that could not be searched whole are read again each time.
     if (stamp && !reading.spoilt() && !task.stop && !failed && settled(*stamp))
-        update = IndexUpdate{folder, name, KeptFile{*stamp, reading.take()}};
+        update =
+            IndexUpdate{folder, name, KeptFile{*stamp, reading.take(), reading.takePassedNames()}};
     else if (kept != nullptr)
         update = IndexUpdate{folder, name, std::nullopt};
 }
@@ -281,7 +287,8 @@ std::optional<int> SearchIndex::countAlone(const TaskContext& task, const std::s
             return std::nullopt;
     }
     try {
-        return CountedAlone(task, path, isArchive, kept.reading, runs_.mayMatch(kept.reading));
+        return CountedAlone(task, path, isArchive, kept.reading, kept.passed,
+                            runs_.mayMatch(kept.reading));
     } catch (const Error&) {
         return std::nullopt; // a damaged reading: a worker reads the file again
     }

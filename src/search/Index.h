@@ -51,8 +51,10 @@ class SearchIndex {
     // The folders as the walk is to list them.
     FolderSource& folders() { return *folders_; }
 
-    // On the search's thread, as files are handed out: what is kept of one.
-    std::shared_ptr<const KeptFile> kept(const std::string& folder, const std::string& name);
+    // On the search's thread, as files are handed out: what is kept of one,
+    // with the names its archives passed over when this search needs them.
+    std::shared_ptr<const KeptFile> kept(const TaskContext& task, const std::string& folder,
+                                         const std::string& name);
 
     // On a worker: the file's reports, from `kept` when the file is as it
     // was then and the reading kept holds what this request reads, else
@@ -99,6 +101,7 @@ class SearchIndex {
     std::string damage_; // why the index was found damaged during the run
     std::string currentFolder_;
     std::unordered_map<std::string, KeptFile> currentFiles_;
+    std::optional<bool> withPassed_; // by the search's member patterns
     std::unordered_map<std::string, std::optional<KeptFolder>> keptFolders_;
     friend class Listing;
 };

@@ -3,10 +3,9 @@
 #include "common/Error.h"
 #include "common/Petscii.h"
 #include "common/Wildcard.h"
+#include "search/ArchiveMembers.h"
 
 #include <array>
-#include <utility>
-
 #include <utility>
 
 namespace qs {
@@ -177,7 +176,12 @@ void KeptReading::noReader(const std::string& name) {
     step(Step::NoReader, name);
 }
 void KeptReading::passed(const std::string& name) {
-    step(Step::Passed, name);
+    put(passed_, name);
+    std::string shape = MemberShape(name);
+    if (!shapes_.contains(shape)) {
+        step(Step::Passed, shape);
+        shapes_.insert(std::move(shape));
+    }
 }
 void KeptReading::enter(const std::string& name) {
     step(Step::Enter, name);
@@ -201,6 +205,14 @@ std::optional<KeptReading::Kept> KeptReading::Cursor::next() {
     }
     rest_ = in.rest;
     return kept;
+}
+
+bool ForEachPassedName(std::string_view names, const std::function<bool(std::string_view)>& use) {
+    Input in{names};
+    while (!in.rest.empty())
+        if (!use(in.text()))
+            return false;
+    return true;
 }
 
 void DecodeRecords(std::string_view head, std::string_view entries, AnalysisRecords& records) {

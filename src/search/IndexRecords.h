@@ -9,7 +9,9 @@
 #include "media/Formats.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +23,7 @@ class KeptReading {
     enum class Step : std::uint8_t {
         Read = 1, // a member (or the file itself) its reader read
         NoReader, // a member the search looked at, no reader took it
-        Passed,   // a member the search did not look at
+        Passed,   // the MemberShape of members the search did not look at
         Enter,    // an archive inside: its members follow, up to Leave
         Leave,
     };
@@ -44,6 +46,11 @@ class KeptReading {
     const std::string& bytes() const { return bytes_; }
     // The bytes, handed over (an archive's reading may be megabytes).
     std::string take() { return std::move(bytes_); }
+    // The names of the members passed over, kept apart: an archive may pass
+    // over hundreds of thousands, of a few shapes, and most searches need
+    // only the shapes (PassedNames reads them back).
+    const std::string& passedNames() const { return passed_; }
+    std::string takePassedNames() { return std::move(passed_); }
 
     // One step read back; `records` are the bytes DecodeRecords takes.
     struct Kept {
@@ -68,8 +75,14 @@ class KeptReading {
     void step(Step s, const std::string& name);
 
     std::string bytes_;
+    std::string passed_;
+    std::set<std::string, std::less<>> shapes_;
     bool spoilt_ = false;
 };
+
+// The names of KeptReading::passedNames(), each in turn; false from `use`
+// stops. Raises on bytes that are not such names (a damaged index).
+bool ForEachPassedName(std::string_view names, const std::function<bool(std::string_view)>& use);
 
 // The records a Read step kept, into fresh records; without `entries` (empty)
 // the medium's and tune's fields only. Raises on damaged bytes.

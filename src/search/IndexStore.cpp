@@ -19,7 +19,7 @@ namespace {
 
 // "QSIX": an index of ours, and no other program's database.
 constexpr int kApplicationId = 0x51534958;
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 // A write transaction is committed after this many changes, or this long:
 // another run waits no longer than that for its own.
 constexpr std::size_t kChangesPerCommit = 2000;
@@ -38,7 +38,7 @@ CREATE TABLE IF NOT EXISTS files(
     id INTEGER PRIMARY KEY,
     folder INTEGER NOT NULL REFERENCES folders(id) ON DELETE CASCADE, name BLOB NOT NULL,
     size INTEGER NOT NULL, mtime INTEGER NOT NULL, ctime INTEGER NOT NULL,
-    inode INTEGER NOT NULL, reading BLOB NOT NULL,
+    inode INTEGER NOT NULL, reading BLOB NOT NULL, passed BLOB NOT NULL,
     UNIQUE(folder, name));
 )";
 
@@ -409,18 +409,26 @@ void IndexStore::keepFolder(const std::string& path, const KeptFolder& folder) {
     wrote();
 }
 
-std::unordered_map<std::string, KeptFile> IndexStore::files(const std::string& folder) {
+std::unordered_map<std::string, KeptFile> IndexStore::files(const std::string& folder,
+                                                            bool withPassed) {
     std::unordered_map<std::string, KeptFile> out;
     const std::int64_t id = folderId(folder, false);
     if (id == 0)
         return out;
-    Statement& rows = cached("SELECT name, size, mtime, ctime, inode, reading FROM files "
-                             "WHERE folder=?1");
+    Statement& rows =
+        withPassed ? cached("SELECT name, size, mtime, ctime, inode, reading, passed FROM files "
+                            "WHERE folder=?1")
+                   : cached("SELECT name, size, mtime, ctime, inode, reading FROM files "
+                            "WHERE folder=?1");
     rows.bind(1, id);
-    while (rows.step())
-        out.emplace(std::string(rows.bytes(0)),
-                    KeptFile{{rows.number(1), rows.number(2), rows.number(3), rows.number(4)},
-                             std::string(rows.bytes(5))});
+    while (rows.step()) {
+        KeptFile file{{rows.number(1), rows.number(2), rows.number(3), rows.number(4)},
+                      std::string(rows.bytes(5)),
+                      std::nullopt};
+        if (withPassed)
+            file.passed = std::string(rows.bytes(6));
+        out.emplace(std::string(rows.bytes(0)), std::move(file));
+    }
     return out;
 }
 
@@ -431,12 +439,13 @@ void IndexStore::keepFile(const std::string& folder, const std::string& name,
     // A large reading is written in pieces into room made for it: bound
     // whole, the database would build the row in memory beside it.
     constexpr std::size_t kPiece = 1 << 20;
-    const bool inPieces = file.reading.size() > kPiece;
-    Statement& put =
-        cached(inPieces ? "INSERT OR REPLACE INTO files(folder, name, size, mtime, ctime, inode, "
-                          "reading) VALUES(?1, ?2, ?3, ?4, ?5, ?6, zeroblob(?7))"
-                        : "INSERT OR REPLACE INTO files(folder, name, size, mtime, ctime, inode, "
-                          "reading) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    const std::string& passed = file.passed ? *file.passed : std::string();
+    const bool inPieces = file.reading.size() > kPiece || passed.size() > kPiece;
+    Statement& put = cached(
+        inPieces ? "INSERT OR REPLACE INTO files(folder, name, size, mtime, ctime, inode, "
+                   "reading, passed) VALUES(?1, ?2, ?3, ?4, ?5, ?6, zeroblob(?7), zeroblob(?8))"
+                 : "INSERT OR REPLACE INTO files(folder, name, size, mtime, ctime, inode, "
+                   "reading, passed) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
     put.bind(1, folderId(folder, true))
         .bind(2, name)
         .bind(3, file.stamp.size)
@@ -444,17 +453,22 @@ void IndexStore::keepFile(const std::string& folder, const std::string& name,
         .bind(5, file.stamp.ctime)
         .bind(6, file.stamp.inode);
     if (inPieces)
-        put.bind(7, static_cast<std::int64_t>(file.reading.size()));
+        put.bind(7, static_cast<std::int64_t>(file.reading.size()))
+            .bind(8, static_cast<std::int64_t>(passed.size()));
     else
-        put.bind(7, file.reading);
+        put.bind(7, file.reading).bind(8, passed);
     put.step();
-    if (inPieces) {
+    if (!inPieces)
+        return wrote();
+    const std::int64_t row = sqlite3_last_insert_rowid(db_);
+    for (const auto& [column, bytes] : {std::pair{"reading", &file.reading}, {"passed", &passed}}) {
+        if (bytes->empty())
+            continue;
         sqlite3_blob* blob = nullptr;
-        int rc = sqlite3_blob_open(db_, "main", "files", "reading", sqlite3_last_insert_rowid(db_),
-                                   1, &blob);
-        for (std::size_t at = 0; rc == SQLITE_OK && at < file.reading.size(); at += kPiece) {
-            const std::size_t n = std::min(kPiece, file.reading.size() - at);
-            rc = sqlite3_blob_write(blob, file.reading.data() + at, static_cast<int>(n),
+        int rc = sqlite3_blob_open(db_, "main", "files", column, row, 1, &blob);
+        for (std::size_t at = 0; rc == SQLITE_OK && at < bytes->size(); at += kPiece) {
+            const std::size_t n = std::min(kPiece, bytes->size() - at);
+            rc = sqlite3_blob_write(blob, bytes->data() + at, static_cast<int>(n),
                                     static_cast<int>(at));
         }
         sqlite3_blob_close(blob);

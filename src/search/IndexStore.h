@@ -31,6 +31,8 @@ struct FileStamp {
 struct KeptFile {
     FileStamp stamp;
     std::string reading; // KeptReading::bytes()
+    // KeptReading::passedNames(); none when they were not asked for.
+    std::optional<std::string> passed = std::string();
 };
 
 // A folder as it was last listed.
@@ -70,8 +72,9 @@ class IndexStore {
     // Keeps the folder's listing; the files it no longer has and the
     // subfolders (with all below them) gone from it are dropped.
     void keepFolder(const std::string& path, const KeptFolder& folder);
-    // The files kept in the folder, by name.
-    std::unordered_map<std::string, KeptFile> files(const std::string& folder);
+    // The files kept in the folder, by name; the names their archives
+    // passed over only `withPassed`.
+    std::unordered_map<std::string, KeptFile> files(const std::string& folder, bool withPassed);
     void keepFile(const std::string& folder, const std::string& name, const KeptFile& file);
     void dropFile(const std::string& folder, const std::string& name);
     // Commits what was written so far.

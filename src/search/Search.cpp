@@ -265,7 +265,7 @@ class Feeder {
         }
         std::string& name = files_[next_++];
         const bool archive = IsArchiveName(task_.request, name);
-        auto kept = index_ ? index_->kept(folders_[folder], name) : nullptr;
+        auto kept = index_ ? index_->kept(task_, folders_[folder], name) : nullptr;
         // A file of which nothing is shown needs no worker: it is counted.
         if (kept && !index_->only() && statFolder_.first != folder)
             statFolder_ = {folder, std::make_unique<OpenFolder>(folders_[folder])};

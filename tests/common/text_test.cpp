@@ -97,3 +97,30 @@ TEST(Wildcard, SearchStringsAndFileListPatterns) {
     EXPECT_TRUE(LikePattern("M\xC3\xA4rta", true, ShownAs::Latin1).matches("M\xE4rta"));
     EXPECT_FALSE(LikePattern("M\xC3\xA4rta", true, ShownAs::Latin1).matches("M\xE4rt"));
 }
+
+// A list that sees shapes gives every name the answer it gives the name's
+// shape; names of one shape collapse. Lists that look further into a name
+// than the shape keeps are told apart.
+TEST(Wildcard, PatternListsThatSeeOnlyShapes) {
+    const char* const names[] = {
+        "game1.p00", "GAME2.P00", "1!blast", "1!blast.prg", "x!y",        "a.d64",      ".d64",
+        "ab",        "a",         "",        "ab.d64",      "abc.d64.gz", "s!x.tar.gz", "disk.d64x",
+        "notes",     "a!b.c.d64",
+    };
+    const char* const seeing[] = {
+        "*.D64;*.D64.GZ;*.P00", "?!*.*;?!*", "G*.D64", "*.TAR.GZ;?*.ZIP", "AB;?!", "*",
+    };
+    for (const char* list : seeing) {
+        const FilePatterns patterns(list);
+        EXPECT_TRUE(patterns.seesShapes()) << list;
+        for (const char* name : names)
+            EXPECT_EQ(patterns.fits(NameShape(name)), patterns.fits(name))
+                << name << " ~ " << list << " (shape " << NameShape(name) << ")";
+    }
+    for (const char* list : {"GAM*.D64", "*64", "*.D64;?!?*", "GAME", "?!*X*"})
+        EXPECT_FALSE(FilePatterns(list).seesShapes()) << list;
+    EXPECT_EQ(NameShape("game1.p00"), NameShape("game20000.p00"));
+    EXPECT_EQ(NameShape("1!blast"), NameShape("1!other"));
+    EXPECT_NE(NameShape("game1.p00"), NameShape("game1.d64"));
+    EXPECT_EQ(NameShape("a.d64"), "a.d64"); // a dot among the first two: kept whole
+}

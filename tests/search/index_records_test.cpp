@@ -165,3 +165,32 @@ TEST(IndexRecords, NarrowingKeepsEveryMatch) {
     k.read("X.D64", *FormatByTag("D64"), r);
     EXPECT_FALSE(NameRuns("blast", false).mayMatch(k.bytes()));
 }
+
+// The members an archive passed over are kept apart, by name, and in the
+// reading only their shapes: thousands alike cost a step.
+TEST(IndexRecords, PassedMembersKeptApart) {
+    KeptReading k;
+    k.enter("inner.zip");
+    for (int n = 0; n < 20000; ++n)
+        k.passed("part" + std::to_string(n / 1000) + "/game" + std::to_string(n) + ".p00");
+    k.passed("notes.txt");
+    k.leave();
+    EXPECT_LT(k.bytes().size(), 100u);
+    std::vector<std::string> names;
+    ForEachPassedName(k.passedNames(), [&](std::string_view name) {
+        names.emplace_back(name);
+        return true;
+    });
+    ASSERT_EQ(names.size(), 20001u);
+    EXPECT_EQ(names[12345], "part12/game12345.p00");
+    EXPECT_EQ(names.back(), "notes.txt");
+    int shapes = 0;
+    KeptReading::Cursor cursor(k.bytes());
+    while (const auto step = cursor.next())
+        shapes += step->step == KeptReading::Step::Passed;
+    EXPECT_EQ(shapes, 2);
+    EXPECT_THROW(ForEachPassedName("\x05"
+                                   "ab",
+                                   [](std::string_view) { return true; }),
+                 Error);
+}
