@@ -137,17 +137,14 @@ template <class T> void getFields(Input& in, T& record) {
 
 // The narrowing compares bytes by class: a letter and its upper case, and a
 // PETSCII byte and its case-swapped form (as the matcher compares names) are
-// one class.
-const std::array<char, 256>& classes() {
-    static const std::array<char, 256> table = [] {
-        std::array<char, 256> t{};
-        for (unsigned b = 0; b < 256; ++b)
-            t[b] = static_cast<char>(b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
-        for (unsigned b = 193; b <= 225; ++b)
-            t[b] = t[b - 128];
-        return t;
-    }();
-    return table;
+// one class. Worked out rather than looked up, so that a reading's bytes are
+// classed many at a time.
+constexpr char classOf(std::uint8_t b) {
+    if (b >= 193 && b <= 225)
+        b = static_cast<std::uint8_t>(b - 128);
+    if (b >= 'a' && b <= 'z')
+        b = static_cast<std::uint8_t>(b - 'a' + 'A');
+    return static_cast<char>(b);
 }
 
 } // namespace
@@ -242,7 +239,8 @@ void DecodeRecords(std::string_view head, std::string_view entries, AnalysisReco
 NameRuns::NameRuns(const std::string& pattern, bool matchCase) {
     for (std::string run : LiteralRuns(pattern, matchCase)) {
         for (char& c : run)
-            c = classes()[static_cast<std::uint8_t>(c)];
+            c = classOf(static_cast<std::uint8_t>(c));
+        longest_ = std::max(longest_, run.size());
         runs_.push_back(std::move(run));
     }
 }
@@ -250,15 +248,34 @@ NameRuns::NameRuns(const std::string& pattern, bool matchCase) {
 bool NameRuns::mayMatch(std::string_view reading) const {
     if (runs_.empty())
         return true;
-    // Every text of the records lies in the reading as its bytes.
+    // Every text of the records lies in the reading as its bytes. It is
+    // classed a piece at a time, each piece beginning with the end of the
+    // one before, so that a run across two pieces is found.
+    const std::size_t pieceSize = std::max<std::size_t>(16 * 1024, 2 * longest_);
+    const std::size_t overlap = longest_ > 0 ? longest_ - 1 : 0;
     thread_local std::string classed;
-    classed.resize(reading.size());
-    for (std::size_t i = 0; i < reading.size(); ++i)
-        classed[i] = classes()[static_cast<std::uint8_t>(reading[i])];
-    for (const std::string& run : runs_)
-        if (classed.find(run) == std::string::npos)
+    if (classed.size() < pieceSize)
+        classed.resize(pieceSize);
+    thread_local std::vector<char> found;
+    found.assign(runs_.size(), 0);
+    std::size_t left = runs_.size();
+    for (std::size_t at = 0;; at += pieceSize - overlap) {
+        const std::size_t n = std::min(pieceSize, reading.size() - at);
+        char* const out = classed.data();
+        const char* const in = reading.data() + at;
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = classOf(static_cast<std::uint8_t>(in[i]));
+        const std::string_view piece(out, n);
+        for (std::size_t r = 0; r < runs_.size(); ++r)
+            if (!found[r] && piece.find(runs_[r]) != std::string_view::npos) {
+                found[r] = 1;
+                --left;
+            }
+        if (left == 0)
+            return true;
+        if (at + n >= reading.size())
             return false;
-    return true;
+    }
 }
 
 } // namespace qs

@@ -99,6 +99,7 @@ class NameRuns {
 
   private:
     std::vector<std::string> runs_;
+    std::size_t longest_ = 0;
 };
 
 } // namespace qs

@@ -164,6 +164,19 @@ TEST(IndexRecords, NarrowingKeepsEveryMatch) {
     KeptReading k;
     k.read("X.D64", *FormatByTag("D64"), r);
     EXPECT_FALSE(NameRuns("blast", false).mayMatch(k.bytes()));
+    // A long reading is looked through in pieces: a run is found wherever
+    // it lies, across a piece's end too, however long.
+    const NameRuns blast("blast", false);
+    for (std::size_t at = 16378; at < 16386; ++at) {
+        std::string reading(40000, 'x');
+        reading.replace(at, 5, "bLaSt");
+        EXPECT_TRUE(blast.mayMatch(reading)) << at;
+    }
+    const std::string longRun(9000, 'q');
+    std::string reading(40000, 'x');
+    reading.replace(12000, longRun.size(), longRun);
+    EXPECT_TRUE(NameRuns(longRun, false).mayMatch(reading));
+    EXPECT_FALSE(NameRuns(longRun + "q", false).mayMatch(reading));
 }
 
 // The members an archive passed over are kept apart, by name, and in the
