@@ -377,12 +377,25 @@ std::optional<KeptFolder> IndexStore::folder(const std::string& path) {
 }
 
 void IndexStore::keepFolder(const std::string& path, const KeptFolder& folder) {
+    const std::string listing = encodeListing(folder);
+    {
+        // Found as kept within the same minute (the time is told to the
+        // minute): nothing is written, so that a search of a collection
+        // that did not change leaves the index as it was, with no commit
+        // to make safe on the disk.
+        Statement& find = cached("SELECT read_at, listing FROM folders WHERE path=?1");
+        find.bind(1, path);
+        const bool same =
+            find.step() && find.number(0) / 60 == folder.readAt / 60 && find.bytes(1) == listing;
+        find.reset();
+        if (same)
+            return;
+    }
     if (!beginWrite())
         return;
     const std::optional<KeptFolder> before = this->folder(path);
     const std::int64_t id = folderId(path, true);
     Statement put(*this, "UPDATE folders SET read_at=?2, listing=?3 WHERE id=?1");
-    const std::string listing = encodeListing(folder);
     put.bind(1, id).bind(2, folder.readAt).bind(3, listing).step();
     if (before) {
         std::unordered_map<std::string, bool> now;

@@ -2,10 +2,12 @@
 // field (the structs' field lists), damage refused rather than misread; and
 // the narrowing by literal runs, which must never drop a name the matcher
 // takes.
+#include "TempDir.h"
 #include "common/Error.h"
 #include "common/Petscii.h"
 #include "common/Wildcard.h"
 #include "search/IndexRecords.h"
+#include "search/IndexStore.h"
 
 #include <gtest/gtest.h>
 
@@ -206,4 +208,22 @@ TEST(IndexRecords, PassedMembersKeptApart) {
                                    "ab",
                                    [](std::string_view) { return true; }),
                  Error);
+}
+
+// A folder listed as it was kept, within the minute its time is told to, is
+// not written again; another minute or another listing is.
+TEST(IndexStore, AFolderFoundAsKeptIsNotWrittenAgain) {
+    const test::TempDir dir;
+    std::vector<IndexNotice> notices;
+    IndexStore store(dir.str() + "/index.sqlite", IndexStore::Mode::Write, notices);
+    const std::string folder = dir.str() + "/c";
+    auto keep = [&](std::int64_t at, std::vector<std::string> files) {
+        store.keepFolder(folder, {at, {}, std::move(files), {}});
+        store.commit();
+        return store.folder(folder)->readAt;
+    };
+    EXPECT_EQ(keep(600, {"a.d64"}), 600);
+    EXPECT_EQ(keep(659, {"a.d64"}), 600);
+    EXPECT_EQ(keep(660, {"a.d64"}), 660);
+    EXPECT_EQ(keep(661, {"a.d64", "b.d64"}), 661);
 }
