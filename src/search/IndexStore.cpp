@@ -452,7 +452,9 @@ void IndexStore::keepFile(const std::string& folder, const std::string& name,
     // A large reading is written in pieces into room made for it: bound
     // whole, the database would build the row in memory beside it.
     constexpr std::size_t kPiece = 1 << 20;
-    const std::string& passed = file.passed ? *file.passed : std::string();
+    // Bound, not copied: an archive's passed names may be megabytes.
+    static const std::string none;
+    const std::string& passed = file.passed ? *file.passed : none;
     const bool inPieces = file.reading.size() > kPiece || passed.size() > kPiece;
     Statement& put = cached(
         inPieces ? "INSERT OR REPLACE INTO files(folder, name, size, mtime, ctime, inode, "
