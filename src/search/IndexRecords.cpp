@@ -5,7 +5,7 @@
 #include "common/Wildcard.h"
 #include "search/ArchiveMembers.h"
 
-#include <array>
+#include <algorithm>
 #include <utility>
 
 namespace qs {
